@@ -1,0 +1,56 @@
+# Orvane: top-level driver. `make run` and `make test` install what is
+# missing, build and then start the reader or run every test.
+B        := $(CURDIR)/build
+HOST     := $(B)/host
+WIN      := $(B)/win
+FUZZ     := $(B)/fuzz
+JOBS     ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps host win build run test test-native test-win fuzz fuzz-smoke bench clean
+
+all: build
+
+deps:
+	@./tools/install-deps.sh
+
+host:
+	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(HOST) -j $(JOBS)
+
+win: host
+	cmake -S . -B $(WIN) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
+	  -DORVANE_CORPUS_DIR=$(HOST)/corpus -DORVANE_EXE_DIR=$(B) >/dev/null
+	cmake --build $(WIN) -j $(JOBS)
+
+# The program ends up at build/orvane.exe.
+build: deps
+	@$(MAKE) --no-print-directory win
+
+run: build
+	./tools/run-reader.sh $(B)/orvane.exe
+
+test: build
+	@$(MAKE) --no-print-directory fuzz-build
+	./tools/run-tests.sh
+
+test-native:
+	cd $(HOST) && ctest --output-on-failure -j $(JOBS)
+
+test-win:
+	./tools/with-display.sh sh -c 'cd $(WIN) && ctest --output-on-failure'
+
+fuzz-build:
+	CXX=clang++ CC=clang cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_FUZZ=ON >/dev/null
+	cmake --build $(FUZZ) -j $(JOBS)
+
+fuzz: deps
+	@$(MAKE) --no-print-directory fuzz-build
+	./tools/run-fuzzers.sh $(FUZZ) $(FUZZ_SECONDS)
+
+bench: build
+	./tools/run-bench.sh
+
+clean:
+	rm -rf $(B)

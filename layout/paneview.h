@@ -1,0 +1,88 @@
+// PaneView: one text buffer laid out for one area of one device context --
+// the text, the fonts made for it, the line table and the scroll position.
+// Line breaking and the row-based scroll model live here; drawing is in
+// layout/draw.h.
+//
+// A PaneView owns its Text (a paragraph list), its line table and its fonts;
+// it does not own its Dc.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "store/appsettings.h"
+
+// One laid-out line (or rule).
+struct LineEntry {
+  uint16_t Start;       // offset in Text of the line's first stored byte
+  uint16_t Length;      // bytes of the main run; 0 for a rule
+  uint16_t X;           // left edge of the main run
+  uint16_t Hang;        // width of the hanging-word area, else 0
+  uint16_t RunWidth;    // measured width of the main run; a rule's length
+  uint16_t LineHeight;  // tmHeight of the line's font
+  uint8_t Style;        // style byte; 0x80 only on a paragraph's last line; 0 ends the table
+};
+
+struct FontCacheEntry {
+  FontCacheEntry* Next;
+  HFONT Font;         // null after the fonts were released
+  uint32_t StyleKey;  // style bits 0x1F plus 0x1000 (small print)
+};
+
+struct PaneView {
+  LineEntry* Lines;        // LineCapacity + 1 entries, ended by Style 0
+  HDC Dc;                  // not owned
+  unsigned char* Text;     // owned paragraph list
+  int32_t RowsDrawn;       // rows covered by the last DrawPane
+  FontSettings Font;       // the pane's copy of the font settings
+  FontCacheEntry* FontCache;
+  int32_t AreaLeft;
+  int32_t AreaTop;
+  int32_t AreaWidth;
+  int32_t AreaHeight;
+  uint16_t FirstRow;       // scroll position in rows
+  uint16_t RowCount;
+  uint16_t LineCount;
+  uint16_t LineCapacity;
+  uint16_t MaxFirstRow;
+  uint16_t HitStart;       // highlighted search hit [HitStart, HitEnd); both 0: none
+  uint16_t HitEnd;
+  LineEntry* StartLine;    // printing: draw from this line instead of FirstRow
+  LineEntry* NextLine;     // first line the last DrawPane did not draw
+};
+
+// Style byte bits.
+constexpr uint8_t StyleRule = 0x07;       // all three set: a horizontal rule
+constexpr uint8_t StylePlain = 0x01;
+constexpr uint8_t StyleSmall = 0x02;
+constexpr uint8_t StyleLarge = 0x04;
+constexpr uint8_t StyleBold = 0x08;
+constexpr uint8_t StyleVisual = 0x10;     // stored in display order
+constexpr uint8_t StyleAlignMask = 0x60;  // 0x20 right, 0x40 centred, else left
+constexpr uint8_t StyleParagraphEnd = 0x80;
+constexpr uint32_t StyleKeyMask = 0x101F;
+constexpr uint32_t StyleSmallPrint = 0x1000;
+constexpr uint32_t StyleWithColour = 0x100;  // SelectStyle: set the text colour too
+
+// LayoutPane results.
+constexpr int32_t LayoutOk = 0;
+constexpr int32_t LayoutNoText = 2;
+constexpr int32_t LayoutRejected = 0xFFFC;
+constexpr int32_t LayoutNoMemory = 0xFFFE;
+constexpr int32_t LayoutNoPane = -1;
+
+PaneView* CreatePaneView(HDC dc, const RECT* area, const FontSettings* font, int32_t lines);
+void DestroyPaneView(PaneView* pane, bool releaseRecord);
+int32_t LayoutPane(PaneView* pane, unsigned char* text, bool releaseOld);
+int32_t ResizePane(PaneView* pane, int32_t width, int32_t height);
+int32_t SetPaneFont(PaneView* pane, const FontSettings* font);
+HFONT SelectStyle(PaneView* pane, uint32_t flags);
+void MeasureFit(HDC dc, const unsigned char* bytes, int32_t* width, int32_t* count);
+int32_t ComputeMaxFirstRow(PaneView* pane);
+// Results: 1 nothing changed, 3 FirstRow changed (caller redraws), else DrawPane's.
+int32_t ScrollPane(PaneView* pane, int32_t delta, int32_t redraw, bool stopAtEnd);
+int16_t ScrollToOffset(PaneView* pane, uint16_t offset);
+int32_t GrowLineTable(PaneView* pane, int32_t index);
+
+// Rows an entry covers: 1, or 2 when a blank row follows it.
+inline int RowsOf(const LineEntry& line) { return (line.Style & StyleParagraphEnd) ? 2 : 1; }

@@ -1,0 +1,3 @@
+#include "store/appsettings.h"
+
+AppSettingsRecord AppSettings;

@@ -1,0 +1,55 @@
+// The in-memory record of every persisted setting, and the flag bits.
+//
+// AppSettings is zeroed at process start and filled by the settings loader
+// (output/settings). Writers during a run: the settings loader and SaveSettings,
+// SetCurrentArticle (Lesson, LastPosition), the shell's commands (Flags through
+// UpdateReverse, BottomSection), the font dialog (FontSettings), the search
+// (SearchString), and measuring/export, which clear Reverse for the length of
+// one call and put it back. Everything else only reads it.
+#pragma once
+#include <cstdint>
+
+#ifdef _WIN32
+typedef wchar_t DisplayChar;  // UTF-16 on Windows
+#define DISPLAY_TEXT(s) L##s
+#else
+typedef char16_t DisplayChar;  // the same units in the platform-free build
+#define DISPLAY_TEXT(s) u##s
+#endif
+
+constexpr int FontNameUnits = 32;      // 31 characters and the terminator
+constexpr int SearchStringBytes = 34;  // 33 bytes and the terminator
+
+struct FontSettings {
+  DisplayChar FontName[FontNameUnits];  // empty: no font chosen yet
+  int32_t FontSize;                     // points; 0 = the face's default height
+  int32_t FontAsciiBase;                // display code of the first letter
+};
+
+struct AppSettingsRecord {
+  ::FontSettings FontSettings;
+  uint16_t LastPosition;
+  uint32_t Flags;
+  uint16_t Lesson;
+  unsigned char SearchString[SearchStringBytes];
+  int32_t BottomSection;
+  uint16_t BottomSectionLastPosition;
+  int32_t SurroundingGutter;
+};
+extern AppSettingsRecord AppSettings;
+
+// Bits of Flags.
+constexpr uint32_t DefaultFlags = 0xD1140040u;
+constexpr uint32_t ScrollBarSync = 0x000000C0u;
+constexpr uint32_t Reverse = 0x00000800u;
+constexpr uint32_t KeyPageModeMask = 0x00700000u;
+constexpr int KeyPageModeShift = 20;
+constexpr uint32_t ClickPageModeMask = 0x07000000u;
+constexpr int ClickPageModeShift = 24;
+constexpr uint32_t ClickVertical = 0x10000000u;
+constexpr uint32_t ClickPaging = 0x80000000u;
+
+// Letter mappings the system offers.
+constexpr int32_t AsciiBaseLatin = 97;
+constexpr int32_t AsciiBaseCodePage = 224;
+constexpr int32_t AsciiBaseUnicode = 1488;
