@@ -7,7 +7,7 @@ FUZZ     := $(B)/fuzz
 JOBS     ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps host win build run test test-native test-win fuzz fuzz-smoke bench clean
+.PHONY: all deps host win build run test test-native test-win fuzz fuzz-build bench clean
 
 all: build
 

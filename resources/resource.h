@@ -1,0 +1,31 @@
+// Identifiers of the program's resources and commands, shared by the resource
+// script and the code.
+#pragma once
+
+// Resources.
+#define IDA_ACCELERATORS 3
+#define IDI_ORVANE 101
+#define IDM_MAINMENU 102
+#define IDB_TOOLBAR 114
+
+// Commands.
+#define CMD_UNBOUND 1  // Ctrl+Q's table entry
+#define CMD_NEXT_ARTICLE 109
+#define CMD_PREVIOUS_ARTICLE 110
+#define CMD_SEARCH 116
+#define CMD_SEARCH_AGAIN 117
+#define CMD_CHOOSE_ARTICLE 119
+#define CMD_REVERSE 122
+#define CMD_CHECK_UPDATES 129
+#define CMD_SHARE_MINIMAL 401
+#define CMD_SHARE_HALF 412
+#define CMD_SHARE_THIRD 413
+#define CMD_SHARE_QUARTER 414
+#define CMD_SHARE_TWO_THIRDS 423
+#define CMD_SHARE_THREE_QUARTERS 434
+#define CMD_ABOUT 40004
+#define CMD_EXIT 40005
+#define CMD_FONT 40006
+#define CMD_COPY 40007
+#define CMD_PRINT 40008
+#define CMD_APPEND 40009

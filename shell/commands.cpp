@@ -1,0 +1,206 @@
+#include "shell/commands.h"
+
+#include <cstdlib>
+
+#include "dialogs/dialogs.h"
+#include "output/clipboard.h"
+#include "output/printing.h"
+#include "output/settings.h"
+#include "resources/resource.h"
+#include "shell/globals.h"
+#include "shell/search.h"
+#include "shell/splitview.h"
+#include "store/records.h"
+
+namespace {
+
+uint32_t FlagField(uint32_t mask, int shift) { return (AppSettings.Flags & mask) >> shift; }
+
+// Lays a freshly loaded record out in a pane; a text the pane did not take
+// (rejected, or no memory for its lines) is released here.
+void ShowRecord(PaneView* pane, unsigned char* text) {
+  LayoutPane(pane, text, true);
+  if (pane->Text != text) free(text);
+  pane->FirstRow = 0;
+}
+
+void ChooseArticle(HWND window) {
+  const int32_t chosen = ChooseDaf(AppInstance, MainWindow, AppSettings.Lesson);
+  if (chosen != 0 && chosen != AppSettings.Lesson) GoToRecord(window, chosen);
+}
+
+void ChooseFont(HWND window) {
+  if (FontDialog(window, &AppSettings.FontSettings) != 1) return;
+  SetPaneFont(MainPane, &AppSettings.FontSettings);
+  SetPaneFont(CommentaryPane, &AppSettings.FontSettings);
+}
+
+}  // namespace
+
+int OnCommand(HWND window, int command) {
+  switch (command) {
+    case CMD_ABOUT: AboutBox(window); return 0;
+    case CMD_CHECK_UPDATES: CheckForUpdates(MainWindow); return 0;
+    case CMD_CHOOSE_ARTICLE: ChooseArticle(window); return 0;
+    case CMD_FONT: ChooseFont(window); return 0;
+    case CMD_REVERSE:
+      UpdateReverse(window, false);
+      RepaintPanes(window, RepaintErase | 0xFF);
+      return 0;
+    case CMD_COPY: CopyPaneToClipboard(CurrentPane(), false); return 0;
+    case CMD_APPEND: CopyPaneToClipboard(CurrentPane(), true); return 0;
+    case CMD_PRINT: PrintPane(CurrentPane()); return 0;
+    case CMD_EXIT: DestroyWindow(window); return 0;
+    case CMD_PREVIOUS_ARTICLE: PreviousArticle(window); return 0;
+    case CMD_NEXT_ARTICLE: NextArticle(window); return 0;
+    case CMD_SEARCH: SearchDialog(MainWindow); return 0;
+    case CMD_SEARCH_AGAIN: SearchNext(MainWindow); return 0;
+    case CMD_SHARE_MINIMAL:
+    case CMD_SHARE_HALF:
+    case CMD_SHARE_THIRD:
+    case CMD_SHARE_QUARTER:
+    case CMD_SHARE_TWO_THIRDS:
+    case CMD_SHARE_THREE_QUARTERS: OnShareCommand(window, command); return 0;
+    default: return 1;
+  }
+}
+
+int StepArticle(HWND window, int delta) {
+  int32_t n = AppSettings.Lesson + delta;
+  if (n > RecordCount) {
+    n = 1;
+  } else if (n < 1) {
+    n = RecordCount - 1;
+  }
+  return GoToRecord(window, n);
+}
+
+int NextArticle(HWND window) { return StepArticle(window, 2); }
+int PreviousArticle(HWND window) { return StepArticle(window, -2); }
+
+int GoToRecord(HWND window, int32_t n) {
+  if (!MainPane) return 1;
+  const uint16_t remembered = AppSettings.Lesson;
+  if (n != ReloadMainRecord) SetCurrentArticle(n);
+  unsigned char* text = LoadTextRecord(AppSettings.Lesson, nullptr);
+  if (!text) {
+    AppSettings.Lesson = remembered;
+    return 1;
+  }
+  ShowRecord(MainPane, text);
+  if (n != ReloadMainRecord) LoadCommentary(window);
+  RepaintPanes(window, RepaintErase | 0xFF);
+  return 0;
+}
+
+int LoadCommentary(HWND window) {
+  unsigned char* text = LoadTextRecord(AppSettings.Lesson + 1, nullptr);
+  if (!text) return MessageBoxW(window, L"Resource not found", L"Error", MB_ICONWARNING | MB_OK);
+  if (!CommentaryPane) {
+    free(text);
+    return 0;
+  }
+  ShowRecord(CommentaryPane, text);
+  return 0;
+}
+
+int SetMenuCheck(HMENU menu, bool setMode, UINT item, uint32_t value) {
+  bool checked;
+  if (setMode) {
+    checked = value != 0;
+  } else {
+    const UINT state = GetMenuState(menu, item, MF_BYCOMMAND);
+    checked = state == static_cast<UINT>(-1) || !(state & MF_CHECKED);
+  }
+  MENUITEMINFOW info = {};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_STATE;
+  info.fState = checked ? MFS_CHECKED : MFS_UNCHECKED;
+  SetMenuItemInfoW(menu, item, FALSE, &info);
+  return checked ? 1 : 0;
+}
+
+void UpdateReverse(HWND window, bool setMode) {
+  if (SetMenuCheck(GetMenu(window), setMode, CMD_REVERSE, AppSettings.Flags & Reverse)) {
+    AppSettings.Flags |= Reverse;
+  } else {
+    AppSettings.Flags &= ~Reverse;
+  }
+}
+
+LRESULT OnKeyDown(HWND window, WPARAM key) {
+  PaneView* pane = CurrentPane();
+  const uint32_t mode = FlagField(KeyPageModeMask, KeyPageModeShift);
+  int rows;
+  switch (key) {
+    case VK_RETURN:
+      if (AppSettings.SearchString[0]) SearchNext(window);
+      return 0;
+    case VK_LEFT: PreviousArticle(window); return 0;
+    case VK_RIGHT: NextArticle(window); return 0;
+    case VK_PRIOR: rows = -PageRows(pane, mode); break;
+    case VK_NEXT: rows = PageRows(pane, mode); break;
+    case VK_END: rows = (pane && pane->MaxFirstRow) ? pane->MaxFirstRow : PageRows(pane, mode); break;
+    case VK_HOME: rows = -((pane && pane->FirstRow) ? pane->FirstRow : PageRows(pane, mode)); break;
+    case VK_UP: rows = -1; break;
+    case VK_DOWN: rows = 1; break;
+    default: return 1;
+  }
+  if (pane && ScrollPane(pane, rows, 0, true) == 3) {
+    RepaintPanes(window, pane == MainPane ? (RepaintErase | RepaintMain) : (RepaintErase | RepaintCommentary));
+  }
+  SyncScrollBar(ActiveScrollBar);
+  return 0;
+}
+
+void OnLButtonDown(HWND window, LPARAM position) {
+  const int x = LOWORD(position);
+  const int y = HIWORD(position);
+  if (!MainPane) return;
+  if (ClickPage(window, MainPane, x, y, true) == 0 &&
+      ClickPage(window, CommentaryPane, x, y, false) == 1) {
+    RepaintPanes(window, RepaintCommentary);
+  }
+}
+
+int ClickPage(HWND window, PaneView* pane, int x, int y, bool draw) {
+  if (!PointInPane(pane, x, y)) return 0;
+  ActivePane = pane;
+  ActiveScrollBar = pane == CommentaryPane ? CommentaryScrollBar : MainScrollBar;
+  if (!(AppSettings.Flags & ClickPaging)) return 0;
+  int middle, coordinate;
+  if (AppSettings.Flags & ClickVertical) {
+    middle = pane->AreaTop + pane->AreaHeight / 2;
+    coordinate = y;
+  } else {
+    middle = pane->AreaLeft + pane->AreaWidth / 2;
+    coordinate = x;
+  }
+  int step = PageRows(pane, FlagField(ClickPageModeMask, ClickPageModeShift));
+  if (coordinate < middle) step = -step;
+  ScrollPane(pane, step, draw ? 1 : 0, true);
+  SyncScrollBar(ActiveScrollBar);
+  return 1;
+}
+
+void OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam) {
+  const int rows = -(static_cast<short>(HIWORD(wParam)) / WHEEL_DELTA);
+  // The pointer comes in screen coordinates; the panes are placed in client
+  // coordinates of the main window (where the toolbar also begins).
+  POINT p = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  ScreenToClient(window, &p);
+  int bits;
+  if (PointInPane(MainPane, p.x, p.y)) {
+    ActivePane = MainPane;
+    ActiveScrollBar = MainScrollBar;
+    bits = RepaintErase | RepaintMain;
+  } else if (PointInPane(CommentaryPane, p.x, p.y)) {
+    ActivePane = CommentaryPane;
+    ActiveScrollBar = CommentaryScrollBar;
+    bits = RepaintErase | RepaintCommentary;
+  } else {
+    return;
+  }
+  if (ScrollPane(ActivePane, rows, 0, true) == 3) RepaintPanes(window, bits);
+  SyncScrollBar(ActiveScrollBar);
+}

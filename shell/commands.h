@@ -1,0 +1,28 @@
+// Commands and article navigation: the command table, moving between
+// articles, the Reverse check mark, and the keyboard, click and wheel input
+// of the main window.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "layout/paneview.h"
+
+// GoToRecord's "reload the main pane from Lesson without changing it".
+constexpr int32_t ReloadMainRecord = static_cast<int32_t>(0xF4FFF500u);
+
+// 0 when handled, 1 when no handler takes the command.
+int OnCommand(HWND window, int command);
+int StepArticle(HWND window, int delta);
+int NextArticle(HWND window);
+int PreviousArticle(HWND window);
+int GoToRecord(HWND window, int32_t n);
+int LoadCommentary(HWND window);
+int SetMenuCheck(HMENU menu, bool setMode, UINT item, uint32_t value);
+void UpdateReverse(HWND window, bool setMode);
+
+// 0 for the keys handled, 1 for all others.
+LRESULT OnKeyDown(HWND window, WPARAM key);
+void OnLButtonDown(HWND window, LPARAM position);
+int ClickPage(HWND window, PaneView* pane, int x, int y, bool draw);
+void OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam);

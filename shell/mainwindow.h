@@ -1,0 +1,16 @@
+// Start-up, the single-instance rule, the main window procedure, the message
+// loop and the shut-down order.
+#pragma once
+#include <windows.h>
+
+extern const wchar_t MainClassName[];  // class name and title: "Orvane"
+
+// The whole program: refusal of old systems, gutter, instance check, window,
+// message loop. Returns the exit code.
+int RunReader(HINSTANCE instance, int showCommand);
+HWND InitInstance(int showCommand);
+void RegisterMainClass(HINSTANCE instance, const wchar_t* className);
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Builds the main window as start-up does (without the instance check, the
+// placement or the first-run font dialog); null when creation failed.
+HWND CreateMainWindow();

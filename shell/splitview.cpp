@@ -1,0 +1,308 @@
+#include "shell/splitview.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+
+#include "layout/draw.h"
+#include "output/settings.h"
+#include "resources/resource.h"
+#include "shell/commands.h"
+#include "shell/globals.h"
+#include "store/records.h"
+
+namespace {
+
+constexpr int ToolbarButtonCount = 6;
+constexpr int PaneLineCapacity = 100;
+
+void CheckShareItem(HWND window) {
+  CheckMenuRadioItem(GetMenu(window), CMD_SHARE_MINIMAL, CMD_SHARE_THREE_QUARTERS,
+                     static_cast<UINT>(AppSettings.BottomSection + 400), MF_BYCOMMAND);
+}
+
+HWND CreateToolbar(HWND window) {
+  static const int commands[ToolbarButtonCount] = {CMD_PREVIOUS_ARTICLE, CMD_CHOOSE_ARTICLE,
+                                                   CMD_NEXT_ARTICLE,     CMD_FONT,
+                                                   CMD_SEARCH,           CMD_SEARCH_AGAIN};
+  TBBUTTON buttons[ToolbarButtonCount] = {};
+  for (int i = 0; i < ToolbarButtonCount; ++i) {
+    buttons[i].iBitmap = i;
+    buttons[i].idCommand = commands[i];
+    buttons[i].fsState = TBSTATE_ENABLED;
+    buttons[i].fsStyle = TBSTYLE_BUTTON;
+  }
+  return CreateToolbarEx(window, WS_CHILD | WS_VISIBLE, 1, ToolbarButtonCount, AppInstance,
+                         IDB_TOOLBAR, buttons, ToolbarButtonCount, 16, 16, 16, 16, sizeof(TBBUTTON));
+}
+
+HWND CreateScrollBar(HWND window) {
+  return CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_VERT | SBS_LEFTALIGN,
+                         CommentaryArea.right, CommentaryArea.top, CW_USEDEFAULT, CW_USEDEFAULT,
+                         window, nullptr, AppInstance, nullptr);
+}
+
+// MoveWindow with the size clamped at 0: a window too small for the gutter and
+// toolbar gives negative heights.
+void PlaceWindow(HWND window, int x, int y, int width, int height) {
+  if (window) MoveWindow(window, x, y, width > 0 ? width : 0, height > 0 ? height : 0, TRUE);
+}
+
+}  // namespace
+
+bool IsShareCode(int32_t code) {
+  switch (code) {
+    case 1: case 12: case 13: case 14: case 23: case 34: return true;
+    default: return false;
+  }
+}
+
+int Gutter() {
+  const int32_t g = AppSettings.SurroundingGutter;
+  return (g >= 0 && g <= 200) ? g : DefaultGutter;
+}
+
+int ToolbarHeight() {
+  if (!Toolbar) return 0;
+  RECT r;
+  GetWindowRect(Toolbar, &r);
+  return r.bottom - r.top;
+}
+
+int PageRows(const PaneView* pane, uint32_t mode) {
+  const int drawn = pane ? pane->RowsDrawn : 0;
+  const int rows = (mode == 2 || mode == 4) ? drawn / 2 : drawn - 1;
+  return rows > 1 ? rows : 1;
+}
+
+void OnCreate(HWND window) {
+  MainWindow = window;
+  Toolbar = CreateToolbar(window);
+  CreatePanes(window);
+}
+
+int CreatePanes(HWND window) {
+  HDC dc = GetDC(window);
+  RECT r;
+  GetClientRect(window, &r);
+  if (Toolbar) r.top += ToolbarHeight() - 1;
+  const int g = Gutter();
+  if (r.bottom - r.top > 2 * g) {
+    r.top += g;
+    r.bottom -= 2 * g;
+  }
+  if (r.right - r.left > 2 * g) {
+    r.left += g;
+    r.right -= 2 * g;
+  }
+  CreateCommentarySection(window, dc, &r);
+  MainPane = CreatePaneView(dc, &r, &AppSettings.FontSettings, PaneLineCapacity);
+  if (!MainPane) {
+    // Nothing will hold the device context: give it back now.
+    ReleaseDC(window, dc);
+    return 1;
+  }
+  unsigned char* text = LoadTextRecord(AppSettings.Lesson, nullptr);
+  if (!text) {
+    MessageBoxW(window, L"Resource not found", L"Error", MB_ICONWARNING | MB_OK);
+    return 0;
+  }
+  LayoutPane(MainPane, text, false);
+  if (MainPane->Text != text) free(text);  // rejected: the pane did not take it
+  MainPane->FirstRow = AppSettings.LastPosition;
+  LoadCommentary(window);
+  if (CommentaryPane) CommentaryPane->FirstRow = AppSettings.BottomSectionLastPosition;
+  SyncScrollBars();
+  return 0;
+}
+
+void CreateCommentarySection(HWND window, HDC dc, const RECT* rect) {
+  CommentaryArea.left = rect->left;
+  CommentaryArea.right = rect->right;
+  CheckShareItem(window);
+  CommentaryPane = CreatePaneView(dc, &CommentaryArea, &AppSettings.FontSettings, PaneLineCapacity);
+  if (!CommentaryPane) return;
+  CommentaryScrollBar = CreateScrollBar(window);
+  MainScrollBar = CreateScrollBar(window);
+  ActiveScrollBar = MainScrollBar;
+  ScrollBarClassProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(MainScrollBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ScrollBarProc)));
+  SetWindowLongPtrW(CommentaryScrollBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ScrollBarProc));
+}
+
+void OnSize(HWND window, LPARAM size) {
+  int w, h;
+  if (size == RelayoutSize) {
+    w = LastClientSize.cx;
+    h = LastClientSize.cy;
+  } else {
+    w = LOWORD(size);
+    h = HIWORD(size);
+    LastClientSize.cx = w;
+    LastClientSize.cy = h;
+  }
+  const int g = Gutter();
+  if (w > 2 * g) w -= 2 * g;
+  if (h > 2 * g) h -= 2 * g;
+  if (!MainPane) return;
+  if (Toolbar) {
+    const int t = ToolbarHeight();
+    h -= t;
+    MoveWindow(Toolbar, 0, 0, w, t, TRUE);
+  }
+  LayoutCommentarySection(&w, &h);
+  ResizePane(MainPane, w, h);
+  SyncScrollBars();
+}
+
+int CommentaryHeight(int available) {
+  int code = AppSettings.BottomSection;
+  if (!IsShareCode(code)) code = DefaultShare;  // a units digit of 0 would divide by zero
+  return available * (code / 10) / (code % 10);
+}
+
+void LayoutCommentarySection(int* width, int* height) {
+  if (!CommentaryPane || !MainPane) return;
+  const int a = *height;
+  const int w = *width;
+  const int cx = GetSystemMetrics(SM_CXVSCROLL);
+  const int y0 = MainPane->AreaTop;
+  const int g = Gutter();
+  const int b = CommentaryHeight(a);
+
+  *height = a - b - 2;
+  *width = w - cx;
+  CommentaryArea.right = CommentaryArea.left + w - cx;
+  CommentaryArea.bottom = y0 + a - g + 1;
+  CommentaryArea.top = y0 + a - b;
+  CommentaryPane->AreaTop = CommentaryArea.top + g / 2;
+  ResizePane(CommentaryPane, w - cx, b);
+  PlaceWindow(MainScrollBar, CommentaryArea.right + g, y0 - g + 1, cx, a - b + g - 1);
+  PlaceWindow(CommentaryScrollBar, CommentaryArea.right + g, CommentaryArea.top + 2, cx,
+              CommentaryPane->AreaHeight + g - 1);
+}
+
+void PaintPanes(HDC dc, HWND window, int bits) {
+  PAINTSTRUCT ps;
+  const bool own = dc == nullptr;
+  if (own) dc = BeginPaint(window, &ps);
+  if (bits & RepaintClear) {
+    RECT r;
+    GetClientRect(window, &r);
+    if (Toolbar) r.top += ToolbarHeight() - 1;
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  }
+  if (bits & RepaintMain) DrawPane(MainPane, bits & RepaintErase);
+  if (bits & RepaintCommentary) PaintCommentarySection(dc);
+  if (own) EndPaint(window, &ps);
+}
+
+void PaintCommentarySection(HDC dc) {
+  if (!CommentaryPane) return;
+  const int g = Gutter();
+  const int cx = GetSystemMetrics(SM_CXVSCROLL);
+  HPEN palePen = CreatePen(PS_SOLID, 1, CommentaryBackground);
+  HPEN greenPen = CreatePen(PS_SOLID, 1, SeparatorColour);
+  HBRUSH brush = CreateSolidBrush(CommentaryBackground);
+  HGDIOBJ oldPen = SelectObject(dc, palePen ? palePen : GetStockObject(NULL_PEN));
+  HGDIOBJ oldBrush = SelectObject(dc, brush ? brush : GetStockObject(NULL_BRUSH));
+  Rectangle(dc, CommentaryArea.left - g, CommentaryArea.top + 2, CommentaryArea.right + g,
+            CommentaryArea.bottom + 2 * g);
+  SelectObject(dc, greenPen ? greenPen : GetStockObject(NULL_PEN));
+  Rectangle(dc, CommentaryArea.left - g, CommentaryArea.top, CommentaryArea.right + g + cx,
+            CommentaryArea.top + 2);
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+  if (palePen) DeleteObject(palePen);
+  if (greenPen) DeleteObject(greenPen);
+  if (brush) DeleteObject(brush);
+
+  const int oldMode = SetBkMode(CommentaryPane->Dc, TRANSPARENT);
+  DrawPane(CommentaryPane, 0);
+  SetBkMode(CommentaryPane->Dc, oldMode);
+}
+
+void RepaintPanes(HWND window, int bits) {
+  HWND w = window ? window : MainWindow;
+  HDC dc = GetDC(w);
+  PaintPanes(dc, w, bits);
+  ReleaseDC(w, dc);
+  SyncScrollBars();
+}
+
+void SyncScrollBar(HWND bar) {
+  if (!(AppSettings.Flags & ScrollBarSync) || !bar || bar == MainWindow) return;
+  const PaneView* pane = CurrentPane();
+  if (!pane) return;
+  SCROLLINFO info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_RANGE | SIF_POS;
+  info.nMin = 0;
+  info.nMax = pane->MaxFirstRow;
+  info.nPos = pane->FirstRow;
+  SendMessageW(bar, SBM_SETSCROLLINFO, TRUE, reinterpret_cast<LPARAM>(&info));
+}
+
+void SyncScrollBars() {
+  PaneView* active = ActivePane;
+  ActivePane = MainPane;
+  SyncScrollBar(MainScrollBar);
+  ActivePane = CommentaryPane;
+  SyncScrollBar(CommentaryScrollBar);
+  ActivePane = active;
+}
+
+LRESULT CALLBACK ScrollBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_VSCROLL) SendMessageW(MainWindow, WM_VSCROLL, wParam, reinterpret_cast<LPARAM>(bar));
+  return ScrollBarClassProc ? CallWindowProcW(ScrollBarClassProc, bar, message, wParam, lParam) : 0;
+}
+
+LRESULT OnVScroll(HWND window, WPARAM wParam, LPARAM lParam) {
+  HWND bar = reinterpret_cast<HWND>(lParam);
+  int bits;
+  if (bar && bar == CommentaryScrollBar) {
+    ActiveScrollBar = CommentaryScrollBar;
+    ActivePane = CommentaryPane;
+    bits = RepaintMain | RepaintCommentary;
+  } else {
+    ActiveScrollBar = MainScrollBar;
+    ActivePane = MainPane;
+    bits = RepaintErase | RepaintMain;
+  }
+  PaneView* pane = CurrentPane();
+  int delta = 0;
+  if (pane) {
+    switch (LOWORD(wParam)) {
+      case SB_LINEUP: delta = -1; break;
+      case SB_LINEDOWN: delta = 1; break;
+      case SB_PAGEUP: delta = -PageRows(pane, 0); break;
+      case SB_PAGEDOWN: delta = PageRows(pane, 0); break;
+      case SB_THUMBPOSITION:
+      case SB_THUMBTRACK: delta = static_cast<short>(HIWORD(wParam)) - pane->FirstRow; break;
+      case SB_TOP: delta = -pane->FirstRow; break;
+      // "Bottom" means the last page, not one row further.
+      case SB_BOTTOM: delta = pane->MaxFirstRow - pane->FirstRow; break;
+      default: delta = 0; break;
+    }
+  }
+  if (delta != 0 && ScrollPane(pane, delta, 0, true) == 3) RepaintPanes(window, bits);
+  DefWindowProcW(window, WM_VSCROLL, wParam, lParam);
+  if (delta != 0) SyncScrollBar(ActiveScrollBar);
+  return 1;
+}
+
+bool PointInPane(const PaneView* pane, int x, int y) {
+  if (!pane) return false;
+  const int g = Gutter();
+  return pane->AreaLeft - g <= x && x <= pane->AreaLeft + pane->AreaWidth + g &&
+         pane->AreaTop - g <= y && y <= pane->AreaTop + pane->AreaHeight + g;
+}
+
+void OnShareCommand(HWND window, int command) {
+  const int code = command - 400;
+  if (code == AppSettings.BottomSection) return;
+  AppSettings.BottomSection = code;
+  OnSize(window, RelayoutSize);
+  RepaintPanes(window, RepaintClear | RepaintErase | 0xFF);
+  CheckShareItem(window);
+}

@@ -1,0 +1,44 @@
+// The split view: toolbar, main pane, separator, commentary section and the
+// two scroll bars, their geometry on every size change, painting, and keeping
+// the scroll bars in step with the panes.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "layout/paneview.h"
+
+// OnSize's "lay out again with the last client size".
+constexpr LPARAM RelayoutSize = static_cast<LPARAM>(0xBAADF00D);
+
+// Commentary colours (0x00BBGGRR).
+constexpr COLORREF CommentaryBackground = 0xFFFFF8;
+constexpr COLORREF SeparatorColour = 0x008000;
+constexpr int DefaultShare = 12;
+constexpr int DefaultGutter = 10;
+
+void OnCreate(HWND window);
+int CreatePanes(HWND window);
+void CreateCommentarySection(HWND window, HDC dc, const RECT* rect);
+void OnSize(HWND window, LPARAM size);
+void LayoutCommentarySection(int* width, int* height);
+int CommentaryHeight(int available);
+void PaintPanes(HDC dc, HWND window, int bits);
+void RepaintPanes(HWND window, int bits);
+void PaintCommentarySection(HDC dc);
+void SyncScrollBar(HWND bar);
+void SyncScrollBars();
+LRESULT CALLBACK ScrollBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT OnVScroll(HWND window, WPARAM wParam, LPARAM lParam);
+bool PointInPane(const PaneView* pane, int x, int y);
+void OnShareCommand(HWND window, int command);
+
+// True for the six commentary-share codes of the menu.
+bool IsShareCode(int32_t code);
+// The gutter as used: the stored value, or the default when it is unusable.
+int Gutter();
+// Height of the toolbar window, 0 without one.
+int ToolbarHeight();
+// Rows one page step moves: half the rows last drawn for page modes 2 and 4,
+// otherwise one row less than a page; never less than one row.
+int PageRows(const PaneView* pane, uint32_t mode);

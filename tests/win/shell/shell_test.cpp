@@ -1,0 +1,360 @@
+// The main window in process: the geometry of the split view, scroll-bar
+// sync, commands, navigation, keyboard, wheel and click paging.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "output/settings.h"
+#include "resources/resource.h"
+#include "shell/commands.h"
+#include "shell/globals.h"
+#include "shell/mainwindow.h"
+#include "shell/splitview.h"
+#include "store/records.h"
+
+namespace {
+
+std::wstring WinePath(const std::string& unix) {
+  std::wstring out = L"Z:";
+  for (char c : unix) out += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  return out;
+}
+
+RECT ClientRectOf(HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void ExpectRect(const RECT& r, int left, int top, int right, int bottom, const char* what) {
+  EXPECT_EQ(r.left, left) << what;
+  EXPECT_EQ(r.top, top) << what;
+  EXPECT_EQ(r.right, right) << what;
+  EXPECT_EQ(r.bottom, bottom) << what;
+}
+
+class Shell : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    const auto& args = ::testing::internal::GetArgvs();
+    ASSERT_GE(args.size(), 2u) << "pass the path of the built program";
+    RecordModule = LoadLibraryExW(WinePath(args[1]).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(RecordModule, nullptr) << "the built program is needed for its records";
+    AppInstance = GetModuleHandleW(nullptr);
+    InitCommonControls();
+  }
+
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Quillary");
+    AppSettings = {};
+    wcscpy(AppSettings.FontSettings.FontName, L"DejaVu Sans");
+    AppSettings.FontSettings.FontSize = 12;
+    AppSettings.FontSettings.FontAsciiBase = AsciiBaseUnicode;
+    AppSettings.Flags = DefaultFlags;
+    AppSettings.Lesson = 1;
+    AppSettings.BottomSection = 12;
+    AppSettings.SurroundingGutter = 10;
+    window_ = CreateMainWindow();
+    ASSERT_NE(window_, nullptr);
+    ASSERT_NE(MainPane, nullptr);
+    ASSERT_NE(CommentaryPane, nullptr);
+    Resize(800, 600);
+  }
+
+  void TearDown() override {
+    if (IsWindow(window_)) DestroyWindow(window_);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    EXPECT_EQ(MainPane, nullptr) << "shut-down releases the panes";
+  }
+
+  void Resize(int width, int height) {
+    OnSize(window_, MAKELPARAM(width, height));
+    RepaintPanes(window_, 0x3FF);
+  }
+
+  // Marks both panes as not drawn; DrawPane sets RowsDrawn again.
+  static void ForgetDrawing() {
+    MainPane->RowsDrawn = -1;
+    CommentaryPane->RowsDrawn = -1;
+  }
+
+  void Command(int id) { SendMessageW(window_, WM_COMMAND, id, 0); }
+  LRESULT Key(WPARAM vk) { return SendMessageW(window_, WM_KEYDOWN, vk, 0); }
+
+  HWND window_ = nullptr;
+};
+
+TEST_F(Shell, GeometryFollowsTheClientSizeForEveryShare) {
+  const int g = 10;
+  const int cx = GetSystemMetrics(SM_CXVSCROLL);
+  const int t = ToolbarHeight();
+  ASSERT_GT(t, 0) << "the toolbar exists";
+  const int sizes[][2] = {{800, 600}, {640, 480}, {1000, 300}};
+  const int codes[] = {14, 13, 12, 23, 34, 1};
+  for (const auto& size : sizes) {
+    for (int code : codes) {
+      const int wc = size[0], hc = size[1];
+      const uint16_t previousHeight = static_cast<uint16_t>(CommentaryPane->AreaHeight);
+      AppSettings.BottomSection = code;
+      OnSize(window_, MAKELPARAM(wc, hc));
+      const int a = hc - 2 * g - t;
+      const int b = a * (code / 10) / (code % 10);
+      const int separator = hc - g - 1 - b;
+      std::string what = std::to_string(wc) + "x" + std::to_string(hc) + " share " + std::to_string(code);
+      EXPECT_EQ(MainPane->AreaLeft, g) << what;
+      EXPECT_EQ(MainPane->AreaTop, t - 1 + g) << what;
+      EXPECT_EQ(MainPane->AreaWidth, wc - 2 * g - cx) << what;
+      EXPECT_EQ(MainPane->AreaHeight, a - b - 2) << what;
+      EXPECT_EQ(CommentaryArea.top, separator) << what;
+      EXPECT_EQ(CommentaryPane->AreaLeft, g) << what;
+      EXPECT_EQ(CommentaryPane->AreaTop, separator + g / 2) << what;
+      EXPECT_EQ(CommentaryPane->AreaWidth, wc - 2 * g - cx) << what;
+      EXPECT_EQ(CommentaryPane->AreaHeight, b ? b : previousHeight) << what << ": Minimal keeps the height";
+      ExpectRect(ClientRectOf(MainScrollBar), wc - cx, t, wc, separator, ("main bar " + what).c_str());
+      ExpectRect(ClientRectOf(CommentaryScrollBar), wc - cx, separator + 2, wc,
+                 separator + 2 + CommentaryPane->AreaHeight + g - 1, ("commentary bar " + what).c_str());
+    }
+  }
+}
+
+TEST_F(Shell, TinyClientAreasAreNotInsetAndDoNotBreak) {
+  const int t = ToolbarHeight();
+  const int mainWidth = MainPane->AreaWidth;
+  OnSize(window_, MAKELPARAM(20, 20));  // no larger than 2g in either direction
+  // 20 - toolbar leaves a negative height: the panes keep their sizes.
+  EXPECT_EQ(MainPane->AreaWidth, mainWidth);
+  RepaintPanes(window_, 0x3FF);
+  OnSize(window_, MAKELPARAM(0, 0));
+  RepaintPanes(window_, 0x3FF);
+  OnSize(window_, MAKELPARAM(300, t + 25));
+  RepaintPanes(window_, 0x3FF);
+  SUCCEED();
+}
+
+TEST_F(Shell, ShareCommandsRelayOutAndMoveTheRadioCheck) {
+  HMENU menu = GetMenu(window_);
+  EXPECT_TRUE(GetMenuState(menu, CMD_SHARE_HALF, MF_BYCOMMAND) & MF_CHECKED);
+  ForgetDrawing();
+  Command(CMD_SHARE_HALF);
+  EXPECT_EQ(MainPane->RowsDrawn, -1) << "the share already chosen: no layout, no repaint";
+  const int heightBefore = CommentaryPane->AreaHeight;
+  Command(CMD_SHARE_THREE_QUARTERS);
+  EXPECT_EQ(AppSettings.BottomSection, 34);
+  EXPECT_GT(CommentaryPane->AreaHeight, heightBefore);
+  EXPECT_NE(MainPane->RowsDrawn, -1);
+  EXPECT_TRUE(GetMenuState(menu, CMD_SHARE_THREE_QUARTERS, MF_BYCOMMAND) & MF_CHECKED);
+  EXPECT_FALSE(GetMenuState(menu, CMD_SHARE_HALF, MF_BYCOMMAND) & MF_CHECKED);
+}
+
+TEST_F(Shell, UnusableShareCodesFallBackToHalf) {
+  for (int code : {0, 10, 20, 99, -3, 7}) {
+    AppSettings.BottomSection = code;
+    EXPECT_EQ(CommentaryHeight(300), 150) << code;
+  }
+}
+
+TEST_F(Shell, ScrollBarsFollowThePanesUnlessSyncIsOff) {
+  ASSERT_GT(CommentaryPane->MaxFirstRow, 3);
+  CommentaryPane->FirstRow = 3;
+  SyncScrollBars();
+  SCROLLINFO info = {sizeof info, SIF_ALL};
+  GetScrollInfo(CommentaryScrollBar, SB_CTL, &info);
+  EXPECT_EQ(info.nMax, CommentaryPane->MaxFirstRow);
+  EXPECT_EQ(info.nPos, 3);
+
+  AppSettings.Flags &= ~ScrollBarSync;
+  CommentaryPane->FirstRow = 5;
+  SyncScrollBars();
+  GetScrollInfo(CommentaryScrollBar, SB_CTL, &info);
+  EXPECT_EQ(info.nPos, 3) << "with both sync bits clear the bar never moves";
+}
+
+TEST_F(Shell, ScrollBarRequestsScrollTheirOwnPane) {
+  ASSERT_GT(CommentaryPane->MaxFirstRow, 2);
+  auto scroll = [&](HWND bar, int code, int pos = 0) {
+    SendMessageW(window_, WM_VSCROLL, MAKEWPARAM(code, pos), reinterpret_cast<LPARAM>(bar));
+  };
+  scroll(CommentaryScrollBar, SB_LINEDOWN);
+  EXPECT_EQ(ActivePane, CommentaryPane);
+  EXPECT_EQ(ActiveScrollBar, CommentaryScrollBar);
+  EXPECT_EQ(CommentaryPane->FirstRow, 1);
+  scroll(CommentaryScrollBar, SB_BOTTOM);
+  EXPECT_EQ(CommentaryPane->FirstRow, CommentaryPane->MaxFirstRow) << "the bottom is the last page";
+  scroll(CommentaryScrollBar, SB_TOP);
+  EXPECT_EQ(CommentaryPane->FirstRow, 0);
+  scroll(CommentaryScrollBar, SB_THUMBTRACK, 2);
+  EXPECT_EQ(CommentaryPane->FirstRow, 2);
+  scroll(CommentaryScrollBar, SB_ENDSCROLL);
+  EXPECT_EQ(CommentaryPane->FirstRow, 2);
+  scroll(MainScrollBar, SB_LINEDOWN);
+  EXPECT_EQ(ActivePane, MainPane);
+  EXPECT_EQ(MainPane->FirstRow, MainPane->MaxFirstRow > 0 ? 1 : 0);
+}
+
+TEST_F(Shell, NextAndPreviousWrapAroundTheCorpus) {
+  AppSettings.Lesson = 10715;
+  Command(CMD_NEXT_ARTICLE);
+  EXPECT_EQ(AppSettings.Lesson, 1);
+  Command(CMD_PREVIOUS_ARTICLE);
+  EXPECT_EQ(AppSettings.Lesson, 10715);
+  EXPECT_EQ(Key(VK_RIGHT), 0);
+  EXPECT_EQ(AppSettings.Lesson, 1);
+  EXPECT_EQ(Key(VK_LEFT), 0);
+  EXPECT_EQ(AppSettings.Lesson, 10715);
+}
+
+TEST_F(Shell, ArticleChangesStartBothPanesAtTheTop) {
+  MainPane->FirstRow = 2;
+  CommentaryPane->FirstRow = 4;
+  AppSettings.LastPosition = 2;
+  Command(CMD_NEXT_ARTICLE);
+  EXPECT_EQ(AppSettings.Lesson, 3);
+  EXPECT_EQ(MainPane->FirstRow, 0);
+  EXPECT_EQ(CommentaryPane->FirstRow, 0);
+  EXPECT_EQ(AppSettings.LastPosition, 0);
+}
+
+TEST_F(Shell, FailedLoadKeepsTheArticleAndThePanes) {
+  AppSettings.Lesson = 7;
+  ASSERT_EQ(GoToRecord(window_, 7), 0);
+  const unsigned char* shown = MainPane->Text;
+  EXPECT_EQ(GoToRecord(window_, RecordCount + 1), 1);
+  EXPECT_EQ(AppSettings.Lesson, 7);
+  EXPECT_EQ(MainPane->Text, shown);
+}
+
+TEST_F(Shell, ReloadingTheMainRecordKeepsLessonAndCommentary) {
+  const unsigned char* commentary = CommentaryPane->Text;
+  EXPECT_EQ(GoToRecord(window_, ReloadMainRecord), 0);
+  EXPECT_EQ(AppSettings.Lesson, 1);
+  EXPECT_EQ(CommentaryPane->Text, commentary);
+}
+
+TEST_F(Shell, KeysScrollTheActivePaneAndRepaintOnlyIt) {
+  ASSERT_GT(MainPane->MaxFirstRow, 3);
+  const int page = MainPane->RowsDrawn - 1;
+  ForgetDrawing();
+  EXPECT_EQ(Key(VK_NEXT), 0);
+  EXPECT_EQ(MainPane->FirstRow, page);
+  EXPECT_NE(MainPane->RowsDrawn, -1) << "main pane repainted";
+  EXPECT_EQ(CommentaryPane->RowsDrawn, -1) << "commentary left alone";
+  Key(VK_HOME);
+  EXPECT_EQ(MainPane->FirstRow, 0);
+  Key(VK_DOWN);
+  EXPECT_EQ(MainPane->FirstRow, 1);
+  Key(VK_UP);
+  EXPECT_EQ(MainPane->FirstRow, 0);
+  Key(VK_END);
+  EXPECT_EQ(MainPane->FirstRow, MainPane->MaxFirstRow);
+  ForgetDrawing();
+  Key(VK_DOWN);
+  EXPECT_EQ(MainPane->FirstRow, MainPane->MaxFirstRow) << "no step past the last page";
+  EXPECT_EQ(MainPane->RowsDrawn, -1) << "nothing changed, nothing drawn";
+  EXPECT_EQ(Key('Z'), 1) << "other keys are not handled";
+
+  // Half pages with page mode 2, on the commentary pane.
+  AppSettings.Flags = (AppSettings.Flags & ~KeyPageModeMask) | (2u << KeyPageModeShift);
+  ActivePane = CommentaryPane;
+  ActiveScrollBar = CommentaryScrollBar;
+  ASSERT_GT(CommentaryPane->MaxFirstRow, CommentaryPane->RowsDrawn);
+  const int half = CommentaryPane->RowsDrawn / 2;
+  ForgetDrawing();
+  Key(VK_NEXT);
+  EXPECT_EQ(CommentaryPane->FirstRow, half);
+  EXPECT_EQ(MainPane->RowsDrawn, -1);
+  EXPECT_NE(CommentaryPane->RowsDrawn, -1);
+}
+
+TEST_F(Shell, EnterWithoutSearchStringDoesNothing) {
+  AppSettings.SearchString[0] = 0;
+  ForgetDrawing();
+  EXPECT_EQ(Key(VK_RETURN), 0);
+  EXPECT_EQ(AppSettings.Lesson, 1);
+  EXPECT_EQ(MainPane->RowsDrawn, -1);
+  EXPECT_EQ(CommentaryPane->RowsDrawn, -1);
+}
+
+TEST_F(Shell, WheelScrollsThePaneUnderThePointer) {
+  POINT p = {CommentaryPane->AreaLeft + 5, CommentaryPane->AreaTop + 5};
+  ClientToScreen(window_, &p);
+  ForgetDrawing();
+  SendMessageW(window_, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), MAKELPARAM(p.x, p.y));
+  EXPECT_EQ(ActivePane, CommentaryPane);
+  EXPECT_EQ(CommentaryPane->FirstRow, 2) << "two notches toward the user: two rows down";
+  EXPECT_EQ(MainPane->RowsDrawn, -1);
+  SendMessageW(window_, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(p.x, p.y));
+  EXPECT_EQ(CommentaryPane->FirstRow, 1);
+  // Outside both panes nothing happens.
+  POINT far = {2000, 2000};
+  ClientToScreen(window_, &far);
+  SendMessageW(window_, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), MAKELPARAM(far.x, far.y));
+  EXPECT_EQ(CommentaryPane->FirstRow, 1);
+}
+
+TEST_F(Shell, ClickPagingSplitsThePaneByTheChosenAxis) {
+  PaneView* c = CommentaryPane;
+  ASSERT_GT(c->MaxFirstRow, c->RowsDrawn);
+  const int page = c->RowsDrawn - 1;
+  auto click = [&](int x, int y) { SendMessageW(window_, WM_LBUTTONDOWN, 0, MAKELPARAM(x, y)); };
+  const int lowerY = c->AreaTop + c->AreaHeight - 3;
+  const int upperY = c->AreaTop + 3;
+  click(c->AreaLeft + 5, lowerY);
+  EXPECT_EQ(ActivePane, c);
+  EXPECT_EQ(ActiveScrollBar, CommentaryScrollBar);
+  EXPECT_EQ(c->FirstRow, page) << "lower half pages forward";
+  click(c->AreaLeft + 5, upperY);
+  EXPECT_EQ(c->FirstRow, 0) << "upper half pages back";
+
+  AppSettings.Flags &= ~ClickVertical;
+  click(c->AreaLeft + c->AreaWidth - 3, upperY);
+  EXPECT_EQ(c->FirstRow, page) << "right half pages forward";
+  click(c->AreaLeft + 3, lowerY);
+  EXPECT_EQ(c->FirstRow, 0) << "left half pages back";
+
+  // Just outside the text area, within the gutter, still counts as the pane.
+  AppSettings.Flags |= ClickVertical;
+  click(MainPane->AreaLeft - 10, MainPane->AreaTop + MainPane->AreaHeight - 1);
+  EXPECT_EQ(ActivePane, MainPane);
+
+  AppSettings.Flags &= ~ClickPaging;
+  click(c->AreaLeft + 5, lowerY);
+  EXPECT_EQ(ActivePane, c) << "the click still chooses the pane";
+  EXPECT_EQ(c->FirstRow, 0) << "but does not page";
+}
+
+TEST_F(Shell, ReverseTogglesBitAndCheckMarkTogether) {
+  HMENU menu = GetMenu(window_);
+  EXPECT_FALSE(GetMenuState(menu, CMD_REVERSE, MF_BYCOMMAND) & MF_CHECKED);
+  const uint16_t lines = MainPane->LineCount;
+  Command(CMD_REVERSE);
+  EXPECT_TRUE(AppSettings.Flags & Reverse);
+  EXPECT_TRUE(GetMenuState(menu, CMD_REVERSE, MF_BYCOMMAND) & MF_CHECKED);
+  EXPECT_EQ(MainPane->LineCount, lines);
+  Command(CMD_REVERSE);
+  EXPECT_FALSE(AppSettings.Flags & Reverse);
+  EXPECT_FALSE(GetMenuState(menu, CMD_REVERSE, MF_BYCOMMAND) & MF_CHECKED);
+}
+
+TEST_F(Shell, UnknownCommandsGetDefaultProcessing) {
+  EXPECT_EQ(OnCommand(window_, 31999), 1);
+  EXPECT_EQ(OnCommand(window_, CMD_UNBOUND), 1) << "command 1 from a menu or control is nobody's";
+  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(CMD_UNBOUND, 0), 0);
+  EXPECT_TRUE(IsWindow(window_));
+}
+
+TEST_F(Shell, CtrlQAndExitCloseTheWindowAndSaveTheSettings) {
+  MainPane->FirstRow = 2;
+  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(CMD_UNBOUND, 1), 0);  // from the accelerator
+  EXPECT_FALSE(IsWindow(window_));
+  EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"LastPosition", -1), 2);
+  EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"Lesson", -1), 1);
+  MSG msg;
+  EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit message is posted";
+}
+
+}  // namespace

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# run-fuzzers.sh BUILD_DIR SECONDS: runs every fuzz_* program for SECONDS each,
+# seeded with a few generated records when the host build has made them.
+set -u
+dir=$1
+seconds=${2:-10}
+root=$(cd "$(dirname "$0")/.." && pwd)
+status=0
+for f in "$dir"/tests/fuzz/fuzz_*; do
+  [ -x "$f" ] || continue
+  name=$(basename "$f")
+  corpus="$dir/corpus-$name"
+  mkdir -p "$corpus"
+  if [ -d "$root/build/host/corpus" ] && [ -z "$(ls -A "$corpus")" ]; then
+    find "$root/build/host/corpus" -name 'r10[0-2]?.bin' -exec cp {} "$corpus/" \;
+  fi
+  echo "== $name for ${seconds}s"
+  if ! ASAN_OPTIONS=detect_leaks=1 "$f" -max_total_time="$seconds" -max_len=16384 -print_final_stats=0 -artifact_prefix="$dir/" \
+        "$corpus" >"$dir/$name.log" 2>&1; then
+    tail -40 "$dir/$name.log"
+    status=1
+  else
+    grep -E '^(Done|#[0-9]+ *DONE)' "$dir/$name.log" | tail -1
+  fi
+done
+exit $status
