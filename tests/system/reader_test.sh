@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# System test of the real program: preset settings, start it in Wine's
+# virtual desktop, check the split view's colours on a screenshot, close it
+# through the menu and read the settings back; then the single-instance rule.
+# Runs inside tools/with-display.sh (private WINEPREFIX and display).
+set -u
+exe=$1
+probe=$2
+key='HKCU\Software\Quillary\Orvane'
+work=$(mktemp -d)
+failures=0
+check() {  # check WHAT EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then echo "ok   $1"; else echo "FAIL $1: expected '$2', got '$3'"; failures=$((failures + 1)); fi
+}
+reg_value() {  # the data of one value, as wine reg prints it
+  wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n {print $3}'
+}
+pixel() {  # pixel X Y: "r,g,b" of the screenshot
+  convert "$work/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
+}
+wait_for_window() {
+  for _ in $(seq 60); do
+    info=$(wine "$probe" 2>/dev/null | tr -d '\r')
+    case "$info" in client*) return 0 ;; esac
+    sleep 0.5
+  done
+  return 1
+}
+readers() { pgrep -fc 'orvane\.exe' || true; }
+
+# Every program of this prefix runs inside one virtual desktop, where focus
+# and the foreground window behave as on Windows.
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+wine reg delete 'HKCU\Software\Quillary' /f >/dev/null 2>&1
+add() { wine reg add "$key" /v "$1" /t "$2" /d "$3" /f >/dev/null 2>&1; }
+add FontName REG_SZ "DejaVu Sans"
+add FontSize REG_DWORD 12
+add Lesson REG_DWORD 5
+add BottomSection REG_DWORD 13
+add Top REG_DWORD 40
+add Left REG_DWORD 60
+add Width REG_DWORD 700
+add Height REG_DWORD 520
+add showCmd REG_DWORD 1
+
+wine "$exe" &
+first=$!
+if ! wait_for_window; then
+  echo "FAIL the reader's window did not appear"; exit 1
+fi
+sleep 2
+info=$(wine "$probe" | tr -d '\r')
+echo "probe: $info"
+read -r _ ox oy wc hc _ t _ cx _ <<<"$info"
+import -window root "$work/shot.png"
+
+g=10
+a=$((hc - 2 * g - t))
+b=$((a * 1 / 3))
+sep=$((oy + hc - g - 1 - b))
+check "separator row 1 is green" "0,128,0" "$(pixel $((ox + 3)) $sep)"
+check "separator row 2 is green" "0,128,0" "$(pixel $((ox + wc / 2)) $((sep + 1)))"
+check "separator spans the scroll-bar column" "0,128,0" "$(pixel $((ox + wc - 2)) $sep)"
+check "row above the separator is not green" "1" "$([ "$(pixel $((ox + 3)) $((sep - 1)))" != "0,128,0" ] && echo 1)"
+check "commentary background is pale" "248,255,255" "$(pixel $((ox + 3)) $((sep + 4)))"
+check "commentary background reaches the bottom" "248,255,255" "$(pixel $((ox + 3)) $((oy + hc - 1)))"
+check "main pane gutter is white" "255,255,255" "$(pixel $((ox + 3)) $((oy + t + 4)))"
+cp "$work/shot.png" "${ORVANE_SHOT_DIR:-$work}/system-reader.png" 2>/dev/null || true
+
+# A second start while the first is in front leaves one instance.
+wine "$exe"
+second=$?
+check "second start ends with code 0" "0" "$second"
+sleep 1
+check "one reader runs" "1" "$(readers)"
+
+# Scroll the commentary a little, step one article on, then File > Exit.
+xdotool key --clearmodifiers ctrl+n
+sleep 1
+xdotool key --clearmodifiers alt+f
+sleep 0.5
+xdotool key x
+for _ in $(seq 40); do [ "$(readers)" == "0" ] && break; sleep 0.5; done
+check "File > Exit ends the reader" "0" "$(readers)"
+wait "$first"
+check "exit code" "0" "$?"
+
+check "Lesson after Ctrl+N" "0x7" "$(reg_value Lesson)"
+check "LastPosition" "0x0" "$(reg_value LastPosition)"
+check "BottomSection" "0xd" "$(reg_value BottomSection)"
+check "Top" "0x28" "$(reg_value Top)"
+check "Left" "0x3c" "$(reg_value Left)"
+check "Width" "0x2bc" "$(reg_value Width)"
+check "Height" "0x208" "$(reg_value Height)"
+check "Flags" "0xd1140040" "$(reg_value Flags)"
+
+rm -rf "$work"
+echo "system test: $failures failure(s)"
+[ "$failures" -eq 0 ]
