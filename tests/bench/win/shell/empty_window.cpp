@@ -1,0 +1,32 @@
+// The baseline of the start-up benchmark: registers a class, opens a window,
+// paints it once and runs a message loop until it is closed.
+#include <windows.h>
+
+static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      BeginPaint(window, &ps);
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = instance;
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = L"EmptyWindow";
+  RegisterClassW(&wc);
+  HWND window = CreateWindowW(L"EmptyWindow", L"EmptyWindow", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
+                              CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
+  ShowWindow(window, show);
+  UpdateWindow(window);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  return 0;
+}
