@@ -1,0 +1,653 @@
+// The text generator: invented words in a Hebrew-like letter distribution,
+// laid out as the paragraph lists of the records.
+//
+// Every article gets a main text (page header and main-text paragraphs) and a
+// commentary (page header, headings quoting the main text, each nearly always
+// with its comment, and some further comments). How many paragraphs of each
+// style a record holds is planned once for the whole corpus, so that the
+// totals come out exactly; the words themselves are drawn per record from a
+// random number generator seeded by the article, so any record can be made on
+// its own. Strings are written in reading order and stored reversed (with the
+// bracket pairs mirrored) in every visual-order paragraph.
+#include <algorithm>
+#include <mutex>
+#include <set>
+#include <string>
+
+#include "store/tractates.h"
+#include "tools/corpus/corpus.h"
+
+namespace {
+
+constexpr uint64_t CorpusSeed = 0x6F7276616E65ull;
+
+uint64_t Mix(uint64_t z) {
+  z += 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+// splitmix64: small, fast and identical everywhere.
+struct Rng {
+  uint64_t State;
+  uint64_t Next64() {
+    State += 0x9E3779B97F4A7C15ull;
+    uint64_t z = State;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  // 0 .. n - 1
+  uint32_t Below(uint32_t n) { return uint32_t(((Next64() >> 32) * n) >> 32); }
+  // true with probability num / den
+  bool Chance(uint32_t num, uint32_t den) { return Below(den) < num; }
+};
+
+Rng MakeRng(uint64_t a, uint64_t b = 0, uint64_t c = 0) {
+  return Rng{Mix(CorpusSeed ^ Mix(a ^ Mix(b ^ Mix(c))))};
+}
+
+// Picks an index by cumulative weights.
+size_t Pick(Rng& rng, const std::vector<uint64_t>& cumulative) {
+  const uint64_t x = rng.Next64() % cumulative.back();
+  return size_t(std::upper_bound(cumulative.begin(), cumulative.end(), x) - cumulative.begin());
+}
+
+// Zipf-like weights 1 / (rank + offset), in integers.
+std::vector<uint64_t> ZipfCumulative(size_t count, uint64_t offset) {
+  std::vector<uint64_t> c(count);
+  uint64_t sum = 0;
+  for (size_t r = 0; r < count; ++r) c[r] = sum += 4000000000ull / (r + offset);
+  return c;
+}
+
+// ---------------------------------------------------------------------------
+// Letters and words
+
+// The 22 letters that have no final form of their own, weighted roughly as in
+// a real text (alef .. tav; kaf, mem, nun, pe, tsadi in their medial forms).
+struct LetterWeight {
+  char Letter;
+  uint32_t Weight;
+};
+constexpr LetterWeight Letters[] = {
+    {'a', 62}, {'b', 44}, {'c', 10}, {'d', 42}, {'e', 70}, {'f', 96}, {'g', 8},  {'h', 20},
+    {'i', 10}, {'j', 104}, {'l', 24}, {'m', 68}, {'o', 62}, {'q', 42}, {'r', 10}, {'s', 34},
+    {'u', 18}, {'w', 10}, {'x', 24}, {'y', 50}, {'z', 38}, {'{', 48},
+};
+
+const std::vector<uint64_t>& LetterCumulative() {
+  static const std::vector<uint64_t> c = [] {
+    std::vector<uint64_t> v;
+    uint64_t sum = 0;
+    for (const LetterWeight& l : Letters) v.push_back(sum += l.Weight);
+    return v;
+  }();
+  return c;
+}
+
+char FinalForm(char c) {
+  switch (c) {
+    case 'l': return 'k';  // kaf
+    case 'o': return 'n';  // mem
+    case 'q': return 'p';  // nun
+    case 'u': return 't';  // pe
+    case 'w': return 'v';  // tsadi
+    default: return c;
+  }
+}
+
+std::string MakeLetters(Rng& rng, int count, bool finalAtEnd) {
+  std::string w;
+  for (int i = 0; i < count; ++i) w += Letters[Pick(rng, LetterCumulative())].Letter;
+  if (finalAtEnd && !w.empty()) w.back() = FinalForm(w.back());
+  return w;
+}
+
+// One language: a vocabulary by frequency rank and a set of fixed phrases.
+struct Language {
+  std::vector<std::string> Words;
+  std::vector<uint64_t> WordWeights;
+  std::vector<std::vector<uint32_t>> Phrases;
+  std::vector<uint64_t> PhraseWeights;
+  uint32_t PhrasePerMille;  // share of word slots that start a fixed phrase
+};
+
+Language MakeLanguage(uint64_t id, size_t wordCount, size_t phraseCount, uint32_t phrasePerMille) {
+  Rng rng = MakeRng(0x1A46, id);
+  // Word lengths 2..7 letters, short ones commonest.
+  constexpr uint32_t LengthWeights[] = {12, 26, 28, 18, 10, 6};
+  std::vector<uint64_t> lengths;
+  uint64_t sum = 0;
+  for (uint32_t w : LengthWeights) lengths.push_back(sum += w);
+
+  struct Ranked {
+    uint32_t Key;
+    std::string Word;
+  };
+  std::vector<Ranked> ranked;
+  std::set<std::string> seen;
+  while (ranked.size() < wordCount) {
+    const int letters = 2 + int(Pick(rng, lengths));
+    std::string w;
+    const uint32_t kind = rng.Below(100);
+    if (kind < 4 && letters <= 5) {
+      // An abbreviation: the gershayim before its last letter.
+      w = MakeLetters(rng, letters, true);
+      w.insert(w.size() - 1, 1, '"');
+    } else if (kind < 6) {
+      // A shortened word with a geresh; no final form before it.
+      w = MakeLetters(rng, letters, false) + "'";
+    } else {
+      w = MakeLetters(rng, letters, true);
+    }
+    if (!seen.insert(w).second) continue;
+    // Shorter words tend to be the commoner ones.
+    ranked.push_back({uint32_t(letters) * 90 + rng.Below(400), w});
+  }
+  std::sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
+    return a.Key != b.Key ? a.Key < b.Key : a.Word < b.Word;
+  });
+
+  Language lang;
+  for (Ranked& r : ranked) lang.Words.push_back(std::move(r.Word));
+  lang.WordWeights = ZipfCumulative(lang.Words.size(), 3);
+  for (size_t p = 0; p < phraseCount; ++p) {
+    std::vector<uint32_t> phrase(2 + rng.Below(3));
+    for (uint32_t& w : phrase) w = uint32_t(Pick(rng, lang.WordWeights));
+    lang.Phrases.push_back(std::move(phrase));
+  }
+  lang.PhraseWeights = ZipfCumulative(phraseCount, 4);
+  lang.PhrasePerMille = phrasePerMille;
+  return lang;
+}
+
+// The main text and the commentary are written in different languages.
+const Language& MainLanguage() {
+  static const Language lang = MakeLanguage(1, 3600, 400, 150);
+  return lang;
+}
+const Language& CommentaryLanguage() {
+  static const Language lang = MakeLanguage(2, 2800, 300, 170);
+  return lang;
+}
+
+// Prefix letters that attach to a word (vav, dalet, he, bet, lamed, mem, shin, kaf).
+constexpr char Prefixes[] = "fdebmozl";
+// The commentary's "and so on" after a heading's quoted words.
+constexpr char EtCetera[] = "fbf'";
+
+// The terms one page keeps coming back to: words and short phrases, some of
+// them (in the commentary) taken from the page's main text.
+struct Topic {
+  std::vector<std::vector<std::string>> Items;
+  std::vector<uint64_t> Weights;
+  uint32_t PerMille = 0;  // share of word slots that use a term
+};
+
+Topic MakeTopic(Rng& rng, const Language& lang, const std::vector<std::string>& quoted,
+                size_t count, uint32_t perMille) {
+  Topic topic;
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t kind = rng.Below(100);
+    std::vector<std::string> item(kind < 45 ? 1 : kind < 85 ? 2 : 3);
+    for (std::string& w : item) {
+      if (!quoted.empty() && rng.Chance(1, 3)) {
+        w = quoted[rng.Below(uint32_t(quoted.size()))];
+      } else {
+        w = lang.Words[(Pick(rng, lang.WordWeights) + 20) % lang.Words.size()];
+        if (rng.Chance(1, 5)) w.insert(w.begin(), Prefixes[rng.Below(sizeof Prefixes - 1)]);
+      }
+    }
+    topic.Items.push_back(std::move(item));
+  }
+  topic.Weights = ZipfCumulative(count, 2);
+  topic.PerMille = perMille;
+  return topic;
+}
+
+// ---------------------------------------------------------------------------
+// Paragraph strings, in reading order
+
+struct Writer {
+  Rng& R;
+  const Language& Lang;
+  const Topic* Terms = nullptr;
+  std::string Out;
+  std::vector<std::string>* Plain = nullptr;  // words as quoted by headings
+  bool Joined = false;                        // the next word follows a maqaf
+
+  void Separate() {
+    if (!Out.empty() && !Joined) Out += ' ';
+    Joined = false;
+  }
+  void Word(const std::string& w) {
+    Separate();
+    Out += w;
+    if (Plain) Plain->push_back(w);
+  }
+  void VocabularyWord() {
+    std::string w = Lang.Words[Pick(R, Lang.WordWeights)];
+    if (R.Chance(11, 100)) w.insert(w.begin(), Prefixes[R.Below(sizeof Prefixes - 1)]);
+    Word(w);
+  }
+  // Reading-order numeral of a small number, with a geresh.
+  void Numeral() {
+    const uint32_t v = 1 + R.Below(60);
+    std::string n;
+    if (v >= 10) n += TensDigits[v / 10];
+    if (v % 10) n += UnitsDigits[v % 10];
+    Separate();
+    Out += n + "'";
+  }
+  void Reference() {
+    Separate();
+    if (R.Chance(1, 25)) {
+      Out += "(" + std::to_string(1 + R.Below(120)) + ")";
+      return;
+    }
+    const char open = R.Chance(1, 12) ? '[' : '(';
+    Out += open;
+    Joined = true;
+    Word(Lang.Words[Pick(R, Lang.WordWeights) % 200]);
+    if (R.Chance(1, 2)) Word(Lang.Words[Pick(R, Lang.WordWeights)]);
+    Numeral();
+    Out += open == '[' ? ']' : ')';
+  }
+  // About `words` words in sentences; the last sentence ends with `end`.
+  void Sentences(int words, char end) {
+    int written = 0;
+    while (written < words) {
+      int length = 3 + int(R.Below(10) + R.Below(9));
+      length = std::min(length, words - written);
+      for (int k = 0; k < length;) {
+        const uint32_t slot = R.Below(1000);
+        const uint32_t terms = Terms ? Terms->PerMille : 0;
+        if (slot < terms) {
+          for (const std::string& w : Terms->Items[Pick(R, Terms->Weights)]) Word(w);
+          ++k;
+        } else if (slot < terms + Lang.PhrasePerMille) {
+          for (uint32_t w : Lang.Phrases[Pick(R, Lang.PhraseWeights)]) Word(Lang.Words[w]);
+          k += 2;
+        } else {
+          VocabularyWord();
+          ++k;
+        }
+        const uint32_t extra = R.Below(100000);
+        if (extra < 2000) {
+          Joined = true, Out += '-';  // maqaf: the next word joins this one
+        } else if (extra < 4200) {
+          Reference();
+        } else if (extra < 4280) {
+          Separate(), Out += "~", Joined = true, Word(Lang.Words[Pick(R, Lang.WordWeights)]),
+              Out += "}";
+        } else if (extra < 4300) {
+          Separate(), Out += "\x14", Joined = true;
+        } else if (extra < 4306) {
+          Separate(), Out += "&";
+        } else if (extra < 4312) {
+          Separate(), Out += "+";
+        } else if (extra < 4316) {
+          Separate(), Out += "\\";
+        }
+      }
+      if (Joined) Out.pop_back(), Joined = false;  // no maqaf before a stop
+      written += length;
+      if (written >= words) break;
+      const uint32_t p = R.Below(100);
+      if (p < 30) {
+        Out += '.';
+      } else if (p < 52) {
+        Out += ',';
+      } else if (p < 62) {
+        Out += ':';
+      } else if (p < 67) {
+        Out += '?';
+      } else if (p < 68) {
+        Out += '!';
+      }
+    }
+    if (!Out.empty() && (Out.back() == ' ' || Out.back() == '\x14')) Out.pop_back();
+    if (end) Out += end;
+  }
+  // Adds words before the closing punctuation until the string is exactly
+  // `length` bytes long; needs room for at least three more bytes (or none).
+  void FillTo(size_t length) {
+    const char end = Out.empty() ? 0 : Out.back();
+    const bool hasEnd = end == ':' || end == '.';
+    if (hasEnd) Out.pop_back();
+    const size_t target = length - (hasEnd ? 1 : 0);
+    while (Out.size() < target) {
+      const size_t room = target - Out.size() - (Out.empty() ? 0 : 1);
+      const std::string& w = Lang.Words[Pick(R, Lang.WordWeights)];
+      if (room <= 8) {
+        Separate();
+        Out += MakeLetters(R, int(room), true);
+      } else if (w.size() + 3 <= room - 1 || w.size() == room) {
+        Separate();
+        Out += w;
+      }
+    }
+    if (hasEnd) Out += end;
+  }
+};
+
+// ---------------------------------------------------------------------------
+// The paragraph plan
+
+struct RecordPlan {
+  uint16_t Paragraphs = 0;  // main-text paragraphs, or commentary headings
+  uint16_t Lone = 0;        // headings without a comment of their own
+  uint16_t Further = 0;     // comments that follow another comment
+  uint8_t SmallMarks = 0, Blanks = 0, SmallHeaders = 0, Marks = 0;
+};
+
+struct CorpusPlan {
+  std::vector<RecordPlan> Main, Commentary;  // by article - 1
+};
+
+constexpr int32_t LoneHeadings = 1000;
+constexpr int32_t LongestHeadings = 86;  // headings of the longest record
+
+int32_t ArticleOf(int32_t record) { return (record + 1) / 2; }
+
+// Adds `count` to the field of records chosen with the given weights.
+template <typename Field>
+void Distribute(Rng& rng, const std::vector<uint64_t>& weights, int32_t count, Field field) {
+  for (int32_t i = 0; i < count;) {
+    if (field(Pick(rng, weights))) ++i;
+  }
+}
+
+CorpusPlan MakePlan() {
+  Rng rng = MakeRng(0x9A4);
+  CorpusPlan plan;
+  plan.Main.resize(ArticleCount);
+  plan.Commentary.resize(ArticleCount);
+  const size_t shortest = ArticleOf(CorpusShortestRecord) - 1;
+  const size_t longest = ArticleOf(CorpusLongestRecord) - 1;
+
+  // Some pages are long and some short, main text and commentary together.
+  std::vector<uint64_t> weights(ArticleCount), uniform(ArticleCount);
+  uint64_t sum = 0, count = 0;
+  for (size_t a = 0; a < size_t(ArticleCount); ++a) {
+    weights[a] = sum += (1 + rng.Below(4)) * (1 + rng.Below(4));
+    uniform[a] = ++count;
+  }
+
+  for (RecordPlan& p : plan.Main) p.Paragraphs = 1;
+  Distribute(rng, weights, CorpusMainParagraphs - ArticleCount, [&](size_t a) {
+    if (a == shortest || plan.Main[a].Paragraphs >= 14) return false;
+    return ++plan.Main[a].Paragraphs, true;
+  });
+
+  constexpr uint16_t BaseHeadings = 3;
+  for (RecordPlan& p : plan.Commentary) p.Paragraphs = BaseHeadings;
+  plan.Commentary[longest].Paragraphs = LongestHeadings;
+  Distribute(rng, weights, CorpusHeadings - BaseHeadings * (ArticleCount - 1) - LongestHeadings,
+             [&](size_t a) {
+               if (a == longest || plan.Commentary[a].Paragraphs >= 60) return false;
+               return ++plan.Commentary[a].Paragraphs, true;
+             });
+  // The last heading of a record always has its comment.
+  Distribute(rng, uniform, LoneHeadings, [&](size_t a) {
+    RecordPlan& p = plan.Commentary[a];
+    if (p.Lone + 1 >= p.Paragraphs) return false;
+    return ++p.Lone, true;
+  });
+  Distribute(rng, uniform, CorpusComments - (CorpusHeadings - LoneHeadings),
+             [&](size_t a) { return ++plan.Commentary[a].Further, true; });
+  Distribute(rng, uniform, CorpusSmallMarks, [&](size_t a) {
+    return a != longest && plan.Commentary[a].SmallMarks < 3 && ++plan.Commentary[a].SmallMarks;
+  });
+  Distribute(rng, uniform, CorpusBlanks, [&](size_t a) {
+    return a != longest && !plan.Commentary[a].Blanks && ++plan.Commentary[a].Blanks;
+  });
+  Distribute(rng, uniform, CorpusMarks, [&](size_t a) {
+    return a != longest && ++plan.Commentary[a].Marks;
+  });
+  // The small header closes the commentary on the last page of the first two
+  // tractates.
+  size_t last = 0;
+  for (int t = 0; t < CorpusSmallHeaders; ++t) {
+    last += TractateTable[t].SideCount;
+    plan.Commentary[last - 1].SmallHeaders = 1;
+  }
+  return plan;
+}
+
+const CorpusPlan& Plan() {
+  static const CorpusPlan plan = MakePlan();
+  return plan;
+}
+
+// ---------------------------------------------------------------------------
+// Assembling the paragraph list
+
+struct Paragraph {
+  unsigned char Style;
+  std::string Text;  // reading order
+};
+
+std::string ReadingOrder(const DisplayChar* display) {
+  std::string s;
+  for (const DisplayChar* p = display; *p; ++p) s += static_cast<char>(*p);
+  std::reverse(s.begin(), s.end());
+  return s;
+}
+
+// Folio number in Hebrew numerals; 15 and 16 are written 9 + 6 and 9 + 7.
+std::string FolioNumeral(int32_t folio) {
+  std::string n;
+  if (folio >= 100) n += HundredsDigits[1], folio -= 100;
+  if (folio == 15 || folio == 16) return n + UnitsDigits[9] + UnitsDigits[folio - 9];
+  if (folio >= 10) n += TensDigits[folio / 10];
+  if (folio % 10) n += UnitsDigits[folio % 10];
+  return n;
+}
+
+std::string PageHeader(int32_t article) {
+  int32_t tractate = 0, side = 0;
+  LocateArticle(article, &tractate, &side);
+  return ReadingOrder(TractateTable[tractate].Name) + " " + FolioNumeral(side / 2) + " " +
+         ReadingOrder(SIDE_SUFFIX + 1) + " " + SideLetters[side % 2];
+}
+
+char Mirror(char c) {
+  switch (c) {
+    case '(': return ')';
+    case ')': return '(';
+    case '[': return ']';
+    case ']': return '[';
+    case '~': return '}';  // the brace pair of the stored text
+    case '}': return '~';
+    default: return c;
+  }
+}
+
+size_t ListLength(const std::vector<Paragraph>& list) {
+  size_t n = 3;  // the ending style byte and two more 0 bytes
+  for (const Paragraph& p : list) n += 3 + p.Text.size();
+  return n;
+}
+
+void Assemble(const std::vector<Paragraph>& list, std::vector<unsigned char>& out) {
+  out.clear();
+  out.reserve(ListLength(list));
+  for (const Paragraph& p : list) {
+    out.push_back(p.Style);
+    out.push_back(0);
+    if (p.Style & 0x10) {
+      // Visual order: the display order, the reverse of reading order.
+      for (auto c = p.Text.rbegin(); c != p.Text.rend(); ++c) out.push_back(Mirror(*c));
+    } else {
+      out.insert(out.end(), p.Text.begin(), p.Text.end());
+    }
+    out.push_back(0);
+  }
+  out.insert(out.end(), 3, 0);
+}
+
+// Largest natural text of a record; only the longest record is filled up to
+// the very limit.
+constexpr size_t NaturalLimit = 13600;
+
+// Terms per page and their share of the word slots.
+constexpr size_t MainTerms = 30;
+constexpr uint32_t MainTermsPerMille = 520;
+constexpr size_t CommentaryTerms = 30;
+constexpr uint32_t CommentaryTermsPerMille = 520;
+
+void MainParagraphs(int32_t article, int scale, std::vector<Paragraph>& list,
+                    std::vector<std::string>& plain) {
+  const RecordPlan& plan = Plan().Main[article - 1];
+  Rng rng = MakeRng(2 * article - 1, scale);
+  list.assign(1, {CorpusPageHeader, PageHeader(article)});
+  plain.clear();
+  if (2 * article - 1 == CorpusShortestRecord) {
+    Writer w{rng, MainLanguage()};
+    w.Out = ":";
+    w.FillTo(CorpusMinText - ListLength(list) - 3);
+    list.push_back({CorpusMainText, w.Out});
+    return;
+  }
+  const Topic topic = MakeTopic(rng, MainLanguage(), {}, MainTerms, MainTermsPerMille);
+  for (int p = 0; p < plan.Paragraphs; ++p) {
+    Writer w{rng, MainLanguage(), &topic};
+    w.Plain = &plain;
+    const int words = 12 + int(rng.Below(110) + rng.Below(110));
+    w.Sentences(std::max(3, words * scale / 100), ':');
+    list.push_back({CorpusMainText, std::move(w.Out)});
+  }
+}
+
+void CommentaryParagraphs(int32_t article, int scale, const std::vector<std::string>& quoted,
+                          std::vector<Paragraph>& list) {
+  const RecordPlan& plan = Plan().Commentary[article - 1];
+  Rng rng = MakeRng(2 * article, scale);
+  const Language& lang = CommentaryLanguage();
+  list.assign(1, {CorpusPageHeader, PageHeader(article)});
+
+  // Which headings go without a comment (never the last), and after which
+  // comment the further paragraphs come.
+  const int headings = plan.Paragraphs;
+  std::vector<uint8_t> lone(headings, 0);
+  for (int i = 0; i < plan.Lone;) {
+    const uint32_t h = rng.Below(headings - 1);
+    if (!lone[h]) lone[h] = 1, ++i;
+  }
+  std::vector<int> commented;
+  for (int h = 0; h < headings; ++h) {
+    if (!lone[h]) commented.push_back(h);
+  }
+  std::vector<std::vector<unsigned char>> after(headings);
+  auto place = [&](unsigned char style, int count) {
+    for (int i = 0; i < count; ++i) after[commented[rng.Below(uint32_t(commented.size()))]].push_back(style);
+  };
+  place(CorpusComment, plan.Further);
+  place(CorpusSmallMark, plan.SmallMarks);
+  place(CorpusBlank, plan.Blanks);
+  place(CorpusMark, plan.Marks);
+
+  const Topic topic = MakeTopic(rng, lang, quoted, CommentaryTerms, CommentaryTermsPerMille);
+
+  // Headings quote the main text in order.
+  size_t cursor = 0;
+  const size_t stride = quoted.size() / (headings + 1) + 1;
+  for (int h = 0; h < headings; ++h) {
+    Writer heading{rng, lang};
+    if (quoted.empty()) {
+      heading.VocabularyWord();
+    } else {
+      cursor = std::min(cursor + rng.Below(uint32_t(stride)), quoted.size() - 1);
+      const size_t words = std::min<size_t>(1 + rng.Below(4), quoted.size() - cursor);
+      for (size_t k = 0; k < words; ++k) heading.Word(quoted[cursor + k]);
+      cursor += words;
+      if (cursor >= quoted.size()) cursor = 0;
+    }
+    if (rng.Chance(3, 10)) heading.Word(EtCetera);
+    if (rng.Chance(6, 10)) heading.Out += '.';
+    list.push_back({CorpusHeading, std::move(heading.Out)});
+    if (lone[h]) continue;
+
+    Writer comment{rng, lang, &topic};
+    comment.Sentences(std::max(2, int(4 + rng.Below(20) + rng.Below(20)) * scale / 100), ':');
+    list.push_back({CorpusComment, std::move(comment.Out)});
+    for (unsigned char style : after[h]) {
+      Writer w{rng, lang, &topic};
+      switch (style) {
+        case CorpusComment:
+          w.Sentences(std::max(3, int(10 + rng.Below(40) + rng.Below(40)) * scale / 100), ':');
+          break;
+        case CorpusSmallMark: {
+          static const char* const Marks[] = {"", ":", ".", "-", "::", ":-", "?", ","};
+          w.Out = Marks[rng.Below(8)];
+          break;
+        }
+        case CorpusMark:
+          w.Out = "+";
+          break;
+        default:  // a blank paragraph
+          break;
+      }
+      list.push_back({style, std::move(w.Out)});
+    }
+  }
+  if (plan.SmallHeaders) {
+    // A closing line after the last page of a tractate, naming it.
+    int32_t tractate = 0, side = 0;
+    LocateArticle(article, &tractate, &side);
+    list.push_back({CorpusSmallHeader,
+                    "ebyep smik " + ReadingOrder(TractateTable[tractate].Name)});
+  }
+}
+
+// Lengthens the last comment until the whole text is exactly `length` bytes.
+void FillTo(int32_t record, size_t length, std::vector<Paragraph>& list) {
+  Rng rng = MakeRng(record, 0xF111);
+  for (auto p = list.rbegin(); p != list.rend(); ++p) {
+    if (p->Style != CorpusComment) continue;
+    Writer w{rng, CommentaryLanguage()};
+    w.Out = p->Text;
+    w.FillTo(p->Text.size() + (length - ListLength(list)));
+    p->Text = std::move(w.Out);
+    return;
+  }
+}
+
+}  // namespace
+
+void GenerateArticle(int32_t article, std::vector<unsigned char>& mainText,
+                     std::vector<unsigned char>& commentary) {
+  mainText.clear();
+  commentary.clear();
+  if (article < 1 || article > ArticleCount) return;
+  std::vector<Paragraph> list;
+  std::vector<std::string> plain;
+  // A text that came out too long is made again with shorter paragraphs.
+  for (int scale = 100;; scale -= 10) {
+    MainParagraphs(article, scale, list, plain);
+    if (ListLength(list) <= NaturalLimit || scale <= 10) break;
+  }
+  Assemble(list, mainText);
+  const bool longest = 2 * article == CorpusLongestRecord;
+  const size_t limit = longest ? CorpusMaxText - 40 : NaturalLimit;
+  for (int scale = 100;; scale -= 10) {
+    CommentaryParagraphs(article, scale, plain, list);
+    if (ListLength(list) <= limit || scale <= 10) break;
+  }
+  if (longest) FillTo(CorpusLongestRecord, CorpusMaxText, list);
+  Assemble(list, commentary);
+}
+
+bool GenerateText(int32_t record, std::vector<unsigned char>& out) {
+  out.clear();
+  if (record < 1 || record > 2 * ArticleCount) return false;
+  std::vector<unsigned char> other;
+  if (record % 2)
+    GenerateArticle(ArticleOf(record), out, other);
+  else
+    GenerateArticle(ArticleOf(record), other, out);
+  return true;
+}
