@@ -1,0 +1,370 @@
+// Settings in the registry. Every accessor opens its key, handles one value
+// and closes the key again; nothing keeps a key handle between calls.
+//
+// Memory handed out by the read accessors and by AllocOrDie comes from malloc
+// and is released with free.
+#include "output/settings.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+const wchar_t SettingsKeyPath[] = L"Software\\Quillary\\Orvane";
+const wchar_t ParentKeyPath[] = L"software\\Quillary";
+
+void (*OutOfMemoryExit)() = nullptr;
+
+namespace {
+
+constexpr int32_t DefaultFontAsciiBase = AsciiBaseUnicode;
+constexpr int32_t DefaultBottomSection = 12;
+
+// Closes a registry key when the reading function leaves, on every path.
+struct KeyCloser {
+  HKEY key = nullptr;
+  ~KeyCloser() {
+    if (key) RegCloseKey(key);
+  }
+};
+
+bool OpenForReading(const wchar_t* keyPath, KeyCloser& closer) {
+  return RegOpenKeyExW(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &closer.key) == ERROR_SUCCESS;
+}
+
+bool OpenForWriting(KeyCloser& closer) {
+  return RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                         KEY_ALL_ACCESS, nullptr, &closer.key, nullptr) == ERROR_SUCCESS;
+}
+
+// Reads the whole of a value of an open key into a zero-padded block, so the
+// data can be read as a terminated UTF-16 string whatever its size. *size
+// gets the byte count actually read.
+unsigned char* ReadValueBytes(HKEY key, const wchar_t* name, DWORD* type, DWORD* size, bool dieOnNoMemory) {
+  DWORD needed = 0;
+  if (RegQueryValueExW(key, name, nullptr, type, nullptr, &needed) != ERROR_SUCCESS) return nullptr;
+  if (needed > 0x7FFFFFF0u) return nullptr;
+  // Four spare bytes: an odd byte count still ends in a zero unit, and a
+  // short REG_DWORD still reads as four bytes.
+  size_t blockBytes = static_cast<size_t>(needed) + 4;
+  void* block = dieOnNoMemory ? AllocOrDie(blockBytes) : std::malloc(blockBytes);
+  if (!block) return nullptr;
+  std::memset(block, 0, blockBytes);
+  DWORD got = needed;
+  if (RegQueryValueExW(key, name, nullptr, type, static_cast<BYTE*>(block), &got) != ERROR_SUCCESS ||
+      got > needed) {
+    std::free(block);
+    return nullptr;
+  }
+  *size = got;
+  return static_cast<unsigned char*>(block);
+}
+
+unsigned char* ReadSettingsBytes(const wchar_t* name, DWORD* size) {
+  KeyCloser closer;
+  if (!OpenForReading(SettingsKeyPath, closer)) return nullptr;
+  DWORD type = 0;
+  return ReadValueBytes(closer.key, name, &type, size, true);
+}
+
+// The number a non-DWORD value stands for: its UTF-16 units up to the first
+// zero or the end of the data, folded as value * 10 + (unit - 48). No digit
+// check and no sign; the sum wraps at 32 bits.
+int32_t FoldUnits(const unsigned char* bytes, DWORD size) {
+  uint32_t value = 0;
+  for (DWORD i = 0; i + 1 < size; i += 2) {
+    uint32_t unit = static_cast<uint32_t>(bytes[i]) | (static_cast<uint32_t>(bytes[i + 1]) << 8);
+    if (unit == 0) break;
+    value = value * 10u + unit - 48u;
+  }
+  return static_cast<int32_t>(value);
+}
+
+bool WriteValue(const wchar_t* name, DWORD type, const void* bytes, DWORD count) {
+  KeyCloser closer;
+  if (!OpenForWriting(closer)) return false;
+  return RegSetValueExW(closer.key, name, 0, type, static_cast<const BYTE*>(bytes), count) == ERROR_SUCCESS;
+}
+
+bool IsMenuBottomSection(int32_t code) {
+  switch (code) {
+    case 1: case 12: case 13: case 14: case 23: case 34:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void LoadFontName() {
+  wchar_t* name = ReadStringSetting(L"FontName");
+  if (!name) return;
+  if (name[0] != 0) {
+    int n = 0;
+    while (n < FontNameUnits - 1 && name[n] != 0) {
+      AppSettings.FontSettings.FontName[n] = name[n];
+      ++n;
+    }
+    AppSettings.FontSettings.FontName[n] = 0;
+  }
+  std::free(name);
+}
+
+void LoadSearchString() {
+  DWORD size = 0;
+  unsigned char* bytes = ReadBinarySetting(L"SearchString", &size);
+  if (!bytes) return;
+  if (size > 0 && bytes[0] != 0) {
+    DWORD n = 0;
+    while (n < static_cast<DWORD>(SearchStringBytes - 1) && n < size && bytes[n] != 0) {
+      AppSettings.SearchString[n] = bytes[n];
+      ++n;
+    }
+    AppSettings.SearchString[n] = 0;
+  }
+  std::free(bytes);
+}
+
+int32_t ReadSetting(const wchar_t* name, int32_t fallback) {
+  return ReadDwordSetting(SettingsKeyPath, name, fallback);
+}
+
+void DestroyPane(PaneView** pane) {
+  if (!pane || !*pane) return;
+  DestroyPaneView(*pane, true);
+  *pane = nullptr;
+}
+
+}  // namespace
+
+int32_t ReadDwordSetting(const wchar_t* keyPath, const wchar_t* name, int32_t fallback) {
+  if (!keyPath) keyPath = SettingsKeyPath;
+  KeyCloser closer;
+  if (!OpenForReading(keyPath, closer)) return fallback;
+  DWORD type = 0;
+  DWORD size = 0;
+  unsigned char* bytes = ReadValueBytes(closer.key, name, &type, &size, false);
+  if (!bytes) return fallback;
+  int32_t value;
+  if (type == REG_DWORD) {
+    // Little-endian; a short value is zero-extended (the block is zero-padded).
+    value = static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+                                 static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
+  } else {
+    value = FoldUnits(bytes, size);
+  }
+  std::free(bytes);
+  return value;
+}
+
+wchar_t* ReadStringSetting(const wchar_t* name) {
+  DWORD size = 0;
+  unsigned char* bytes = ReadSettingsBytes(name, &size);
+  // Only whole units count: a lone last byte is dropped. The block always has
+  // a zero unit after the data (see ReadValueBytes).
+  if (bytes && (size & 1)) bytes[size - 1] = 0;
+  return reinterpret_cast<wchar_t*>(bytes);
+}
+
+unsigned char* ReadBinarySetting(const wchar_t* name, DWORD* size) {
+  DWORD got = 0;
+  unsigned char* bytes = ReadSettingsBytes(name, &got);
+  if (size) *size = bytes ? got : 0;
+  return bytes;
+}
+
+HGLOBAL ReadBlobSetting(const wchar_t* name, HGLOBAL fallback) {
+  KeyCloser closer;
+  if (!OpenForReading(SettingsKeyPath, closer)) return fallback;
+  DWORD size = 0;
+  if (RegQueryValueExW(closer.key, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS || size == 0) {
+    return fallback;
+  }
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+  if (!block) return fallback;
+  void* bytes = GlobalLock(block);
+  bool read = false;
+  if (bytes) {
+    DWORD got = size;
+    read = RegQueryValueExW(closer.key, name, nullptr, nullptr, static_cast<BYTE*>(bytes), &got) ==
+           ERROR_SUCCESS;
+    GlobalUnlock(block);
+  }
+  if (!read) {
+    GlobalFree(block);
+    return fallback;
+  }
+  return block;
+}
+
+bool WriteDwordSetting(const wchar_t* name, int32_t value) {
+  DWORD data = static_cast<DWORD>(value);
+  return WriteValue(name, REG_DWORD, &data, sizeof data);
+}
+
+bool WriteStringSetting(const wchar_t* name, const wchar_t* value) {
+  if (!value) return false;
+  size_t units = std::wcslen(value) + 1;
+  if (units > 0x3FFFFFFFu) return false;
+  return WriteValue(name, REG_SZ, value, static_cast<DWORD>(units * sizeof(wchar_t)));
+}
+
+bool WriteBinarySetting(const wchar_t* name, const void* bytes, DWORD count) {
+  if (!bytes && count != 0) return false;
+  return WriteValue(name, REG_BINARY, bytes, count);
+}
+
+void LoadSettings() {
+  LoadFontName();
+  LoadSearchString();
+  AppSettings.FontSettings.FontSize = ReadSetting(L"FontSize", 0);
+  AppSettings.FontSettings.FontAsciiBase = ReadSetting(L"FontAsciiBase", DefaultFontAsciiBase);
+  AppSettings.LastPosition = static_cast<uint16_t>(ReadSetting(L"LastPosition", 0));
+  AppSettings.Flags = static_cast<uint32_t>(ReadSetting(L"Flags", static_cast<int32_t>(DefaultFlags)));
+  AppSettings.Lesson = static_cast<uint16_t>(ReadSetting(L"Lesson", 0));
+  // The commentary height divides by the units digit and the menu checks the
+  // item of the code: anything but a menu code falls back to the default.
+  int32_t bottom = ReadSetting(L"BottomSection", DefaultBottomSection);
+  AppSettings.BottomSection = IsMenuBottomSection(bottom) ? bottom : DefaultBottomSection;
+  AppSettings.BottomSectionLastPosition = static_cast<uint16_t>(ReadSetting(L"BottomSectionLastPosition", 0));
+}
+
+void SaveSettings(PaneView** mainPane, PaneView** commentaryPane) {
+  if (AppSettings.SearchString[0] != 0) {
+    unsigned char search[SearchStringBytes] = {};
+    size_t n = strnlen(reinterpret_cast<const char*>(AppSettings.SearchString), SearchStringBytes - 1);
+    std::memcpy(search, AppSettings.SearchString, n);
+    WriteBinarySetting(L"SearchString", search, static_cast<DWORD>(n + 1));
+  }
+  if (AppSettings.FontSettings.FontName[0] != 0) {
+    wchar_t face[FontNameUnits] = {};
+    for (int i = 0; i < FontNameUnits - 1 && AppSettings.FontSettings.FontName[i] != 0; ++i) {
+      face[i] = static_cast<wchar_t>(AppSettings.FontSettings.FontName[i]);
+    }
+    WriteStringSetting(L"FontName", face);
+  }
+  if (AppSettings.FontSettings.FontSize != 0) WriteDwordSetting(L"FontSize", AppSettings.FontSettings.FontSize);
+  if (AppSettings.FontSettings.FontAsciiBase != 0) {
+    WriteDwordSetting(L"FontAsciiBase", AppSettings.FontSettings.FontAsciiBase);
+  }
+  PaneView* main = mainPane ? *mainPane : nullptr;
+  if (main) {
+    AppSettings.LastPosition = main->FirstRow;
+    WriteDwordSetting(L"LastPosition", main->FirstRow);
+  }
+  WriteDwordSetting(L"Flags", static_cast<int32_t>(AppSettings.Flags));
+  if (AppSettings.Lesson != 0) WriteDwordSetting(L"Lesson", AppSettings.Lesson);
+  DestroyPane(mainPane);
+  WriteDwordSetting(L"BottomSection", AppSettings.BottomSection);
+  PaneView* commentary = commentaryPane ? *commentaryPane : nullptr;
+  if (commentary) {
+    AppSettings.BottomSectionLastPosition = commentary->FirstRow;
+    WriteDwordSetting(L"BottomSectionLastPosition", commentary->FirstRow);
+  }
+  DestroyPane(commentaryPane);
+  PostQuitMessage(0);
+}
+
+void SaveWindowPlacement(HWND window) {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  RECT rect{};
+  if (!GetWindowPlacement(window, &placement) || !GetWindowRect(window, &rect)) return;
+  const RECT& normal = placement.rcNormalPosition;
+  int32_t top;
+  int32_t left;
+  UINT show = placement.showCmd;
+  bool minimised = IsIconic(window) || show == SW_SHOWMINIMIZED || show == SW_MINIMIZE ||
+                   show == SW_SHOWMINNOACTIVE;
+  if (minimised) {
+    // The rectangle of a minimised window is its icon, often far off every
+    // screen: keep the position it restores to, in screen coordinates (the
+    // normal position counts from the work area's corner), and a show state
+    // that brings the window back.
+    RECT work{};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) work = RECT{};
+    top = work.top + normal.top;
+    left = work.left + normal.left;
+    show = (placement.flags & WPF_RESTORETOMAXIMIZED) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+  } else if (show == SW_SHOWMAXIMIZED) {
+    top = rect.top + GetSystemMetrics(SM_CYFRAME) + normal.top;
+    left = rect.left + GetSystemMetrics(SM_CXFRAME) + normal.left;
+  } else {
+    top = rect.top;
+    left = rect.left;
+  }
+  WriteDwordSetting(L"Top", top);
+  WriteDwordSetting(L"Left", left);
+  WriteDwordSetting(L"Width", normal.right - normal.left);
+  WriteDwordSetting(L"Height", normal.bottom - normal.top);
+  WriteDwordSetting(L"showCmd", static_cast<int32_t>(show));
+}
+
+void RestoreWindowPlacement(HWND window, int showCommand) {
+  int32_t top = ReadSetting(L"Top", 0);
+  int32_t left = ReadSetting(L"Left", 0);
+  int32_t width = ReadSetting(L"Width", 0);
+  int32_t height = ReadSetting(L"Height", 0);
+  int32_t show = ReadSetting(L"showCmd", showCommand);
+  // A stored state that would hide the window, or no state at all, leaves the
+  // program running with nothing to see: use the state it was started with.
+  if (show <= SW_HIDE || show > SW_MAX) show = showCommand;
+  if (width > 0 || height > 0) {
+    if (width < 0) width = 0;
+    if (height < 0) height = 0;
+    int64_t right = static_cast<int64_t>(left) + width;
+    int64_t bottom = static_cast<int64_t>(top) + height;
+    bool fits = right <= INT32_MAX && bottom <= INT32_MAX;
+    RECT wanted{left, top, static_cast<LONG>(fits ? right : left), static_cast<LONG>(fits ? bottom : top)};
+    // Empty rectangles intersect nothing, so test at least one pixel.
+    RECT probe{wanted.left, wanted.top, wanted.right > wanted.left ? wanted.right : wanted.left + 1,
+               wanted.bottom > wanted.top ? wanted.bottom : wanted.top + 1};
+    if (!fits || MonitorFromRect(&probe, MONITOR_DEFAULTTONULL) == nullptr) {
+      // Off every screen (a monitor removed, a changed resolution, a bad
+      // value): bring it onto the nearest monitor's work area.
+      MONITORINFO info{};
+      info.cbSize = sizeof info;
+      if (GetMonitorInfoW(MonitorFromRect(&probe, MONITOR_DEFAULTTONEAREST), &info)) {
+        const RECT& work = info.rcWork;
+        int32_t workWidth = work.right - work.left;
+        int32_t workHeight = work.bottom - work.top;
+        if (width > workWidth) width = workWidth;
+        if (height > workHeight) height = workHeight;
+        if (left < work.left) left = work.left;
+        if (left > work.right - width) left = work.right - width;
+        if (top < work.top) top = work.top;
+        if (top > work.bottom - height) top = work.bottom - height;
+      }
+    }
+    MoveWindow(window, left, top, width, height, TRUE);
+  }
+  ShowWindow(window, show);
+}
+
+void SetCurrentArticle(int32_t n) {
+  if (n == 0) {
+    if (AppSettings.Lesson == 0) {
+      AppSettings.Lesson = 1;
+      AppSettings.LastPosition = 0;
+    }
+    return;
+  }
+  if (AppSettings.Lesson == static_cast<uint16_t>(n)) return;
+  AppSettings.Lesson = static_cast<uint16_t>(n);
+  AppSettings.LastPosition = 0;
+}
+
+void* AllocOrDie(size_t bytes) {
+  // The out-of-memory exit runs once: a failure while its message box is up,
+  // or after it, only reports null to its caller.
+  static bool exitBegun = false;
+  void* block = std::malloc(bytes ? bytes : 1);
+  if (block) return block;
+  if (exitBegun) return nullptr;
+  exitBegun = true;
+  MessageBoxW(nullptr, L"There is not enough memory, aborting", L"Error", MB_OK | MB_ICONERROR);
+  if (OutOfMemoryExit) {
+    OutOfMemoryExit();
+  } else {
+    SaveSettings(nullptr, nullptr);
+  }
+  return nullptr;
+}
