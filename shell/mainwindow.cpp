@@ -14,7 +14,11 @@ const wchar_t MainClassName[] = PRODUCT_NAME;
 
 namespace {
 
-void SaveWithPanes() { SaveSettings(&MainPane, &CommentaryPane); }
+// Saves with both panes, which it releases: nothing may point at them after.
+void SaveWithPanes() {
+  ActivePane = nullptr;
+  SaveSettings(&MainPane, &CommentaryPane);
+}
 
 // The top-level ancestor of a window: its parent or owner chain to the end.
 HWND TopLevelOf(HWND window) {
@@ -34,7 +38,6 @@ void ShutDown(HWND window) {
     Toolbar = nullptr;
   }
   SaveWindowPlacement(window);
-  ActivePane = nullptr;
   SaveWithPanes();
 }
 
