@@ -1,0 +1,307 @@
+// Drawing a laid-out PaneView: lines, rules, hanging words, the search-hit
+// highlight and the page-header box.
+#include "layout/draw.h"
+
+#include <cstring>
+
+#include "layout/pane_internal.h"
+#include "store/letters.h"
+
+namespace {
+
+constexpr unsigned char Space = 0x20;
+
+// Coordinates and widths reach the platform as unsigned 16-bit values.
+inline int U16(int32_t v) { return static_cast<uint16_t>(v); }
+
+bool IsRule(const LineEntry& line) { return (line.Style & StyleRule) == StyleRule; }
+
+// The style a page starts with: the first line's, or plain for a rule or
+// when there is no line at all.
+uint8_t FirstStyle(const LineEntry& line) {
+  return (line.Style == 0 || IsRule(line)) ? StylePlain : line.Style;
+}
+
+int32_t StringLength(const unsigned char* s) {
+  return static_cast<int32_t>(std::strlen(reinterpret_cast<const char*>(s)));
+}
+
+// The hanging word of a visual-order line: after the main run, past the rest
+// of its word and the spaces that follow, up to the end of the string.
+const unsigned char* VisualHangingWord(const unsigned char* text, const LineEntry& line) {
+  const unsigned char* p = text + line.Start + line.Length;
+  while (*p && *p != Space) ++p;
+  while (*p == Space) ++p;
+  return p;
+}
+
+// Length of the stored-order hanging word at p (up to the next space).
+int32_t WordLength(const unsigned char* p) {
+  int32_t n = 0;
+  while (p[n] && p[n] != Space) ++n;
+  return n;
+}
+
+const unsigned char* SkipWordAndSpaces(const unsigned char* p) {
+  while (*p && *p != Space) ++p;
+  while (*p == Space) ++p;
+  return p;
+}
+
+// Width of the first count display characters of run, in stored order.
+SIZE MeasureRun(HDC dc, const unsigned char* run, int32_t count) {
+  SIZE size{};
+  int32_t n = 0;
+  const wchar_t* units = ConvertRun(run, count, true, &n);
+  if (units && n > 0) GetTextExtentPoint32W(dc, units, n, &size);
+  return size;
+}
+
+// Advances y and the room left past a line and its blank row.
+void Advance(const LineEntry& line, int32_t& y, int32_t& room) {
+  y += line.LineHeight;
+  room -= line.LineHeight;
+  if (line.Style & StyleParagraphEnd) {
+    y += line.LineHeight;
+    room -= line.LineHeight;
+  }
+}
+
+// StartLine is kept across calls (printing); a table that was reallocated
+// since would leave it pointing elsewhere, so it is only trusted inside the table.
+bool InTable(const PaneView* pane, const LineEntry* line) {
+  const auto p = reinterpret_cast<uintptr_t>(line);
+  const auto first = reinterpret_cast<uintptr_t>(pane->Lines);
+  const auto last = reinterpret_cast<uintptr_t>(pane->Lines + pane->LineCount);
+  return p >= first && p <= last && (p - first) % sizeof(LineEntry) == 0;
+}
+
+}  // namespace
+
+int DrawRun(HDC dc, const unsigned char* bytes, int32_t count, int32_t x, int32_t y, int32_t w, int32_t h) {
+  int32_t n = 0;
+  const wchar_t* units = ConvertRun(bytes, count, false, &n);
+  if (!units || n == 0) return 0;
+  RECT rect{x, y, x + w, y + h};
+  return DrawTextW(dc, units, n, &rect, RunFormat);
+}
+
+int DrawRunColored(HDC dc, const unsigned char* bytes, int32_t count, int32_t x, int32_t y, int32_t w,
+                   int32_t h, COLORREF textColour, COLORREF backColour) {
+  const int oldMode = SetBkMode(dc, OPAQUE);
+  const COLORREF oldText = SetTextColor(dc, textColour);
+  const COLORREF oldBack = SetBkColor(dc, backColour);
+  const int result = DrawRun(dc, bytes, count, x, y, w, h);
+  SetBkColor(dc, oldBack);
+  SetTextColor(dc, oldText);
+  SetBkMode(dc, oldMode);
+  return result;
+}
+
+void FillArea(HDC dc, const int32_t area[4], int stockBrush) {
+  RECT rect{area[0], area[1], area[0] + area[2], area[1] + area[3]};
+  FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(stockBrush)));
+}
+
+void DrawFrame(HDC dc, RECT* rect, COLORREF colour, int32_t count) {
+  if (!rect) return;
+  HPEN pen = CreatePen(PS_SOLID, 0, colour);
+  HGDIOBJ oldPen = pen ? SelectObject(dc, pen) : nullptr;
+  // Outlines only: what lies inside the frame is left alone.
+  HGDIOBJ oldBrush = pen ? SelectObject(dc, GetStockObject(NULL_BRUSH)) : nullptr;
+  for (int32_t i = 0; i < count; ++i) {
+    if (pen) Rectangle(dc, rect->left, rect->top, rect->right, rect->bottom);
+    InflateRect(rect, -1, -1);
+  }
+  if (pen) {
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+  }
+}
+
+void HighlightRun(PaneView* pane, const unsigned char* text, const unsigned char* run, int32_t count,
+                  int32_t x, int32_t y) {
+  if (!pane || !text || !run) return;
+  const ptrdiff_t f = (text + pane->HitStart) - run;
+  int32_t prefix = 0;
+  if (f >= 0) {
+    count -= static_cast<int32_t>(f);
+    if (count < 0) return;
+    prefix = MeasureRun(pane->Dc, run, static_cast<int32_t>(f)).cx;
+    run += f;
+  }
+  const ptrdiff_t limit = (text + pane->HitEnd) - run;
+  if (count > limit) count = static_cast<int32_t>(limit);
+  if (count <= 0) return;
+  const SIZE size = MeasureRun(pane->Dc, run, count);
+  DrawRunColored(pane->Dc, run, count, U16(x + prefix), U16(y), U16(size.cx), U16(size.cy), HitTextColour,
+                 HitBackColour);
+}
+
+int32_t DrawHitHighlight(PaneView* pane) {
+  if (!pane || !pane->Text || !pane->Lines) return -1;
+  int32_t room = pane->AreaHeight;
+  int32_t y = 0;
+  const LineEntry* line = FindFirstVisible(pane, &y, &room);
+  uint8_t current = FirstStyle(*line);
+  const HFONT oldFont = SelectStyle(pane, current);
+  const unsigned char* text = pane->Text;
+
+  for (; line->Style != 0 && line->LineHeight <= room; ++line) {
+    const bool touches = !(pane->HitEnd < line->Start || pane->HitStart > line->Start + line->Length);
+    if (!IsRule(*line) && touches) {
+      if ((current & 0x1F) != (line->Style & 0x1F)) SelectStyle(pane, line->Style);
+      current = line->Style;
+      const unsigned char* start = text + line->Start;
+      if (line->Hang == 0) {
+        HighlightRun(pane, text, start, line->Length, line->X, y);
+      } else if (!(line->Style & StyleVisual)) {
+        HighlightRun(pane, text, start, WordLength(start), line->X - line->Hang, y);
+        HighlightRun(pane, text, SkipWordAndSpaces(start), line->Length, line->X, y);
+      } else {
+        const unsigned char* word = VisualHangingWord(text, *line);
+        int32_t w = line->Hang;
+        int32_t fit = StringLength(word);
+        MeasureFit(pane->Dc, word, &w, &fit);
+        DrawRunColored(pane->Dc, word, fit, U16(line->X + line->RunWidth + line->Hang - w), U16(y), U16(w),
+                       line->LineHeight, HitTextColour, HitBackColour);
+        HighlightRun(pane, text, start, line->Length, line->X, y);
+      }
+    }
+    Advance(*line, y, room);
+  }
+  if (oldFont) SelectObject(pane->Dc, oldFont);
+  return 0;
+}
+
+int32_t DrawPane(PaneView* pane, int32_t erase) {
+  if (!pane || !pane->Text || !pane->Lines) return -1;
+  pane->RowsDrawn = 0;
+  int32_t room = pane->AreaHeight;
+  int32_t y = pane->AreaTop;
+  LineEntry* line;
+  if (pane->StartLine) {
+    line = InTable(pane, pane->StartLine) ? pane->StartLine : pane->Lines + pane->LineCount;
+  } else {
+    line = FindFirstVisible(pane, &y, &room);
+  }
+
+  HDC dc = pane->Dc;
+  const COLORREF oldColour = GetTextColor(dc);
+  uint8_t current = FirstStyle(*line);
+  const HFONT oldFont = SelectStyle(pane, current + StyleWithColour);
+  if (erase) {
+    const int32_t area[4] = {pane->AreaLeft, pane->AreaTop, pane->AreaWidth, pane->AreaHeight};
+    FillArea(dc, area, WHITE_BRUSH);
+  }
+
+  const unsigned char* text = pane->Text;
+  for (; line->Style != 0 && line->LineHeight <= room; ++line) {
+    const int32_t h = line->LineHeight;
+    if (IsRule(*line)) {
+      HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
+      PatBlt(dc, U16(line->X), U16(y + h / 2), line->RunWidth, 1, PATCOPY);
+      SelectObject(dc, oldBrush);
+    } else {
+      if ((current & StyleKeyMask) != (line->Style & 0x1F)) SelectStyle(pane, line->Style + StyleWithColour);
+      current = line->Style;
+      const unsigned char* start = text + line->Start;
+      if (line->Hang == 0) {
+        DrawRun(dc, start, line->Length, U16(line->X), U16(y), line->RunWidth, h);
+      } else if (!(line->Style & StyleVisual)) {
+        int32_t w = line->Hang;
+        int32_t fit = WordLength(start);
+        MeasureFit(dc, start, &w, &fit);
+        DrawRun(dc, start, fit, U16(line->X - line->Hang), U16(y), U16(w), h);
+        DrawRun(dc, SkipWordAndSpaces(start), line->Length, U16(line->X), U16(y), line->RunWidth, h);
+      } else {
+        const unsigned char* word = VisualHangingWord(text, *line);
+        int32_t w = line->Hang;
+        int32_t fit = StringLength(word);
+        MeasureFit(dc, word, &w, &fit);
+        DrawRun(dc, word, fit, U16(line->X + line->RunWidth + line->Hang - w), U16(y), U16(w), h);
+        DrawRun(dc, start, line->Length, U16(line->X), U16(y), line->RunWidth, h);
+      }
+    }
+    pane->RowsDrawn += RowsOf(*line);
+    Advance(*line, y, room);
+  }
+
+  if (oldFont) SelectObject(dc, oldFont);
+  SetTextColor(dc, oldColour);
+  if (pane->HitStart || pane->HitEnd) return DrawHitHighlight(pane);
+  pane->NextLine = line;
+  return 0;
+}
+
+void FindHeaderStrings(const unsigned char* text, HeaderString* first, HeaderString* second) {
+  if (first) *first = HeaderString{0, 0, nullptr};
+  if (second) *second = HeaderString{0, 0, nullptr};
+  if (!text) return;
+  const unsigned char* p = text;
+  if (p[0] == 0xDC) {
+    const int32_t n = StringLength(p + 2);
+    if (first) *first = HeaderString{n, 0, p + 2};
+    p += 2 + n + 1;
+  }
+  if (p[0] == 0xD1 && second) *second = HeaderString{StringLength(p + 2), 0, p + 2};
+}
+
+void DrawHeaderBox(PaneView* pane) {
+  if (!pane || !pane->Text || !pane->Dc) return;
+  HeaderString strings[2];
+  FindHeaderStrings(pane->Text, &strings[0], &strings[1]);
+  if (strings[0].StringLength == 0 && strings[1].StringLength == 0) return;
+
+  HDC dc = pane->Dc;
+  const HFONT oldFont = SelectStyle(pane, StyleWithColour | StyleSmall);
+  const int32_t rows = (strings[0].StringLength > 0 && strings[1].StringLength > 0) ? 2 : 1;
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  const int32_t f = tm.tmHeight;
+  const int oldMode = SetBkMode(dc, OPAQUE);
+
+  int32_t widest = 0;
+  for (HeaderString& s : strings) {
+    if (s.StringLength <= 0) continue;
+    s.StringWidth = pane->AreaWidth;
+    MeasureFit(dc, s.String, &s.StringWidth, &s.StringLength);
+    if (s.StringWidth > widest) widest = s.StringWidth;
+  }
+  int32_t box = widest + 2 * f + 8;
+  if (box > pane->AreaWidth) box = pane->AreaWidth;
+
+  RECT rect;
+  rect.left = pane->AreaLeft + (pane->AreaWidth - box) / 2;
+  rect.right = rect.left + box;
+  rect.top = pane->AreaTop + pane->AreaHeight - rows * f - 12;
+  rect.bottom = pane->AreaTop + pane->AreaHeight - 2;
+  DrawFrame(dc, &rect, BoxOuterColour, 2);
+  DrawFrame(dc, &rect, BoxMiddleColour, 1);
+  DrawFrame(dc, &rect, BoxInnerColour, 2);
+  if (HBRUSH fill = CreateSolidBrush(BoxFillColour)) {
+    FillRect(dc, &rect, fill);
+    DeleteObject(fill);
+  }
+
+  const int32_t interior = rect.right - rect.left;
+  int32_t y = rect.top;
+  for (const HeaderString& s : strings) {
+    if (s.StringLength <= 0) continue;
+    // A string cut to the pane's width may still be wider than the interior
+    // (the box is never wider than the pane); it is cut again to the
+    // interior, so that it neither covers the frame nor leaves the pane.
+    int32_t length = s.StringLength;
+    int32_t width = s.StringWidth;
+    if (width > interior) {
+      width = interior > 0 ? interior : 0;
+      MeasureFit(dc, s.String, &width, &length);
+    }
+    DrawRunColored(dc, s.String, length, rect.left + (interior - width) / 2, y, width, f, BoxTextColour,
+                   BoxFillColour);
+    y += f;
+  }
+  if (oldFont) SelectObject(dc, oldFont);
+  SetBkMode(dc, oldMode);
+}

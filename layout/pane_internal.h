@@ -1,0 +1,21 @@
+// Helpers shared by the layout and the drawing code of layout/ only; nothing
+// outside this folder includes this header.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "layout/paneview.h"
+
+// The first line to show from FirstRow (pulling FirstRow back to MaxFirstRow
+// when it lies beyond RowCount). *y receives the line's top; when FirstRow
+// falls on a blank row the line starts one row lower and *room shrinks by
+// that row. May return the terminator.
+LineEntry* FindFirstVisible(PaneView* pane, int32_t* y, int32_t* room);
+
+// Converts at most count bytes (stopping at a 0 byte) through the shared
+// ConversionBuffer. *length receives the number of display characters.
+// measuring: convert in stored order whatever the Reverse setting says.
+// Null when memory ran out (*length is then 0).
+const wchar_t* ConvertRun(const unsigned char* bytes, int32_t count, bool measuring,
+                          int32_t* length);

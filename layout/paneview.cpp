@@ -1,0 +1,535 @@
+// PaneView: creation and release, the per-style font cache, measuring, line
+// breaking and the row-based scroll model.
+#include "layout/paneview.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "layout/draw.h"
+#include "layout/pane_internal.h"
+#include "store/letters.h"
+
+namespace {
+
+constexpr int32_t TableStep = 128;     // the line table grows by this many entries
+constexpr int32_t MaxOffset = 0xFFFF;  // offsets, counts and coordinates are 16-bit
+constexpr unsigned char Space = 0x20;
+constexpr unsigned char Hyphen = 0x2D;
+
+constexpr COLORREF StyleColour(uint32_t key) {
+  if (key & StyleSmall) return 0x800000;                              // navy
+  if ((key & StyleLarge) && (key & StyleBold)) return 0xFF0000;       // blue
+  return 0x000000;                                                    // black
+}
+
+// Font height in points for a style key.
+int32_t StylePoints(uint32_t key, int32_t size) {
+  if (key & StyleLarge) return size ? size * 5 / 4 : 20;
+  if (key & StyleSmall) return size ? size * 6 / 8 : 14;
+  if (key & StyleSmallPrint) return 8;
+  return size;
+}
+
+HFONT MakeStyleFont(const PaneView* pane, uint32_t key) {
+  LOGFONTW lf{};
+  const int32_t points = StylePoints(key, pane->Font.FontSize);
+  lf.lfHeight = -MulDiv(points, GetDeviceCaps(pane->Dc, LOGPIXELSY), 72);
+  lf.lfWeight = (key & StyleBold) ? FW_BOLD : FW_NORMAL;
+  // The face name decides: a face listed only under the Hebrew character set
+  // would otherwise be swapped for one without Hebrew letters.
+  lf.lfCharSet = DEFAULT_CHARSET;
+  for (int i = 0; i < LF_FACESIZE - 1 && pane->Font.FontName[i]; ++i) lf.lfFaceName[i] = pane->Font.FontName[i];
+  return CreateFontIndirectW(&lf);
+}
+
+void ReleaseFonts(PaneView* pane) {
+  for (FontCacheEntry* e = pane->FontCache; e; e = e->Next) {
+    if (e->Font) DeleteObject(e->Font);
+    e->Font = nullptr;
+  }
+}
+
+int32_t Align(uint8_t style, int32_t left, int32_t width, int32_t indent, int32_t hang, int32_t run) {
+  int32_t x;
+  switch (style & StyleAlignMask) {
+    case 0x20: x = left + width - indent - hang - run; break;
+    case 0x40: x = left + indent + (width - (indent + hang) - run) / 2; break;
+    default: x = left + indent + hang; break;
+  }
+  // A run wider than its room (a single character in a very narrow area)
+  // starts at the area's left edge rather than wrapping to the far right.
+  return x < left ? left : x;
+}
+
+bool OnlySpaces(const unsigned char* p, int32_t n) {
+  for (int32_t i = 0; i < n; ++i)
+    if (p[i] != Space) return false;
+  return true;
+}
+
+// One pass of LayoutPane over the paragraphs; the caller owns the setup and
+// the clean-up. Returns LayoutOk or LayoutNoMemory; *lines gets the entries made.
+struct LayoutState {
+  PaneView* pane;
+  const unsigned char* text;
+  int32_t lineHeight;
+  int32_t index;
+  int32_t rows;
+};
+
+bool EnsureRoom(LayoutState& st) {
+  if (st.index < st.pane->LineCapacity) return true;
+  return GrowLineTable(st.pane, st.index) == 0;
+}
+
+bool LayoutRule(LayoutState& st, uint8_t style, uint8_t param, int32_t stringOffset) {
+  PaneView* pane = st.pane;
+  if (param == 0) return true;
+  if (!EnsureRoom(st)) return false;
+  const int32_t width = pane->AreaWidth > 0 ? pane->AreaWidth : 0;
+  int32_t length = param <= 160 ? param : (param - 160) * width * 2 / 100;
+  if (length > width) length = width;
+  int32_t x;
+  switch (style & StyleAlignMask) {
+    case 0x20: x = pane->AreaLeft + width - length; break;
+    case 0x40: x = pane->AreaLeft + (width - length) / 2; break;
+    default: x = pane->AreaLeft; break;
+  }
+  LineEntry& e = pane->Lines[st.index];
+  e.Start = static_cast<uint16_t>(stringOffset);
+  e.Length = 0;
+  e.X = static_cast<uint16_t>(x);
+  e.Hang = 0;
+  e.RunWidth = static_cast<uint16_t>(length);
+  e.LineHeight = static_cast<uint16_t>(st.lineHeight);
+  e.Style = style;
+  st.rows += (style & StyleParagraphEnd) ? 2 : 1;
+  ++st.index;
+  return true;
+}
+
+// Breaks one text paragraph. b is the string in reading order (the text
+// itself, or a reversed copy for visual order), n its length, o the offset of
+// the stored string in the text.
+bool BreakLines(LayoutState& st, uint8_t style, const unsigned char* b, int32_t n, int32_t o,
+                int32_t& indent, int32_t hang) {
+  PaneView* pane = st.pane;
+  const bool visual = (style & StyleVisual) != 0;
+  int32_t q = 0;
+  for (;;) {
+    while (q < n && b[q] == Space) ++q;
+    if (q >= n) return true;
+    if (!EnsureRoom(st)) return false;
+
+    const int32_t r = n - q;
+    int32_t avail = pane->AreaWidth - indent;
+    if (avail < 0) avail = 0;
+    int32_t c = r;
+    const int32_t q0 = q;
+    int32_t w = q;
+    if (hang) {
+      while (w < n && b[w] != Space) ++w;
+      while (w < n && b[w] == Space) ++w;
+      c -= w - q;
+      avail -= hang;
+      if (avail < 0) avail = 0;
+      q = w;
+    }
+
+    const int32_t wanted = c;
+    MeasureFit(pane->Dc, b + q, &avail, &c);
+    if (q + c < n && b[q + c] != Space) {
+      const int32_t fit = c;
+      int32_t k = c - 1;
+      for (; k >= 1; --k)
+        if (b[q + k] == Space || b[q + k] == Hyphen) break;
+      if (k >= 1) {
+        c = b[q + k] == Space ? k : k + 1;
+        MeasureFit(pane->Dc, b + q, &avail, &c);
+      } else {
+        c = fit;
+      }
+    }
+    if (c == 0 && wanted > 0 && !hang) {
+      // Not even one character fits: the line takes one all the same, so the
+      // layout always moves on.
+      c = 1;
+      avail = 0x7FFF;
+      MeasureFit(pane->Dc, b + q, &avail, &c);
+      if (c == 0) c = 1;  // nothing could be measured (no memory): still move on
+    }
+
+    LineEntry& e = pane->Lines[st.index];
+    e.Start = static_cast<uint16_t>(visual ? o + n - q - c : o + (hang ? q0 : q));
+    e.Length = static_cast<uint16_t>(c);
+    e.LineHeight = static_cast<uint16_t>(st.lineHeight);
+    e.RunWidth = static_cast<uint16_t>(avail);
+    e.Hang = static_cast<uint16_t>(hang);
+    e.X = static_cast<uint16_t>(Align(style, pane->AreaLeft, pane->AreaWidth, indent, hang, avail));
+
+    indent += hang;
+    if (hang) {
+      c += w - q0;
+      q = q0;
+      hang = 0;
+    }
+    // The last line of the paragraph is the one after which only spaces are left.
+    const bool last = OnlySpaces(b + q + c, r - c);
+    if (last) {
+      e.Style = style;
+      if (style & StyleParagraphEnd) ++st.rows;
+    } else {
+      e.Style = style & 0x7F;
+    }
+    ++st.rows;
+    q += c;
+    ++st.index;
+    if (last) return true;
+  }
+}
+
+}  // namespace
+
+const wchar_t* ConvertRun(const unsigned char* bytes, int32_t count, bool measuring, int32_t* length) {
+  *length = 0;
+  if (!bytes || count <= 0) {
+    const wchar_t* empty = ToDisplayText(reinterpret_cast<const unsigned char*>(""), &ConversionBuffer, 0);
+    return empty;
+  }
+  const void* end = std::memchr(bytes, 0, static_cast<size_t>(count));
+  const int32_t n = end ? static_cast<int32_t>(static_cast<const unsigned char*>(end) - bytes) : count;
+  const uint32_t flags = AppSettings.Flags;
+  if (measuring) AppSettings.Flags &= ~Reverse;
+  const wchar_t* units = ToDisplayText(bytes, &ConversionBuffer, n);
+  AppSettings.Flags = flags;
+  if (units) *length = n;
+  return units;
+}
+
+PaneView* CreatePaneView(HDC dc, const RECT* area, const FontSettings* font, int32_t lines) {
+  if (!dc) return nullptr;
+  auto* pane = static_cast<PaneView*>(std::calloc(1, sizeof(PaneView)));
+  if (!pane) return nullptr;
+  pane->Dc = dc;
+  if (font) pane->Font = *font;
+  if (area) {
+    pane->AreaLeft = area->left;
+    pane->AreaTop = area->top;
+    pane->AreaWidth = area->right - area->left;
+    pane->AreaHeight = area->bottom - area->top;
+  }
+  if (lines > 0) {
+    if (lines > MaxOffset - 1) lines = MaxOffset - 1;
+    pane->Lines = static_cast<LineEntry*>(std::malloc((static_cast<size_t>(lines) + 1) * sizeof(LineEntry)));
+    if (pane->Lines) {
+      std::memset(pane->Lines, 0, sizeof(LineEntry));
+      pane->LineCapacity = static_cast<uint16_t>(lines);
+    }
+  }
+  return pane;
+}
+
+void DestroyPaneView(PaneView* pane, bool releaseRecord) {
+  if (!pane) return;
+  std::free(pane->Text);
+  pane->Text = nullptr;
+  std::free(pane->Lines);
+  pane->Lines = nullptr;
+  pane->LineCapacity = 0;
+  pane->LineCount = 0;
+  pane->StartLine = nullptr;
+  pane->NextLine = nullptr;
+  ReleaseFonts(pane);
+  for (FontCacheEntry* e = pane->FontCache; e;) {
+    FontCacheEntry* next = e->Next;
+    std::free(e);
+    e = next;
+  }
+  pane->FontCache = nullptr;
+  if (releaseRecord) std::free(pane);
+}
+
+HFONT SelectStyle(PaneView* pane, uint32_t flags) {
+  if (!pane || !pane->Dc) return nullptr;
+  const uint32_t key = flags & StyleKeyMask;
+  FontCacheEntry* entry = pane->FontCache;
+  while (entry && entry->StyleKey != key) entry = entry->Next;
+  if (!entry) {
+    entry = static_cast<FontCacheEntry*>(std::malloc(sizeof(FontCacheEntry)));
+    if (entry) {
+      entry->Next = pane->FontCache;
+      entry->Font = nullptr;
+      entry->StyleKey = key;
+      pane->FontCache = entry;
+    }
+  }
+  // An entry whose font could not be made (or was released) tries again.
+  if (entry && !entry->Font) entry->Font = MakeStyleFont(pane, key);
+
+  if (flags & StyleWithColour) SetTextColor(pane->Dc, StyleColour(key));
+  if (entry && entry->Font) return static_cast<HFONT>(SelectObject(pane->Dc, entry->Font));
+  // No font for this key: the device context keeps its font, and selecting
+  // the returned one back changes nothing.
+  return static_cast<HFONT>(GetCurrentObject(pane->Dc, OBJ_FONT));
+}
+
+void MeasureFit(HDC dc, const unsigned char* bytes, int32_t* width, int32_t* count) {
+  if (!width || !count) return;
+  int32_t n = 0;
+  const wchar_t* units = ConvertRun(bytes, *count, true, &n);
+  const int32_t maxExtent = *width < 0 ? 0 : *width;
+  INT fit = 0;
+  SIZE size{};
+  if (!units || n == 0 || !GetTextExtentExPointW(dc, units, n, maxExtent, &fit, nullptr, &size)) {
+    *count = 0;
+    *width = 0;
+    return;
+  }
+  if (fit < 0) fit = 0;
+  if (fit > n) fit = n;
+  *count = fit;
+  // The first extent covers all n characters; the width wanted is that of
+  // the characters that fit.
+  INT fit2 = 0;
+  SIZE size2{};
+  if (fit == 0 || !GetTextExtentExPointW(dc, units, fit, maxExtent, &fit2, nullptr, &size2)) size2.cx = 0;
+  *width = size2.cx;
+}
+
+int32_t GrowLineTable(PaneView* pane, int32_t index) {
+  if (!pane) return -1;
+  const int32_t capacity = pane->LineCapacity;
+  int32_t grown = capacity + TableStep;
+  if (grown > MaxOffset - 1) grown = MaxOffset - 1;
+  auto* table = grown > capacity
+                    ? static_cast<LineEntry*>(std::malloc((static_cast<size_t>(grown) + 1) * sizeof(LineEntry)))
+                    : nullptr;
+  if (!table) {
+    if (pane->Lines && index >= 0 && index <= capacity) std::memset(&pane->Lines[index], 0, sizeof(LineEntry));
+    return -2;
+  }
+  if (pane->Lines) std::memcpy(table, pane->Lines, static_cast<size_t>(capacity) * sizeof(LineEntry));
+  std::memset(&table[capacity], 0, sizeof(LineEntry));
+  std::free(pane->Lines);
+  pane->Lines = table;
+  pane->LineCapacity = static_cast<uint16_t>(grown);
+  return 0;
+}
+
+int32_t LayoutPane(PaneView* pane, unsigned char* text, bool releaseOld) {
+  if (!pane) return LayoutNoPane;
+  pane->RowCount = 0;
+  pane->MaxFirstRow = 0;
+  pane->HitStart = 0;
+  pane->HitEnd = 0;
+  // Laying out the pane's own text again must never release it.
+  if (text == pane->Text) releaseOld = false;
+  if (!text) {
+    if (releaseOld) {
+      std::free(pane->Text);
+      pane->Text = nullptr;
+    }
+    return LayoutNoText;
+  }
+  if (text[0] == 0 || (text[2] == 0 && (text[0] & StyleRule) != StyleRule)) return LayoutRejected;
+  if (releaseOld) {
+    std::free(pane->Text);
+    pane->Text = nullptr;
+  }
+  if (!pane->Lines || pane->LineCapacity == 0) {
+    std::free(pane->Lines);
+    pane->LineCapacity = 0;
+    pane->Lines = static_cast<LineEntry*>(std::malloc((TableStep + 1) * sizeof(LineEntry)));
+    if (!pane->Lines) return LayoutNoMemory;
+    std::memset(pane->Lines, 0, sizeof(LineEntry));
+    pane->LineCapacity = TableStep;
+  }
+
+  // The table is rewritten from the first entry on; until it is terminated
+  // again nothing may draw from it, and the fonts found are put back below.
+  const HFONT previous = SelectStyle(pane, StylePlain);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(pane->Dc, &tm);
+  LayoutState st{pane, text, tm.tmHeight, 0, 0};
+  uint8_t current = StylePlain;
+  int32_t indent = 0;
+  uint8_t previousParam = 0;
+  bool failed = false;
+
+  const unsigned char* p = text;
+  while (p[0] != 0) {
+    const uint8_t s = p[0];
+    const uint8_t param = p[1];
+    const unsigned char* t = p + 2;
+    const int32_t n = static_cast<int32_t>(std::strlen(reinterpret_cast<const char*>(t)));
+    const int32_t o = static_cast<int32_t>(t - text);
+    // Offsets are 16-bit: a paragraph reaching past them ends the layout.
+    if (o + n > MaxOffset) break;
+
+    const bool rule = (s & StyleRule) == StyleRule;
+    int32_t hang = param >> 6;
+    if (hang && t[0] == Space && st.index > 0) {
+      indent += (param & 0x3F) - (previousParam & 0x3F);
+      hang = 0;
+    } else {
+      indent = rule ? param : (param & 0x3F);
+    }
+    previousParam = param;
+
+    if (rule) {
+      if (!LayoutRule(st, s, param, o)) {
+        failed = true;
+        break;
+      }
+      p = t + n + 1;
+      continue;
+    }
+    if ((s & 0x1F) != (current & 0x1F)) {
+      SelectStyle(pane, s);
+      GetTextMetricsW(pane->Dc, &tm);
+      st.lineHeight = tm.tmHeight;
+    }
+    current = s;
+    int32_t hangWidth = 0;
+    if (hang) {
+      GetTextMetricsW(pane->Dc, &tm);
+      hangWidth = (hang + 1) * tm.tmMaxCharWidth / 2;
+    }
+    if (indent >= pane->AreaWidth || indent < 0) indent = 0;
+    if (n > 0) {
+      unsigned char* copy = nullptr;
+      const unsigned char* b = t;
+      if (s & StyleVisual) {
+        copy = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(n) + 1));
+        if (!copy) {
+          failed = true;
+          break;
+        }
+        for (int32_t i = 0; i < n; ++i) copy[i] = t[n - 1 - i];
+        copy[n] = 0;
+        b = copy;
+      }
+      const bool ok = BreakLines(st, s, b, n, o, indent, hangWidth);
+      std::free(copy);
+      if (!ok) {
+        failed = true;
+        break;
+      }
+    }
+    p = t + n + 1;
+  }
+
+  if (pane->Lines) std::memset(&pane->Lines[st.index], 0, sizeof(LineEntry));
+  if (previous) SelectObject(pane->Dc, previous);
+  if (failed) {
+    // The entries describe the new text, which the pane does not adopt; when
+    // it still holds another text they must not be drawn over that one.
+    if (pane->Text && pane->Text != text && pane->Lines) std::memset(pane->Lines, 0, sizeof(LineEntry));
+    return LayoutNoMemory;
+  }
+
+  pane->RowCount = static_cast<uint16_t>(st.rows);
+  pane->LineCount = static_cast<uint16_t>(st.index);
+  if (st.index > 0 && (pane->Lines[st.index - 1].Style & StyleParagraphEnd)) {
+    pane->Lines[st.index - 1].Style &= 0x7F;
+    --pane->RowCount;
+  }
+  pane->Text = text;
+  ComputeMaxFirstRow(pane);
+  return LayoutOk;
+}
+
+int32_t ResizePane(PaneView* pane, int32_t width, int32_t height) {
+  if (!pane) return -1;
+  if (width <= 0 || height <= 0) return -5;
+  pane->AreaWidth = width;
+  pane->AreaHeight = height;
+  return LayoutPane(pane, pane->Text, false);
+}
+
+int32_t SetPaneFont(PaneView* pane, const FontSettings* font) {
+  if (!pane) return -1;
+  if (!font) {
+    ReleaseFonts(pane);
+    return 0;
+  }
+  if (font != &pane->Font) pane->Font = *font;
+  for (FontCacheEntry* e = pane->FontCache; e; e = e->Next) {
+    if (e->Font) DeleteObject(e->Font);
+    e->Font = MakeStyleFont(pane, e->StyleKey);
+  }
+  if (LayoutPane(pane, pane->Text, false) != LayoutOk) return 1;
+  return DrawPane(pane, 1);
+}
+
+int32_t ComputeMaxFirstRow(PaneView* pane) {
+  if (!pane || !pane->Lines || pane->RowCount == 0 || pane->LineCount == 0) return -1;
+  int32_t h = static_cast<int16_t>(pane->AreaHeight);
+  int32_t k = 0;
+  for (int32_t i = pane->LineCount - 1; i >= 0; --i) {
+    const LineEntry& e = pane->Lines[i];
+    if (h < e.LineHeight) break;
+    h -= e.LineHeight;
+    if (e.Style & StyleParagraphEnd) {
+      h -= e.LineHeight;
+      k += 2;
+    } else {
+      k += 1;
+    }
+  }
+  if (h < 0) --k;
+  int32_t max = pane->RowCount - k;
+  if (max < 0) max = 0;
+  pane->MaxFirstRow = static_cast<uint16_t>(max);
+  return max;
+}
+
+int32_t ScrollPane(PaneView* pane, int32_t delta, int32_t redraw, bool stopAtEnd) {
+  if (!pane) return -1;
+  const int32_t c = pane->FirstRow;
+  int32_t a = c + delta;
+  if (a < 0) {
+    a = 0;
+  } else if (stopAtEnd || a > pane->RowCount) {
+    if (a >= c && c >= pane->MaxFirstRow) return 1;
+    if (a > pane->RowCount) a = pane->MaxFirstRow;
+  }
+  const bool changed = a != c;
+  if (changed) pane->FirstRow = static_cast<uint16_t>(a);
+  if (redraw == 1 && !changed) redraw = 0;
+  if (redraw) return DrawPane(pane, redraw);
+  return changed ? 3 : 1;
+}
+
+int16_t ScrollToOffset(PaneView* pane, uint16_t offset) {
+  if (!pane || !pane->Lines) return 0;
+  int32_t rows = 0;
+  for (const LineEntry* e = pane->Lines; e->Style != 0; ++e) {
+    if (e->Start <= offset && offset <= e->Start + e->Length) {
+      pane->FirstRow = static_cast<uint16_t>(rows < pane->MaxFirstRow ? rows : pane->MaxFirstRow);
+      return 1;
+    }
+    rows += RowsOf(*e);
+  }
+  return 0;
+}
+
+LineEntry* FindFirstVisible(PaneView* pane, int32_t* y, int32_t* room) {
+  if (pane->FirstRow > pane->RowCount) pane->FirstRow = pane->MaxFirstRow;
+  *y = pane->AreaTop;
+  LineEntry* line = pane->Lines;
+  if (line->Style == 0) return line;
+  int32_t count = 0;
+  const LineEntry* previous = nullptr;
+  while (count < pane->FirstRow) {
+    count += RowsOf(*line);
+    previous = line;
+    ++line;
+    if (line->Style == 0) break;
+  }
+  if (count > pane->FirstRow && previous) {
+    *y += previous->LineHeight;
+    *room -= previous->LineHeight;
+  }
+  return line;
+}

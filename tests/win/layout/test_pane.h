@@ -1,0 +1,43 @@
+// Shared pieces of the layout tests: a memory device context over a DIB
+// section whose pixels can be read, paragraph lists built from readable
+// parts, and a count of the GDI objects the code under test makes.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "layout/paneview.h"
+
+struct Canvas {
+  HDC Dc = nullptr;
+  HBITMAP Bitmap = nullptr;
+  HGDIOBJ OldBitmap = nullptr;
+  uint32_t* Bits = nullptr;  // top-down rows of 0x00RRGGBB
+  int Width = 0;
+  int Height = 0;
+};
+Canvas MakeCanvas(int width, int height);
+void FreeCanvas(Canvas& canvas);
+// Pixel as a COLORREF (0x00BBGGRR).
+COLORREF PixelAt(const Canvas& canvas, int x, int y);
+void FillCanvas(Canvas& canvas, COLORREF colour);
+
+struct Paragraph {
+  uint8_t Style;
+  uint8_t Param;
+  std::string Bytes;  // LetterCode, stored order
+};
+// A malloc'ed paragraph list ended by three 0 bytes, as the record loader makes them.
+unsigned char* BuildText(const std::vector<Paragraph>& paragraphs);
+// Offset of paragraph i's string in the list BuildText makes.
+int StringOffset(const std::vector<Paragraph>& paragraphs, size_t i);
+
+FontSettings TestFont(int32_t size);
+
+// Live GDI objects made through CreateFontIndirectW, CreatePen,
+// CreateSolidBrush and CreateBrushIndirect and not yet deleted. The process's
+// import table is patched once so that every call of the code under test is
+// seen; GetGuiResources is not implemented under Wine.
+int LiveGdiObjects();
