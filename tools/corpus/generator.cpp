@@ -10,7 +10,6 @@
 // its own. Strings are written in reading order and stored reversed (with the
 // bracket pairs mirrored) in every visual-order paragraph.
 #include <algorithm>
-#include <mutex>
 #include <set>
 #include <string>
 
@@ -255,6 +254,30 @@ struct Writer {
     Numeral();
     Out += open == '[' ? ']' : ')';
   }
+  // Now and then something after a word: a maqaf joining the next word, a
+  // reference, a braced word, the marker 0x14 or a rare sign.
+  void Extra() {
+    const uint32_t x = R.Below(100000);
+    if (x < 2000) {
+      Out += '-';
+      Joined = true;
+    } else if (x < 4200) {
+      Reference();
+    } else if (x < 4280) {
+      Separate();
+      Out += '~';
+      Joined = true;
+      Word(Lang.Words[Pick(R, Lang.WordWeights)]);
+      Out += '}';
+    } else if (x < 4300) {
+      Separate();
+      Out += '\x14';
+      Joined = true;
+    } else if (x < 4316) {
+      Separate();
+      Out += x < 4306 ? '&' : x < 4312 ? '+' : '\\';
+    }
+  }
   // About `words` words in sentences; the last sentence ends with `end`.
   void Sentences(int words, char end) {
     int written = 0;
@@ -274,25 +297,14 @@ struct Writer {
           VocabularyWord();
           ++k;
         }
-        const uint32_t extra = R.Below(100000);
-        if (extra < 2000) {
-          Joined = true, Out += '-';  // maqaf: the next word joins this one
-        } else if (extra < 4200) {
-          Reference();
-        } else if (extra < 4280) {
-          Separate(), Out += "~", Joined = true, Word(Lang.Words[Pick(R, Lang.WordWeights)]),
-              Out += "}";
-        } else if (extra < 4300) {
-          Separate(), Out += "\x14", Joined = true;
-        } else if (extra < 4306) {
-          Separate(), Out += "&";
-        } else if (extra < 4312) {
-          Separate(), Out += "+";
-        } else if (extra < 4316) {
-          Separate(), Out += "\\";
-        }
+        Extra();
       }
-      if (Joined) Out.pop_back(), Joined = false;  // no maqaf before a stop
+      if (Joined) {
+        // No maqaf or marker (and no space before it) ends a sentence.
+        Out.pop_back();
+        if (!Out.empty() && Out.back() == ' ') Out.pop_back();
+        Joined = false;
+      }
       written += length;
       if (written >= words) break;
       const uint32_t p = R.Below(100);
@@ -308,7 +320,6 @@ struct Writer {
         Out += '!';
       }
     }
-    if (!Out.empty() && (Out.back() == ' ' || Out.back() == '\x14')) Out.pop_back();
     if (end) Out += end;
   }
   // Adds words before the closing punctuation until the string is exactly
@@ -598,8 +609,8 @@ void CommentaryParagraphs(int32_t article, int scale, const std::vector<std::str
     // A closing line after the last page of a tractate, naming it.
     int32_t tractate = 0, side = 0;
     LocateArticle(article, &tractate, &side);
-    list.push_back({CorpusSmallHeader,
-                    "ebyep smik " + ReadingOrder(TractateTable[tractate].Name)});
+    list.push_back({CorpusSmallHeader, lang.Words[11] + " " + lang.Words[4] + " " +
+                                           ReadingOrder(TractateTable[tractate].Name)});
   }
 }
 
