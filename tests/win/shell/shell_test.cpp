@@ -77,10 +77,11 @@ class Shell : public ::testing::Test {
     RepaintPanes(window_, 0x3FF);
   }
 
-  // Marks both panes as not drawn; DrawPane sets RowsDrawn again.
+  // Marks both panes as not drawn: DrawPane sets NextLine again (RowsDrawn
+  // stays, since paging reads it).
   static void ForgetDrawing() {
-    MainPane->RowsDrawn = -1;
-    CommentaryPane->RowsDrawn = -1;
+    MainPane->NextLine = nullptr;
+    CommentaryPane->NextLine = nullptr;
   }
 
   void Command(int id) { SendMessageW(window_, WM_COMMAND, id, 0); }
@@ -141,12 +142,12 @@ TEST_F(Shell, ShareCommandsRelayOutAndMoveTheRadioCheck) {
   EXPECT_TRUE(GetMenuState(menu, CMD_SHARE_HALF, MF_BYCOMMAND) & MF_CHECKED);
   ForgetDrawing();
   Command(CMD_SHARE_HALF);
-  EXPECT_EQ(MainPane->RowsDrawn, -1) << "the share already chosen: no layout, no repaint";
+  EXPECT_EQ(MainPane->NextLine, nullptr) << "the share already chosen: no layout, no repaint";
   const int heightBefore = CommentaryPane->AreaHeight;
   Command(CMD_SHARE_THREE_QUARTERS);
   EXPECT_EQ(AppSettings.BottomSection, 34);
   EXPECT_GT(CommentaryPane->AreaHeight, heightBefore);
-  EXPECT_NE(MainPane->RowsDrawn, -1);
+  EXPECT_NE(MainPane->NextLine, nullptr);
   EXPECT_TRUE(GetMenuState(menu, CMD_SHARE_THREE_QUARTERS, MF_BYCOMMAND) & MF_CHECKED);
   EXPECT_FALSE(GetMenuState(menu, CMD_SHARE_HALF, MF_BYCOMMAND) & MF_CHECKED);
 }
@@ -236,13 +237,17 @@ TEST_F(Shell, ReloadingTheMainRecordKeepsLessonAndCommentary) {
 }
 
 TEST_F(Shell, KeysScrollTheActivePaneAndRepaintOnlyIt) {
-  ASSERT_GT(MainPane->MaxFirstRow, 3);
+  // A main text longer than its pane.
+  for (int n = 1; n < 2001 && MainPane->MaxFirstRow <= MainPane->RowsDrawn; n += 2) {
+    GoToRecord(window_, n);
+  }
+  ASSERT_GT(MainPane->MaxFirstRow, MainPane->RowsDrawn);
   const int page = MainPane->RowsDrawn - 1;
   ForgetDrawing();
   EXPECT_EQ(Key(VK_NEXT), 0);
   EXPECT_EQ(MainPane->FirstRow, page);
-  EXPECT_NE(MainPane->RowsDrawn, -1) << "main pane repainted";
-  EXPECT_EQ(CommentaryPane->RowsDrawn, -1) << "commentary left alone";
+  EXPECT_NE(MainPane->NextLine, nullptr) << "main pane repainted";
+  EXPECT_EQ(CommentaryPane->NextLine, nullptr) << "commentary left alone";
   Key(VK_HOME);
   EXPECT_EQ(MainPane->FirstRow, 0);
   Key(VK_DOWN);
@@ -254,7 +259,7 @@ TEST_F(Shell, KeysScrollTheActivePaneAndRepaintOnlyIt) {
   ForgetDrawing();
   Key(VK_DOWN);
   EXPECT_EQ(MainPane->FirstRow, MainPane->MaxFirstRow) << "no step past the last page";
-  EXPECT_EQ(MainPane->RowsDrawn, -1) << "nothing changed, nothing drawn";
+  EXPECT_EQ(MainPane->NextLine, nullptr) << "nothing changed, nothing drawn";
   EXPECT_EQ(Key('Z'), 1) << "other keys are not handled";
 
   // Half pages with page mode 2, on the commentary pane.
@@ -266,8 +271,8 @@ TEST_F(Shell, KeysScrollTheActivePaneAndRepaintOnlyIt) {
   ForgetDrawing();
   Key(VK_NEXT);
   EXPECT_EQ(CommentaryPane->FirstRow, half);
-  EXPECT_EQ(MainPane->RowsDrawn, -1);
-  EXPECT_NE(CommentaryPane->RowsDrawn, -1);
+  EXPECT_EQ(MainPane->NextLine, nullptr);
+  EXPECT_NE(CommentaryPane->NextLine, nullptr);
 }
 
 TEST_F(Shell, EnterWithoutSearchStringDoesNothing) {
@@ -275,8 +280,8 @@ TEST_F(Shell, EnterWithoutSearchStringDoesNothing) {
   ForgetDrawing();
   EXPECT_EQ(Key(VK_RETURN), 0);
   EXPECT_EQ(AppSettings.Lesson, 1);
-  EXPECT_EQ(MainPane->RowsDrawn, -1);
-  EXPECT_EQ(CommentaryPane->RowsDrawn, -1);
+  EXPECT_EQ(MainPane->NextLine, nullptr);
+  EXPECT_EQ(CommentaryPane->NextLine, nullptr);
 }
 
 TEST_F(Shell, WheelScrollsThePaneUnderThePointer) {
@@ -286,13 +291,13 @@ TEST_F(Shell, WheelScrollsThePaneUnderThePointer) {
   SendMessageW(window_, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), MAKELPARAM(p.x, p.y));
   EXPECT_EQ(ActivePane, CommentaryPane);
   EXPECT_EQ(CommentaryPane->FirstRow, 2) << "two notches toward the user: two rows down";
-  EXPECT_EQ(MainPane->RowsDrawn, -1);
+  EXPECT_EQ(MainPane->NextLine, nullptr);
   SendMessageW(window_, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(p.x, p.y));
   EXPECT_EQ(CommentaryPane->FirstRow, 1);
   // Outside both panes nothing happens.
-  POINT far = {2000, 2000};
-  ClientToScreen(window_, &far);
-  SendMessageW(window_, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), MAKELPARAM(far.x, far.y));
+  POINT outside = {2000, 2000};
+  ClientToScreen(window_, &outside);
+  SendMessageW(window_, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), MAKELPARAM(outside.x, outside.y));
   EXPECT_EQ(CommentaryPane->FirstRow, 1);
 }
 
@@ -302,7 +307,8 @@ TEST_F(Shell, ClickPagingSplitsThePaneByTheChosenAxis) {
   const int page = c->RowsDrawn - 1;
   auto click = [&](int x, int y) { SendMessageW(window_, WM_LBUTTONDOWN, 0, MAKELPARAM(x, y)); };
   const int lowerY = c->AreaTop + c->AreaHeight - 3;
-  const int upperY = c->AreaTop + 3;
+  // Below the band where the main pane's gutter margin overlaps this pane.
+  const int upperY = c->AreaTop + 10 + 3;
   click(c->AreaLeft + 5, lowerY);
   EXPECT_EQ(ActivePane, c);
   EXPECT_EQ(ActiveScrollBar, CommentaryScrollBar);
