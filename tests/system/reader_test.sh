@@ -26,7 +26,7 @@ wait_for_window() {
   done
   return 1
 }
-readers() { pgrep -fc 'orvane\.exe' || true; }
+readers() { pgrep -xc 'orvane.exe' || true; }
 
 # Every program of this prefix runs inside one virtual desktop, where focus
 # and the foreground window behave as on Windows.
