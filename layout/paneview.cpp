@@ -67,15 +67,65 @@ bool OnlySpaces(const unsigned char* p, int32_t n) {
   return true;
 }
 
-// One pass of LayoutPane over the paragraphs; the caller owns the setup and
-// the clean-up. Returns LayoutOk or LayoutNoMemory; *lines gets the entries made.
+// What LayoutPane carries from paragraph to paragraph.
 struct LayoutState {
   PaneView* pane;
-  const unsigned char* text;
   int32_t lineHeight;
-  int32_t index;
+  int32_t index;  // next entry of the line table
   int32_t rows;
+  INT* extents;   // extents[i]: width of the first i + 1 characters just measured
+  int32_t extentCapacity;
+  int32_t stretch;  // characters asked about per line; follows the lines' lengths
+  bool extentsValid;  // the extents belong to the last FitLine
+  int32_t heights[32];  // tmHeight by style bits 0x1F, 0 until read
 };
+
+bool EnsureExtents(LayoutState& st, int32_t count) {
+  if (count <= st.extentCapacity) return true;
+  int32_t capacity = st.extentCapacity ? st.extentCapacity : 256;
+  while (capacity < count) capacity *= 2;
+  auto* grown = static_cast<INT*>(std::realloc(st.extents, static_cast<size_t>(capacity) * sizeof(INT)));
+  if (!grown) return false;
+  st.extents = grown;
+  st.extentCapacity = capacity;
+  return true;
+}
+
+// The line-breaking form of MeasureFit: the same count of characters that
+// fit, with the partial extents kept, so that the width of the fit and of
+// any shorter run cut from it is read off instead of asked for again.
+// Returns the count; *width becomes the width of that many characters.
+int32_t FitLine(LayoutState& st, const unsigned char* bytes, int32_t maxExtent, int32_t count, int32_t* width) {
+  *width = 0;
+  st.extentsValid = false;
+  if (count <= 0) return 0;
+  int32_t stretch = st.stretch;
+  for (;;) {
+    if (stretch > count) stretch = count;
+    int32_t n = 0;
+    const wchar_t* units = EnsureExtents(st, stretch) ? ConvertRun(bytes, stretch, true, &n) : nullptr;
+    INT fit = 0;
+    SIZE size{};
+    if (!units) {
+      // No memory for the extents or the conversion: ask the plain way.
+      *width = maxExtent;
+      int32_t c = count;
+      MeasureFit(st.pane->Dc, bytes, width, &c);
+      return c;
+    }
+    if (n == 0 || !GetTextExtentExPointW(st.pane->Dc, units, n, maxExtent, &fit, st.extents, &size)) return 0;
+    if (fit < 0) fit = 0;
+    if (fit > n) fit = n;
+    if (fit < n || n < stretch || stretch == count) {
+      // The next full line is probably about as long as this one.
+      if (fit < n) st.stretch = fit + fit / 8 + 8;
+      st.extentsValid = true;
+      if (fit > 0) *width = st.extents[fit - 1];
+      return fit;
+    }
+    stretch = stretch > count / 2 ? count : stretch * 2;
+  }
+}
 
 bool EnsureRoom(LayoutState& st) {
   if (st.index < st.pane->LineCapacity) return true;
@@ -137,15 +187,19 @@ bool BreakLines(LayoutState& st, uint8_t style, const unsigned char* b, int32_t 
     }
 
     const int32_t wanted = c;
-    MeasureFit(pane->Dc, b + q, &avail, &c);
+    c = FitLine(st, b + q, avail, c, &avail);
     if (q + c < n && b[q + c] != Space) {
       const int32_t fit = c;
       int32_t k = c - 1;
       for (; k >= 1; --k)
         if (b[q + k] == Space || b[q + k] == Hyphen) break;
       if (k >= 1) {
+        // The shorter run's width is among the extents just measured.
         c = b[q + k] == Space ? k : k + 1;
-        MeasureFit(pane->Dc, b + q, &avail, &c);
+        if (st.extentsValid)
+          avail = st.extents[c - 1];
+        else
+          MeasureFit(pane->Dc, b + q, &avail, &c);
       } else {
         c = fit;
       }
@@ -275,25 +329,36 @@ HFONT SelectStyle(PaneView* pane, uint32_t flags) {
 
 void MeasureFit(HDC dc, const unsigned char* bytes, int32_t* width, int32_t* count) {
   if (!width || !count) return;
-  int32_t n = 0;
-  const wchar_t* units = ConvertRun(bytes, *count, true, &n);
   const int32_t maxExtent = *width < 0 ? 0 : *width;
+  const int32_t wanted = *count;
+  *count = 0;
+  *width = 0;
+  if (!bytes || wanted <= 0) return;
+  // How many characters fit depends only on the characters before the
+  // first one that does not, so the question is put for a stretch a little
+  // longer than a line and only widened while the whole stretch fits. A
+  // paragraph's layout then costs time in proportion to its length, not to
+  // its length times its lines.
+  int32_t stretch = maxExtent / 8 + 16;
+  int32_t n = 0;
   INT fit = 0;
-  SIZE size{};
-  if (!units || n == 0 || !GetTextExtentExPointW(dc, units, n, maxExtent, &fit, nullptr, &size)) {
-    *count = 0;
-    *width = 0;
-    return;
+  const wchar_t* units = nullptr;
+  for (;;) {
+    if (stretch > wanted) stretch = wanted;
+    units = ConvertRun(bytes, stretch, true, &n);
+    SIZE size{};
+    if (!units || n == 0 || !GetTextExtentExPointW(dc, units, n, maxExtent, &fit, nullptr, &size)) return;
+    if (fit < 0) fit = 0;
+    if (fit > n) fit = n;
+    if (fit < n || n < stretch || stretch == wanted) break;  // found where the fit ends, or the string did
+    stretch = stretch > wanted / 2 ? wanted : stretch * 2;
   }
-  if (fit < 0) fit = 0;
-  if (fit > n) fit = n;
   *count = fit;
-  // The first extent covers all n characters; the width wanted is that of
+  // The extent above covers all n characters; the width wanted is that of
   // the characters that fit.
   INT fit2 = 0;
   SIZE size2{};
-  if (fit == 0 || !GetTextExtentExPointW(dc, units, fit, maxExtent, &fit2, nullptr, &size2)) size2.cx = 0;
-  *width = size2.cx;
+  if (fit > 0 && GetTextExtentExPointW(dc, units, fit, maxExtent, &fit2, nullptr, &size2)) *width = size2.cx;
 }
 
 int32_t GrowLineTable(PaneView* pane, int32_t index) {
@@ -350,7 +415,8 @@ int32_t LayoutPane(PaneView* pane, unsigned char* text, bool releaseOld) {
   const HFONT previous = SelectStyle(pane, StylePlain);
   TEXTMETRICW tm{};
   GetTextMetricsW(pane->Dc, &tm);
-  LayoutState st{pane, text, tm.tmHeight, 0, 0};
+  LayoutState st{pane, tm.tmHeight, 0, 0, nullptr, 0, pane->AreaWidth / 8 + 16, false, {}};
+  st.heights[StylePlain] = tm.tmHeight;
   uint8_t current = StylePlain;
   int32_t indent = 0;
   uint8_t previousParam = 0;
@@ -386,8 +452,12 @@ int32_t LayoutPane(PaneView* pane, unsigned char* text, bool releaseOld) {
     }
     if ((s & 0x1F) != (current & 0x1F)) {
       SelectStyle(pane, s);
-      GetTextMetricsW(pane->Dc, &tm);
-      st.lineHeight = tm.tmHeight;
+      int32_t& height = st.heights[s & 0x1F];
+      if (height == 0) {
+        GetTextMetricsW(pane->Dc, &tm);
+        height = tm.tmHeight;
+      }
+      st.lineHeight = height;
     }
     current = s;
     int32_t hangWidth = 0;
@@ -419,6 +489,7 @@ int32_t LayoutPane(PaneView* pane, unsigned char* text, bool releaseOld) {
     p = t + n + 1;
   }
 
+  std::free(st.extents);
   if (pane->Lines) std::memset(&pane->Lines[st.index], 0, sizeof(LineEntry));
   if (previous) SelectObject(pane->Dc, previous);
   if (failed) {
