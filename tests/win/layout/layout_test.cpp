@@ -396,9 +396,20 @@ TEST_F(Layout, TheLineTableGrowsAndKeepsItsEntries) {
 TEST_F(Layout, MeasuringIgnoresReverseAndCountsOnlyWhatFits) {
   const std::string bytes = "(ab) cd";
   const int full = Width(0x01, bytes);
+  ASSERT_EQ(ResizePane(pane, Width(0x11, "(ab) c"), 400), LayoutNoText);
+  ASSERT_EQ(Lay({{0xB1, 0, "((a) bc) (d ef)"}}), LayoutOk);
+  const auto plain = Lines();
   AppSettings.Flags = Reverse;
   EXPECT_EQ(Width(0x01, bytes), full);
   EXPECT_EQ(AppSettings.Flags, Reverse) << "the bit is put back";
+  // Reverse changes what is drawn, never where: the layout stays the same.
+  ASSERT_EQ(LayoutPane(pane, pane->Text, false), LayoutOk);
+  ASSERT_EQ(pane->LineCount, plain.size());
+  for (size_t i = 0; i < plain.size(); ++i) {
+    EXPECT_EQ(pane->Lines[i].Start, plain[i].Start);
+    EXPECT_EQ(pane->Lines[i].RunWidth, plain[i].RunWidth);
+  }
+  EXPECT_EQ(AppSettings.Flags, Reverse);
   AppSettings.Flags = 0;
 
   HFONT old = SelectStyle(pane, 0x01);
