@@ -75,9 +75,12 @@ check "second start ends with code 0" "0" "$second"
 sleep 1
 check "one reader runs" "1" "$(readers)"
 
-# Scroll the commentary a little, step one article on, then File > Exit.
-xdotool key --clearmodifiers ctrl+n
-sleep 1
+# Ctrl+N, Right and Left walk the articles; Down scrolls the main pane a row;
+# File > Exit.
+for k in ctrl+n Right Left Down; do
+  xdotool key --clearmodifiers "$k"
+  sleep 0.7
+done
 xdotool key --clearmodifiers alt+f
 sleep 0.5
 xdotool key x
@@ -86,14 +89,34 @@ check "File > Exit ends the reader" "0" "$(readers)"
 wait "$first"
 check "exit code" "0" "$?"
 
-check "Lesson after Ctrl+N" "0x7" "$(reg_value Lesson)"
-check "LastPosition" "0x0" "$(reg_value LastPosition)"
+check "Lesson after Ctrl+N, Right, Left" "0x7" "$(reg_value Lesson)"
+check "LastPosition after a row down" "0x1" "$(reg_value LastPosition)"
 check "BottomSection" "0xd" "$(reg_value BottomSection)"
 check "Top" "0x28" "$(reg_value Top)"
 check "Left" "0x3c" "$(reg_value Left)"
 check "Width" "0x2bc" "$(reg_value Width)"
 check "Height" "0x208" "$(reg_value Height)"
 check "Flags" "0xd1140040" "$(reg_value Flags)"
+
+# Unusable stored values: no record for Lesson (the reader says so and comes
+# up empty), a position far beyond the text, a share the menu does not offer.
+add Lesson REG_DWORD 30001
+add LastPosition REG_DWORD 9999
+add BottomSection REG_DWORD 20
+wine "$exe" &
+third=$!
+sleep 4
+xdotool key Return          # "Resource not found"
+wait_for_window || echo "FAIL the reader did not come up after the missing record"
+check "one reader runs after bad settings" "1" "$(readers)"
+xdotool key --clearmodifiers ctrl+n   # past the last record: wraps to the first
+sleep 1
+xdotool key --clearmodifiers ctrl+q
+for _ in $(seq 40); do [ "$(readers)" == "0" ] && break; sleep 0.5; done
+check "Ctrl+Q ends the reader" "0" "$(readers)"
+wait "$third"
+check "Lesson wrapped to the first article" "0x1" "$(reg_value Lesson)"
+check "an unusable share falls back to 1/2" "0xc" "$(reg_value BottomSection)"
 
 rm -rf "$work"
 echo "system test: $failures failure(s)"
