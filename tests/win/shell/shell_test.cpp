@@ -137,6 +137,24 @@ TEST_F(Shell, TinyClientAreasAreNotInsetAndDoNotBreak) {
   SUCCEED();
 }
 
+TEST_F(Shell, StoredPositionsBeyondTheTextComeBackToTheLastPage) {
+  DestroyWindow(window_);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  AppSettings.LastPosition = 60000;
+  AppSettings.BottomSectionLastPosition = 60000;
+  window_ = CreateMainWindow();
+  ASSERT_NE(MainPane, nullptr);
+  EXPECT_EQ(MainPane->FirstRow, 60000) << "kept as stored until drawn";
+  Resize(800, 600);
+  EXPECT_EQ(MainPane->FirstRow, MainPane->MaxFirstRow);
+  EXPECT_EQ(CommentaryPane->FirstRow, CommentaryPane->MaxFirstRow);
+  SCROLLINFO info = {sizeof info, SIF_ALL};
+  GetScrollInfo(CommentaryScrollBar, SB_CTL, &info);
+  EXPECT_EQ(info.nPos, CommentaryPane->MaxFirstRow);
+}
+
 TEST_F(Shell, ShareCommandsRelayOutAndMoveTheRadioCheck) {
   HMENU menu = GetMenu(window_);
   EXPECT_TRUE(GetMenuState(menu, CMD_SHARE_HALF, MF_BYCOMMAND) & MF_CHECKED);
