@@ -38,14 +38,7 @@ class Draw : public ::testing::Test {
     DestroyPaneView(pane, true);
     FreeCanvas(canvas);
   }
-  int Width(uint8_t style, const std::string& bytes) {
-    HFONT old = SelectStyle(pane, style);
-    int32_t width = 0x7FFF;
-    int32_t count = static_cast<int32_t>(bytes.size());
-    MeasureFit(pane->Dc, reinterpret_cast<const unsigned char*>(bytes.c_str()), &width, &count);
-    SelectObject(pane->Dc, old);
-    return width;
-  }
+  int Width(uint8_t style, const std::string& bytes) { return StyleWidth(pane, style, bytes); }
   // Counts pixels of a band [top, bottom) x [left, right) for which pred holds,
   // and the leftmost and rightmost such x.
   template <typename Pred>

@@ -26,15 +26,7 @@ class Layout : public ::testing::Test {
     DestroyPaneView(pane, true);
     FreeCanvas(canvas);
   }
-  // Width of bytes in the font of a style, measured as the layout does.
-  int Width(uint8_t style, const std::string& bytes) {
-    HFONT old = SelectStyle(pane, style);
-    int32_t width = 0x7FFF;
-    int32_t count = static_cast<int32_t>(bytes.size());
-    MeasureFit(pane->Dc, reinterpret_cast<const unsigned char*>(bytes.c_str()), &width, &count);
-    SelectObject(pane->Dc, old);
-    return width;
-  }
+  int Width(uint8_t style, const std::string& bytes) { return StyleWidth(pane, style, bytes); }
   int Height(uint8_t style) {
     HFONT old = SelectStyle(pane, style);
     TEXTMETRICW tm{};

@@ -156,3 +156,12 @@ int LiveGdiObjects() {
   InstallHooks();
   return static_cast<int>(Live().size());
 }
+
+int StyleWidth(PaneView* pane, uint8_t style, const std::string& bytes) {
+  HFONT old = SelectStyle(pane, style);
+  int32_t width = 0x7FFF;
+  int32_t count = static_cast<int32_t>(bytes.size());
+  MeasureFit(pane->Dc, reinterpret_cast<const unsigned char*>(bytes.c_str()), &width, &count);
+  SelectObject(pane->Dc, old);
+  return width;
+}

@@ -36,6 +36,9 @@ int StringOffset(const std::vector<Paragraph>& paragraphs, size_t i);
 
 FontSettings TestFont(int32_t size);
 
+// Width of bytes in the font of a style on the pane, measured as the layout does.
+int StyleWidth(PaneView* pane, uint8_t style, const std::string& bytes);
+
 // Live GDI objects made through CreateFontIndirectW, CreatePen,
 // CreateSolidBrush and CreateBrushIndirect and not yet deleted. The process's
 // import table is patched once so that every call of the code under test is
