@@ -381,4 +381,41 @@ TEST_F(Shell, CtrlQAndExitCloseTheWindowAndSaveTheSettings) {
   EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit message is posted";
 }
 
+TEST_F(Shell, ToolbarMenuAndAcceleratorsCarryTheCommandTable) {
+  const int buttons[] = {CMD_PREVIOUS_ARTICLE, CMD_CHOOSE_ARTICLE, CMD_NEXT_ARTICLE,
+                         CMD_FONT,             CMD_SEARCH,         CMD_SEARCH_AGAIN};
+  ASSERT_EQ(SendMessageW(Toolbar, TB_BUTTONCOUNT, 0, 0), 6);
+  for (int i = 0; i < 6; ++i) {
+    TBBUTTON b = {};
+    SendMessageW(Toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&b));
+    EXPECT_EQ(b.idCommand, buttons[i]) << "button " << i;
+    EXPECT_EQ(b.iBitmap, i) << "button " << i;
+  }
+
+  HMENU menu = GetMenu(window_);
+  wchar_t label[64];
+  GetMenuStringW(menu, CMD_EXIT, label, 64, MF_BYCOMMAND);
+  EXPECT_STREQ(label, L"E&xit\bCtrl+Q");
+  GetMenuStringW(menu, CMD_SEARCH_AGAIN, label, 64, MF_BYCOMMAND);
+  EXPECT_STREQ(label, L"Search A&gain\bF3");
+  GetMenuStringW(GetSubMenu(menu, 2), 0, label, 64, MF_BYPOSITION);
+  EXPECT_STREQ(label, L"1/&4 Screen");
+
+  HACCEL table = LoadAcceleratorsW(AppInstance, MAKEINTRESOURCEW(IDA_ACCELERATORS));
+  ACCEL entries[16];
+  const int count = CopyAcceleratorTableW(table, entries, 16);
+  const struct { BYTE flags; WORD key; WORD command; } expected[] = {
+      {FCONTROL, 'F', CMD_FONT},          {FALT, VK_F3, CMD_SEARCH},   {0, VK_F3, CMD_SEARCH_AGAIN},
+      {FCONTROL, 'P', CMD_PRINT},         {FCONTROL, 'C', CMD_COPY},   {FCONTROL, 'E', CMD_APPEND},
+      {FCONTROL, 'D', CMD_CHOOSE_ARTICLE}, {FCONTROL, 'Q', CMD_UNBOUND}, {FCONTROL, 'N', CMD_NEXT_ARTICLE},
+      {FCONTROL, 'W', CMD_SEARCH},        {FCONTROL, 'A', CMD_SEARCH_AGAIN}};
+  ASSERT_EQ(count, 11);
+  for (int i = 0; i < count; ++i) {
+    EXPECT_EQ(entries[i].fVirt & ~FNOINVERT, FVIRTKEY | expected[i].flags) << "entry " << i;
+    EXPECT_TRUE(entries[i].fVirt & FNOINVERT) << "entry " << i;
+    EXPECT_EQ(entries[i].key, expected[i].key) << "entry " << i;
+    EXPECT_EQ(entries[i].cmd, expected[i].command) << "entry " << i;
+  }
+}
+
 }  // namespace
