@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libbenchmark-dev googletest
   clang libclang-rt-14-dev
   wine wine32:i386
-  xvfb xdotool x11-utils imagemagick xclip
+  xvfb xdotool x11-utils imagemagick xclip procps
   fonts-dejavu-core culmus
   icoutils
 )
