@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <set>
 
 Canvas MakeCanvas(int width, int height) {
   Canvas c;
@@ -74,88 +73,6 @@ FontSettings TestFont(int32_t size) {
   return f;
 }
 
-namespace {
-
-std::set<HGDIOBJ>& Live() {
-  static std::set<HGDIOBJ> live;
-  return live;
-}
-
-decltype(&CreateFontIndirectW) RealCreateFontIndirectW;
-decltype(&CreatePen) RealCreatePen;
-decltype(&CreateSolidBrush) RealCreateSolidBrush;
-decltype(&CreateBrushIndirect) RealCreateBrushIndirect;
-decltype(&DeleteObject) RealDeleteObject;
-
-HGDIOBJ Track(HGDIOBJ h) {
-  if (h) Live().insert(h);
-  return h;
-}
-HFONT WINAPI HookCreateFontIndirectW(const LOGFONTW* lf) {
-  return static_cast<HFONT>(Track(RealCreateFontIndirectW(lf)));
-}
-HPEN WINAPI HookCreatePen(int style, int width, COLORREF colour) {
-  return static_cast<HPEN>(Track(RealCreatePen(style, width, colour)));
-}
-HBRUSH WINAPI HookCreateSolidBrush(COLORREF colour) {
-  return static_cast<HBRUSH>(Track(RealCreateSolidBrush(colour)));
-}
-HBRUSH WINAPI HookCreateBrushIndirect(const LOGBRUSH* lb) {
-  return static_cast<HBRUSH>(Track(RealCreateBrushIndirect(lb)));
-}
-BOOL WINAPI HookDeleteObject(HGDIOBJ h) {
-  const BOOL ok = RealDeleteObject(h);
-  if (ok) Live().erase(h);
-  return ok;
-}
-
-void** ImportSlot(const char* dll, const char* name) {
-  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-  auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-  const IMAGE_DATA_DIRECTORY dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
-    if (_stricmp(reinterpret_cast<char*>(base + d->Name), dll) != 0) continue;
-    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
-    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-    for (; names->u1.AddressOfData; ++names, ++slots) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-      if (std::strcmp(reinterpret_cast<char*>(byName->Name), name) == 0)
-        return reinterpret_cast<void**>(&slots->u1.Function);
-    }
-  }
-  return nullptr;
-}
-
-template <typename F>
-void Patch(const char* name, F hook, F* real) {
-  void** slot = ImportSlot("gdi32.dll", name);
-  if (!slot) return;
-  DWORD old = 0;
-  VirtualProtect(slot, sizeof(void*), PAGE_READWRITE, &old);
-  *real = reinterpret_cast<F>(*slot);
-  *slot = reinterpret_cast<void*>(hook);
-  VirtualProtect(slot, sizeof(void*), old, &old);
-}
-
-void InstallHooks() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  Patch("CreateFontIndirectW", &HookCreateFontIndirectW, &RealCreateFontIndirectW);
-  Patch("CreatePen", &HookCreatePen, &RealCreatePen);
-  Patch("CreateSolidBrush", &HookCreateSolidBrush, &RealCreateSolidBrush);
-  Patch("CreateBrushIndirect", &HookCreateBrushIndirect, &RealCreateBrushIndirect);
-  Patch("DeleteObject", &HookDeleteObject, &RealDeleteObject);
-}
-
-}  // namespace
-
-int LiveGdiObjects() {
-  InstallHooks();
-  return static_cast<int>(Live().size());
-}
 
 int StyleWidth(PaneView* pane, uint8_t style, const std::string& bytes) {
   HFONT old = SelectStyle(pane, style);

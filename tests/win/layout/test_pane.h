@@ -39,8 +39,5 @@ FontSettings TestFont(int32_t size);
 // Width of bytes in the font of a style on the pane, measured as the layout does.
 int StyleWidth(PaneView* pane, uint8_t style, const std::string& bytes);
 
-// Live GDI objects made through CreateFontIndirectW, CreatePen,
-// CreateSolidBrush and CreateBrushIndirect and not yet deleted. The process's
-// import table is patched once so that every call of the code under test is
-// seen; GetGuiResources is not implemented under Wine.
-int LiveGdiObjects();
+// LiveGdiObjects(): the GDI objects the code under test made and has not deleted.
+#include "tests/win/common/gdi_tracking.h"

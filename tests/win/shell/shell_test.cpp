@@ -13,6 +13,7 @@
 #include "shell/mainwindow.h"
 #include "shell/splitview.h"
 #include "store/records.h"
+#include "tests/win/common/gdi_tracking.h"
 
 namespace {
 
@@ -379,6 +380,41 @@ TEST_F(Shell, CtrlQAndExitCloseTheWindowAndSaveTheSettings) {
   EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"Lesson", -1), 1);
   MSG msg;
   EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit message is posted";
+}
+
+TEST_F(Shell, AWholeRunGivesBackEveryGdiObjectAndDeviceContext) {
+  auto closeWindow = [&] {
+    DestroyWindow(window_);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  };
+  closeWindow();  // made before counting began
+  const int objects = LiveGdiObjects();
+  const int dcs = HeldDcs();
+  for (int round = 0; round < 3; ++round) {
+    window_ = CreateMainWindow();
+    ASSERT_NE(MainPane, nullptr);
+    Resize(800, 600);
+    Command(CMD_NEXT_ARTICLE);
+    Command(CMD_SHARE_QUARTER);
+    Command(CMD_SHARE_MINIMAL);
+    Command(CMD_SHARE_HALF);
+    Command(CMD_REVERSE);
+    Command(CMD_REVERSE);
+    AppSettings.FontSettings.FontSize = 14 + round;
+    SetPaneFont(MainPane, &AppSettings.FontSettings);
+    SetPaneFont(CommentaryPane, &AppSettings.FontSettings);
+    Key(VK_NEXT);
+    SendMessageW(window_, WM_LBUTTONDOWN, 0,
+                 MAKELPARAM(CommentaryPane->AreaLeft + 20, CommentaryPane->AreaTop + CommentaryPane->AreaHeight - 3));
+    SendMessageW(window_, WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(MainScrollBar));
+    EXPECT_EQ(HeldDcs(), dcs + 1) << "the panes share one device context of the window";
+    closeWindow();
+    EXPECT_EQ(LiveGdiObjects(), objects) << "round " << round << ": fonts, pens or brushes left behind";
+    EXPECT_EQ(HeldDcs(), dcs) << "round " << round << ": a device context was not released";
+  }
+  window_ = CreateMainWindow();
 }
 
 TEST_F(Shell, ToolbarMenuAndAcceleratorsCarryTheCommandTable) {

@@ -1,0 +1,109 @@
+#include "tests/win/common/gdi_tracking.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <set>
+
+namespace {
+
+std::set<HGDIOBJ>& Live() {
+  static std::set<HGDIOBJ> live;
+  return live;
+}
+int dcs = 0;
+
+decltype(&CreateFontIndirectW) RealCreateFontIndirectW;
+decltype(&CreatePen) RealCreatePen;
+decltype(&CreateSolidBrush) RealCreateSolidBrush;
+decltype(&CreateBrushIndirect) RealCreateBrushIndirect;
+decltype(&DeleteObject) RealDeleteObject;
+decltype(&GetDC) RealGetDC;
+decltype(&ReleaseDC) RealReleaseDC;
+
+HGDIOBJ Track(HGDIOBJ h) {
+  if (h) Live().insert(h);
+  return h;
+}
+HFONT WINAPI HookCreateFontIndirectW(const LOGFONTW* lf) {
+  return static_cast<HFONT>(Track(RealCreateFontIndirectW(lf)));
+}
+HPEN WINAPI HookCreatePen(int style, int width, COLORREF colour) {
+  return static_cast<HPEN>(Track(RealCreatePen(style, width, colour)));
+}
+HBRUSH WINAPI HookCreateSolidBrush(COLORREF colour) {
+  return static_cast<HBRUSH>(Track(RealCreateSolidBrush(colour)));
+}
+HBRUSH WINAPI HookCreateBrushIndirect(const LOGBRUSH* lb) {
+  return static_cast<HBRUSH>(Track(RealCreateBrushIndirect(lb)));
+}
+BOOL WINAPI HookDeleteObject(HGDIOBJ h) {
+  const BOOL ok = RealDeleteObject(h);
+  if (ok) Live().erase(h);
+  return ok;
+}
+HDC WINAPI HookGetDC(HWND window) {
+  HDC dc = RealGetDC(window);
+  if (dc) ++dcs;
+  return dc;
+}
+int WINAPI HookReleaseDC(HWND window, HDC dc) {
+  const int released = RealReleaseDC(window, dc);
+  if (released) --dcs;
+  return released;
+}
+
+void** ImportSlot(const char* dll, const char* name) {
+  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+  auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
+    if (_stricmp(reinterpret_cast<char*>(base + d->Name), dll) != 0) continue;
+    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
+    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+    for (; names->u1.AddressOfData; ++names, ++slots) {
+      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+      auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+      if (std::strcmp(reinterpret_cast<char*>(byName->Name), name) == 0)
+        return reinterpret_cast<void**>(&slots->u1.Function);
+    }
+  }
+  return nullptr;
+}
+
+template <typename F>
+void Patch(const char* dll, const char* name, F hook, F* real) {
+  void** slot = ImportSlot(dll, name);
+  if (!slot) return;
+  DWORD old = 0;
+  VirtualProtect(slot, sizeof(void*), PAGE_READWRITE, &old);
+  *real = reinterpret_cast<F>(*slot);
+  *slot = reinterpret_cast<void*>(hook);
+  VirtualProtect(slot, sizeof(void*), old, &old);
+}
+
+void InstallHooks() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  Patch("gdi32.dll", "CreateFontIndirectW", &HookCreateFontIndirectW, &RealCreateFontIndirectW);
+  Patch("gdi32.dll", "CreatePen", &HookCreatePen, &RealCreatePen);
+  Patch("gdi32.dll", "CreateSolidBrush", &HookCreateSolidBrush, &RealCreateSolidBrush);
+  Patch("gdi32.dll", "CreateBrushIndirect", &HookCreateBrushIndirect, &RealCreateBrushIndirect);
+  Patch("gdi32.dll", "DeleteObject", &HookDeleteObject, &RealDeleteObject);
+  Patch("user32.dll", "GetDC", &HookGetDC, &RealGetDC);
+  Patch("user32.dll", "ReleaseDC", &HookReleaseDC, &RealReleaseDC);
+}
+
+}  // namespace
+
+int LiveGdiObjects() {
+  InstallHooks();
+  return static_cast<int>(Live().size());
+}
+
+int HeldDcs() {
+  InstallHooks();
+  return dcs;
+}
