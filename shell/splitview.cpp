@@ -254,6 +254,9 @@ void SyncScrollBars() {
 
 LRESULT CALLBACK ScrollBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_VSCROLL) SendMessageW(MainWindow, WM_VSCROLL, wParam, reinterpret_cast<LPARAM>(bar));
+  // A bar that took the focus when it was clicked passes keys on, so that
+  // they act as everywhere else in the window (the arrows change articles).
+  if (message == WM_KEYDOWN && MainWindow) return SendMessageW(MainWindow, message, wParam, lParam);
   return ScrollBarClassProc ? CallWindowProcW(ScrollBarClassProc, bar, message, wParam, lParam) : 0;
 }
 

@@ -294,6 +294,13 @@ TEST_F(Shell, KeysScrollTheActivePaneAndRepaintOnlyIt) {
   EXPECT_NE(CommentaryPane->NextLine, nullptr);
 }
 
+TEST_F(Shell, KeysReachingAScrollBarActAsInTheWindow) {
+  SendMessageW(CommentaryScrollBar, WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(AppSettings.Lesson, 3);
+  SendMessageW(MainScrollBar, WM_KEYDOWN, VK_LEFT, 0);
+  EXPECT_EQ(AppSettings.Lesson, 1);
+}
+
 TEST_F(Shell, EnterWithoutSearchStringDoesNothing) {
   AppSettings.SearchString[0] = 0;
   ForgetDrawing();
