@@ -18,27 +18,17 @@ constexpr COLORREF White = RGB(255, 255, 255);
 bool IsDark(COLORREF c) { return GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100; }
 bool IsHitBlue(COLORREF c) { return GetBValue(c) > 200 && GetRValue(c) < 100 && GetGValue(c) < 100; }
 
-class Draw : public ::testing::Test {
+class Draw : public PaneTest {
  protected:
   void SetUp() override {
-    AppSettings.FontSettings = TestFont(12);
-    AppSettings.Flags = 0;
-    canvas = MakeCanvas(800, 600);
-    font = TestFont(12);
-    RECT area{10, 20, 410, 320};
-    pane = CreatePaneView(canvas.Dc, &area, &font, 100);
-    ASSERT_NE(pane, nullptr);
+    MakePane(RECT{10, 20, 410, 320});
+    if (HasFatalFailure()) return;
     HFONT old = SelectStyle(pane, StylePlain);
     TEXTMETRICW tm{};
     GetTextMetricsW(canvas.Dc, &tm);
     SelectObject(canvas.Dc, old);
     h = tm.tmHeight;
   }
-  void TearDown() override {
-    DestroyPaneView(pane, true);
-    FreeCanvas(canvas);
-  }
-  int Width(uint8_t style, const std::string& bytes) { return StyleWidth(pane, style, bytes); }
   // Counts pixels of a band [top, bottom) x [left, right) for which pred holds,
   // and the leftmost and rightmost such x.
   template <typename Pred>
@@ -61,9 +51,6 @@ class Draw : public ::testing::Test {
     return text;
   }
 
-  Canvas canvas;
-  FontSettings font{};
-  PaneView* pane = nullptr;
   int h = 0;
 };
 

@@ -11,22 +11,9 @@
 
 namespace {
 
-class Layout : public ::testing::Test {
+class Layout : public PaneTest {
  protected:
-  void SetUp() override {
-    AppSettings.FontSettings = TestFont(12);
-    AppSettings.Flags = 0;
-    canvas = MakeCanvas(800, 600);
-    font = TestFont(12);
-    RECT area{7, 5, 607, 405};
-    pane = CreatePaneView(canvas.Dc, &area, &font, 100);
-    ASSERT_NE(pane, nullptr);
-  }
-  void TearDown() override {
-    DestroyPaneView(pane, true);
-    FreeCanvas(canvas);
-  }
-  int Width(uint8_t style, const std::string& bytes) { return StyleWidth(pane, style, bytes); }
+  void SetUp() override { MakePane(RECT{7, 5, 607, 405}); }
   int Height(uint8_t style) {
     HFONT old = SelectStyle(pane, style);
     TEXTMETRICW tm{};
@@ -39,9 +26,6 @@ class Layout : public ::testing::Test {
   }
   std::vector<LineEntry> Lines() const { return {pane->Lines, pane->Lines + pane->LineCount}; }
 
-  Canvas canvas;
-  FontSettings font{};
-  PaneView* pane = nullptr;
 };
 
 TEST_F(Layout, HeaderAndThreeShortParagraphsGiveFourLinesAndSevenRows) {

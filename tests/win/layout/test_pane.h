@@ -2,6 +2,7 @@
 // section whose pixels can be read, paragraph lists built from readable
 // parts, and a count of the GDI objects the code under test makes.
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -41,3 +42,26 @@ int StyleWidth(PaneView* pane, uint8_t style, const std::string& bytes);
 
 // LiveGdiObjects(): the GDI objects the code under test made and has not deleted.
 #include "tests/win/common/gdi_tracking.h"
+
+// A pane on an 800 x 600 canvas in DejaVu Sans 12, with the settings the
+// layout reads reset (letters from 1488, no Reverse).
+class PaneTest : public ::testing::Test {
+ protected:
+  void MakePane(RECT area) {
+    AppSettings.FontSettings = TestFont(12);
+    AppSettings.Flags = 0;
+    canvas = MakeCanvas(800, 600);
+    font = TestFont(12);
+    pane = CreatePaneView(canvas.Dc, &area, &font, 100);
+    ASSERT_NE(pane, nullptr);
+  }
+  void TearDown() override {
+    DestroyPaneView(pane, true);
+    FreeCanvas(canvas);
+  }
+  int Width(uint8_t style, const std::string& bytes) { return StyleWidth(pane, style, bytes); }
+
+  Canvas canvas;
+  FontSettings font{};
+  PaneView* pane = nullptr;
+};
