@@ -18,11 +18,14 @@ export WINEPREFIX
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/orvane-wine.XXXXXX")
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win32
 
-# A free display number: the lowest without a lock file.
-n=90
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# A free display number, chosen by Xvfb itself so that parallel runs never
+# race for the same one: it writes the number it took to the given descriptor.
+fifo=$(mktemp -u "${TMPDIR:-/tmp}/orvane-xvfb.XXXXXX")
+mkfifo "$fifo"
+Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$fifo" >/dev/null 2>&1 &
 XVFB_PID=$!
+read -r n <"$fifo"
+rm -f "$fifo"
 export DISPLAY=":$n"
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 
