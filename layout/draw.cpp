@@ -149,7 +149,7 @@ int32_t DrawHitHighlight(PaneView* pane) {
   const unsigned char* text = pane->Text;
 
   for (; line->Style != 0 && line->LineHeight <= room; ++line) {
-    const bool touches = !(pane->HitEnd < line->Start || pane->HitStart > line->Start + line->Length);
+    const bool touches = !(pane->HitEnd < line->Start || pane->HitStart > LineCoverEnd(text, *line));
     if (!IsRule(*line) && touches) {
       if ((current & 0x1F) != (line->Style & 0x1F)) SelectStyle(pane, line->Style);
       current = line->Style;
@@ -160,12 +160,17 @@ int32_t DrawHitHighlight(PaneView* pane) {
         HighlightRun(pane, text, start, WordLength(start), line->X - line->Hang, y);
         HighlightRun(pane, text, SkipWordAndSpaces(start), line->Length, line->X, y);
       } else {
+        // The word is shown whole in the hit colours when the hit reaches
+        // into it, and left alone when the hit lies only in the run.
         const unsigned char* word = VisualHangingWord(text, *line);
         int32_t w = line->Hang;
         int32_t fit = StringLength(word);
-        MeasureFit(pane->Dc, word, &w, &fit);
-        DrawRunColored(pane->Dc, word, fit, U16(line->X + line->RunWidth + line->Hang - w), U16(y), U16(w),
-                       line->LineHeight, HitTextColour, HitBackColour);
+        const int32_t wordStart = static_cast<int32_t>(word - text);
+        if (pane->HitStart < wordStart + fit && pane->HitEnd > wordStart) {
+          MeasureFit(pane->Dc, word, &w, &fit);
+          DrawRunColored(pane->Dc, word, fit, U16(line->X + line->RunWidth + line->Hang - w), U16(y), U16(w),
+                         line->LineHeight, HitTextColour, HitBackColour);
+        }
         HighlightRun(pane, text, start, line->Length, line->X, y);
       }
     }

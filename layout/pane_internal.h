@@ -19,3 +19,9 @@ LineEntry* FindFirstVisible(PaneView* pane, int32_t* y, int32_t* room);
 // Null when memory ran out (*length is then 0).
 const wchar_t* ConvertRun(const unsigned char* bytes, int32_t count, bool measuring,
                           int32_t* length);
+
+// Offset in text one past the last byte a line covers. A line with a hanging
+// word covers more than its main run: in stored order the run follows the
+// word (Start is the word's), in visual order the word follows the run up to
+// the end of the paragraph's string.
+int32_t LineCoverEnd(const unsigned char* text, const LineEntry& line);

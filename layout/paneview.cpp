@@ -572,11 +572,25 @@ int32_t ScrollPane(PaneView* pane, int32_t delta, int32_t redraw, bool stopAtEnd
   return changed ? 3 : 1;
 }
 
+int32_t LineCoverEnd(const unsigned char* text, const LineEntry& line) {
+  const int32_t runEnd = line.Start + line.Length;
+  if (line.Hang == 0 || !text) return runEnd;
+  const unsigned char* p = text + line.Start;
+  if (line.Style & StyleVisual) {
+    p += line.Length;
+    while (*p) ++p;
+    return static_cast<int32_t>(p - text);
+  }
+  while (*p && *p != Space) ++p;
+  while (*p == Space) ++p;
+  return static_cast<int32_t>(p - text) + line.Length;
+}
+
 int16_t ScrollToOffset(PaneView* pane, uint16_t offset) {
   if (!pane || !pane->Lines) return 0;
   int32_t rows = 0;
   for (const LineEntry* e = pane->Lines; e->Style != 0; ++e) {
-    if (e->Start <= offset && offset <= e->Start + e->Length) {
+    if (e->Start <= offset && offset <= LineCoverEnd(pane->Text, *e)) {
       pane->FirstRow = static_cast<uint16_t>(rows < pane->MaxFirstRow ? rows : pane->MaxFirstRow);
       return 1;
     }

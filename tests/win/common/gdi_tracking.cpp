@@ -12,6 +12,9 @@ std::set<HGDIOBJ>& Live() {
   return live;
 }
 int dcs = 0;
+size_t failBytes = 0;
+int failSkip = 0;
+bool failGetDc = false;
 
 decltype(&CreateFontIndirectW) RealCreateFontIndirectW;
 decltype(&CreatePen) RealCreatePen;
@@ -20,6 +23,17 @@ decltype(&CreateBrushIndirect) RealCreateBrushIndirect;
 decltype(&DeleteObject) RealDeleteObject;
 decltype(&GetDC) RealGetDC;
 decltype(&ReleaseDC) RealReleaseDC;
+void* (*RealMalloc)(size_t);
+void* (*RealCalloc)(size_t, size_t);
+
+bool FailHere(size_t bytes) {
+  if (failBytes == 0 || bytes != failBytes) return false;
+  if (failSkip-- > 0) return false;
+  failBytes = 0;
+  return true;
+}
+void* HookMalloc(size_t bytes) { return FailHere(bytes) ? nullptr : RealMalloc(bytes); }
+void* HookCalloc(size_t count, size_t size) { return FailHere(count * size) ? nullptr : RealCalloc(count, size); }
 
 HGDIOBJ Track(HGDIOBJ h) {
   if (h) Live().insert(h);
@@ -43,6 +57,10 @@ BOOL WINAPI HookDeleteObject(HGDIOBJ h) {
   return ok;
 }
 HDC WINAPI HookGetDC(HWND window) {
+  if (failGetDc) {
+    failGetDc = false;
+    return nullptr;
+  }
   HDC dc = RealGetDC(window);
   if (dc) ++dcs;
   return dc;
@@ -94,6 +112,8 @@ void InstallHooks() {
   Patch("gdi32.dll", "DeleteObject", &HookDeleteObject, &RealDeleteObject);
   Patch("user32.dll", "GetDC", &HookGetDC, &RealGetDC);
   Patch("user32.dll", "ReleaseDC", &HookReleaseDC, &RealReleaseDC);
+  Patch("msvcrt.dll", "malloc", &HookMalloc, &RealMalloc);
+  Patch("msvcrt.dll", "calloc", &HookCalloc, &RealCalloc);
 }
 
 }  // namespace
@@ -106,4 +126,17 @@ int LiveGdiObjects() {
 int HeldDcs() {
   InstallHooks();
   return dcs;
+}
+
+void FailAllocation(size_t bytes, int skip) {
+  InstallHooks();
+  failBytes = bytes;
+  failSkip = skip;
+}
+
+bool AllocationFailurePending() { return failBytes != 0; }
+
+void FailNextGetDc() {
+  InstallHooks();
+  failGetDc = true;
 }

@@ -353,6 +353,78 @@ TEST_F(Draw, HangingWordsAreDrawnBesideTheirRun) {
   EXPECT_LE(hi, b.X + b.RunWidth + b.Hang);
 }
 
+TEST_F(Draw, HitsOnHangingWordLinesFollowTheBytesTheLineCovers) {
+  const std::vector<Paragraph> text = {{0x81, 0x40, "aa bbbbbb"}, {0x91, 0x40, "bbbbbb aa"}};
+  ASSERT_EQ(LayoutPane(pane, BuildText(text), true), LayoutOk);
+  ASSERT_EQ(pane->LineCount, 2);
+  const LineEntry a = pane->Lines[0], b = pane->Lines[1];
+  const int o1 = StringOffset(text, 0), o2 = StringOffset(text, 1);
+  const int bbbb = Width(0x81, "bbbb"), aa = Width(0x81, "aa");
+  const struct {
+    int start, end, top, lo, hi;  // the yellow expected in [lo, hi) of the band at top
+  } cases[] = {
+      {o1 + 7, o1 + 9, 20, a.X + bbbb, a.X + a.RunWidth},                           // tail of a stored run
+      {o2 + 7, o2 + 9, 20 + 2 * h, b.X + b.RunWidth + b.Hang - aa, b.X + b.RunWidth + b.Hang},  // visual word only
+      {o2 + 4, o2 + 6, 20 + 2 * h, b.X + bbbb, b.X + b.RunWidth},                   // visual run only
+  };
+  const auto yellow = [](COLORREF c) { return c == HitBackColour; };
+  for (const auto& c : cases) {
+    pane->HitStart = static_cast<uint16_t>(c.start);
+    pane->HitEnd = static_cast<uint16_t>(c.end);
+    FillCanvas(canvas, White);
+    ASSERT_EQ(DrawPane(pane, 1), 0);
+    int lo = 0, hi = 0;
+    ASSERT_GT(Scan(0, c.top, 500, c.top + h, yellow, &lo, &hi), 0) << c.start;
+    EXPECT_NEAR(lo, c.lo, 2) << c.start;
+    EXPECT_NEAR(hi + 1, c.hi, 2) << c.start;
+    EXPECT_EQ(Scan(0, 0, 500, 400, yellow), Scan(0, c.top, 500, c.top + h, yellow)) << "no other line";
+  }
+}
+
+TEST_F(Draw, StyleColoursReachTheScreen) {
+  ASSERT_EQ(LayoutPane(pane, BuildText({{0x82, 0, "abcabc"}, {0x8C, 0, "abcabc"}, {0x81, 0, "abcabc"}}), true),
+            LayoutOk);
+  ASSERT_EQ(DrawPane(pane, 1), 0);
+  const COLORREF expected[] = {RGB(0, 0, 128), RGB(0, 0, 255), RGB(0, 0, 0)};  // navy, blue, black
+  int top = 20;
+  for (int i = 0; i < 3; ++i) {
+    const int bottom = top + pane->Lines[i].LineHeight;
+    const COLORREF want = expected[i];
+    EXPECT_GT(Scan(10, top, 410, bottom, [&](COLORREF c) { return c == want; }), 0) << "line " << i;
+    for (const COLORREF other : expected) {
+      if (other == want) continue;
+      EXPECT_EQ(Scan(10, top, 410, bottom, [&](COLORREF c) { return c == other; }), 0) << "line " << i;
+    }
+    top = bottom + pane->Lines[i].LineHeight;
+  }
+}
+
+TEST_F(Draw, ReverseMirrorsWhatIsDrawnButNotWhereOrWhatIsHit) {
+  const std::vector<Paragraph> text = {{0x81, 0, "WWWW...."}};
+  ASSERT_EQ(LayoutPane(pane, BuildText(text), true), LayoutOk);
+  const LineEntry line = pane->Lines[0];
+  const int dots = Width(0x81, "....");
+  AppSettings.Flags = Reverse;
+  ASSERT_EQ(DrawPane(pane, 1), 0);
+  // Drawn reversed: the dots come first, the wide letters last.
+  const int left = Scan(line.X, 20, line.X + dots, 20 + h, IsDark);
+  const int right = Scan(line.X + line.RunWidth - dots, 20, line.X + line.RunWidth, 20 + h, IsDark);
+  EXPECT_LT(2 * left, right);
+  EXPECT_EQ(pane->Lines[0].RunWidth, line.RunWidth);
+
+  // The hit on the stored dots is placed by the stored order's widths.
+  pane->HitStart = static_cast<uint16_t>(StringOffset(text, 0) + 4);
+  pane->HitEnd = static_cast<uint16_t>(StringOffset(text, 0) + 8);
+  FillCanvas(canvas, White);
+  ASSERT_EQ(DrawPane(pane, 1), 0);
+  int lo = 0, hi = 0;
+  ASSERT_GT(Scan(0, 20, 500, 20 + h, [](COLORREF c) { return c == HitBackColour; }, &lo, &hi), 0);
+  EXPECT_NEAR(lo, line.X + Width(0x81, "WWWW"), 2);
+  EXPECT_NEAR(hi + 1, line.X + line.RunWidth, 2);
+  EXPECT_EQ(AppSettings.Flags, Reverse);
+  AppSettings.Flags = 0;
+}
+
 TEST_F(Draw, FontsPensAndBrushesAreAllReleased) {
   DestroyPaneView(pane, true);
   const int before = LiveGdiObjects();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "layout/draw.h"
 #include "layout/paneview.h"
 #include "store/letters.h"
 #include "test_pane.h"
@@ -349,6 +350,54 @@ TEST_F(Layout, ScrollToOffsetFindsTheLineAndStopsAtTheBottom) {
   EXPECT_EQ(pane->FirstRow, 6);
   EXPECT_EQ(ScrollToOffset(pane, static_cast<uint16_t>(StringOffset(text, 30) + 1)), 1);
   EXPECT_EQ(pane->FirstRow, pane->MaxFirstRow) << "its own row lies beyond the bottom";
+
+  // Lines with a hanging word cover more than Start + Length: in stored order
+  // the run follows the word, in visual order the word follows the run.
+  text = {{0xD1, 0, "ab"}, {0x81, 0x40, "aa bbbbbb"}, {0x91, 0x40, "bbbbbb aa"}};
+  for (int i = 0; i < 30; ++i) text.push_back({0xB1, 0, "abc"});
+  ASSERT_EQ(Lay(text), LayoutOk);
+  ASSERT_EQ(pane->Lines[1].Length, 6);
+  ASSERT_EQ(pane->Lines[2].Length, 6);
+  const struct { int paragraph, offset, row; } hits[] = {{1, 8, 2}, {1, 0, 2}, {2, 8, 4}, {2, 2, 4}};
+  for (const auto& hit : hits) {
+    pane->FirstRow = 17;
+    EXPECT_EQ(ScrollToOffset(pane, static_cast<uint16_t>(StringOffset(text, hit.paragraph) + hit.offset)), 1)
+        << hit.paragraph << "/" << hit.offset;
+    EXPECT_EQ(pane->FirstRow, hit.row) << hit.paragraph << "/" << hit.offset;
+  }
+}
+
+TEST_F(Layout, OutOfMemoryEndsTheTableAfterTheLastWholeLineAndPutsTheFontBack) {
+  ASSERT_EQ(Lay({{0xD1, 0, "ab"}}), LayoutOk);
+  const HGDIOBJ fontBefore = GetCurrentObject(pane->Dc, OBJ_FONT);
+  // The reversed copy of a visual-order paragraph (776 bytes and a 0) cannot be made.
+  std::string words;
+  while (words.size() < 776) words += "abcdefg ";
+  words.resize(776);
+  unsigned char* text = BuildText({{0xD1, 0, "cd"}, {0x82, 0, "ef gh"}, {0x91, 0, words}, {0xB1, 0, "ij"}});
+  FailAllocation(777);
+  EXPECT_EQ(LayoutPane(pane, text, true), LayoutNoMemory);
+  EXPECT_FALSE(AllocationFailurePending());
+  EXPECT_EQ(pane->Lines[0].Style, 0xD1);
+  EXPECT_EQ(pane->Lines[1].Style, 0x82);
+  EXPECT_EQ(pane->Lines[2].Style, 0) << "terminated after the last whole line";
+  EXPECT_EQ(pane->LineCount, 1) << "not updated";
+  EXPECT_EQ(pane->Text, nullptr) << "the old text is released, the new one not taken";
+  EXPECT_EQ(GetCurrentObject(pane->Dc, OBJ_FONT), fontBefore);
+  EXPECT_EQ(DrawPane(pane, 1), -1);
+
+  // Growing the table fails: the spare entry of the old table ends it.
+  PaneView* small = CreatePaneView(canvas.Dc, nullptr, &font, 2);
+  small->AreaWidth = 600;
+  small->AreaHeight = 400;
+  FailAllocation((2 + 128 + 1) * sizeof(LineEntry));
+  EXPECT_EQ(LayoutPane(small, text, true), LayoutNoMemory);
+  EXPECT_EQ(small->LineCapacity, 2);
+  EXPECT_EQ(small->Lines[1].Style, 0x82);
+  EXPECT_EQ(small->Lines[2].Style, 0);
+  EXPECT_EQ(GetCurrentObject(pane->Dc, OBJ_FONT), fontBefore);
+  DestroyPaneView(small, true);
+  std::free(text);
 }
 
 TEST_F(Layout, TheLineTableGrowsAndKeepsItsEntries) {
@@ -378,6 +427,18 @@ TEST_F(Layout, MeasuringIgnoresReverseAndCountsOnlyWhatFits) {
   AppSettings.Flags = Reverse;
   EXPECT_EQ(Width(0x01, bytes), full);
   EXPECT_EQ(AppSettings.Flags, Reverse) << "the bit is put back";
+  {
+    // At a width that holds the wide half exactly, measuring in reversed
+    // order would meet the narrow half first and fit more.
+    HFONT previous = SelectStyle(pane, 0x01);
+    AppSettings.Flags = 0;
+    int32_t width = Width(0x01, "WWWW");
+    AppSettings.Flags = Reverse;
+    int32_t count = 8;
+    MeasureFit(pane->Dc, reinterpret_cast<const unsigned char*>("WWWW...."), &width, &count);
+    EXPECT_EQ(count, 4);
+    SelectObject(pane->Dc, previous);
+  }
   // Reverse changes what is drawn, never where: the layout stays the same.
   ASSERT_EQ(LayoutPane(pane, pane->Text, false), LayoutOk);
   ASSERT_EQ(pane->LineCount, plain.size());
