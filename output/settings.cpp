@@ -13,11 +13,17 @@ const wchar_t SettingsKeyPath[] = L"Software\\Quillary\\Orvane";
 const wchar_t ParentKeyPath[] = L"software\\Quillary";
 
 void (*OutOfMemoryExit)() = nullptr;
+bool OutOfMemoryExitBegun = false;
 
 namespace {
 
+// Set while LoadSettings runs: AppSettings is then only partly filled, and
+// saving it would overwrite the user's stored values. LoadStopped tells
+// LoadSettings that the out-of-memory exit began while it read.
+bool Loading = false;
+bool LoadStopped = false;
+
 constexpr int32_t DefaultFontAsciiBase = AsciiBaseUnicode;
-constexpr int32_t DefaultBottomSection = 12;
 
 // Closes a registry key when the reading function leaves, on every path.
 struct KeyCloser {
@@ -83,15 +89,6 @@ bool WriteValue(const wchar_t* name, DWORD type, const void* bytes, DWORD count)
   KeyCloser closer;
   if (!OpenForWriting(closer)) return false;
   return RegSetValueExW(closer.key, name, 0, type, static_cast<const BYTE*>(bytes), count) == ERROR_SUCCESS;
-}
-
-bool IsMenuBottomSection(int32_t code) {
-  switch (code) {
-    case 1: case 12: case 13: case 14: case 23: case 34:
-      return true;
-    default:
-      return false;
-  }
 }
 
 void LoadFontName() {
@@ -212,9 +209,17 @@ bool WriteBinarySetting(const wchar_t* name, const void* bytes, DWORD count) {
   return WriteValue(name, REG_BINARY, bytes, count);
 }
 
-void LoadSettings() {
+int32_t ReadSurroundingGutter() { return ReadDwordSetting(ParentKeyPath, L"SurroundingGutter", DefaultGutter); }
+
+int32_t LoadSettings() {
+  // Only the two strings are read through AllocOrDie; when it fails, loading
+  // stops and nothing is saved.
+  Loading = true;
+  LoadStopped = false;
   LoadFontName();
-  LoadSearchString();
+  if (!LoadStopped) LoadSearchString();
+  Loading = false;
+  if (LoadStopped) return 1;
   AppSettings.FontSettings.FontSize = ReadSetting(L"FontSize", 0);
   AppSettings.FontSettings.FontAsciiBase = ReadSetting(L"FontAsciiBase", DefaultFontAsciiBase);
   AppSettings.LastPosition = static_cast<uint16_t>(ReadSetting(L"LastPosition", 0));
@@ -223,8 +228,9 @@ void LoadSettings() {
   // The commentary height divides by the units digit and the menu checks the
   // item of the code: anything but a menu code falls back to the default.
   int32_t bottom = ReadSetting(L"BottomSection", DefaultBottomSection);
-  AppSettings.BottomSection = IsMenuBottomSection(bottom) ? bottom : DefaultBottomSection;
+  AppSettings.BottomSection = IsShareCode(bottom) ? bottom : DefaultBottomSection;
   AppSettings.BottomSectionLastPosition = static_cast<uint16_t>(ReadSetting(L"BottomSectionLastPosition", 0));
+  return 0;
 }
 
 void SaveSettings(PaneView** mainPane, PaneView** commentaryPane) {
@@ -355,13 +361,16 @@ void SetCurrentArticle(int32_t n) {
 void* AllocOrDie(size_t bytes) {
   // The out-of-memory exit runs once: a failure while its message box is up,
   // or after it, only reports null to its caller.
-  static bool exitBegun = false;
   void* block = std::malloc(bytes ? bytes : 1);
   if (block) return block;
-  if (exitBegun) return nullptr;
-  exitBegun = true;
+  if (OutOfMemoryExitBegun) return nullptr;
+  OutOfMemoryExitBegun = true;
   MessageBoxW(nullptr, L"There is not enough memory, aborting", L"Error", MB_OK | MB_ICONERROR);
-  if (OutOfMemoryExit) {
+  if (Loading) {
+    // The settings are not all read yet: end without saving anything.
+    LoadStopped = true;
+    PostQuitMessage(0);
+  } else if (OutOfMemoryExit) {
     OutOfMemoryExit();
   } else {
     SaveSettings(nullptr, nullptr);

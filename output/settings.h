@@ -23,7 +23,11 @@ bool WriteDwordSetting(const wchar_t* name, int32_t value);
 bool WriteStringSetting(const wchar_t* name, const wchar_t* value);
 bool WriteBinarySetting(const wchar_t* name, const void* bytes, DWORD count);
 
-void LoadSettings();
+// SurroundingGutter from the parent key, DefaultGutter when there is none.
+int32_t ReadSurroundingGutter();
+// 0 when every value was read; 1 when memory ran out while it read: it then
+// stops at once and saves nothing (the quit message is posted).
+int32_t LoadSettings();
 // Writes the settings, taking LastPosition and BottomSectionLastPosition from
 // the panes' FirstRow; destroys both panes (the pointers are cleared) and
 // posts the quit message with code 0. Either pane may be null.
@@ -37,4 +41,8 @@ void SetCurrentArticle(int32_t n);
 void* AllocOrDie(size_t bytes);
 // Run by AllocOrDie after its message: the shell points it at a function that
 // calls SaveSettings with its panes. Unset, SaveSettings runs without panes.
+// Not run while LoadSettings is still reading: the settings are then left
+// as stored.
 extern void (*OutOfMemoryExit)();
+// Set once the out-of-memory exit has begun; later failures only give null.
+extern bool OutOfMemoryExitBegun;

@@ -76,7 +76,7 @@ HWND InitInstance(int showCommand) {
     return nullptr;
   }
   InitCommonControls();
-  LoadSettings();
+  if (LoadSettings() != 0) return nullptr;  // out of memory: end, the stored settings untouched
   SetCurrentArticle(0);
   HWND window = CreateMainWindow();
   if (!window) return nullptr;
@@ -100,17 +100,13 @@ int RunReader(HINSTANCE instance, int showCommand) {
                 MAKER_SITE_HOST, MB_ICONERROR | MB_OK);
     return -1;
   }
-  AppSettings.SurroundingGutter = ReadDwordSetting(ParentKeyPath, L"SurroundingGutter", DefaultGutter);
+  AppSettings.SurroundingGutter = ReadSurroundingGutter();
   if (!InitInstance(showCommand)) return 0;
 
   HACCEL accelerators = LoadAcceleratorsW(AppInstance, MAKEINTRESOURCEW(IDA_ACCELERATORS));
   MSG msg = {};
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    // Keys that reach a child of the main window (a scroll bar that took the
-    // focus) are still the main window's shortcuts.
-    HWND target = msg.hwnd;
-    if (target && MainWindow && IsChild(MainWindow, target)) target = MainWindow;
-    if (!TranslateAcceleratorW(target, accelerators, &msg)) {
+    if (!TranslateAcceleratorW(msg.hwnd, accelerators, &msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
@@ -140,8 +136,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return OnKeyDown(window, wParam);
     case WM_COMMAND:
       // Ctrl+Q is bound to command 1, which no menu item has; the Exit item
-      // shows Ctrl+Q as its shortcut, so from the accelerator it exits.
-      if (LOWORD(wParam) == CMD_UNBOUND && HIWORD(wParam) == 1) return OnCommand(window, CMD_EXIT);
+      // shows Ctrl+Q as its shortcut, so from the accelerator (notification 1,
+      // no control) it exits. Command 1 from anywhere else is nobody's.
+      if (LOWORD(wParam) == CMD_UNBOUND && HIWORD(wParam) == 1 && lParam == 0) return OnCommand(window, CMD_EXIT);
       if (OnCommand(window, LOWORD(wParam))) return DefWindowProcW(window, message, wParam, lParam);
       return 0;
     case WM_VSCROLL:

@@ -50,16 +50,9 @@ void PlaceWindow(HWND window, int x, int y, int width, int height) {
 
 }  // namespace
 
-bool IsShareCode(int32_t code) {
-  switch (code) {
-    case 1: case 12: case 13: case 14: case 23: case 34: return true;
-    default: return false;
-  }
-}
-
 int Gutter() {
   const int32_t g = AppSettings.SurroundingGutter;
-  return (g >= 0 && g <= 200) ? g : DefaultGutter;
+  return (g >= 0 && g <= MaxGutter) ? g : DefaultGutter;
 }
 
 int ToolbarHeight() {
@@ -98,8 +91,16 @@ int CreatePanes(HWND window) {
   CreateCommentarySection(window, dc, &r);
   MainPane = CreatePaneView(dc, &r, &AppSettings.FontSettings, PaneLineCapacity);
   if (!MainPane) {
-    // Nothing will hold the device context: give it back now.
-    ReleaseDC(window, dc);
+    // The commentary pane was made with the same device context, which is
+    // released here: take the commentary section down with it, so that no
+    // pane holds it and no bar scrolls a pane that cannot be drawn.
+    DestroyPaneView(CommentaryPane, true);
+    CommentaryPane = nullptr;
+    ActivePane = nullptr;
+    if (MainScrollBar) DestroyWindow(MainScrollBar);
+    if (CommentaryScrollBar) DestroyWindow(CommentaryScrollBar);
+    MainScrollBar = CommentaryScrollBar = ActiveScrollBar = nullptr;
+    if (dc) ReleaseDC(window, dc);
     return 1;
   }
   unsigned char* text = LoadTextRecord(AppSettings.Lesson, nullptr);
@@ -157,7 +158,7 @@ void OnSize(HWND window, LPARAM size) {
 
 int CommentaryHeight(int available) {
   int code = AppSettings.BottomSection;
-  if (!IsShareCode(code)) code = DefaultShare;  // a units digit of 0 would divide by zero
+  if (!IsShareCode(code)) code = DefaultBottomSection;  // a units digit of 0 would divide by zero
   return available * (code / 10) / (code % 10);
 }
 
@@ -224,7 +225,13 @@ void PaintCommentarySection(HDC dc) {
 
 void RepaintPanes(HWND window, int bits) {
   HWND w = window ? window : MainWindow;
-  HDC dc = GetDC(w);
+  HDC dc = w ? GetDC(w) : nullptr;
+  if (!dc) {
+    // Painting without a device context would take the paint message's path
+    // and validate away what is still to be drawn: leave it to that message.
+    if (w) InvalidateRect(w, nullptr, TRUE);
+    return;
+  }
   PaintPanes(dc, w, bits);
   ReleaseDC(w, dc);
   SyncScrollBars();
@@ -253,10 +260,9 @@ void SyncScrollBars() {
 }
 
 LRESULT CALLBACK ScrollBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Keys on a bar that has the focus stay with the bar's own procedure, which
+  // turns them into scroll requests for its pane.
   if (message == WM_VSCROLL) SendMessageW(MainWindow, WM_VSCROLL, wParam, reinterpret_cast<LPARAM>(bar));
-  // A bar that took the focus when it was clicked passes keys on, so that
-  // they act as everywhere else in the window (the arrows change articles).
-  if (message == WM_KEYDOWN && MainWindow) return SendMessageW(MainWindow, message, wParam, lParam);
   return ScrollBarClassProc ? CallWindowProcW(ScrollBarClassProc, bar, message, wParam, lParam) : 0;
 }
 

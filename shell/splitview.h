@@ -14,8 +14,6 @@ constexpr LPARAM RelayoutSize = static_cast<LPARAM>(0xBAADF00D);
 // Commentary colours (0x00BBGGRR).
 constexpr COLORREF CommentaryBackground = 0xFFFFF8;
 constexpr COLORREF SeparatorColour = 0x008000;
-constexpr int DefaultShare = 12;
-constexpr int DefaultGutter = 10;
 
 void OnCreate(HWND window);
 int CreatePanes(HWND window);
@@ -33,8 +31,10 @@ LRESULT OnVScroll(HWND window, WPARAM wParam, LPARAM lParam);
 bool PointInPane(const PaneView* pane, int x, int y);
 void OnShareCommand(HWND window, int command);
 
-// True for the six commentary-share codes of the menu.
-bool IsShareCode(int32_t code);
+// Largest gutter used as stored: twice it still fits the 16-bit client sizes
+// of a size message, so the inset and the coordinates derived from it stay
+// in range. Larger and negative values give the default.
+constexpr int32_t MaxGutter = 0x7FFF;
 // The gutter as used: the stored value, or the default when it is unusable.
 int Gutter();
 // Height of the toolbar window, 0 without one.

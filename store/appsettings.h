@@ -49,6 +49,17 @@ constexpr int ClickPageModeShift = 24;
 constexpr uint32_t ClickVertical = 0x10000000u;
 constexpr uint32_t ClickPaging = 0x80000000u;
 
+// Commentary shares: the code is the menu command minus 400, its tens digit
+// over its units digit the commentary's part of the height (1 is Minimal).
+// Any other stored code falls back to the default.
+constexpr int32_t DefaultBottomSection = 12;
+constexpr bool IsShareCode(int32_t code) {
+  return code == 1 || code == 12 || code == 13 || code == 14 || code == 23 || code == 34;
+}
+
+// Width of the gutter around the panes when none is stored.
+constexpr int32_t DefaultGutter = 10;
+
 // Letter mappings the system offers.
 constexpr int32_t AsciiBaseLatin = 97;
 constexpr int32_t AsciiBaseCodePage = 224;

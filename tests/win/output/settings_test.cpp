@@ -11,6 +11,8 @@
 
 #include "output/settings.h"
 #include "registry_helpers.h"
+#include "tests/win/common/gdi_tracking.h"
+#include "tests/win/common/message_boxes.h"
 
 namespace {
 
@@ -58,7 +60,7 @@ TEST_F(Settings, FirstRunWithoutKeysGivesEveryDefault) {
   EXPECT_EQ(1u, AppSettings.Lesson);
   EXPECT_EQ(12, AppSettings.BottomSection);
   EXPECT_EQ(0u, AppSettings.BottomSectionLastPosition);
-  EXPECT_EQ(10, ReadDwordSetting(ParentKeyPath, L"SurroundingGutter", 10));
+  EXPECT_EQ(10, ReadSurroundingGutter());
   // Loading creates nothing.
   HKEY key = nullptr;
   EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Quillary", 0, KEY_READ, &key));
@@ -90,7 +92,7 @@ TEST_F(Settings, SurroundingGutterComesFromTheParentKeyOnly) {
   uint32_t seven = 7;
   PutValue(ParentKeyPath, L"SurroundingGutter", REG_DWORD, &seven, sizeof seven);
   PutDword(L"SurroundingGutter", 99);
-  EXPECT_EQ(7, ReadDwordSetting(ParentKeyPath, L"SurroundingGutter", 10));
+  EXPECT_EQ(7, ReadSurroundingGutter());
   EXPECT_EQ(99, ReadDwordSetting(SettingsKeyPath, L"SurroundingGutter", 10));
 }
 
@@ -308,7 +310,16 @@ TEST_F(Settings, SaveTakesPositionsFromThePanesDestroysThemAndPostsQuit) {
   EXPECT_FALSE(GetValue(L"LastPosition").present);
   EXPECT_EQ(21u, GetValue(L"BottomSectionLastPosition").Dword());
   EXPECT_TRUE(TakeQuitMessage(nullptr));
-  SaveSettings(nullptr, &mainPane);
+
+  // No place for the main pane at all: the rest is written as usual.
+  DeleteSettingsTree();
+  AppSettings.Flags = 0x77;
+  commentaryPane = ZeroedPane(5);
+  SaveSettings(nullptr, &commentaryPane);
+  EXPECT_EQ(nullptr, commentaryPane);
+  EXPECT_FALSE(GetValue(L"LastPosition").present);
+  EXPECT_EQ(5u, GetValue(L"BottomSectionLastPosition").Dword());
+  EXPECT_EQ(0x77u, GetValue(L"Flags").Dword());
   EXPECT_TRUE(TakeQuitMessage(nullptr));
 }
 
@@ -347,56 +358,13 @@ TEST_F(Settings, ReadBlobSettingCopiesIntoGlobalMemoryOrGivesTheFallback) {
   GlobalFree(block);
 }
 
-// The out-of-memory exit: its message box is answered by a CBT hook that
-// records what it saw.
-struct SeenBox {
-  int count = 0;
-  std::wstring caption;
-  std::wstring text;
-  HWND owner = nullptr;
-  bool icon = false;
-};
-SeenBox seenBox;
-HHOOK boxHook = nullptr;
-
-BOOL CALLBACK CollectChild(HWND child, LPARAM) {
-  wchar_t cls[32] = {};
-  GetClassNameW(child, cls, 32);
-  if (_wcsicmp(cls, L"Static") != 0) return TRUE;
-  LONG style = GetWindowLongW(child, GWL_STYLE);
-  if ((style & SS_TYPEMASK) == SS_ICON) {
-    if (SendMessageW(child, STM_GETICON, 0, 0) != 0) seenBox.icon = true;
-    return TRUE;
-  }
-  wchar_t text[256] = {};
-  GetWindowTextW(child, text, 256);
-  if (text[0]) seenBox.text = text;
-  return TRUE;
-}
-
-LRESULT CALLBACK AnswerBox(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE) {
-    HWND box = reinterpret_cast<HWND>(wParam);
-    wchar_t cls[16] = {};
-    GetClassNameW(box, cls, 16);
-    if (std::wcscmp(cls, L"#32770") != 0) return CallNextHookEx(boxHook, code, wParam, lParam);
-    wchar_t caption[64] = {};
-    GetWindowTextW(box, caption, 64);
-    ++seenBox.count;
-    seenBox.caption = caption;
-    seenBox.owner = GetWindow(box, GW_OWNER);
-    EnumChildWindows(box, CollectChild, 0);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-  }
-  return CallNextHookEx(boxHook, code, wParam, lParam);
-}
-
 int exitRuns = 0;
 void CountExit() { ++exitRuns; }
 
 TEST_F(Settings, OutOfMemoryShowsTheMessageSavesAndRunsOnlyOnce) {
-  boxHook = SetWindowsHookExW(WH_CBT, AnswerBox, nullptr, GetCurrentThreadId());
-  ASSERT_NE(nullptr, boxHook);
+  AnswerMessageBoxes();
+  const SeenBox& seenBox = LastMessageBox();
+  OutOfMemoryExitBegun = false;
   AppSettings.Flags = 0x1234;
   AppSettings.BottomSection = 13;
   volatile size_t impossible = static_cast<size_t>(-16);
@@ -427,7 +395,37 @@ TEST_F(Settings, OutOfMemoryShowsTheMessageSavesAndRunsOnlyOnce) {
   EXPECT_EQ(0, exitRuns);
   EXPECT_FALSE(TakeQuitMessage(nullptr));
   OutOfMemoryExit = nullptr;
-  UnhookWindowsHookEx(boxHook);
+  OutOfMemoryExitBegun = false;
+  StopAnsweringMessageBoxes();
+}
+
+TEST_F(Settings, OutOfMemoryWhileLoadingSavesNothing) {
+  // Either string read runs out of memory; the user's values must stay.
+  const std::wstring face = L"Unusual Face Name Q";
+  const std::vector<unsigned char> search(23, 'b');
+  const size_t faceBlock = (face.size() + 1) * sizeof(wchar_t) + 4;
+  for (size_t failing : {faceBlock, search.size() + 4}) {
+    DeleteSettingsTree();
+    PutString(L"FontName", face);
+    PutBinary(L"SearchString", search);
+    PutDword(L"Flags", 0x80000040u);
+    PutDword(L"BottomSection", 34);
+    std::memset(&AppSettings, 0, sizeof AppSettings);
+    OutOfMemoryExitBegun = false;
+    AnswerMessageBoxes();
+    FailAllocation(failing);
+    EXPECT_EQ(1, LoadSettings()) << failing;
+    StopAnsweringMessageBoxes();
+    EXPECT_EQ(1, LastMessageBox().count) << failing;
+    EXPECT_EQ(L"There is not enough memory, aborting", LastMessageBox().text);
+    EXPECT_TRUE(TakeQuitMessage(nullptr)) << failing;
+    EXPECT_EQ(0x80000040u, GetValue(L"Flags").Dword()) << failing;
+    EXPECT_EQ(34u, GetValue(L"BottomSection").Dword()) << failing;
+    EXPECT_EQ(face, std::wstring(reinterpret_cast<const wchar_t*>(GetValue(L"FontName").bytes.data())));
+    EXPECT_FALSE(GetValue(L"Lesson").present) << failing;
+    EXPECT_EQ(0u, AppSettings.Flags) << "loading stopped at once";
+  }
+  OutOfMemoryExitBegun = false;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "output/settings.h"
@@ -14,6 +15,7 @@
 #include "shell/splitview.h"
 #include "store/records.h"
 #include "tests/win/common/gdi_tracking.h"
+#include "tests/win/common/message_boxes.h"
 
 namespace {
 
@@ -125,17 +127,46 @@ TEST_F(Shell, GeometryFollowsTheClientSizeForEveryShare) {
 }
 
 TEST_F(Shell, TinyClientAreasAreNotInsetAndDoNotBreak) {
+  const int g = 10;
   const int t = ToolbarHeight();
-  const int mainWidth = MainPane->AreaWidth;
-  OnSize(window_, MAKELPARAM(20, 20));  // no larger than 2g in either direction
-  // 20 - toolbar leaves a negative height: the panes keep their sizes.
-  EXPECT_EQ(MainPane->AreaWidth, mainWidth);
+  const int cx = GetSystemMetrics(SM_CXVSCROLL);
+  const int left = CommentaryArea.left;
+  // No wider than 2g: the commentary section takes the whole width.
+  OnSize(window_, MAKELPARAM(2 * g, 600));
+  EXPECT_EQ(CommentaryArea.right, left + 2 * g - cx);
+  EXPECT_EQ(CommentaryArea.bottom, MainPane->AreaTop + (600 - 2 * g - t) - g + 1);
+  // No taller than 2g: the available height is the client's less the toolbar.
+  OnSize(window_, MAKELPARAM(800, 2 * g));
+  EXPECT_EQ(CommentaryArea.right, left + 800 - 2 * g - cx);
+  EXPECT_EQ(CommentaryArea.bottom, MainPane->AreaTop + (2 * g - t) - g + 1);
+  // One more pixel each way is inset.
+  OnSize(window_, MAKELPARAM(2 * g + 1, 2 * g + 1));
+  EXPECT_EQ(CommentaryArea.right, left + 1 - cx);
+  EXPECT_EQ(CommentaryArea.bottom, MainPane->AreaTop + (1 - t) - g + 1);
+  // None of these breaks drawing.
   RepaintPanes(window_, 0x3FF);
   OnSize(window_, MAKELPARAM(0, 0));
   RepaintPanes(window_, 0x3FF);
-  OnSize(window_, MAKELPARAM(300, t + 25));
-  RepaintPanes(window_, 0x3FF);
-  SUCCEED();
+}
+
+TEST_F(Shell, TheGutterIsUsedAsStoredUnlessItBreaksTheArithmetic) {
+  const struct { int32_t stored, used; } cases[] = {
+      {0, 0}, {10, 10}, {250, 250}, {MaxGutter, MaxGutter}, {MaxGutter + 1, 10}, {-1, 10}, {INT32_MIN, 10}};
+  for (const auto& c : cases) {
+    AppSettings.SurroundingGutter = c.stored;
+    EXPECT_EQ(Gutter(), c.used) << c.stored;
+  }
+  // A wide gutter places everything by it.
+  DestroyWindow(window_);
+  AppSettings.SurroundingGutter = 250;
+  window_ = CreateMainWindow();
+  ASSERT_NE(MainPane, nullptr);
+  Resize(1000, 900);
+  const int t = ToolbarHeight();
+  EXPECT_EQ(MainPane->AreaLeft, 250);
+  EXPECT_EQ(MainPane->AreaTop, t - 1 + 250);
+  EXPECT_EQ(MainPane->AreaWidth, 1000 - 500 - GetSystemMetrics(SM_CXVSCROLL));
+  EXPECT_EQ(CommentaryPane->AreaHeight, (900 - 500 - t) / 2);
 }
 
 TEST_F(Shell, StoredPositionsBeyondTheTextComeBackToTheLastPage) {
@@ -294,11 +325,18 @@ TEST_F(Shell, KeysScrollTheActivePaneAndRepaintOnlyIt) {
   EXPECT_NE(CommentaryPane->NextLine, nullptr);
 }
 
-TEST_F(Shell, KeysReachingAScrollBarActAsInTheWindow) {
-  SendMessageW(CommentaryScrollBar, WM_KEYDOWN, VK_RIGHT, 0);
-  EXPECT_EQ(AppSettings.Lesson, 3);
-  SendMessageW(MainScrollBar, WM_KEYDOWN, VK_LEFT, 0);
-  EXPECT_EQ(AppSettings.Lesson, 1);
+TEST_F(Shell, KeysOnAFocusedScrollBarScrollItsPane) {
+  ASSERT_GT(CommentaryPane->MaxFirstRow, CommentaryPane->RowsDrawn);
+  const struct { WPARAM key; int row; } steps[] = {
+      {VK_DOWN, 1}, {VK_RIGHT, 2}, {VK_UP, 1}, {VK_LEFT, 0}, {VK_END, CommentaryPane->MaxFirstRow},
+      {VK_HOME, 0}, {VK_NEXT, CommentaryPane->RowsDrawn - 1}, {VK_PRIOR, 0}};
+  for (const auto& step : steps) {
+    SendMessageW(CommentaryScrollBar, WM_KEYDOWN, step.key, 0);
+    EXPECT_EQ(CommentaryPane->FirstRow, step.row) << "key " << step.key;
+    EXPECT_EQ(ActivePane, CommentaryPane) << "key " << step.key;
+  }
+  EXPECT_EQ(AppSettings.Lesson, 1) << "the arrows do not change the article";
+  EXPECT_EQ(MainPane->FirstRow, 0);
 }
 
 TEST_F(Shell, EnterWithoutSearchStringDoesNothing) {
@@ -362,11 +400,17 @@ TEST_F(Shell, ClickPagingSplitsThePaneByTheChosenAxis) {
 TEST_F(Shell, ReverseTogglesBitAndCheckMarkTogether) {
   HMENU menu = GetMenu(window_);
   EXPECT_FALSE(GetMenuState(menu, CMD_REVERSE, MF_BYCOMMAND) & MF_CHECKED);
-  const uint16_t lines = MainPane->LineCount;
+  // Every layout clears the hit: one that stays shows there was none.
+  MainPane->HitStart = CommentaryPane->HitStart = 3;
+  MainPane->HitEnd = CommentaryPane->HitEnd = 4;
+  MainPane->RowsDrawn = CommentaryPane->RowsDrawn = -1;
   Command(CMD_REVERSE);
   EXPECT_TRUE(AppSettings.Flags & Reverse);
   EXPECT_TRUE(GetMenuState(menu, CMD_REVERSE, MF_BYCOMMAND) & MF_CHECKED);
-  EXPECT_EQ(MainPane->LineCount, lines);
+  EXPECT_EQ(MainPane->HitEnd, 4);
+  EXPECT_EQ(CommentaryPane->HitEnd, 4);
+  EXPECT_GT(MainPane->RowsDrawn, 0) << "redrawn";
+  EXPECT_GT(CommentaryPane->RowsDrawn, 0) << "redrawn";
   Command(CMD_REVERSE);
   EXPECT_FALSE(AppSettings.Flags & Reverse);
   EXPECT_FALSE(GetMenuState(menu, CMD_REVERSE, MF_BYCOMMAND) & MF_CHECKED);
@@ -377,6 +421,9 @@ TEST_F(Shell, UnknownCommandsGetDefaultProcessing) {
   EXPECT_EQ(OnCommand(window_, CMD_UNBOUND), 1) << "command 1 from a menu or control is nobody's";
   SendMessageW(window_, WM_COMMAND, MAKEWPARAM(CMD_UNBOUND, 0), 0);
   EXPECT_TRUE(IsWindow(window_));
+  // Notification 1 from a control is no accelerator either.
+  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(CMD_UNBOUND, 1), reinterpret_cast<LPARAM>(Toolbar));
+  EXPECT_TRUE(IsWindow(window_));
 }
 
 TEST_F(Shell, CtrlQAndExitCloseTheWindowAndSaveTheSettings) {
@@ -385,8 +432,102 @@ TEST_F(Shell, CtrlQAndExitCloseTheWindowAndSaveTheSettings) {
   EXPECT_FALSE(IsWindow(window_));
   EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"LastPosition", -1), 2);
   EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"Lesson", -1), 1);
+  EXPECT_NE(ReadDwordSetting(SettingsKeyPath, L"Width", -1), -1) << "the placement is saved too";
   MSG msg;
   EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit message is posted";
+}
+
+TEST_F(Shell, AMainPaneThatCannotBeMadeLeavesNoPaneOnTheDeviceContext) {
+  DestroyWindow(window_);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  const int dcs = HeldDcs();
+  FailAllocation(sizeof(PaneView), 1);  // the commentary pane is made first
+  window_ = CreateMainWindow();
+  ASSERT_NE(window_, nullptr);
+  EXPECT_FALSE(AllocationFailurePending());
+  EXPECT_EQ(MainPane, nullptr);
+  EXPECT_EQ(CommentaryPane, nullptr);
+  EXPECT_EQ(HeldDcs(), dcs) << "released, and nothing holds it";
+  EXPECT_EQ(MainScrollBar, nullptr);
+  // The window still sizes, paints, scrolls and closes.
+  Resize(800, 600);
+  InvalidateRect(window_, nullptr, TRUE);
+  UpdateWindow(window_);
+  Key(VK_DOWN);
+  SendMessageW(window_, WM_VSCROLL, SB_LINEDOWN, 0);
+  DestroyWindow(window_);
+  EXPECT_EQ(HeldDcs(), dcs);
+}
+
+TEST_F(Shell, RepaintWithoutADeviceContextLeavesTheUpdateToThePaintMessage) {
+  ShowWindow(window_, SW_SHOW);
+  UpdateWindow(window_);
+  ForgetDrawing();
+  FailNextGetDc();
+  RepaintPanes(window_, 0x1FF);
+  EXPECT_EQ(MainPane->NextLine, nullptr) << "nothing drawn";
+  RECT pending{};
+  EXPECT_TRUE(GetUpdateRect(window_, &pending, FALSE)) << "still to be painted";
+  UpdateWindow(window_);
+  EXPECT_NE(MainPane->NextLine, nullptr);
+  EXPECT_NE(CommentaryPane->NextLine, nullptr);
+}
+
+TEST_F(Shell, ACommentaryThatFailsToLoadWarnsAfterTheMainPaneMoved) {
+  const unsigned char* commentary = CommentaryPane->Text;
+  AnswerMessageBoxes();
+  // An even record as the main text: its "commentary" lies past the last record.
+  EXPECT_EQ(GoToRecord(window_, RecordCount), 0);
+  StopAnsweringMessageBoxes();
+  EXPECT_EQ(LastMessageBox().count, 1);
+  EXPECT_EQ(LastMessageBox().text, L"Resource not found");
+  EXPECT_EQ(LastMessageBox().caption, L"Error");
+  EXPECT_EQ(LastMessageBox().owner, window_);
+  EXPECT_EQ(AppSettings.Lesson, RecordCount);
+  unsigned char* expected = LoadTextRecord(RecordCount, nullptr);
+  ASSERT_NE(expected, nullptr);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(MainPane->Text)), std::string(reinterpret_cast<char*>(expected)));
+  free(expected);
+  EXPECT_EQ(CommentaryPane->Text, commentary) << "the previous commentary stays";
+}
+
+// The running reader, as a second start sees it: command 119 is recorded
+// instead of opening the Choose Daf dialog.
+int chooseCommands = 0;
+WNDPROC mainProc = nullptr;
+LRESULT CALLBACK RecordChoose(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND && LOWORD(wParam) == CMD_CHOOSE_ARTICLE) {
+    ++chooseCommands;
+    return 0;
+  }
+  return CallWindowProcW(mainProc, window, message, wParam, lParam);
+}
+
+TEST_F(Shell, ASecondStartSignalsTheRunningReader) {
+  ShowWindow(window_, SW_SHOW);
+  mainProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordChoose)));
+  HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 200, 100,
+                               nullptr, nullptr, AppInstance, nullptr);
+  HWND dialog = CreateWindowExW(0, L"STATIC", L"own dialog", WS_POPUP | WS_CAPTION | WS_VISIBLE, 60, 60, 200,
+                                100, window_, nullptr, AppInstance, nullptr);
+  const struct { HWND front; int commands; HWND frontAfter; const char* what; } cases[] = {
+      {window_, 1, window_, "the reader in front: Choose Daf"},
+      {other, 0, window_, "another program in front: the reader comes forward"},
+      {dialog, 0, dialog, "the reader's own dialog in front: nothing changes"},
+  };
+  for (const auto& c : cases) {
+    SetForegroundWindow(c.front);
+    ASSERT_EQ(GetForegroundWindow(), c.front) << c.what;
+    chooseCommands = 0;
+    EXPECT_EQ(InitInstance(SW_SHOW), nullptr) << c.what;
+    EXPECT_EQ(chooseCommands, c.commands) << c.what;
+    EXPECT_EQ(GetForegroundWindow(), c.frontAfter) << c.what;
+  }
+  DestroyWindow(dialog);
+  DestroyWindow(other);
 }
 
 TEST_F(Shell, AWholeRunGivesBackEveryGdiObjectAndDeviceContext) {
