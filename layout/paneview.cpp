@@ -172,6 +172,8 @@ bool BreakLines(LayoutState& st, uint8_t style, const unsigned char* b, int32_t 
     if (!EnsureRoom(st)) return false;
 
     const int32_t r = n - q;
+    // The running indent grows by the hanging width and may pass the area's
+    // width on later lines: the room is never negative.
     int32_t avail = pane->AreaWidth - indent;
     if (avail < 0) avail = 0;
     int32_t c = r;
