@@ -26,7 +26,13 @@ wait_for_window() {
   done
   return 1
 }
-readers() { pgrep -xc 'orvane.exe' || true; }
+readers() {  # readers of this run's Wine prefix only: other runs may have their own
+  local n=0 p
+  for p in $(pgrep -x 'orvane.exe'); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && n=$((n + 1))
+  done
+  echo "$n"
+}
 
 # Every program of this prefix runs inside one virtual desktop, where focus
 # and the foreground window behave as on Windows.
