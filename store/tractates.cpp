@@ -1,6 +1,7 @@
+// The built-in tractate table, the names resource and the table the program reads.
 #include "store/tractates.h"
 
-const TractateEntry TractateTable[TractateCount + 1] = {
+const TractateEntry BuiltInTractates[TractateCount + 1] = {
     {DISPLAY_TEXT("bmrmcdq"), 125, 2},
     {DISPLAY_TEXT("ylilmxf{"), 312, 2},
     {DISPLAY_TEXT("cyhoxs"), 207, 2},
@@ -42,15 +43,82 @@ const TractateEntry TractateTable[TractateCount + 1] = {
     {nullptr, 0, 0},
 };
 
+const DisplayChar BuiltInSideSuffix[] = DISPLAY_TEXT(" dfos");
+
+namespace {
+
+bool IsNameByte(unsigned char b) {
+  return (b >= 0x61 && b <= 0x7B) || b == ' ' || b == '\'' || b == '"' || b == '-';
+}
+
+// Copies one 0-terminated string of 1..limit name bytes from [*p, end) to out
+// and steps past it.
+bool TakeName(const unsigned char*& p, const unsigned char* end, int limit, DisplayChar* out) {
+  int n = 0;
+  while (p < end && *p) {
+    if (n == limit || !IsNameByte(*p)) return false;
+    out[n++] = *p++;
+  }
+  if (p == end || n == 0) return false;
+  out[n] = 0;
+  ++p;
+  return true;
+}
+
+}  // namespace
+
+bool ParseCorpusNames(const unsigned char* bytes, size_t size, CorpusNameSet* out) {
+  if (!bytes) return false;
+  const unsigned char* p = bytes;
+  const unsigned char* end = bytes + size;
+  for (int t = 0; t < TractateCount; ++t) {
+    if (!TakeName(p, end, MaxTractateNameBytes, out->Names[t])) return false;
+  }
+  out->SideSuffix[0] = ' ';
+  return TakeName(p, end, MaxSideWordBytes, out->SideSuffix + 1) && p == end;
+}
+
+namespace {
+
+struct CorpusTable {
+  TractateEntry Entries[TractateCount + 1];
+  const DisplayChar* SideSuffix;
+  CorpusNameSet Names;
+};
+
+const CorpusTable& Corpus() {
+  static CorpusTable table;
+  static bool ready;
+  if (!ready) {
+    ready = true;
+    for (int t = 0; t <= TractateCount; ++t) table.Entries[t] = BuiltInTractates[t];
+    table.SideSuffix = BuiltInSideSuffix;
+    const unsigned char* bytes = nullptr;
+    size_t size = 0;
+    if (FindCorpusNames(&bytes, &size) && ParseCorpusNames(bytes, size, &table.Names)) {
+      for (int t = 0; t < TractateCount; ++t) table.Entries[t].Name = table.Names.Names[t];
+      table.SideSuffix = table.Names.SideSuffix;
+    }
+  }
+  return table;
+}
+
+}  // namespace
+
+const TractateEntry* CorpusTractates() { return Corpus().Entries; }
+
+const DisplayChar* CorpusSideSuffix() { return Corpus().SideSuffix; }
+
 bool LocateArticle(int32_t article, int32_t* tractate, int32_t* sideCode) {
   if (article < 1) return false;
-  for (int t = 0; TractateTable[t].Name; ++t) {
-    if (article <= TractateTable[t].SideCount) {
+  for (int t = 0; t < TractateCount; ++t) {
+    const TractateEntry& e = BuiltInTractates[t];
+    if (article <= e.SideCount) {
       *tractate = t;
-      *sideCode = article + TractateTable[t].FirstSideOffset + 1;
+      *sideCode = article + e.FirstSideOffset + 1;
       return true;
     }
-    article -= TractateTable[t].SideCount;
+    article -= e.SideCount;
   }
   return false;
 }

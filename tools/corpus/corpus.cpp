@@ -28,22 +28,41 @@ void BuildRecord(int32_t record, size_t textLength, const std::vector<unsigned c
   out.insert(out.end(), 4, 0);
 }
 
-void GenerateCorpus(std::vector<CorpusRecord>& records, unsigned threads) {
-  records.assign(RecordCount, {});
+namespace {
+
+// Runs work(a) for every article a on the given number of threads.
+template <typename Work>
+void ForEachArticle(unsigned threads, Work work) {
   std::atomic<int32_t> next{1};
-  auto work = [&] {
-    for (int32_t a; (a = next.fetch_add(1)) <= ArticleCount;) {
-      CorpusRecord& main = records[2 * a - 2];
-      CorpusRecord& commentary = records[2 * a - 1];
-      GenerateArticle(a, main.Text, commentary.Text);
-      EncodeText(main.Text.data(), main.Text.size(), main.Stream);
-      EncodeText(commentary.Text.data(), commentary.Text.size(), commentary.Stream);
-    }
+  auto loop = [&] {
+    for (int32_t a; (a = next.fetch_add(1)) <= ArticleCount;) work(a);
   };
   std::vector<std::thread> pool;
-  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
-  work();
+  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(loop);
+  loop();
   for (std::thread& t : pool) t.join();
+}
+
+void Encode(CorpusRecord& r) { EncodeText(r.Text.data(), r.Text.size(), r.Stream); }
+
+}  // namespace
+
+void GenerateCorpus(std::vector<CorpusRecord>& records, unsigned threads) {
+  records.assign(RecordCount, {});
+  ForEachArticle(threads, [&](int32_t a) {
+    CorpusRecord& main = records[2 * a - 2];
+    CorpusRecord& commentary = records[2 * a - 1];
+    GenerateArticle(a, main.Text, commentary.Text);
+    Encode(main);
+    Encode(commentary);
+  });
+}
+
+void EncodeCorpus(std::vector<CorpusRecord>& records, unsigned threads) {
+  ForEachArticle(threads, [&](int32_t a) {
+    Encode(records[2 * a - 2]);
+    Encode(records[2 * a - 1]);
+  });
 }
 
 uint32_t Fnv1a(const unsigned char* bytes, size_t length) {

@@ -9,7 +9,10 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
+
+#include "store/tractates.h"
 
 // Limits that every generated record keeps (text, stream and record bytes).
 constexpr size_t CorpusMinText = 25;
@@ -67,5 +70,71 @@ struct CorpusRecord {
 // least one); records[n - 1] is record n.
 void GenerateCorpus(std::vector<CorpusRecord>& records, unsigned threads);
 
+// Encodes every record's text into its stream on the given number of threads.
+void EncodeCorpus(std::vector<CorpusRecord>& records, unsigned threads);
+
 // 32-bit FNV-1a of a byte string (the hash of the manifest).
 uint32_t Fnv1a(const unsigned char* bytes, size_t length);
+
+// ---------------------------------------------------------------------------
+// Paragraph lists, page headers and names, as every corpus tool writes them.
+
+// One paragraph: its style byte (parameter 0) and its string in reading order.
+struct CorpusParagraph {
+  unsigned char Style;
+  std::string Text;
+};
+
+// The opposite bracket of a stored byte ("(" and ")", "[" and "]", "~" and
+// "}", the brace pair of the stored text), or the byte itself.
+char MirrorBracket(char c);
+
+// Bytes of the assembled list, the ending 0 style byte and two more 0 bytes
+// included.
+size_t ParagraphListLength(const std::vector<CorpusParagraph>& list);
+
+// The record text of a list: visual-order strings (style bit 0x10) are stored
+// reversed with their brackets mirrored, the others as they are.
+void AssembleParagraphs(const std::vector<CorpusParagraph>& list, std::vector<unsigned char>& out);
+
+// Splits a record text into its paragraphs, strings back in reading order.
+// False when it is not a well-formed list whose ending 0 style byte is
+// followed by exactly two more 0 bytes.
+bool SplitParagraphs(const std::vector<unsigned char>& text, std::vector<CorpusParagraph>& list);
+
+// Folio number in Hebrew numerals (LetterCode); 15 and 16 are 9 + 6 and 9 + 7.
+std::string FolioNumeral(int32_t folio);
+
+// The page header in reading order: name, folio numeral, side word and side
+// letter. sideCode is 2 x folio + side.
+std::string PageHeaderText(const std::string& name, int32_t sideCode, const std::string& sideWord);
+
+// The names a corpus carries, LetterCode in reading order.
+struct CorpusNames {
+  std::string Tractates[TractateCount];
+  std::string SideWord;
+};
+
+// The names of the generated corpus.
+CorpusNames BuiltInNames();
+
+// The names resource of a corpus; ParseCorpusNames (store) reads it back.
+std::vector<unsigned char> BuildNamesResource(const CorpusNames& names);
+
+// ---------------------------------------------------------------------------
+// A corpus folder: r<id>.bin for every record, names.bin, corpus.rc (the
+// resource script that embeds them) and manifest.txt (record, text length,
+// stream length, FNV-1a of the text in hex; a last line with the hash of the
+// names).
+
+// Writes the folder, rewriting only files whose content changed (rewritten
+// counts those). Records must be encoded and within the limits. False, with
+// a message in error, when a file cannot be written.
+bool WriteCorpusFolder(const std::string& dir, const std::vector<CorpusRecord>& records,
+                       const CorpusNames& names, int32_t* rewritten, std::string& error);
+
+// Reads and decodes the records of a folder (Text filled, Stream as stored)
+// and its names (the built-in ones when it has no names.bin). False, with a
+// message in error, when a record is missing or does not decode.
+bool ReadCorpusFolder(const std::string& dir, std::vector<CorpusRecord>& records, CorpusNames& names,
+                      std::string& error);

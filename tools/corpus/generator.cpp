@@ -436,10 +436,7 @@ const CorpusPlan& Plan() {
 // ---------------------------------------------------------------------------
 // Assembling the paragraph list
 
-struct Paragraph {
-  unsigned char Style;
-  std::string Text;  // reading order
-};
+using Paragraph = CorpusParagraph;
 
 std::string ReadingOrder(const DisplayChar* display) {
   std::string s;
@@ -448,56 +445,17 @@ std::string ReadingOrder(const DisplayChar* display) {
   return s;
 }
 
-// Folio number in Hebrew numerals; 15 and 16 are written 9 + 6 and 9 + 7.
-std::string FolioNumeral(int32_t folio) {
-  std::string n;
-  if (folio >= 100) n += HundredsDigits[1], folio -= 100;
-  if (folio == 15 || folio == 16) return n + UnitsDigits[9] + UnitsDigits[folio - 9];
-  if (folio >= 10) n += TensDigits[folio / 10];
-  if (folio % 10) n += UnitsDigits[folio % 10];
-  return n;
-}
-
 std::string PageHeader(int32_t article) {
   int32_t tractate = 0, side = 0;
   LocateArticle(article, &tractate, &side);
-  return ReadingOrder(TractateTable[tractate].Name) + " " + FolioNumeral(side / 2) + " " +
-         ReadingOrder(SIDE_SUFFIX + 1) + " " + SideLetters[side % 2];
+  return PageHeaderText(ReadingOrder(TractateTable[tractate].Name), side,
+                        ReadingOrder(SIDE_SUFFIX + 1));
 }
 
-char Mirror(char c) {
-  switch (c) {
-    case '(': return ')';
-    case ')': return '(';
-    case '[': return ']';
-    case ']': return '[';
-    case '~': return '}';  // the brace pair of the stored text
-    case '}': return '~';
-    default: return c;
-  }
-}
-
-size_t ListLength(const std::vector<Paragraph>& list) {
-  size_t n = 3;  // the ending style byte and two more 0 bytes
-  for (const Paragraph& p : list) n += 3 + p.Text.size();
-  return n;
-}
+size_t ListLength(const std::vector<Paragraph>& list) { return ParagraphListLength(list); }
 
 void Assemble(const std::vector<Paragraph>& list, std::vector<unsigned char>& out) {
-  out.clear();
-  out.reserve(ListLength(list));
-  for (const Paragraph& p : list) {
-    out.push_back(p.Style);
-    out.push_back(0);
-    if (p.Style & 0x10) {
-      // Visual order: the display order, the reverse of reading order.
-      for (auto c = p.Text.rbegin(); c != p.Text.rend(); ++c) out.push_back(Mirror(*c));
-    } else {
-      out.insert(out.end(), p.Text.begin(), p.Text.end());
-    }
-    out.push_back(0);
-  }
-  out.insert(out.end(), 3, 0);
+  AssembleParagraphs(list, out);
 }
 
 // Largest natural text of a record; only the longest record is filled up to

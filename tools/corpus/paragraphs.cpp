@@ -1,0 +1,99 @@
+// Paragraph lists, page headers and the names resource.
+#include <algorithm>
+
+#include "tools/corpus/corpus.h"
+
+char MirrorBracket(char c) {
+  switch (c) {
+    case '(': return ')';
+    case ')': return '(';
+    case '[': return ']';
+    case ']': return '[';
+    case '~': return '}';
+    case '}': return '~';
+    default: return c;
+  }
+}
+
+size_t ParagraphListLength(const std::vector<CorpusParagraph>& list) {
+  size_t n = 3;  // the ending style byte and two more 0 bytes
+  for (const CorpusParagraph& p : list) n += 3 + p.Text.size();
+  return n;
+}
+
+void AssembleParagraphs(const std::vector<CorpusParagraph>& list, std::vector<unsigned char>& out) {
+  out.clear();
+  out.reserve(ParagraphListLength(list));
+  for (const CorpusParagraph& p : list) {
+    out.push_back(p.Style);
+    out.push_back(0);
+    if (p.Style & 0x10) {
+      for (auto c = p.Text.rbegin(); c != p.Text.rend(); ++c) out.push_back(MirrorBracket(*c));
+    } else {
+      out.insert(out.end(), p.Text.begin(), p.Text.end());
+    }
+    out.push_back(0);
+  }
+  out.insert(out.end(), 3, 0);
+}
+
+bool SplitParagraphs(const std::vector<unsigned char>& t, std::vector<CorpusParagraph>& list) {
+  list.clear();
+  size_t i = 0;
+  while (i < t.size() && t[i] != 0) {
+    if (i + 1 >= t.size()) return false;
+    CorpusParagraph p{t[i], {}};
+    if (t[i + 1] != 0) return false;  // every paragraph has parameter 0
+    size_t j = i + 2;
+    while (j < t.size() && t[j] != 0) p.Text += static_cast<char>(t[j++]);
+    if (j == t.size()) return false;
+    if (p.Style & 0x10) {
+      std::reverse(p.Text.begin(), p.Text.end());
+      for (char& c : p.Text) c = MirrorBracket(c);
+    }
+    list.push_back(std::move(p));
+    i = j + 1;
+  }
+  return i + 3 == t.size() && t[i] == 0 && t[i + 1] == 0 && t[i + 2] == 0;
+}
+
+std::string FolioNumeral(int32_t folio) {
+  std::string n;
+  if (folio >= 100) n += HundredsDigits[1], folio -= 100;
+  if (folio == 15 || folio == 16) return n + UnitsDigits[9] + UnitsDigits[folio - 9];
+  if (folio >= 10) n += TensDigits[folio / 10];
+  if (folio % 10) n += UnitsDigits[folio % 10];
+  return n;
+}
+
+std::string PageHeaderText(const std::string& name, int32_t sideCode, const std::string& sideWord) {
+  return name + " " + FolioNumeral(sideCode / 2) + " " + sideWord + " " + SideLetters[sideCode % 2];
+}
+
+namespace {
+
+std::string Reading(const DisplayChar* display) {
+  std::string s;
+  for (const DisplayChar* p = display; *p; ++p) s += static_cast<char>(*p);
+  return std::string(s.rbegin(), s.rend());
+}
+
+}  // namespace
+
+CorpusNames BuiltInNames() {
+  CorpusNames names;
+  for (int t = 0; t < TractateCount; ++t) names.Tractates[t] = Reading(BuiltInTractates[t].Name);
+  names.SideWord = Reading(BuiltInSideSuffix + 1);
+  return names;
+}
+
+std::vector<unsigned char> BuildNamesResource(const CorpusNames& names) {
+  std::vector<unsigned char> out;
+  auto put = [&](const std::string& reading) {
+    out.insert(out.end(), reading.rbegin(), reading.rend());
+    out.push_back(0);
+  };
+  for (const std::string& name : names.Tractates) put(name);
+  put(names.SideWord);
+  return out;
+}
