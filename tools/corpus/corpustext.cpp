@@ -1,0 +1,23 @@
+// corpustext: the corpus as plain UTF-8 text (see textformat.h).
+//   corpustext export CORPUSDIR TEXTDIR   writes a corpus folder's texts
+//   corpustext import TEXTDIR CORPUSDIR   builds a corpus folder from texts
+#include <cstdio>
+#include <string>
+
+#include "tools/corpus/textformat.h"
+
+int main(int argc, char** argv) {
+  const std::string command = argc == 4 ? argv[1] : "";
+  if (command == "export") return ExportCommand(argv[2], argv[3], stdout, stderr);
+  if (command == "import") {
+    TextDiagnostics diag;
+    const int status = ImportCommand(argv[2], argv[3], diag, stdout);
+    const size_t shown = std::min<size_t>(diag.Errors.size(), 50);
+    for (size_t i = 0; i < shown; ++i) std::fprintf(stderr, "%s\n", diag.Errors[i].c_str());
+    if (diag.Errors.size() > shown) std::fprintf(stderr, "... and %zu more\n", diag.Errors.size() - shown);
+    if (status) std::fprintf(stderr, "import: %zu errors; nothing was written\n", diag.Errors.size());
+    return status;
+  }
+  std::fprintf(stderr, "usage: corpustext export CORPUSDIR TEXTDIR\n       corpustext import TEXTDIR CORPUSDIR\n");
+  return 2;
+}
