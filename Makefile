@@ -6,8 +6,13 @@ WIN      := $(B)/win
 FUZZ     := $(B)/fuzz
 JOBS     ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+# CORPUS=DIR builds the reader from the UTF-8 texts in DIR (see README);
+# without it the generated corpus is embedded. EXPORT is where `make export`
+# writes the texts of the embedded corpus.
+CORPUS   ?=
+EXPORT   ?= $(B)/texts
 
-.PHONY: all deps host win build run test test-native test-win fuzz fuzz-build bench clean
+.PHONY: all deps host win build run test test-native test-win fuzz fuzz-build bench export clean
 
 all: build
 
@@ -15,7 +20,7 @@ deps:
 	@./tools/install-deps.sh
 
 host:
-	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release -DORVANE_TEXTS="$(abspath $(CORPUS))" >/dev/null
 	cmake --build $(HOST) -j $(JOBS)
 
 win: host
@@ -51,6 +56,11 @@ fuzz: deps
 
 bench: build
 	./tools/run-bench.sh
+
+# Writes the texts of the corpus the build embeds: the template to fill.
+export: deps
+	@$(MAKE) --no-print-directory host
+	$(HOST)/tools/corpus/corpustext export $(HOST)/corpus $(abspath $(EXPORT))
 
 clean:
 	rm -rf $(B)

@@ -1,0 +1,240 @@
+// The corpus as UTF-8 text: export and import give back every generated
+// record; a hand-written sample folder imports to the expected records; bad
+// input is refused with its file and line, and nothing is written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "store/records.h"
+#include "tools/corpus/textformat.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The letter code of a text in Hebrew letters and ASCII, written here as the
+// test's own oracle: alef..tav are 'a'..'{', everything else stays.
+std::string Code(const std::string& utf8) {
+  std::string out;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const unsigned char b = utf8[i];
+    if (b == 0xD7 && i + 1 < utf8.size()) {
+      const unsigned c = 0x5C0 + (static_cast<unsigned char>(utf8[++i]) & 0x3F);
+      out += static_cast<char>('a' + (c - 0x5D0));
+    } else {
+      out += static_cast<char>(b);
+    }
+  }
+  return out;
+}
+
+std::vector<unsigned char> Record(const std::vector<CorpusParagraph>& list) {
+  std::vector<unsigned char> text;
+  AssembleParagraphs(list, text);
+  return text;
+}
+
+constexpr int32_t FirstArticleOf37 = ArticleCount - 143 - 8 + 1;  // 34a
+
+fs::path Scratch(const std::string& name) {
+  const fs::path p = fs::temp_directory_path() / ("orvane-text-" + std::to_string(::getpid()) + "-" + name);
+  fs::remove_all(p);
+  return p;
+}
+
+TEST(CorpusText, ExportThenImportGivesEveryRecordBack) {
+  std::vector<CorpusRecord> generated, imported;
+  GenerateCorpus(generated, 2);
+  TextFolder folder;
+  int32_t mismatches = -1;
+  std::string error;
+  ASSERT_TRUE(ExportTextFolder(generated, BuiltInNames(), folder, &mismatches, error)) << error;
+  EXPECT_EQ(mismatches, 0);
+  CorpusNames names;
+  TextDiagnostics diag;
+  ASSERT_TRUE(ImportTextFolder(folder, imported, names, diag, 2, nullptr));
+  EXPECT_TRUE(diag.Notes.empty() && diag.Dropped == 0 && diag.Points == 0);
+  ASSERT_EQ(imported.size(), generated.size());
+  std::vector<unsigned char> a, b;
+  for (int32_t n = 1; n <= RecordCount; ++n) {
+    BuildRecord(n, generated[n - 1].Text.size(), generated[n - 1].Stream, a);
+    BuildRecord(n, imported[n - 1].Text.size(), imported[n - 1].Stream, b);
+    ASSERT_EQ(a, b) << "record " << n;
+  }
+  EXPECT_EQ(BuildNamesResource(names), BuildNamesResource(BuiltInNames()));
+  // Exporting the import again writes the same texts.
+  TextFolder again;
+  ASSERT_TRUE(ExportTextFolder(imported, names, again, &mismatches, error));
+  for (int t = 0; t < TractateCount; ++t) EXPECT_EQ(again.Tractates[t], folder.Tractates[t]) << t;
+  EXPECT_EQ(again.SideWord, folder.SideWord);
+}
+
+TEST(CorpusText, SampleFolderImportsToTheExpectedRecords) {
+  const fs::path out = Scratch("sample");
+  TextDiagnostics diag;
+  ASSERT_EQ(ImportCommand(ORVANE_SAMPLE_TEXTS, out.string(), diag, nullptr), 0)
+      << (diag.Errors.empty() ? "" : diag.Errors[0]);
+  std::vector<CorpusRecord> records;
+  CorpusNames names;
+  std::string error;
+  ASSERT_TRUE(ReadCorpusFolder(out.string(), records, names, error)) << error;
+  fs::remove_all(out);
+
+  EXPECT_EQ(names.Tractates[36], Code("שם בדוי"));
+  EXPECT_EQ(names.Tractates[0], BuiltInNames().Tractates[0]) << "no file: the built-in name";
+  EXPECT_EQ(names.SideWord, Code("צד"));
+  auto header = [](const char* folio, const char* side) {
+    return CorpusParagraph{CorpusPageHeader, Code(std::string("שם בדוי ") + folio + " צד " + side)};
+  };
+  const struct {
+    int32_t Record;
+    std::vector<CorpusParagraph> List;
+  } expected[] = {
+      {2 * FirstArticleOf37 - 1,
+       {header("לד", "א"),
+        {CorpusMainText, Code("אמר ראובן הבית הזה שלי-הוא, והשדה שלך.")},
+        {CorpusMainText, Code("שאלו (ובדקו) את הכל [שם] ~כך}?")}}},
+      {2 * FirstArticleOf37,
+       {header("לד", "א"),
+        {CorpusHeading, Code("אמר ראובן")},
+        {CorpusComment, Code("כלומר: הוא אמר כך.")},
+        {CorpusHeading, Code("הבית הזה")},
+        {CorpusComment, Code("ועוד פירוש בלי כותרת, ר' שמעון אמר \"לא\" (ודו\"ק).")}}},
+      {2 * FirstArticleOf37 + 1, {header("לד", "ב"), {CorpusMainText, Code("מחיר הספר 5")}}},
+      {2 * FirstArticleOf37 + 2, {header("לד", "ב"), {CorpusSmallMark, ":"}}},
+      {2 * FirstArticleOf37 + 3, {header("לה", "א")}},  // missing: header only
+      {2 * FirstArticleOf37 + 4, {header("לה", "א")}},
+      {2 * FirstArticleOf37 + 5, {header("לה", "ב"), {CorpusMainText, Code("בארץ עץ וכף גן דם ולך שדה.")}}},
+      {2 * FirstArticleOf37 + 6,
+       {header("לה", "ב"), {CorpusHeading, Code("סוף הדבר")}, {CorpusComment, Code("וזה פירושו.")}}},
+      {2 * FirstArticleOf37 + 7, {header("לו", "א"), {CorpusMainText, Code("קצר.")}}},
+      {2 * FirstArticleOf37 + 8, {header("לו", "א")}},
+  };
+  for (const auto& e : expected) {
+    EXPECT_EQ(records[e.Record - 1].Text, Record(e.List)) << "record " << e.Record;
+  }
+  EXPECT_EQ(records[0].Text, Record({{CorpusPageHeader, BuiltInNames().Tractates[0] + " " + Code("ב צד א")}}));
+
+  EXPECT_EQ(diag.Dropped, 1);
+  ASSERT_EQ(diag.DroppedPlaces.size(), 1u);
+  EXPECT_EQ(diag.DroppedPlaces[0], "37.txt:12: U+20AC");
+  EXPECT_EQ(diag.Invisible, 1);
+  EXPECT_EQ(diag.Points, 34);
+  EXPECT_EQ(diag.MissingSides, ArticleCount - 4);
+  ASSERT_EQ(diag.Notes.size(), size_t(TractateCount));
+  EXPECT_EQ(diag.Notes[36], "37.txt: 4 page sides missing (35a, 36b, 37a, 37b), made header-only pages");
+  EXPECT_EQ(diag.Notes[35].substr(0, 47), "36.txt: no file; 17 page sides missing (25b, 26");
+
+  // An imported corpus, with its own names, exports and imports alike.
+  TextFolder folder;
+  int32_t mismatches = -1;
+  ASSERT_TRUE(ExportTextFolder(records, names, folder, &mismatches, error)) << error;
+  EXPECT_EQ(mismatches, 0);
+  std::vector<CorpusRecord> again;
+  CorpusNames againNames;
+  TextDiagnostics againDiag;
+  ASSERT_TRUE(ImportTextFolder(folder, again, againNames, againDiag, 2, nullptr));
+  for (int32_t n = 1; n <= RecordCount; ++n) ASSERT_EQ(again[n - 1].Text, records[n - 1].Text) << n;
+  EXPECT_EQ(BuildNamesResource(againNames), BuildNamesResource(names));
+}
+
+// Every way of naming a page side, in tractate 2 (2a..157b) and 37 (34a..37b).
+TEST(CorpusText, PageSideMarkers) {
+  const struct {
+    int Tractate;
+    const char* Marker;
+    int32_t SideCode;
+  } cases[] = {
+      {37, "@ 34a", 68},       {37, "@34b", 69},          {37, "@ 34 B", 69},        {37, "@ לד.", 68},
+      {37, "@ לד:", 69},        {37, "@ ל\"ד ע\"ב", 69},    {37, "@ ל״ד ע״א", 68},      {37, "@\tלד עמוד ב", 69},
+      {2, "@ קנז ע\"ב", 315},  {2, "@ טו.", 30},           {2, "@ ט\"ז:", 33},         {2, "@ 157 b", 315},
+  };
+  for (const auto& c : cases) {
+    TextFolder folder;
+    folder.Present[c.Tractate - 1] = true;
+    folder.Tractates[c.Tractate - 1] = std::string(c.Marker) + "\nא\n";
+    std::vector<CorpusRecord> records;
+    CorpusNames names;
+    TextDiagnostics diag;
+    ASSERT_TRUE(ImportTextFolder(folder, records, names, diag, 2, nullptr))
+        << c.Marker << ": " << (diag.Errors.empty() ? "" : diag.Errors[0]);
+    int32_t article = c.SideCode - BuiltInTractates[c.Tractate - 1].FirstSideOffset - 1;
+    for (int t = 0; t + 1 < c.Tractate; ++t) article += BuiltInTractates[t].SideCount;
+    std::vector<CorpusParagraph> list;
+    ASSERT_TRUE(SplitParagraphs(records[2 * article - 2].Text, list));
+    ASSERT_EQ(list.size(), 2u) << c.Marker;
+    EXPECT_EQ(list[1].Text, "a") << c.Marker;
+  }
+}
+
+TEST(CorpusText, BadInputIsRefusedWithFileAndLineAndWritesNothing) {
+  const struct {
+    const char* File;
+    std::string Content;
+    const char* Message;
+  } cases[] = {
+      {"37.txt", "@ 40a\nא\n", "37.txt:1: tractate 37 has no page side 40a (its pages run from 34a to 37b)"},
+      {"37.txt", "@ 34a\nא\n\n@ ל\"ד.\n", "37.txt:4: page side 34a is given twice (first at line 1)"},
+      {"37.txt", "@ 34a\n" + [] {
+         std::string s;
+         for (int i = 0; i < 35000; ++i) s += "א ";
+         return s;
+       }() + "\n",
+       "37.txt:1: the main text of 34a comes to 70,025 bytes; a record holds at most 65,533"},
+      {"37.txt", "@ 34a\nאמר hello\n", "37.txt:2: letters of another script (U+0068); the texts hold Hebrew letters only"},
+      {"37.txt", "@ 34a\nשלום Мир\n", "37.txt:2: letters of another script (U+041C)"},
+      {"37.txt", "שם\nעוד שורה\n@ 34a\n", "37.txt:2: text before the first page side"},
+      {"37.txt", "@ 34\n", "37.txt:1: a page side is \"@\", the folio and the side"},
+      {"37.txt", "@ 34a\n\xD7\n", "37.txt:2: not valid UTF-8"},
+      {"37.txt", "@ 34a\n@#d1 x\n", "37.txt:2: \"@#\" is followed by a paragraph style"},
+      {"37.txt", "@@\n", "37.txt:1: a commentary before the first page side"},
+      {"37.txt", "@ 34a\n@@\n@@\n", "37.txt:3: the commentary of this page side is given twice (first at line 2)"},
+      {"37.txt", "שם 2\n@ 34a\n", "37.txt:1: the tractate's name (the first line) may hold only Hebrew letters"},
+      {"39.txt", "@ 2a\n", "39.txt: there are tractates 01 to 38 only"},
+      {"side.txt", "page\n", "side.txt:1: the side word is one word of Hebrew letters"},
+      {"notes.md", "nothing\n", "no tractate files (01.txt to 38.txt)"},
+  };
+  for (const auto& c : cases) {
+    const fs::path in = Scratch("in"), out = Scratch("out");
+    fs::create_directories(in);
+    std::ofstream(in / c.File, std::ios::binary) << c.Content;
+    if (std::string(c.File) == "side.txt") std::ofstream(in / "01.txt") << "@ 2a\n";
+    TextDiagnostics diag;
+    EXPECT_EQ(ImportCommand(in.string(), out.string(), diag, nullptr), 1) << c.Message;
+    ASSERT_FALSE(diag.Errors.empty()) << c.Message;
+    EXPECT_NE(diag.Errors[0].find(c.Message), std::string::npos) << diag.Errors[0];
+    EXPECT_FALSE(fs::exists(out)) << c.Message;
+    fs::remove_all(in);
+  }
+}
+
+TEST(CorpusText, NamesResourceRules) {
+  const std::vector<unsigned char> good = BuildNamesResource(BuiltInNames());
+  CorpusNameSet set;
+  ASSERT_TRUE(ParseCorpusNames(good.data(), good.size(), &set));
+  for (int t = 0; t < TractateCount; ++t)
+    EXPECT_EQ(std::u16string(set.Names[t]), std::u16string(BuiltInTractates[t].Name)) << t;
+  EXPECT_EQ(std::u16string(set.SideSuffix), std::u16string(BuiltInSideSuffix));
+  auto parses = [&](std::vector<unsigned char> bytes) { return ParseCorpusNames(bytes.data(), bytes.size(), &set); };
+  std::vector<unsigned char> bad = good;
+  bad.pop_back();
+  EXPECT_FALSE(parses(bad)) << "the side word without its 0";
+  bad = good;
+  bad.push_back('a');
+  EXPECT_FALSE(parses(bad)) << "bytes after the side word";
+  bad = good;
+  bad.insert(bad.begin(), 0);
+  EXPECT_FALSE(parses(bad)) << "an empty name";
+  bad = good;
+  bad[0] = 'A';
+  EXPECT_FALSE(parses(bad)) << "a byte no name holds";
+  bad = good;
+  bad.insert(bad.begin(), 25, 'a');
+  EXPECT_FALSE(parses(bad)) << "a name too long";
+  EXPECT_FALSE(ParseCorpusNames(nullptr, 0, &set));
+}
+
+}  // namespace
