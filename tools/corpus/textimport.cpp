@@ -397,6 +397,7 @@ bool ImportTextFolder(const TextFolder& folder, std::vector<CorpusRecord>& recor
 
   // Where each record's text came from, for the messages about its size.
   std::vector<std::string> origin(RecordCount);
+  std::string absent;  // the tractate files that are not there
   int32_t article = 1;
   for (int t = 0; t < TractateCount; ++t) {
     const TractateEntry& e = BuiltInTractates[t];
@@ -431,12 +432,14 @@ bool ImportTextFolder(const TextFolder& folder, std::vector<CorpusRecord>& recor
         origin[2 * article - 2 + part] = where + what;
       }
     }
-    if (!missing.empty()) {
-      diag.MissingSides += int32_t(missing.size());
+    diag.MissingSides += int32_t(missing.size());
+    if (!folder.Present[t]) {
+      absent += (absent.empty() ? "" : ", ") + p.File;
+    } else if (!missing.empty()) {
       std::string list;
       for (size_t i = 0; i < missing.size() && i < 6; ++i) list += (i ? ", " : "") + missing[i];
       if (missing.size() > 6) list += ", ...";
-      diag.Notes.push_back(p.File + (folder.Present[t] ? ": " : ": no file; ") + std::to_string(missing.size()) +
+      diag.Notes.push_back(p.File + ": " + std::to_string(missing.size()) +
                            " page side" + (missing.size() > 1 ? "s" : "") + " missing (" + list +
                            "), made header-only pages");
     }
@@ -447,6 +450,8 @@ bool ImportTextFolder(const TextFolder& folder, std::vector<CorpusRecord>& recor
     }
   }
 
+  if (!absent.empty())
+    diag.Notes.push_back("no file for " + absent + ": all their page sides are header-only pages");
   if (diag.Errors.size() == errorsBefore) {
     EncodeCorpus(records, std::max(1u, threads));
     for (int32_t n = 1; n <= RecordCount; ++n) {
