@@ -1,6 +1,7 @@
 // Every record of the built program loads through LoadTextRecord to the text
-// the manifest describes. Arguments: the program and the manifest (Unix paths
-// are taken as seen from Wine's drive Z:).
+// the manifest describes, and the tractate names come from the program's
+// names resource, the names.bin beside the manifest. Arguments: the program
+// and the manifest (Unix paths are taken as seen from Wine's drive Z:).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "store/records.h"
+#include "store/tractates.h"
 
 namespace {
 
@@ -105,6 +107,26 @@ TEST_F(Records, NumbersOutsideTheSet) {
   EXPECT_EQ(code, RecordMissing);
   EXPECT_EQ(LoadTextRecord(RecordCount + 1, nullptr), nullptr);
   EXPECT_EQ(BoxesClosed, 0);
+}
+
+TEST_F(Records, TractateNamesComeFromTheResource) {
+  ASSERT_NE(Module, nullptr);
+  const std::string names = ManifestPath.substr(0, ManifestPath.find_last_of('/') + 1) + "names.bin";
+  std::vector<unsigned char> bytes;
+  if (FILE* f = _wfopen(WindowsPath(names).c_str(), L"rb")) {
+    for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<unsigned char>(c));
+    std::fclose(f);
+  }
+  static CorpusNameSet expected;
+  ASSERT_TRUE(ParseCorpusNames(bytes.data(), bytes.size(), &expected)) << names;
+  int entries = 0;
+  for (const TractateEntry* t = TractateTable; t->Name; ++t, ++entries) {
+    EXPECT_NE(t->Name, BuiltInTractates[entries].Name) << "tractate " << entries << " has the built-in name";
+    EXPECT_EQ(std::wstring(t->Name), std::wstring(expected.Names[entries])) << "tractate " << entries;
+    EXPECT_EQ(t->SideCount, BuiltInTractates[entries].SideCount);
+  }
+  EXPECT_EQ(entries, TractateCount);
+  EXPECT_EQ(std::wstring(SIDE_SUFFIX), std::wstring(expected.SideSuffix));
 }
 
 }  // namespace
