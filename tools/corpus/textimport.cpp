@@ -340,7 +340,7 @@ struct Parser {
       ++Line;
       if (!DecodeUtf8(raw, line)) {
         LineFailed = false;
-        Error("not valid UTF-8");
+        Error("not valid UTF-8 (save the file as UTF-8)");
         continue;
       }
       ParseLine(line);
