@@ -67,7 +67,8 @@ struct CorpusNameSet {
   DisplayChar SideSuffix[MaxSideWordBytes + 2];  // a space, the word, 0
 };
 
-// Reads a names resource; false (out unspecified) when it breaks the rules.
+// Reads a names resource; false (out left in any state) when it breaks the
+// rules.
 bool ParseCorpusNames(const unsigned char* bytes, size_t size, CorpusNameSet* out);
 
 // Where the names resource lives: the Windows build finds it in the record
