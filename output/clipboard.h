@@ -1,6 +1,36 @@
-// Copy and Append: the text of a pane on the clipboard.
+// Copy and Append: the text of a pane on the clipboard, as one RTF document
+// when the letters are mapped above 256, otherwise as plain Unicode text.
+// The copy text and the RTF are made in output/rtf; this module owns the
+// clipboard side: reading what is there, building the block, setting it.
 #pragma once
+#include <windows.h>
+
+#include <cstddef>
+
 #include "layout/paneview.h"
 
 // Replaces the clipboard's contents, or with append extends what is there.
+// Nothing happens for a missing pane or a pane without text.
 void CopyPaneToClipboard(PaneView* pane, bool append);
+
+// A buffer that holds the copy text of a paragraph list (AllocOrDie), or null.
+wchar_t* SizeCopyText(const unsigned char* text);
+// The RTF body of a copy text, zero-terminated (AllocOrDie), or null.
+char* MakeRtfBody(const wchar_t* copyText);
+
+// Puts the copy text on the clipboard: as RTF (PutRtfOnClipboard) when
+// FontAsciiBase is above 256, else as CF_UNICODETEXT. An append that cannot
+// read what the clipboard holds changes nothing; the clipboard is emptied
+// only once the new block is ready.
+void PutTextOnClipboard(const wchar_t* copyText, bool append);
+void PutRtfOnClipboard(const wchar_t* copyText, bool append);
+
+// Results of ReadClipboardData.
+constexpr int ClipboardRead = 0;        // *data is a copy, or null: nothing of that format
+constexpr int ClipboardUnreadable = 1;  // not opened, or no memory for the copy
+
+// A malloc'ed, zero-terminated copy of the clipboard's data in a format and
+// its length in bytes: up to the first 0 byte for 8-bit formats, twice the
+// units up to the first 0 unit for CF_UNICODETEXT; never beyond the block's
+// size, whatever the data holds.
+int ReadClipboardData(UINT format, unsigned char** data, size_t* length);

@@ -1,0 +1,141 @@
+// The copy text and RTF of Copy and Append: paragraph lists through the copy
+// text into the body, whole documents fresh and appended, and the copy-text
+// size over every record of the corpus.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "output/rtf.h"
+#include "tools/corpus/corpus.h"
+
+namespace {
+
+using Units = std::u16string;
+
+struct Para {
+  unsigned char Style, Param;
+  std::string Bytes;
+};
+
+std::vector<unsigned char> List(const std::vector<Para>& paras) {
+  std::vector<unsigned char> t;
+  for (const Para& p : paras) {
+    t.push_back(p.Style);
+    t.push_back(p.Param);
+    t.insert(t.end(), p.Bytes.begin(), p.Bytes.end());
+    t.push_back(0);
+  }
+  t.insert(t.end(), 3, 0);
+  return t;
+}
+
+Units CopyText(const std::vector<unsigned char>& list) {
+  std::vector<DisplayChar> out(CopyTextUnits(list.data()) + 64, 0x7777);
+  size_t n = BuildCopyText(list.data(), out.data());
+  EXPECT_LE(n + 1, CopyTextUnits(list.data()));
+  EXPECT_EQ(out[n], 0);
+  return Units(out.data(), n);
+}
+
+std::string Body(const Units& copy) {
+  size_t n = RtfBody(copy.c_str(), nullptr);
+  std::string out(n + 1, '#');
+  EXPECT_EQ(RtfBody(copy.c_str(), out.data()), n);
+  EXPECT_EQ(out[n], '\0');
+  out.resize(n);
+  return out;
+}
+
+std::string Document(const std::string& old, const std::string& body) {
+  size_t n = RtfDocument(old.data(), old.size(), body.data(), body.size(), nullptr);
+  std::string out(n, '#');
+  EXPECT_EQ(RtfDocument(old.data(), old.size(), body.data(), body.size(), out.data()), n);
+  EXPECT_EQ(out.back(), '\0');
+  out.pop_back();
+  return out;
+}
+
+const std::string Break = "\\par\\par\r\n";
+
+TEST(Rtf, ParagraphsThroughCopyTextIntoTheBody) {
+  struct Case {
+    std::vector<Para> Text;
+    int32_t Base;
+    uint32_t Flags;
+    Units Copy;
+    std::string Body;
+  };
+  const Case cases[] = {
+      {{{0xD1, 0, "ab"}}, 1488, 0, u"\u05D0\u05D1\r\n\r\n", "\\u1488\\u1489" + Break + Break},
+      {{{0xD1, 0, "ab"}}, 1488, Reverse, u"\u05D1\u05D0\r\n\r\n", "\\u1489\\u1488" + Break + Break},
+      {{{0x01, 0, "a   b"}}, 1488, 0, u"\u05D0   \u05D1\r\n", "\\u1488    \\u1489" + Break + Break},
+      {{{0x01, 0, "a b"}}, 1488, 0, u"\u05D0 \u05D1\r\n", "\\u1488  \\u1489" + Break + Break},
+      {{{0x01, 0, "a5"}, {0x01, 0, "5a"}}, 1488, 0, u"\u05D05\r\n5\u05D0\r\n",
+       "\\u1488 5" + Break + "5\\u1488" + Break + Break},
+      {{{0x01, 0, "~"}}, 1488, 0, u"{\r\n", "\\u123" + Break + Break},
+      {{{0x01, 0, "~(\\"}}, 1488, Reverse, u"\\)}\r\n", "\\u92)\\u125" + Break + Break},
+      {{{0x01, 2, "ab"}}, 97, Reverse, u"ab  \r\n", "ab   " + Break + Break},
+      {{{0x01, 0, "ab"}}, 224, Reverse, u"\u00E1\u00E0\r\n", "\\u225\\u224" + Break + Break},
+      {{{0x87, 30, "ignored"}, {0x07, 170, ""}, {0x07, 0, ""}}, 1488, 0,
+       Units(30, u'-') + u"\r\n\r\n" + Units(20, u'-') + u"\r\n\r\n",
+       std::string(30, '-') + Break + std::string(20, '-') + Break + Break},
+      {{}, 1488, 0, u"", Break},
+  };
+  for (const Case& c : cases) {
+    AppSettings.FontSettings.FontAsciiBase = c.Base;
+    AppSettings.Flags = c.Flags;
+    const Units copy = CopyText(List(c.Text));
+    EXPECT_EQ(copy, c.Copy) << c.Body;
+    EXPECT_EQ(Body(copy), c.Body);
+  }
+}
+
+TEST(Rtf, UnitsOfTheCopyTextInTheBody) {
+  const std::pair<Units, std::string> cases[] = {
+      {u"\uFB2C", "\\u1513\\u1468\\u1473"},
+      {u"\uFB2A\uFB30\uFB4B", "\\u1513\\u1473\\u1488\\u1468\\u1493\\u1465"},
+      {u"\uFB1D\uFB2E\uFB4C\uFB37", "\\u64285\\u64302\\u64332\\u64311"},
+      {u"\u0014", "\\u20"},
+      {u"x\r\r\n\n\ry", "x" + Break + "y"},
+      {u"\uFB49" u"7 \u007F}", "\\u1513\\u1468 7  \\u127\\u125"},
+      {Units{0xD835, 0xDC00}, "\\u55349\\u56320"},
+  };
+  for (const auto& [copy, body] : cases) EXPECT_EQ(Body(copy), body + Break);
+}
+
+TEST(Rtf, DocumentsFreshAndAppended) {
+  const std::string body = "\\u1488" + Break + Break;
+  const std::string fresh = Document("", body);
+  EXPECT_EQ(fresh, RtfHeader + body + "}\r\n");
+  // Appending onto a document of this kind keeps one header and one pair of
+  // outer braces.
+  const std::string two = Document(fresh, body);
+  EXPECT_EQ(two, RtfHeader + body + RtfSeparator + body + "}\r\n");
+  EXPECT_EQ(std::count(two.begin(), two.end(), '{'), std::count(two.begin(), two.end(), '}'));
+  EXPECT_EQ(Document("{\\rtf1 x}} \t\r\n", body), "{\\rtf1 x}" + std::string(RtfSeparator) + body + "}\r\n");
+  EXPECT_EQ(Document("{\\rtf1 x", body), "{\\rtf1 x" + std::string(RtfSeparator) + body + "}\r\n");
+  // Anything that is no RTF document starts a fresh one.
+  for (const std::string& old : {std::string(), std::string("plain text}"), std::string("\x01\xFF{\\rt", 6)})
+    EXPECT_EQ(Document(old, body), fresh);
+  EXPECT_EQ(RtfDocument("{\\rtf1}", 7, "", SIZE_MAX - 8, nullptr), 0u) << "a size beyond size_t";
+}
+
+TEST(Rtf, CopyTextFitsItsBufferForEveryRecord) {
+  AppSettings.FontSettings.FontAsciiBase = 1488;
+  AppSettings.Flags = Reverse;
+  std::vector<unsigned char> text;
+  for (int32_t n = 1; n <= 10716; ++n) {
+    ASSERT_TRUE(GenerateText(n, text));
+    text.push_back(0);
+    const size_t units = CopyTextUnits(text.data());
+    std::vector<DisplayChar> out(units);
+    const size_t written = BuildCopyText(text.data(), out.data());
+    ASSERT_LT(written, units) << "record " << n;
+    const Units copy(out.data(), written);
+    ASSERT_EQ(Body(copy).substr(RtfBody(copy.c_str(), nullptr) - 2 * Break.size()), Break + Break) << n;
+  }
+}
+
+}  // namespace
