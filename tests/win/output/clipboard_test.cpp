@@ -1,0 +1,149 @@
+// Copy and Append through the real clipboard: the RTF document for the
+// Unicode mapping, plain text for the others, and what other programs may
+// have left there (unterminated, empty, binary and huge blocks).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "output/clipboard.h"
+#include "output/rtf.h"
+
+namespace {
+
+const std::string Break = "\\par\\par\r\n";
+const std::string Letters = "\\u1488\\u1489" + Break + Break;  // the body of 'a' 'b' in stored order
+
+UINT RtfFormat() { return RegisterClipboardFormatW(L"Rich Text Format"); }
+
+// Puts exactly these bytes on the clipboard as its only data; no bytes
+// leave it empty.
+void SetRaw(UINT format, const std::string& bytes) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  if (bytes.empty()) {
+    CloseClipboard();
+    return;
+  }
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+  std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+  GlobalUnlock(block);
+  EXPECT_NE(SetClipboardData(format, block), nullptr);
+  CloseClipboard();
+}
+
+// The whole block of a format, or "<none>".
+std::string GetRaw(UINT format) {
+  std::string out = "<none>";
+  if (!OpenClipboard(nullptr)) return "<not opened>";
+  if (HANDLE h = GetClipboardData(format)) {
+    const char* p = static_cast<const char*>(GlobalLock(h));
+    out.assign(p, GlobalSize(h));
+    GlobalUnlock(h);
+  }
+  CloseClipboard();
+  return out;
+}
+
+std::string Terminated(const std::string& s) { return s + std::string(1, '\0'); }
+
+class Clipboard : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // One paragraph, page-header style, the letters 'a' and 'b'.
+    static const unsigned char text[] = {0xD1, 0, 'a', 'b', 0, 0, 0, 0};
+    pane.Text = const_cast<unsigned char*>(text);
+    AppSettings.FontSettings.FontAsciiBase = 1488;
+    AppSettings.Flags = Reverse;
+    SetRaw(CF_UNICODETEXT, "");
+  }
+  std::string Fresh(const std::string& body) { return Terminated(RtfHeader + body + "}\r\n"); }
+
+  PaneView pane{};
+};
+
+TEST_F(Clipboard, CopyAndAppendCollectOneRtfDocument) {
+  CopyPaneToClipboard(&pane, false);
+  EXPECT_EQ(AppSettings.Flags, Reverse) << "the Reverse bit is put back";
+  EXPECT_EQ(GetRaw(RtfFormat()), Fresh(Letters));
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT)) << "RTF only";
+
+  CopyPaneToClipboard(&pane, true);
+  AppSettings.Flags = 0;  // now the conversion runs reversed
+  CopyPaneToClipboard(&pane, true);
+  EXPECT_EQ(GetRaw(RtfFormat()), Terminated(RtfHeader + Letters + RtfSeparator + Letters + RtfSeparator +
+                                            "\\u1489\\u1488" + Break + Break + "}\r\n"));
+
+  // Copy replaces; a pane without text, or none, changes nothing.
+  CopyPaneToClipboard(&pane, false);
+  EXPECT_EQ(GetRaw(RtfFormat()), Fresh("\\u1489\\u1488" + Break + Break));
+  PaneView empty{};
+  CopyPaneToClipboard(&empty, false);
+  CopyPaneToClipboard(nullptr, true);
+  EXPECT_EQ(GetRaw(RtfFormat()), Fresh("\\u1489\\u1488" + Break + Break));
+}
+
+TEST_F(Clipboard, PlainTextBelowTheUnicodeMapping) {
+  AppSettings.FontSettings.FontAsciiBase = 224;
+  AppSettings.Flags = 0;
+  SetRaw(RtfFormat(), Terminated(RtfHeader));
+  CopyPaneToClipboard(&pane, false);
+  const std::wstring one = L"\u00E0\u00E1\r\n\r\n";
+  auto text = [] {
+    std::string raw = GetRaw(CF_UNICODETEXT);
+    return std::wstring(reinterpret_cast<const wchar_t*>(raw.data()), raw.size() / 2);
+  };
+  EXPECT_EQ(text(), one + L'\0');
+  EXPECT_FALSE(IsClipboardFormatAvailable(RtfFormat())) << "plain text only";
+
+  AppSettings.FontSettings.FontAsciiBase = 97;
+  AppSettings.Flags = Reverse;  // never reverses Latin letters
+  CopyPaneToClipboard(&pane, true);
+  EXPECT_EQ(text(), one + L"ab\r\n\r\n" + L'\0') << "old text, then the new, no separator";
+  EXPECT_EQ(AppSettings.Flags, Reverse);
+
+  // A foreign text without terminator and with an odd byte count.
+  SetRaw(CF_UNICODETEXT, std::string("h\0i\0!", 5));
+  CopyPaneToClipboard(&pane, true);
+  EXPECT_EQ(text(), L"hiab\r\n\r\n" + std::wstring(1, L'\0'));
+}
+
+TEST_F(Clipboard, ForeignRtfBlocks) {
+  // No terminating 0: only the block's own bytes are taken.
+  SetRaw(RtfFormat(), "{\\rtf1 foreign}}\r\n");
+  CopyPaneToClipboard(&pane, true);
+  EXPECT_EQ(GetRaw(RtfFormat()), Terminated("{\\rtf1 foreign}" + std::string(RtfSeparator) + Letters + "}\r\n"));
+
+  // Empty, binary, or text that is no RTF document: a fresh document.
+  for (const std::string& old : {std::string(), std::string(1, '\0'), std::string("\x7F\xFF\x01{\\rt\0\\rtf1", 11),
+                                 std::string("plain words }")}) {
+    SetRaw(RtfFormat(), old);
+    CopyPaneToClipboard(&pane, true);
+    EXPECT_EQ(GetRaw(RtfFormat()), Fresh(Letters)) << old.size() << " bytes";
+  }
+
+  // A large document (32 MB) is appended to whole.
+  std::string big = "{\\rtf1 " + std::string(32 << 20, 'x') + "}";
+  SetRaw(RtfFormat(), big);
+  CopyPaneToClipboard(&pane, true);
+  big.pop_back();
+  const std::string joined = GetRaw(RtfFormat());
+  EXPECT_EQ(joined.size(), big.size() + std::strlen(RtfSeparator) + Letters.size() + 4);
+  EXPECT_EQ(joined.substr(0, big.size()), big);
+  EXPECT_EQ(joined.substr(big.size()), Terminated(RtfSeparator + Letters + "}\r\n"));
+
+  // Read directly: the length stops at the first 0 byte or the block's end.
+  SetRaw(RtfFormat(), std::string("ab\0cd", 5));
+  unsigned char* data = nullptr;
+  size_t length = 99;
+  ASSERT_EQ(ReadClipboardData(RtfFormat(), &data, &length), ClipboardRead);
+  EXPECT_EQ(length, 2u);
+  EXPECT_STREQ(reinterpret_cast<char*>(data), "ab");
+  std::free(data);
+  ASSERT_EQ(ReadClipboardData(CF_UNICODETEXT, &data, &length), ClipboardRead);
+  EXPECT_EQ(data, nullptr) << "nothing of that format";
+}
+
+}  // namespace
