@@ -12,6 +12,7 @@ PACKAGES=(
   xvfb xdotool x11-utils imagemagick xclip procps
   fonts-dejavu-core culmus
   icoutils
+  cups cups-client printer-driver-cups-pdf libcups2:i386 ghostscript poppler-utils
 )
 
 SUDO=""

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Print system test: starts a private CUPS server (its own configuration,
+# spool and socket under a temporary folder; nothing of the machine's own
+# printing setup is used or changed) with the PDF printer's description,
+# runs the printing tests under Wine against it, and checks what was
+# printed: the number of pages the test expects for its text and the footer
+# of the first page. The PDF backend reads its settings only from /etc and
+# writes into the user's home, so the queue prints to a file through CUPS's
+# own file device and Ghostscript makes the PDF, as that backend does.
+# Runs inside tools/with-display.sh (private WINEPREFIX and display), as root.
+set -u
+tests=$1
+work=$(mktemp -d)
+chmod 755 "$work"
+cupsd_pid=
+failures=0
+cleanup() {
+  [ -n "$cupsd_pid" ] && kill "$cupsd_pid" 2>/dev/null && wait "$cupsd_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+check() {  # check WHAT EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then echo "ok   $1"; else echo "FAIL $1: expected '$2', got '$3'"; failures=$((failures + 1)); fi
+}
+
+for tool in cupsd lpadmin lpstat ps2pdf pdfinfo pdftotext; do
+  command -v "$tool" >/dev/null || { echo "FAIL $tool is missing (tools/install-deps.sh installs it)"; exit 1; }
+done
+mkdir -p "$work"/{conf,spool,cache,state,tmp,log,pdf}
+chmod 1777 "$work/tmp" "$work/pdf"
+cat >"$work/conf/cups-files.conf" <<CONF
+ServerRoot $work/conf
+RequestRoot $work/spool
+CacheDir $work/cache
+StateDir $work/state
+TempDir $work/tmp
+ErrorLog $work/log/error_log
+AccessLog $work/log/access_log
+PageLog $work/log/page_log
+SystemGroup root
+FileDevice Yes
+CONF
+cat >"$work/conf/cupsd.conf" <<CONF
+Listen $work/cups.sock
+LogLevel ${ORVANE_CUPS_LOG:-warn}
+Browsing No
+WebInterface No
+DefaultAuthType None
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+    Allow all
+  </Limit>
+</Policy>
+CONF
+cupsd -f -c "$work/conf/cupsd.conf" -s "$work/conf/cups-files.conf" &
+cupsd_pid=$!
+export CUPS_SERVER="$work/cups.sock"
+for _ in $(seq 50); do [ -S "$CUPS_SERVER" ] && break; sleep 0.1; done
+if ! lpadmin -p OrvanePDF -E -v "file://$work/pdf/job.ps" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd ||
+   ! lpadmin -d OrvanePDF; then
+  echo "FAIL the PDF printer could not be set up"; cat "$work/log/error_log" 2>/dev/null; exit 1
+fi
+
+export ORVANE_CUPS_PRINTER=1
+ORVANE_PRINT_EXPECT=$(winepath -w "$work/expected-pages" 2>/dev/null | tr -d '\r')
+export ORVANE_PRINT_EXPECT
+wine "$tests" --gtest_filter='Printer.*' || failures=$((failures + 1))
+
+for _ in $(seq 120); do
+  [ -s "$work/pdf/job.ps" ] && [ -z "$(lpstat -o 2>/dev/null)" ] && break
+  sleep 0.5
+done
+pdf=$work/pdf/job.pdf
+if [ ! -s "$work/pdf/job.ps" ] || ! ps2pdf "$work/pdf/job.ps" "$pdf"; then
+  echo "FAIL nothing was printed"; lpstat -W all -o; grep '^E' "$work/log/error_log"; exit 1
+fi
+pages=$(tr -d '\r' <"$work/expected-pages" 2>/dev/null)
+check "pages printed" "$pages" "$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')"
+# The text of the first page without the direction marks the extraction adds
+# around right-to-left runs (which also moves the closing parenthesis).
+first=$(pdftotext -f 1 -l 1 -layout "$pdf" - | perl -CSD -pe 's/[\x{202A}-\x{202E}]//g' | tr -s ' ')
+footer=$(grep 'www.quillary.example -- Vandrel Orvane (with Tesker' <<<"$first")
+check "one footer on the first page" "1" "$(grep -c . <<<"$footer")"
+check "the first footer's page label" "1" "$(grep -c ' Page 1$' <<<"$footer")"
+last=$(pdftotext -f "$pages" -l "$pages" -layout "$pdf" - | perl -CSD -pe 's/[\x{202A}-\x{202E}]//g')
+check "the last footer's page label" "1" "$(grep -c " Page $pages\$" <<<"$last")"
+check "job name" "1" "$(grep -c 'Vandrel Orvane' <<<"$(pdfinfo "$pdf" | grep '^Title:')")"
+[ "$failures" -eq 0 ]
