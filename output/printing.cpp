@@ -43,15 +43,31 @@ HGLOBAL StoredDevMode() {
   return nullptr;
 }
 
+// The printer's whole name from the dialog's DEVNAMES block; the DEVMODE's
+// own field keeps only the first 31 characters of a longer name.
+bool DeviceNameOf(HGLOBAL devNames, wchar_t* name, size_t units) {
+  if (!devNames) return false;
+  const auto* names = static_cast<const DEVNAMES*>(GlobalLock(devNames));
+  if (!names) return false;
+  const size_t size = GlobalSize(devNames) / sizeof(wchar_t);
+  const auto* all = reinterpret_cast<const wchar_t*>(names);
+  const size_t at = names->wDeviceOffset;
+  const size_t n = at < size ? wcsnlen(all + at, size - at) : 0;
+  const bool found = n > 0 && n < size - at && n < units;
+  if (found) std::wmemcpy(name, all + at, n + 1);
+  GlobalUnlock(devNames);
+  return found;
+}
+
 // Creates the printer's device context from a DEVMODE block and stores the
 // block in the registry. Null when there is no block or no printer for it.
-HDC CreatePrinterDc(HGLOBAL devMode) {
+HDC CreatePrinterDc(HGLOBAL devMode, HGLOBAL devNames) {
   if (!devMode) return nullptr;
   auto* dm = static_cast<DEVMODEW*>(GlobalLock(devMode));
   if (!dm) return nullptr;
   WriteBinarySetting(L"DevMode", dm, static_cast<DWORD>(GlobalSize(devMode)));
-  wchar_t device[CCHDEVICENAME + 1] = {};
-  std::memcpy(device, dm->dmDeviceName, sizeof dm->dmDeviceName);
+  wchar_t device[256] = {};
+  if (!DeviceNameOf(devNames, device, 256)) std::memcpy(device, dm->dmDeviceName, sizeof dm->dmDeviceName);
   HDC dc = CreateDCW(nullptr, device, nullptr, dm);
   GlobalUnlock(devMode);
   return dc;
@@ -122,24 +138,26 @@ HDC BeginPrintJob(HWND owner, const wchar_t* documentName, PrintMargins* margins
 
   const BOOL chosen = PageSetupDlgW(&setup);
   const DWORD code = chosen ? 0 : CommDlgExtendedError();
-  if (setup.hDevNames) GlobalFree(setup.hDevNames);
-  // The dialog may give back another block than it got, having freed that.
-  if (given == RunDevMode) {
-    if (setup.hDevMode) RunDevMode = setup.hDevMode;
-  } else if (chosen && setup.hDevMode) {
+  // The dialog may give back another block than it got, having freed that
+  // one. The run keeps the block of the last page setup that succeeded.
+  if (given && given == RunDevMode) {
+    RunDevMode = setup.hDevMode;
+  } else if (!chosen) {
+    if (setup.hDevMode) GlobalFree(setup.hDevMode);
+  } else {
     if (RunDevMode && RunDevMode != setup.hDevMode) GlobalFree(RunDevMode);
     RunDevMode = setup.hDevMode;
-  } else if (setup.hDevMode && setup.hDevMode != RunDevMode) {
-    GlobalFree(setup.hDevMode);
   }
   if (!chosen) {
+    if (setup.hDevNames) GlobalFree(setup.hDevNames);
     // Cancel is no failure: the extended error is 0 then.
     if (code == 0) return nullptr;
     const wchar_t* text = PrintErrorText(code);
     MessageBoxW(owner, text && text[0] ? text : L"Unknown Error", L"Error Printing", MB_OK);
     return nullptr;
   }
-  HDC dc = CreatePrinterDc(setup.hDevMode);
+  HDC dc = CreatePrinterDc(setup.hDevMode, setup.hDevNames);
+  if (setup.hDevNames) GlobalFree(setup.hDevNames);
   if (!dc) {
     MessageBoxW(owner, L"Printer Initialitazion failed!", L"Error", MB_OK);
     return nullptr;

@@ -61,8 +61,8 @@ cupsd -f -c "$work/conf/cupsd.conf" -s "$work/conf/cups-files.conf" &
 cupsd_pid=$!
 export CUPS_SERVER="$work/cups.sock"
 for _ in $(seq 50); do [ -S "$CUPS_SERVER" ] && break; sleep 0.1; done
-if ! lpadmin -p OrvanePDF -E -v "file://$work/pdf/job.ps" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd ||
-   ! lpadmin -d OrvanePDF; then
+if ! lpadmin -p Orvane-PDF-printer-with-a-long-queue-name -E -v "file://$work/pdf/job.ps" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd ||
+   ! lpadmin -d Orvane-PDF-printer-with-a-long-queue-name; then
   echo "FAIL the PDF printer could not be set up"; cat "$work/log/error_log" 2>/dev/null; exit 1
 fi
 

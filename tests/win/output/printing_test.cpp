@@ -5,6 +5,7 @@
 // skipped without it.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winspool.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -229,9 +230,11 @@ TEST_F(Printer, PrintsAPaneAndKeepsPrinterAndMargins) {
   PaneView pane{};
   pane.Font = TestFont(12);
   pane.Text = BuildText(Words(lines));
+  const int objects = LiveGdiObjects();
   {
     DialogDriver driver(false);
     PrintPane(&pane);
+    EXPECT_EQ(LiveGdiObjects(), objects) << "the job's fonts are deleted";
     EXPECT_EQ(driver.PageSetups, 1);
     EXPECT_TRUE(driver.Boxes.empty()) << (driver.Boxes.empty() ? std::wstring() : driver.Boxes[0]).c_str();
   }
@@ -247,8 +250,11 @@ TEST_F(Printer, PrintsAPaneAndKeepsPrinterAndMargins) {
 
   // The expected pages, from the printer's own measures: whole lines of the
   // plain style into the text band.
-  HDC dc = CreateDCW(nullptr, reinterpret_cast<DEVMODEW*>(dm)->dmDeviceName, nullptr,
-                     reinterpret_cast<DEVMODEW*>(dm));
+  wchar_t printer[256] = {};
+  DWORD units = 256;
+  ASSERT_TRUE(GetDefaultPrinterW(printer, &units));
+  EXPECT_GT(std::wcslen(printer), 31u) << "a name longer than the DEVMODE holds";
+  HDC dc = CreateDCW(nullptr, printer, nullptr, reinterpret_cast<DEVMODEW*>(dm));
   std::free(dm);
   ASSERT_NE(dc, nullptr);
   PaneView job{};
