@@ -140,8 +140,8 @@ void CopyPaneToClipboard(PaneView* pane, bool append) {
   if (!pane || !pane->Text) return;
   wchar_t* copy = SizeCopyText(pane->Text);
   if (!copy) return;
-  // The clipboard gets logical order for a word processor to lay out, so
-  // the Reverse setting works the other way round for the Unicode mapping.
+  // A word processor lays out the RTF's right-to-left text itself, so for
+  // the Unicode mapping the conversion runs with the Reverse bit inverted.
   const uint32_t saved = AppSettings.Flags;
   if (AppSettings.FontSettings.FontAsciiBase > 256) AppSettings.Flags ^= Reverse;
   BuildCopyText(pane->Text, copy);
