@@ -34,31 +34,21 @@ class Page : public ::testing::Test {
     canvas = MakeCanvas(2550, 3300);
     job.Dc = canvas.Dc;
     job.Font = TestFont(12);
-    SetPrintArea(&job, PrintMargins{1000, 500, 750, 1000}, 300, 300, 2550, 3300);
   }
   void TearDown() override {
     DestroyPaneView(&job, false);
     FreeCanvas(canvas);
     EXPECT_EQ(LiveGdiObjects(), objects) << "every font made is deleted";
   }
-  int LineHeight() {
-    HFONT old = SelectStyle(&job, StylePlain);
-    TEXTMETRICW tm{};
-    GetTextMetricsW(job.Dc, &tm);
-    SelectObject(job.Dc, old);
-    return tm.tmHeight;
+  // Lays a text out on the page with margins of 1, 0.5, 0.75 and 1 inch
+  // (left, top, right, bottom) and reserves the bands; returns F.
+  int Lay(int lines) {
+    DestroyPaneView(&job, false);
+    SetPrintArea(&job, PrintMargins{1000, 500, 750, 1000}, 300, 300, 2550, 3300);
+    EXPECT_EQ(LayoutPane(&job, BuildText(Words(lines)), true), LayoutOk);
+    return ReserveHeaderFooter(&job);
   }
-  // Rows of the page with ink between columns left and right.
-  std::vector<int> InkedRows(int left, int right) {
-    std::vector<int> rows;
-    for (int y = 0; y < canvas.Height; ++y)
-      for (int x = left; x < right; ++x)
-        if (Dark(PixelAt(canvas, x, y))) {
-          rows.push_back(y);
-          break;
-        }
-    return rows;
-  }
+  int LineHeight() { return job.Lines[0].LineHeight; }
   bool InkIn(int left, int top, int right, int bottom) {
     for (int y = top; y < bottom; ++y)
       for (int x = left; x < right; ++x)
@@ -72,58 +62,45 @@ class Page : public ::testing::Test {
 };
 
 TEST_F(Page, HeaderTextAndFooterBands) {
-  EXPECT_EQ(job.AreaLeft, 300);
-  EXPECT_EQ(job.AreaTop, 150);
-  EXPECT_EQ(job.AreaWidth, 2550 - 225 - 300);
-  EXPECT_EQ(job.AreaHeight, 3300 - 300 - 150);
-  const int t = job.AreaTop, h = job.AreaHeight, l = job.AreaLeft, w = job.AreaWidth;
-  ASSERT_EQ(LayoutPane(&job, BuildText(Words(5)), true), LayoutOk);
-  const int f = ReserveHeaderFooter(&job);
+  const int f = Lay(5);
+  // The area before the bands: 300 px in from the left, 150 from the top.
+  const int l = 300, t = 150, w = 2550 - 225 - 300, h = 3300 - 300 - 150;
+  EXPECT_EQ(job.AreaLeft, l);
+  EXPECT_EQ(job.AreaWidth, w);
   EXPECT_GT(f, 5);
   EXPECT_EQ(job.AreaTop, t + f + 5);
   EXPECT_EQ(job.AreaHeight, h - 2 * f - 10);
   EXPECT_EQ(PrintPages(&job, f), 1);
 
-  // Every inked row lies in one of the three bands, and each band has ink.
-  for (int y : InkedRows(0, canvas.Width)) {
-    const bool band = (y >= t && y < t + f) || (y >= t + f + 5 && y < t + h - f - 5) || (y >= t + h - f && y < t + h);
-    EXPECT_TRUE(band) << "ink on row " << y;
-  }
+  // Ink only in the three bands, and in each of them.
+  EXPECT_FALSE(InkIn(0, 0, canvas.Width, t));
+  EXPECT_FALSE(InkIn(0, t + f, canvas.Width, t + f + 5));
+  EXPECT_FALSE(InkIn(0, t + h - f - 5, canvas.Width, t + h - f));
+  EXPECT_FALSE(InkIn(0, t + h, canvas.Width, canvas.Height));
   EXPECT_FALSE(InkIn(0, 0, l, canvas.Height)) << "nothing left of the area";
   EXPECT_FALSE(InkIn(l + w, 0, canvas.Width, canvas.Height)) << "nothing right of the area";
+  EXPECT_TRUE(InkIn(l, t + f + 5, l + w, t + h - f - 5));
   // The title is right-aligned; the footer text starts at the left, the page
   // label ends at the right.
   EXPECT_TRUE(InkIn(l + w - 4 * f, t, l + w, t + f));
   EXPECT_FALSE(InkIn(l, t, l + w / 2, t + f));
-  EXPECT_TRUE(InkIn(l, t + 5 * f / 2, l + w, t + h - f - 5));
   EXPECT_TRUE(InkIn(l, t + h - f, l + 2 * f, t + h));
   EXPECT_TRUE(InkIn(l + w - 2 * f, t + h - f, l + w, t + h));
 }
 
 TEST_F(Page, WholePagesOnlyAndNoEmptyLastPage) {
-  ASSERT_EQ(LayoutPane(&job, BuildText(Words(1)), true), LayoutOk);
-  const int f = ReserveHeaderFooter(&job);
+  const int f = Lay(1);
   const int perPage = job.AreaHeight / LineHeight();
-  const int band = job.AreaHeight;
-  DestroyPaneView(&job, false);
-
   for (int lines : {3 * perPage, 3 * perPage + 1, 1}) {
-    job.Font = TestFont(12);
-    job.AreaHeight = band + 2 * f + 10;
-    job.AreaTop -= f + 5;
-    ASSERT_EQ(LayoutPane(&job, BuildText(Words(lines)), true), LayoutOk);
-    ASSERT_EQ(ReserveHeaderFooter(&job), f);
+    Lay(lines);
     EXPECT_EQ(PrintPages(&job, f), (lines + perPage - 1) / perPage) << lines << " lines";
-    DestroyPaneView(&job, false);
   }
-
   // Not even one line fits: no page is drawn, no header and no footer.
   FillCanvas(canvas, RGB(255, 255, 255));
-  job.Font = TestFont(12);
-  job.AreaHeight = 2 * f + 10 + LineHeight() - 1;
-  ASSERT_EQ(LayoutPane(&job, BuildText(Words(3)), true), LayoutOk);
-  EXPECT_EQ(PrintPages(&job, ReserveHeaderFooter(&job)), 0);
-  EXPECT_TRUE(InkedRows(0, canvas.Width).empty());
+  Lay(3);
+  job.AreaHeight = LineHeight() - 1;
+  EXPECT_EQ(PrintPages(&job, f), 0);
+  EXPECT_FALSE(InkIn(0, 0, canvas.Width, canvas.Height));
 }
 
 TEST(DevMode, OnlyWholeRecordsReachThePlatform) {
