@@ -1,9 +1,7 @@
-// Work of later steps whose entry points the commands already call: the
-// search, clipboard export and printing. Until they land, each does nothing.
+// Work of later steps whose entry points the commands already call:
+// clipboard export and printing. Until they land, each does nothing.
 #include "output/clipboard.h"
 #include "output/printing.h"
-#include "shell/search.h"
 
-int SearchNext(HWND) { return 0; }
 void CopyPaneToClipboard(PaneView*, bool) {}
 void PrintPane(PaneView*) {}
