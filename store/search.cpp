@@ -76,6 +76,55 @@ ptrdiff_t MatchIndex(const unsigned char* text, const unsigned char* p, size_t n
   return -1;
 }
 
+// Up to three pattern bytes that every hit holds side by side: the last ones
+// of the pattern's last run of plain bytes (no wildcard among them).
+struct Filter {
+  int Count;  // 0: no plain byte at all, nothing can be ruled out
+  unsigned char Bytes[3];
+};
+
+Filter MakeFilter(const unsigned char* p, size_t n) {
+  Filter f = {0, {0, 0, 0}};
+  size_t end = n;
+  while (end > 0 && (p[end - 1] == AnyByte || p[end - 1] == AnyRun)) --end;
+  while (end > 0 && f.Count < 3 && p[end - 1] != AnyByte && p[end - 1] != AnyRun) {
+    f.Bytes[2 - f.Count++] = p[--end];
+  }
+  return f;
+}
+
+// False when no place in text[0, n) holds the filter's bytes side by side,
+// so that no hit can lie there. Eight places at a time.
+bool MayHold(const Filter& f, const unsigned char* text, size_t n) {
+  if (f.Count == 0) return true;
+  const size_t span = static_cast<size_t>(f.Count) - 1;  // bytes before the last one
+  if (n <= span) return false;
+  constexpr uint64_t Ones = 0x0101010101010101ull;
+  constexpr uint64_t Highs = 0x8080808080808080ull;
+  const uint64_t c0 = Ones * f.Bytes[0], c1 = Ones * f.Bytes[1], c2 = Ones * f.Bytes[2];
+  size_t i = span;  // candidate position of the last byte
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w2, w1, w0;
+    std::memcpy(&w2, text + i, 8);
+    uint64_t x = w2 ^ c2;
+    if (span >= 1) {
+      std::memcpy(&w1, text + i - 1, 8);
+      x |= w1 ^ c1;
+    }
+    if (span >= 2) {
+      std::memcpy(&w0, text + i - 2, 8);
+      x |= w0 ^ c0;
+    }
+    if ((x - Ones) & ~x & Highs) return true;
+  }
+  for (; i < n; ++i) {
+    if (text[i] == f.Bytes[2] && (span < 1 || text[i - 1] == f.Bytes[1]) && (span < 2 || text[i - 2] == f.Bytes[0])) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 void SetSearchString(const DisplayChar* text) {
@@ -103,37 +152,53 @@ const unsigned char* MatchBackward(const unsigned char* first, const unsigned ch
   return first + at;
 }
 
+namespace {
+
+// The end of a paragraph list (its ending 0 style byte) and its paragraphs.
+const unsigned char* ListEnd(const unsigned char* buffer, int32_t* count) {
+  *count = 0;
+  const unsigned char* p = buffer;
+  while (*p != 0) {
+    p += 3 + std::strlen(reinterpret_cast<const char*>(p + 2));
+    ++*count;
+  }
+  return p;
+}
+
+}  // namespace
+
 int32_t SplitParagraphs(const unsigned char* buffer, ParagraphNode** head) {
   *head = nullptr;
-  ParagraphNode** tail = head;
   int32_t count = 0;
-  for (const unsigned char* p = buffer; *p != 0;) {
-    auto* node = static_cast<ParagraphNode*>(ParagraphNodeAlloc(sizeof(ParagraphNode)));
-    if (!node) {
-      FreeParagraphs(*head);
-      *head = nullptr;
-      return SearchNoMemory;
-    }
+  ListEnd(buffer, &count);
+  if (count == 0) return 0;
+  // All nodes of one list come in one block, its first node at the start.
+  auto* nodes = static_cast<ParagraphNode*>(ParagraphNodeAlloc(sizeof(ParagraphNode) * size_t(count)));
+  if (!nodes) return SearchNoMemory;
+  const unsigned char* p = buffer;
+  for (int32_t i = 0; i < count; ++i) {
     const unsigned char* end = p + 2 + std::strlen(reinterpret_cast<const char*>(p + 2));
-    *node = {nullptr, p, end};
-    *tail = node;
-    tail = &node->Next;
-    ++count;
+    nodes[i] = {i + 1 < count ? &nodes[i + 1] : nullptr, p, end};
     p = end + 1;
   }
+  *head = nodes;
   return count;
 }
 
-void FreeParagraphs(ParagraphNode* head) {
-  while (head) {
-    ParagraphNode* next = head->Next;
-    std::free(head);
-    head = next;
-  }
-}
+void FreeParagraphs(ParagraphNode* head) { std::free(head); }
 
 int32_t FindInText(const unsigned char* buffer, uint16_t start, const unsigned char* pattern,
                    uint16_t* length) {
+  // Most texts hold no place where the pattern's plain bytes stand side by
+  // side; those are passed over without a paragraph list.
+  size_t n = std::strlen(reinterpret_cast<const char*>(pattern));
+  const unsigned char* core = pattern;
+  TrimRuns(core, n);
+  if (n == 0) return 0;
+  int32_t paragraphs = 0;
+  const unsigned char* listEnd = ListEnd(buffer, &paragraphs);
+  if (!MayHold(MakeFilter(core, n), buffer, static_cast<size_t>(listEnd - buffer))) return 0;
+
   ParagraphNode* list = nullptr;
   if (SplitParagraphs(buffer, &list) == SearchNoMemory) return SearchNoMemory;
   const unsigned char* end = buffer + start;

@@ -47,8 +47,10 @@ const unsigned char* MatchBackward(const unsigned char* first, const unsigned ch
                                    const unsigned char* last, uint16_t* length);
 
 // Builds the list of the paragraphs of buffer, a paragraph list ended by a 0
-// style byte. Returns the number of nodes, or SearchNoMemory (nothing is
-// left allocated then). *head is null for a buffer without paragraphs.
+// style byte; all its nodes come from one ParagraphNodeAlloc block, which
+// FreeParagraphs releases. Returns the number of nodes, or SearchNoMemory
+// (nothing is left allocated then). *head is null for a buffer without
+// paragraphs.
 int32_t SplitParagraphs(const unsigned char* buffer, ParagraphNode** head);
 void FreeParagraphs(ParagraphNode* head);
 
