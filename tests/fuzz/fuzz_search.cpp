@@ -7,31 +7,16 @@
 #include <vector>
 
 #include "store/search.h"
+#include "tests/common/wildcard_reference.h"
 
 namespace {
 
-bool Glob(const unsigned char* t, size_t tn, const unsigned char* p, size_t pn) {
-  if (pn == 0) return tn == 0;
-  if (p[0] == '*') {
-    for (size_t k = 0; k <= tn; ++k)
-      if (Glob(t + k, tn - k, p + 1, pn - 1)) return true;
-    return false;
-  }
-  return tn > 0 && (p[0] == '?' || p[0] == t[0]) && Glob(t + 1, tn - 1, p + 1, pn - 1);
-}
-
 std::string Trimmed(const unsigned char* pattern) {
-  std::string p(reinterpret_cast<const char*>(pattern));
-  while (!p.empty() && p.front() == '*') p.erase(0, 1);
-  while (!p.empty() && p.back() == '*') p.pop_back();
-  std::string once;  // a run of `*` means what one does; the reference is then not exponential
-  for (char c : p)
-    if (c != '*' || once.empty() || once.back() != '*') once += c;
-  return once;
+  return TrimmedPattern(reinterpret_cast<const char*>(pattern));
 }
 
 bool Matches(const unsigned char* hit, uint16_t length, const std::string& p) {
-  return Glob(hit - length + 1, length, reinterpret_cast<const unsigned char*>(p.data()), p.size());
+  return Glob(hit - length + 1, length, p.data(), p.size());
 }
 
 }  // namespace
@@ -64,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!p.empty()) {
     for (long pos = long(n) - 1; pos >= 0 && want < 0; --pos)
       for (long s = pos; s >= 0; --s)
-        if (Glob(buffer.data() + s, size_t(pos - s + 1), reinterpret_cast<const unsigned char*>(p.data()), p.size())) {
+        if (Glob(buffer.data() + s, size_t(pos - s + 1), p.data(), p.size())) {
           want = pos, wantLength = size_t(pos - s + 1);
           break;
         }

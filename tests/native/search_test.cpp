@@ -9,21 +9,11 @@
 #include <vector>
 
 #include "store/search.h"
+#include "tests/common/wildcard_reference.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-// Whole-string wildcard match: `?` one byte, `*` any run.
-bool Glob(const unsigned char* t, size_t tn, const unsigned char* p, size_t pn) {
-  if (pn == 0) return tn == 0;
-  if (p[0] == '*') {
-    for (size_t k = 0; k <= tn; ++k)
-      if (Glob(t + k, tn - k, p + 1, pn - 1)) return true;
-    return false;
-  }
-  return tn > 0 && (p[0] == '?' || p[0] == t[0]) && Glob(t + 1, tn - 1, p + 1, pn - 1);
-}
 
 struct Hit {
   long pos = -1;  // index of the highest byte, -1: none
@@ -32,11 +22,10 @@ struct Hit {
 
 // The hit nearest to last among text[0..last], and its shortest extent; `*`
 // at either end of the pattern stands for the empty run.
-Hit Reference(const unsigned char* text, long last, std::string pattern) {
-  while (!pattern.empty() && pattern.front() == '*') pattern.erase(0, 1);
-  while (!pattern.empty() && pattern.back() == '*') pattern.pop_back();
+Hit Reference(const unsigned char* text, long last, const std::string& typed) {
+  const std::string pattern = TrimmedPattern(typed);
   if (pattern.empty()) return {};
-  const auto* p = reinterpret_cast<const unsigned char*>(pattern.data());
+  const char* p = pattern.data();
   for (long pos = last; pos >= 0; --pos)
     for (long s = pos; s >= 0; --s)
       if (Glob(text + s, size_t(pos - s + 1), p, pattern.size())) return {pos, size_t(pos - s + 1)};

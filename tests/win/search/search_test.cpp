@@ -16,6 +16,7 @@
 #include "shell/search.h"
 #include "shell/splitview.h"
 #include "store/records.h"
+#include "tests/common/wildcard_reference.h"
 #include "tests/win/common/gdi_tracking.h"
 
 namespace {
@@ -27,16 +28,6 @@ std::wstring WinePath(const std::string& unix) {
   std::wstring out = L"Z:";
   for (char c : unix) out += c == '/' ? L'\\' : static_cast<wchar_t>(c);
   return out;
-}
-
-bool Glob(const unsigned char* t, size_t tn, const char* p, size_t pn) {
-  if (pn == 0) return tn == 0;
-  if (p[0] == '*') {
-    for (size_t k = 0; k <= tn; ++k)
-      if (Glob(t + k, tn - k, p + 1, pn - 1)) return true;
-    return false;
-  }
-  return tn > 0 && (p[0] == '?' || p[0] == char(t[0])) && Glob(t + 1, tn - 1, p + 1, pn - 1);
 }
 
 struct Place {
