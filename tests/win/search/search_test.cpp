@@ -17,7 +17,6 @@
 #include "shell/splitview.h"
 #include "store/records.h"
 #include "tests/common/wildcard_reference.h"
-#include "tests/win/common/gdi_tracking.h"
 
 namespace {
 
@@ -267,21 +266,6 @@ TEST_F(Search, LandsWhereTheReferencePredicts) {
   AppSettings.BottomSection = 1;
   SearchAndCheck(UniquePattern(4100), MainPane->HitStart - 1, "Minimal share");
   EXPECT_EQ(AppSettings.Lesson, record) << "the one occurrence is in a commentary";
-}
-
-int CachedFonts() {
-  int fonts = 0;
-  for (const PaneView* pane : {MainPane, CommentaryPane})
-    for (const FontCacheEntry* e = pane->FontCache; e; e = e->Next) fonts += e->Font != nullptr;
-  return fonts;
-}
-
-TEST_F(Search, GivesBackEveryGdiObjectAndDc) {
-  Store("b?a*c");
-  const int objects = LiveGdiObjects() - CachedFonts(), dcs = HeldDcs();
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(SearchNext(window_), 1);
-  EXPECT_EQ(LiveGdiObjects() - CachedFonts(), objects) << "only the fonts the panes keep";
-  EXPECT_EQ(HeldDcs(), dcs);
 }
 
 }  // namespace
