@@ -32,10 +32,13 @@ wchar_t DisplayLetter(unsigned char letter) {
   return static_cast<wchar_t>(AppSettings.FontSettings.FontAsciiBase + (letter - FirstLetter));
 }
 
-// What a typed (lower-cased) character inserts.
+// What a typed character inserts: the KeyMap entry of its lower-case form,
+// or the character as typed.
 wchar_t MappedChar(wchar_t ch) {
+  const auto lower = static_cast<wchar_t>(
+      reinterpret_cast<UINT_PTR>(CharLowerW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(ch)))));
   for (int i = 0; KeyMapKeys[i]; ++i) {
-    if (static_cast<unsigned char>(KeyMapKeys[i]) != ch) continue;
+    if (static_cast<unsigned char>(KeyMapKeys[i]) != lower) continue;
     const unsigned char b = KeyMapBytes[i];
     if (b >= 224 && b < 224 + LetterCount) {
       return static_cast<wchar_t>(AppSettings.FontSettings.FontAsciiBase + (b - 224));
@@ -146,7 +149,6 @@ LRESULT CALLBACK HebrewEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM l
           return 0;
         }
         if (ch < 32 || (ch >= L'0' && ch <= L'9')) break;
-        ch = static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(CharLowerW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(ch)))));
         InsertBeforeCaret(edit, MappedChar(ch));
         return 0;
       }
