@@ -5,11 +5,11 @@
 
 #include <cstdint>
 
+#include "dialogs/search_dialog.h"
 #include "store/appsettings.h"
 
 // Returns the main-text record of the chosen article, or 0 when cancelled.
 int32_t ChooseDaf(HINSTANCE instance, HWND owner, int32_t record);
-INT_PTR SearchDialog(HWND owner);
 // 1 (OK) after writing *settings, 2 (Cancel) leaving it as it was.
 INT_PTR FontDialog(HWND owner, FontSettings* settings);
 INT_PTR AboutBox(HWND owner);

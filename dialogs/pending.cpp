@@ -3,7 +3,6 @@
 #include "dialogs/dialogs.h"
 
 int32_t ChooseDaf(HINSTANCE, HWND, int32_t) { return 0; }
-INT_PTR SearchDialog(HWND) { return 2; }
 INT_PTR FontDialog(HWND, FontSettings*) { return 2; }
 INT_PTR AboutBox(HWND) { return 2; }
 void CheckForUpdates(HWND) {}

@@ -8,6 +8,11 @@
 #define IDM_MAINMENU 102
 #define IDB_TOOLBAR 114
 
+// The search dialog.
+#define IDD_SEARCH 115
+#define IDB_KEYBOARD 119
+#define IDC_SEARCH_TEXT 1013
+
 // Commands.
 #define CMD_UNBOUND 1  // Ctrl+Q's table entry
 #define CMD_NEXT_ARTICLE 109

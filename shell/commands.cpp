@@ -53,7 +53,7 @@ int OnCommand(HWND window, int command) {
     case CMD_EXIT: DestroyWindow(window); return 0;
     case CMD_PREVIOUS_ARTICLE: PreviousArticle(window); return 0;
     case CMD_NEXT_ARTICLE: NextArticle(window); return 0;
-    case CMD_SEARCH: SearchDialog(MainWindow); return 0;
+    case CMD_SEARCH: SearchDialog(MainWindow, SearchNext); return 0;
     case CMD_SEARCH_AGAIN: SearchNext(MainWindow); return 0;
     case CMD_SHARE_MINIMAL:
     case CMD_SHARE_HALF:

@@ -4,8 +4,8 @@
 // A record is: block length (u16 BE, record size - 6), two tags, then the
 // record block: compressed length (u16 BE), text length (u16 BE), the
 // compressed stream, four zero bytes. The loader returns the decompressed
-// text in a malloc'ed buffer of text length + 2 bytes with a NUL at index
-// text length; the caller owns it.
+// text in a malloc'ed buffer of text length + 3 bytes, the last three 0; the
+// caller owns it.
 #pragma once
 #include <cstddef>
 #include <cstdint>

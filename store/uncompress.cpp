@@ -96,7 +96,10 @@ unsigned char* UnCompress(const unsigned char* stream, int32_t streamLength, int
     if (code) *code = RecordNothing;
     return nullptr;
   }
-  auto* text = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(textLength) + 2));
+  // Three 0 bytes end every text: a paragraph walk that meets a style byte as
+  // the last text byte still finds its parameter byte, a terminator and an
+  // ending 0 style byte inside the buffer.
+  auto* text = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(textLength) + 3));
   if (!text) {
     if (code) *code = RecordUnreadable;
     return nullptr;
@@ -104,7 +107,7 @@ unsigned char* UnCompress(const unsigned char* stream, int32_t streamLength, int
   const size_t inLength = streamLength > 0 ? static_cast<size_t>(streamLength) : 0;
   if (DecodeStream(stream, inLength, text, static_cast<size_t>(textLength)) ==
       static_cast<size_t>(textLength)) {
-    text[textLength] = 0;
+    std::memset(text + textLength, 0, 3);
     return text;
   }
   std::free(text);

@@ -10,7 +10,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   wine wine32:i386
   xvfb xdotool x11-utils imagemagick xclip procps
-  fonts-dejavu-core culmus
+  fonts-dejavu-core culmus python3-pil
   icoutils
   cups cups-client printer-driver-cups-pdf libcups2:i386 ghostscript poppler-utils
 )

@@ -1,12 +1,14 @@
 // Feeds arbitrary bytes to the record parser and the decompressor, the way
 // the loader hands them a resource, and checks the fast decoding loop against
-// a plain byte-by-byte decoder of the same token rules.
+// a plain byte-by-byte decoder of the same token rules. Every decoded text is
+// also scanned by the search, which must stay inside it.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "store/records.h"
+#include "store/search.h"
 
 namespace {
 
@@ -54,6 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (text) {
     const size_t textLength = BigEndian16(block.data() + 2);
     if (text[textLength] != 0) __builtin_trap();
+    // Whatever the text, walking it as a paragraph list stays inside it.
+    uint16_t length = 0;
+    if (FindInText(text, 0, reinterpret_cast<const unsigned char*>("a?"), &length) < 0) __builtin_trap();
     std::free(text);
   } else if (code < 1 || code > 5) {
     __builtin_trap();

@@ -1,0 +1,211 @@
+#include "dialogs/search_dialog.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "resources/resource.h"
+#include "store/letters.h"
+#include "store/search.h"
+
+const char KeyboardOrder[] = "abcdefghijlkmonqprsutwvxyz{";
+
+const char KeyMapKeys[] = "abcdefghijklmnopqrstuvwxyz;.,/'";
+#define L_(offset) static_cast<unsigned char>(224 + (offset))
+const unsigned char KeyMapBytes[] = {
+    L_(25), L_(16), L_(1),  L_(2),  L_(23), L_(11), L_(18), L_(9),  L_(15), L_(7),  L_(12),
+    L_(10), L_(22), L_(14), L_(13), L_(20), '/',    L_(24), L_(3),  L_(0),  L_(5),  L_(4),
+    '\'',   L_(17), L_(8),  L_(6),  L_(19), L_(21), L_(26), '.',    ','};
+#undef L_
+static_assert(sizeof KeyMapBytes == sizeof KeyMapKeys - 1, "one byte per key");
+
+namespace {
+
+constexpr int SearchTextLimit = 33;
+
+HFONT EditFont;
+WNDPROC PreviousEditProc;
+int (*DialogSearch)(HWND owner);
+
+bool ScrollLockActive() { return GetKeyState(VK_SCROLL) != 0; }
+
+wchar_t DisplayLetter(unsigned char letter) {
+  return static_cast<wchar_t>(AppSettings.FontSettings.FontAsciiBase + (letter - FirstLetter));
+}
+
+// What a typed character inserts: the KeyMap entry of its lower-case form,
+// or the character as typed.
+wchar_t MappedChar(wchar_t ch) {
+  const auto lower = static_cast<wchar_t>(
+      reinterpret_cast<UINT_PTR>(CharLowerW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(ch)))));
+  for (int i = 0; KeyMapKeys[i]; ++i) {
+    if (static_cast<unsigned char>(KeyMapKeys[i]) != lower) continue;
+    const unsigned char b = KeyMapBytes[i];
+    if (b >= 224 && b < 224 + LetterCount) {
+      return static_cast<wchar_t>(AppSettings.FontSettings.FontAsciiBase + (b - 224));
+    }
+    return static_cast<wchar_t>(b);
+  }
+  return ch;
+}
+
+// Deletes the selection, or without one the character on the given side of
+// the caret (none at the text's end on that side).
+void DeleteBeside(HWND edit, bool right) {
+  DWORD start = 0, end = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  if (start == end) {
+    if (right) {
+      if (start >= static_cast<DWORD>(GetWindowTextLengthW(edit))) return;
+      SendMessageW(edit, EM_SETSEL, start, start + 1);
+    } else {
+      if (start == 0) return;
+      SendMessageW(edit, EM_SETSEL, start - 1, start);
+    }
+  }
+  SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
+}
+
+HWND KeyboardPicture(HWND dialog) {
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) return child;
+  }
+  return nullptr;
+}
+
+void OnInitDialog(HWND dialog, LPARAM search) {
+  DialogSearch = reinterpret_cast<int (*)(HWND)>(search);
+  HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
+  LOGFONTW lf = {};
+  lf.lfHeight = AppSettings.FontSettings.FontSize;
+  // The face name decides (a Hebrew-only face would otherwise be swapped).
+  lf.lfCharSet = DEFAULT_CHARSET;
+  for (int i = 0; i < LF_FACESIZE - 1 && AppSettings.FontSettings.FontName[i]; ++i) {
+    lf.lfFaceName[i] = AppSettings.FontSettings.FontName[i];
+  }
+  EditFont = CreateFontIndirectW(&lf);
+  if (EditFont) SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(EditFont), TRUE);
+  SendMessageW(edit, EM_SETLIMITTEXT, SearchTextLimit, 0);
+  if (DisplayChar* text = ToDisplayText(AppSettings.SearchString, nullptr, SearchStringBytes - 1)) {
+    SetWindowTextW(edit, text);
+    std::free(text);
+  }
+  SubclassWindow(edit);
+}
+
+void OnOk(HWND dialog) {
+  HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
+  wchar_t typed[SearchTextLimit + 1] = {};
+  GetWindowTextW(edit, typed, SearchTextLimit + 1);
+  SetSearchString(typed);
+  if (AppSettings.SearchString[0] != 0 && DialogSearch && DialogSearch(dialog) == 0) {
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SetFocus(edit);
+    return;
+  }
+  EndDialog(dialog, IDOK);
+}
+
+}  // namespace
+
+wchar_t KeyboardCharAt(int x, int y) {
+  if (x < 0 || y < 0 || x >= KeyboardWidth || y >= KeyboardHeight) return 0;
+  const int row = y / KeyCellHeight, column = x / KeyCellWidth;
+  if (column > 8) return 0;  // the sliver right of the ninth cell
+  if (row == 3) return column >= 2 && column <= 6 ? L' ' : 0;
+  const int cell = (row + 1) * 9 - column;
+  if (cell < 1 || cell > LetterCount) return 0;
+  return DisplayLetter(static_cast<unsigned char>(KeyboardOrder[cell - 1]));
+}
+
+void InsertBeforeCaret(HWND edit, wchar_t ch) {
+  DWORD start = 0, end = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const int before = GetWindowTextLengthW(edit);
+  const wchar_t text[2] = {ch, 0};
+  SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+  // At the length limit nothing was inserted: the caret stays where it is.
+  if (GetWindowTextLengthW(edit) != before - static_cast<int>(end - start) + 1) return;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+  if (start > 0) SendMessageW(edit, EM_SETSEL, start - 1, start - 1);
+}
+
+void SubclassWindow(HWND edit) {
+  const auto previous = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HebrewEditProc)));
+  if (!previous) {
+    MessageBoxW(nullptr, L"SubclassWindow() error", L"Hebrew", MB_OK);
+    ExitProcess(1);
+  }
+  if (previous != HebrewEditProc) PreviousEditProc = previous;
+}
+
+LRESULT CALLBACK HebrewEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!ScrollLockActive()) {
+    switch (message) {
+      case WM_CHAR: {
+        auto ch = static_cast<wchar_t>(wParam);
+        if (ch == VK_BACK) {
+          DeleteBeside(edit, true);  // the text runs right to left: Backspace deletes forward
+          return 0;
+        }
+        if (ch < 32 || (ch >= L'0' && ch <= L'9')) break;
+        InsertBeforeCaret(edit, MappedChar(ch));
+        return 0;
+      }
+      case WM_KEYDOWN:
+        if (wParam == VK_HOME) {
+          wParam = VK_END;
+        } else if (wParam == VK_END) {
+          wParam = VK_HOME;
+        } else if (wParam == VK_DELETE && GetKeyState(VK_SHIFT) >= 0) {
+          DeleteBeside(edit, false);
+          return 0;
+        }
+        break;
+    }
+  }
+  return PreviousEditProc ? CallWindowProcW(PreviousEditProc, edit, message, wParam, lParam) : 0;
+}
+
+INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      OnInitDialog(dialog, lParam);
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK) {
+        OnOk(dialog);
+        return TRUE;
+      }
+      if (LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+      }
+      return FALSE;
+    case WM_LBUTTONDOWN: {
+      // The click's place on the picture, taken from the picture control.
+      HWND picture = KeyboardPicture(dialog);
+      if (!picture) return TRUE;
+      RECT r;
+      GetWindowRect(picture, &r);
+      MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+      const wchar_t ch = KeyboardCharAt(static_cast<short>(LOWORD(lParam)) - r.left,
+                                        static_cast<short>(HIWORD(lParam)) - r.top);
+      if (ch) InsertBeforeCaret(GetDlgItem(dialog, IDC_SEARCH_TEXT), ch);
+      return TRUE;
+    }
+    case WM_DESTROY:
+      if (EditFont) {
+        SendDlgItemMessageW(dialog, IDC_SEARCH_TEXT, WM_SETFONT, 0, FALSE);
+        DeleteObject(EditFont);
+        EditFont = nullptr;
+      }
+      return FALSE;
+  }
+  return FALSE;
+}
+
+INT_PTR SearchDialog(HWND owner, int (*search)(HWND owner)) {
+  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SEARCH), owner, SearchDialogProc,
+                         reinterpret_cast<LPARAM>(search));
+}

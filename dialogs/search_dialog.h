@@ -1,0 +1,41 @@
+// The search dialog (resource 115): a Hebrew-mapped edit line and a clickable
+// picture of a Hebrew keyboard (bitmap 119). OK stores the typed string as
+// SearchString and searches at once; the dialog stays open while nothing is
+// found.
+//
+// Owns while open: the edit control's font and its previous window procedure.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+// The 27 LetterCode letters in the order of the keyboard picture's cells,
+// from the right of the top row.
+extern const char KeyboardOrder[];
+
+// Latin keys and what each gives: a byte 224..250 is the letter at offset
+// byte - 224, any other byte a punctuation character inserted as it is.
+extern const char KeyMapKeys[];
+extern const unsigned char KeyMapBytes[];
+
+// Picture geometry: three rows of nine cells and a space bar below columns
+// 2..6 of a fourth row.
+constexpr int KeyboardWidth = 154;
+constexpr int KeyboardHeight = 95;
+constexpr int KeyCellWidth = 17;
+constexpr int KeyCellHeight = 25;
+
+// Runs the dialog modally; search is called on OK with the dialog as the
+// owner of its messages and returns 0 when nothing was shown. Result 1 (OK)
+// or 2 (Cancel).
+INT_PTR SearchDialog(HWND owner, int (*search)(HWND owner));
+INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Installs HebrewEditProc on the edit control, keeping the previous procedure.
+void SubclassWindow(HWND edit);
+LRESULT CALLBACK HebrewEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+// Replaces the selection with ch and puts the caret before it.
+void InsertBeforeCaret(HWND edit, wchar_t ch);
+// The character a click at (x, y) on the picture inserts: a space for the
+// space bar, a letter for a cell, 0 for anywhere else.
+wchar_t KeyboardCharAt(int x, int y);

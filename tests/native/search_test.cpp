@@ -1,0 +1,144 @@
+// The search matcher and buffer scan against a brute-force reference over
+// generated paragraphs, and the folding of a typed string.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "store/search.h"
+#include "tests/common/wildcard_reference.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+struct Hit {
+  long pos = -1;  // index of the highest byte, -1: none
+  size_t length = 0;
+};
+
+// The hit nearest to last among text[0..last], and its shortest extent; `*`
+// at either end of the pattern stands for the empty run.
+Hit Reference(const unsigned char* text, long last, const std::string& typed) {
+  const std::string pattern = TrimmedPattern(typed);
+  if (pattern.empty()) return {};
+  const char* p = pattern.data();
+  for (long pos = last; pos >= 0; --pos)
+    for (long s = pos; s >= 0; --s)
+      if (Glob(text + s, size_t(pos - s + 1), p, pattern.size())) return {pos, size_t(pos - s + 1)};
+  return {};
+}
+
+std::string RandomString(std::mt19937& rng, const char* alphabet, size_t maxLength, size_t minLength) {
+  const size_t letters = std::strlen(alphabet);
+  std::string s(minLength + rng() % (maxLength - minLength + 1), ' ');
+  for (char& ch : s) ch = alphabet[rng() % letters];
+  return s;
+}
+
+const unsigned char* U(const std::string& s) { return reinterpret_cast<const unsigned char*>(s.c_str()); }
+
+TEST(Search, MatchBackwardAgreesWithBruteForce) {
+  std::mt19937 rng(12345);
+  for (int round = 0; round < 40000; ++round) {
+    const std::string text = RandomString(rng, "abcab  c?*", 40, 1);
+    const std::string pattern = RandomString(rng, round % 3 ? "abc ?*" : "ab", 6, 1);
+    const long last = long(rng() % text.size());
+    const Hit want = Reference(U(text), last, pattern);
+    uint16_t length = 0;
+    const unsigned char* got = MatchBackward(U(text), U(pattern), U(text) + last, &length);
+    const std::string what = "text \"" + text + "\" last " + std::to_string(last) + " pattern \"" + pattern + "\"";
+    ASSERT_EQ(got ? got - U(text) : -1, want.pos) << what;
+    if (got) {
+      ASSERT_EQ(length, want.length) << what;
+    }
+  }
+  uint16_t length = 7;
+  EXPECT_EQ(MatchBackward(U("abc"), U(""), U("abc") + 2, &length), nullptr) << "an empty pattern";
+  EXPECT_EQ(MatchBackward(U("abc"), U("**"), U("abc") + 2, &length), nullptr) << "only runs";
+  EXPECT_EQ(length, 7) << "no length without a hit";
+}
+
+// A paragraph list: style byte, parameter byte, string, 0; ended by 0 0 0.
+Bytes Buffer(const std::vector<std::string>& paragraphs) {
+  Bytes b;
+  for (const std::string& s : paragraphs) {
+    b.push_back(0xB1);
+    b.push_back(0);
+    b.insert(b.end(), s.begin(), s.end());
+    b.push_back(0);
+  }
+  b.insert(b.end(), {0, 0, 0});
+  return b;
+}
+
+TEST(Search, FindInTextScansFromStartThenTheLaterParagraphs) {
+  std::mt19937 rng(777);
+  for (int round = 0; round < 4000; ++round) {
+    std::vector<std::string> paragraphs;
+    const int count = 1 + int(rng() % 5);
+    for (int i = 0; i < count; ++i) paragraphs.push_back(RandomString(rng, "abcd ?", 16, 0));
+    const Bytes buffer = Buffer(paragraphs);
+    const std::string pattern = RandomString(rng, "abcd ?*", 4, 1);
+    const uint16_t start = uint16_t(rng() % buffer.size());
+
+    int32_t want = 0;
+    size_t wantLength = 0;
+    size_t at = 0;  // offset of the paragraph's style byte
+    for (const std::string& s : paragraphs) {
+      const size_t text = at + 2, terminator = text + s.size();
+      if (terminator >= start && !s.empty()) {
+        const size_t upper = start >= text && start < terminator ? start : terminator - 1;
+        const Hit h = Reference(buffer.data() + text, long(upper - text), pattern);
+        if (h.pos >= 0) {
+          want = int32_t(text + size_t(h.pos));
+          wantLength = h.length;
+          break;
+        }
+      }
+      at = terminator + 1;
+    }
+    uint16_t length = 0;
+    const std::string what = "pattern \"" + pattern + "\" start " + std::to_string(start);
+    ASSERT_EQ(FindInText(buffer.data(), start, U(pattern), &length), want) << what;
+    if (want) {
+      ASSERT_EQ(length, wantLength) << what;
+    }
+  }
+}
+
+void* NoMemory(size_t) { return nullptr; }
+
+TEST(Search, FindInTextStopsWhenNodesRunOut) {
+  const Bytes buffer = Buffer({"ab", "cd", "ef", "gh"});
+  ParagraphNodeAlloc = NoMemory;
+  uint16_t length = 0;
+  EXPECT_EQ(FindInText(buffer.data(), 0, U("a"), &length), SearchNoMemory);
+  ParagraphNodeAlloc = std::malloc;
+  EXPECT_EQ(FindInText(buffer.data(), 0, U("g"), &length), 17);
+}
+
+TEST(Search, SetSearchStringFoldsLettersAndSpaces) {
+  struct Case {
+    int32_t base;
+    std::u16string typed;
+    std::string stored;
+  } cases[] = {
+      {1488, u"\u05D0\u05D1 \u05EA", "ab {"},               // display letters to LetterCode
+      {224, u"\u00E0\u00FA", "a{"},                         // the code-page mapping
+      {97, u"ab  cd   ", "ab cd "},                         // a run of spaces is one space
+      {1488, u"  x", " x"},                                 // leading space kept
+      {1488, u"*?\u0431", "*?1"},                           // others keep their low byte
+      {1488, std::u16string(40, u'k'), std::string(33, 'k')},  // at most 33 units
+  };
+  for (const Case& c : cases) {
+    AppSettings.FontSettings.FontAsciiBase = c.base;
+    SetSearchString(c.typed.c_str());
+    EXPECT_EQ(reinterpret_cast<const char*>(AppSettings.SearchString), c.stored);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,271 @@
+// The search from the main window: from a given article and scroll position
+// a search lands on the article, pane, first row and hit range that a
+// brute-force reference over the decoded records predicts.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "output/settings.h"
+#include "shell/commands.h"
+#include "shell/globals.h"
+#include "shell/mainwindow.h"
+#include "shell/search.h"
+#include "shell/splitview.h"
+#include "store/records.h"
+#include "tests/common/wildcard_reference.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+std::vector<Bytes> Records;  // Records[n]: the text of record n, with its three 0 bytes
+
+std::wstring WinePath(const std::string& unix) {
+  std::wstring out = L"Z:";
+  for (char c : unix) out += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  return out;
+}
+
+struct Place {
+  int record = 0;  // 0: nothing found
+  int offset = 0;  // the hit's highest byte
+  int length = 0;
+};
+
+// The first hit in reading order in one text from offset start on, by trying
+// every extent (only the pattern's own length when it has no `*`).
+Place FindReference(int record, int start, const std::string& pattern) {
+  const Bytes& t = Records[record];
+  const bool runs = pattern.find('*') != std::string::npos;
+  for (size_t at = 0; t[at] != 0;) {
+    const size_t text = at + 2;
+    size_t end = text;
+    while (t[end]) ++end;
+    if (end >= size_t(start)) {
+      const long upper = size_t(start) >= text && size_t(start) < end ? start : long(end) - 1;
+      for (long pos = upper; pos >= long(text); --pos) {
+        const long lowest = runs ? long(text) : pos - long(pattern.size()) + 1;
+        for (long s = pos; s >= lowest && s >= long(text); --s) {
+          if (Glob(t.data() + s, size_t(pos - s + 1), pattern.data(), pattern.size())) {
+            return {record, int(pos), int(pos - s + 1)};
+          }
+        }
+      }
+    }
+    at = end + 1;
+  }
+  return {};
+}
+
+// Where the search should land: the rest of the shown text, every other
+// record in ascending order with wrap-around, then the shown text whole.
+Place NextReference(int shown, int start, const std::string& pattern, bool minimal) {
+  Place p = FindReference(shown, start, pattern);
+  for (int i = shown + 1; !p.record; ++i) {
+    if (i > RecordCount) i = 1;
+    if (i == shown) return FindReference(shown, 0, pattern);
+    if (!(minimal && i % 2 == 0)) p = FindReference(i, 0, pattern);
+  }
+  return p;
+}
+
+// The "Not Found!" box: its text is recorded and it is answered with OK.
+std::wstring BoxText;
+BOOL CALLBACK AnswerBox(HWND w, LPARAM) {
+  wchar_t cls[16] = {}, title[32] = {}, text[64] = {};
+  GetClassNameW(w, cls, 16);
+  if (wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+  GetWindowTextW(w, title, 32);
+  GetDlgItemTextW(w, 0xFFFF, text, 64);
+  BoxText = std::wstring(title) + L": " + text;
+  PostMessageW(w, WM_COMMAND, IDOK, 0);
+  return TRUE;
+}
+void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0); }
+
+int RowOfOffset(const PaneView* pane, int offset) {
+  int rows = 0;
+  for (const LineEntry* e = pane->Lines; e->Style; ++e) {
+    if (e->Start <= offset && offset <= e->Start + e->Length) return rows;
+    rows += RowsOf(*e);
+  }
+  return -1;
+}
+
+class Search : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    const auto& args = ::testing::internal::GetArgvs();
+    ASSERT_GE(args.size(), 2u) << "pass the path of the built program";
+    RecordModule = LoadLibraryExW(WinePath(args[1]).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(RecordModule, nullptr);
+    AppInstance = GetModuleHandleW(nullptr);
+    InitCommonControls();
+    Records.assign(RecordCount + 1, Bytes(3, 0));
+    for (int n = 1; n <= RecordCount; ++n) {
+      unsigned char* text = LoadTextRecord(n, nullptr);
+      ASSERT_NE(text, nullptr) << n;
+      size_t length = 0;
+      while (text[length] || text[length + 1] || text[length + 2]) ++length;
+      Records[n].assign(text, text + length + 3);
+      free(text);
+    }
+  }
+
+  void SetUp() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Quillary");
+    AppSettings = {};
+    wcscpy(AppSettings.FontSettings.FontName, L"DejaVu Sans");
+    AppSettings.FontSettings.FontSize = 12;
+    AppSettings.FontSettings.FontAsciiBase = AsciiBaseUnicode;
+    AppSettings.Flags = DefaultFlags;
+    AppSettings.Lesson = 1;
+    AppSettings.BottomSection = 12;
+    AppSettings.SurroundingGutter = 10;
+    window_ = CreateMainWindow();
+    ASSERT_NE(window_, nullptr);
+    OnSize(window_, MAKELPARAM(800, 600));
+    RepaintPanes(window_, 0x3FF);
+    timer_ = SetTimer(nullptr, 0, 50, AnswerBoxes);
+  }
+
+  void TearDown() override {
+    KillTimer(nullptr, timer_);
+    if (IsWindow(window_)) DestroyWindow(window_);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+
+  static void Store(const std::string& pattern) {
+    std::memset(AppSettings.SearchString, 0, sizeof AppSettings.SearchString);
+    std::memcpy(AppSettings.SearchString, pattern.data(), pattern.size());
+  }
+
+  // Searches once and checks the outcome against the reference; returns
+  // where the search landed.
+  Place SearchAndCheck(const std::string& pattern, int start, const std::string& what) {
+    const int shown = AppSettings.Lesson + (CurrentPane() == CommentaryPane ? 1 : 0);
+    const Place want = NextReference(shown, start, pattern, AppSettings.BottomSection < 10);
+    const int lesson = AppSettings.Lesson;
+    Store(pattern);
+    BoxText.clear();
+    const int result = SearchNext(window_);
+    if (!want.record) {
+      EXPECT_EQ(result, 0) << what;
+      EXPECT_EQ(BoxText, L"Orvane: Not Found!") << what;
+      EXPECT_EQ(AppSettings.Lesson, lesson) << what;
+      return want;
+    }
+    EXPECT_EQ(result, 1) << what;
+    EXPECT_EQ(BoxText, L"") << what;
+    EXPECT_EQ(AppSettings.Lesson, want.record - (want.record % 2 == 0)) << what;
+    PaneView* pane = want.record % 2 ? MainPane : CommentaryPane;
+    EXPECT_EQ(CurrentPane(), pane) << what;
+    EXPECT_EQ(ActiveScrollBar, pane == MainPane ? MainScrollBar : CommentaryScrollBar) << what;
+    EXPECT_EQ(std::memcmp(MainPane->Text, Records[AppSettings.Lesson].data(), Records[AppSettings.Lesson].size()), 0)
+        << what << ": the main pane shows the hit's article";
+    EXPECT_EQ(std::memcmp(CommentaryPane->Text, Records[AppSettings.Lesson + 1].data(),
+                          Records[AppSettings.Lesson + 1].size()), 0)
+        << what << ": and its commentary";
+    EXPECT_EQ(pane->HitStart, want.offset - want.length + 1) << what;
+    EXPECT_EQ(pane->HitEnd, want.offset + 1) << what;
+    const int row = RowOfOffset(pane, want.offset);
+    EXPECT_EQ(pane->FirstRow, row < pane->MaxFirstRow ? row : pane->MaxFirstRow) << what;
+    return want;
+  }
+
+  // The reading start of the first visible line of the current pane.
+  static int FirstVisibleStart() {
+    const PaneView* pane = CurrentPane();
+    const LineEntry* line = pane->Lines;
+    for (int rows = 0; rows < pane->FirstRow && line[1].Style; ++line) rows += RowsOf(*line);
+    return line->Start + line->Length - 1;
+  }
+
+  HWND window_ = nullptr;
+  UINT_PTR timer_ = 0;
+};
+
+// A pattern that occurs exactly once in the whole corpus, taken from a
+// commentary paragraph of record `record`.
+std::string UniquePattern(int record) {
+  const Bytes& t = Records[record];
+  for (size_t at = 0; t[at];) {
+    size_t end = at + 2;
+    while (t[end]) ++end;
+    if (t[at] == 0xB2 && end - at > 40) {
+      for (size_t from = at + 10; from + 24 < end; from += 5) {
+        const std::string p(reinterpret_cast<const char*>(t.data() + from), 24);
+        int count = 0;
+        for (int n = 1; n <= RecordCount && count < 2; ++n) {
+          const Bytes& r = Records[n];
+          for (auto it = r.begin(); count < 2;) {
+            it = std::search(it, r.end(), p.begin(), p.end());
+            if (it == r.end()) break;
+            ++count, ++it;
+          }
+        }
+        if (count == 1) return p;
+      }
+    }
+    at = end + 1;
+  }
+  return "";
+}
+
+TEST_F(Search, LandsWhereTheReferencePredicts) {
+  // A pattern found only in another article's commentary: the main pane
+  // shows that article and the commentary pane holds the hit.
+  const std::string once = UniquePattern(4000);
+  ASSERT_FALSE(once.empty());
+  Place first = SearchAndCheck(once, FirstVisibleStart(), "the unique pattern");
+  EXPECT_EQ(first.record, 4000);
+  // Search Again goes round the whole corpus and finds the same place.
+  const Place again = SearchAndCheck(once, CommentaryPane->HitStart - 1, "the unique pattern again");
+  EXPECT_EQ(again.offset, first.offset);
+  EXPECT_EQ(AppSettings.Lesson, 3999);
+
+  // Nothing anywhere: "Not Found!", and the panes keep what they show.
+  const uint16_t hitStart = CommentaryPane->HitStart;
+  SearchAndCheck("qqqxqqq", CommentaryPane->HitStart - 1, "a fruitless pattern");
+  EXPECT_EQ(CommentaryPane->HitStart, hitStart);
+
+  // From a scroll position in a main text, with both wildcards and the
+  // same search again after the hit.
+  ActivePane = MainPane;
+  ActiveScrollBar = MainScrollBar;
+  ASSERT_EQ(GoToRecord(window_, 2001), 0);
+  MainPane->FirstRow = 4;
+  ASSERT_LT(MainPane->FirstRow, MainPane->MaxFirstRow);
+  const int start = FirstVisibleStart();
+  const unsigned char* t = Records[2001].data() + start - 30;  // some way down the same line
+  const std::string wild = {char(t[0]), '?', char(t[2]), '*', char(t[10]), char(t[11])};
+  Place p = SearchAndCheck(wild, start, "wildcards from row 4");
+  EXPECT_EQ(p.record, 2001) << "found in the text shown";
+  p = SearchAndCheck(wild, CurrentPane()->HitStart - 1, "wildcards again");
+  p = SearchAndCheck("b?a", CurrentPane()->HitStart - 1, "a short pattern after the hit");
+
+  // A pane at its last page with no hit is searched from its first visible
+  // line, not skipped.
+  ActivePane = MainPane;
+  ActiveScrollBar = MainScrollBar;
+  int record = 2003;
+  while (GoToRecord(window_, record) == 0 && MainPane->MaxFirstRow == 0) record += 2;
+  MainPane->FirstRow = MainPane->MaxFirstRow;
+  ASSERT_GT(MainPane->MaxFirstRow, 0);
+  const int last = FirstVisibleStart();
+  const std::string tail(reinterpret_cast<const char*>(Records[record].data() + last - 3), 4);
+  p = SearchAndCheck(tail, last, "the last page");
+  EXPECT_EQ(p.record, record);
+
+  // With the Minimal share commentary records are passed over.
+  AppSettings.BottomSection = 1;
+  SearchAndCheck(UniquePattern(4100), MainPane->HitStart - 1, "Minimal share");
+  EXPECT_EQ(AppSettings.Lesson, record) << "the one occurrence is in a commentary";
+}
+
+}  // namespace
