@@ -123,6 +123,14 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_DESTROY:
       ShutDown(window);
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // The session ends and the process with it, without the window ever
+      // being destroyed: close it now, so the settings are saved exactly as
+      // at a normal exit (and only once).
+      if (wParam) DestroyWindow(window);
+      return 0;
     case WM_SIZE:
       OnSize(window, lParam);
       return 0;

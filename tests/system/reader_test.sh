@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # System test of the real program: preset settings, start it in Wine's
 # virtual desktop, check the split view's colours on a screenshot, close it
-# through the menu and read the settings back; then the single-instance rule.
+# through the menu and read the settings back; then the single-instance rule,
+# unusable stored values and the end of the session.
 # Runs inside tools/with-display.sh (private WINEPREFIX and display).
 set -u
 exe=$1
@@ -127,6 +128,28 @@ check "Ctrl+Q ends the reader" "0" "$(readers)"
 wait "$third"
 check "Lesson wrapped to the first article" "0x1" "$(reg_value Lesson)"
 check "an unusable share falls back to 1/2" "0xc" "$(reg_value BottomSection)"
+
+# Ending the session (log-off, shut-down) with the reader open saves what a
+# normal exit saves: the process is ended without its window being destroyed.
+add Lesson REG_DWORD 9
+wine reg delete "$key" /v showCmd /f >/dev/null 2>&1
+wine reg delete "$key" /v BottomSectionLastPosition /f >/dev/null 2>&1
+wine "$exe" &
+fourth=$!
+wait_for_window || echo "FAIL the reader did not come up for the end of the session"
+for _ in $(seq 20); do
+  case "$(wine "$probe" | tr -d '\r')" in *"foreground 1") break ;; esac
+  sleep 0.5
+done
+xdotool key --clearmodifiers ctrl+n
+sleep 0.7
+wineboot --end-session >/dev/null 2>&1
+for _ in $(seq 40); do [ "$(readers)" == "0" ] && break; sleep 0.5; done
+check "the end of the session ends the reader" "0" "$(readers)"
+wait "$fourth"
+check "Lesson saved at the end of the session" "0xb" "$(reg_value Lesson)"
+check "placement saved at the end of the session" "0x1" "$(reg_value showCmd)"
+check "commentary position saved at the end of the session" "0x0" "$(reg_value BottomSectionLastPosition)"
 
 rm -rf "$work"
 echo "system test: $failures failure(s)"
