@@ -5,6 +5,8 @@
 // and is released with free.
 #include "output/settings.h"
 
+#include "output/settings_data.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -72,51 +74,26 @@ unsigned char* ReadSettingsBytes(const wchar_t* name, DWORD* size) {
   return ReadValueBytes(closer.key, name, &type, size, true);
 }
 
-// The number a non-DWORD value stands for: its UTF-16 units up to the first
-// zero or the end of the data, folded as value * 10 + (unit - 48). No digit
-// check and no sign; the sum wraps at 32 bits.
-int32_t FoldUnits(const unsigned char* bytes, DWORD size) {
-  uint32_t value = 0;
-  for (DWORD i = 0; i + 1 < size; i += 2) {
-    uint32_t unit = static_cast<uint32_t>(bytes[i]) | (static_cast<uint32_t>(bytes[i + 1]) << 8);
-    if (unit == 0) break;
-    value = value * 10u + unit - 48u;
-  }
-  return static_cast<int32_t>(value);
-}
-
 bool WriteValue(const wchar_t* name, DWORD type, const void* bytes, DWORD count) {
   KeyCloser closer;
   if (!OpenForWriting(closer)) return false;
   return RegSetValueExW(closer.key, name, 0, type, static_cast<const BYTE*>(bytes), count) == ERROR_SUCCESS;
 }
 
+// The two strings replace their fields only when stored and not empty.
 void LoadFontName() {
-  wchar_t* name = ReadStringSetting(L"FontName");
-  if (!name) return;
-  if (name[0] != 0) {
-    int n = 0;
-    while (n < FontNameUnits - 1 && name[n] != 0) {
-      AppSettings.FontSettings.FontName[n] = name[n];
-      ++n;
-    }
-    AppSettings.FontSettings.FontName[n] = 0;
-  }
-  std::free(name);
+  DWORD size = 0;
+  unsigned char* bytes = ReadSettingsBytes(L"FontName", &size);
+  if (!bytes) return;
+  FontNameFromStoredData(AppSettings.FontSettings.FontName, bytes, size);
+  std::free(bytes);
 }
 
 void LoadSearchString() {
   DWORD size = 0;
-  unsigned char* bytes = ReadBinarySetting(L"SearchString", &size);
+  unsigned char* bytes = ReadSettingsBytes(L"SearchString", &size);
   if (!bytes) return;
-  if (size > 0 && bytes[0] != 0) {
-    DWORD n = 0;
-    while (n < static_cast<DWORD>(SearchStringBytes - 1) && n < size && bytes[n] != 0) {
-      AppSettings.SearchString[n] = bytes[n];
-      ++n;
-    }
-    AppSettings.SearchString[n] = 0;
-  }
+  SearchStringFromStoredData(AppSettings.SearchString, bytes, size);
   std::free(bytes);
 }
 
@@ -140,14 +117,7 @@ int32_t ReadDwordSetting(const wchar_t* keyPath, const wchar_t* name, int32_t fa
   DWORD size = 0;
   unsigned char* bytes = ReadValueBytes(closer.key, name, &type, &size, false);
   if (!bytes) return fallback;
-  int32_t value;
-  if (type == REG_DWORD) {
-    // Little-endian; a short value is zero-extended (the block is zero-padded).
-    value = static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                                 static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
-  } else {
-    value = FoldUnits(bytes, size);
-  }
+  int32_t value = NumberFromStoredData(type, bytes, size);
   std::free(bytes);
   return value;
 }
