@@ -21,7 +21,7 @@ bool Draw(HDC dc, uint32_t* bits, TextOutFunction draw, const wchar_t* text, UIN
   RECT all = {0, 0, ProbeWidth, ProbeHeight};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   GdiFlush();
-  if (!draw(dc, 0, 0, 0, nullptr, text, length, nullptr)) return false;
+  if (!draw(dc, text, static_cast<int>(length), &all, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX)) return false;
   GdiFlush();
   std::memcpy(out->Pixels, bits, sizeof out->Pixels);
   return true;

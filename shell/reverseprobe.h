@@ -4,15 +4,16 @@
 #pragma once
 #include <windows.h>
 
-// The text output the probe draws with (ExtTextOutW's signature), so that
-// both kinds of system can be tried.
-typedef BOOL(WINAPI* TextOutFunction)(HDC, int, int, UINT, const RECT*, LPCWSTR, UINT, const INT*);
+// The text output the probe draws with: DrawTextW, the call the panes draw
+// their runs with (Windows and Wine 8 both reorder in it, as in ExtTextOutW).
+// A stand-in lets both kinds of system be tried.
+typedef int(WINAPI* TextOutFunction)(HDC, LPCWSTR, int, LPRECT, UINT);
 
 // Draws one Hebrew letter alone, and then two, into a memory DC: true when
 // the first letter of the pair did not stay first (on the left). False when
 // it stayed, or when nothing could be told (no DC, or glyphs that look alike).
-bool TextOutputReorders(TextOutFunction draw = ExtTextOutW);
+bool TextOutputReorders(TextOutFunction draw = DrawTextW);
 
 // When no Flags value is stored yet, sets Reverse in AppSettings.Flags if the
 // system reorders. A stored Flags is always left as stored.
-void SetReverseOnFirstRun(TextOutFunction draw = ExtTextOutW);
+void SetReverseOnFirstRun(TextOutFunction draw = DrawTextW);
