@@ -191,17 +191,15 @@ INT_PTR CALLBACK FontDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
           UpdateFontChoice(dialog, 2);
           return 0;
         case IDC_FONT_BASE_LATIN:
-          SetPreviewLetters(dialog, AsciiBaseLatin);
-          UpdateFontChoice(dialog, 0);
-          return 0;
         case IDC_FONT_BASE_224:
-          SetPreviewLetters(dialog, AsciiBaseCodePage);
+        case IDC_FONT_BASE_5D0: {
+          const int id = LOWORD(wParam);
+          SetPreviewLetters(dialog, id == IDC_FONT_BASE_224   ? AsciiBaseCodePage
+                                    : id == IDC_FONT_BASE_5D0 ? AsciiBaseUnicode
+                                                              : AsciiBaseLatin);
           UpdateFontChoice(dialog, 0);
           return 0;
-        case IDC_FONT_BASE_5D0:
-          SetPreviewLetters(dialog, AsciiBaseUnicode);
-          UpdateFontChoice(dialog, 0);
-          return 0;
+        }
         case IDOK:
           UpdateFontChoice(dialog, 1);
           FreeFaceList();
