@@ -26,8 +26,6 @@ ChooseDafState Daf;
 
 const int ListIds[DigitListCount] = {IDC_DAF_HUNDREDS, IDC_DAF_TENS, IDC_DAF_UNITS, IDC_DAF_SIDE};
 const char* const DigitTables[DigitListCount] = {HundredsDigits, TensDigits, UnitsDigits, SideLetters};
-const DisplayChar* const Suffixes[DigitListCount] = {DISPLAY_TEXT(""), DISPLAY_TEXT(""), DISPLAY_TEXT(""),
-                                                     SIDE_SUFFIX};
 
 int32_t Selection(HWND list) { return static_cast<int32_t>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
 
@@ -62,7 +60,9 @@ void FillDigitList(HWND list, const char* table, const DisplayChar* suffix, int3
 }
 
 void Fill(int which, DigitFill fill) {
-  FillDigitList(Daf.Lists[which], DigitTables[which], Suffixes[which], fill.Max, fill.KeepFirst);
+  // Only a side item has a suffix: a space and the corpus's side word.
+  const DisplayChar* suffix = which == SideList ? SIDE_SUFFIX : DISPLAY_TEXT("");
+  FillDigitList(Daf.Lists[which], DigitTables[which], suffix, fill.Max, fill.KeepFirst);
 }
 
 DafChoice ReadLists() {

@@ -111,7 +111,7 @@ TEST_F(Dialogs, ChooseDafOffersThePagesThatExistAndReturnsTheChosenRecord) {
         EXPECT_EQ(Selected(d, IDC_DAF_UNITS), 3);
         EXPECT_EQ(Items(d, IDC_DAF_SIDE), 1) << "73b does not exist";
         EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_TENS), 7), std::wstring(1, static_cast<wchar_t>(1488 + 's' - 'a')));
-        EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_SIDE), 0), Display(DISPLAY_TEXT("a") SIDE_SUFFIX, false));
+        EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_SIDE), 0), Display((L"a" + std::wstring(SIDE_SUFFIX)).c_str(), false));
 
         // Tractate 36 begins at 25b: its folio 3 lies before it, and OK stays
         // disabled, so that OK (as Enter) leaves the dialog open.
@@ -141,7 +141,7 @@ TEST_F(Dialogs, ChooseDafOffersThePagesThatExistAndReturnsTheChosenRecord) {
         EXPECT_EQ(Selected(d, IDC_DAF_TRACTATES), 0);
         EXPECT_EQ(Selected(d, IDC_DAF_UNITS), 2);
         EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_TRACTATES), 0), Display(TractateTable[0].Name, true));
-        EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_SIDE), 1), L"sofd b");
+        EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_SIDE), 1), Display((L"b" + std::wstring(SIDE_SUFFIX)).c_str(), true));
         EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_UNITS), 2), L"b");
         SendMessageW(d, WM_COMMAND, IDCANCEL, 0);
       },
