@@ -105,7 +105,6 @@ TEST_F(Dialogs, ChooseDafOffersThePagesThatExistAndReturnsTheChosenRecord) {
       [](HWND d) {
         // Opened on the last article, 73a of tractate 38.
         EXPECT_EQ(Selected(d, IDC_DAF_TRACTATES), 37);
-        EXPECT_EQ(Items(d, IDC_DAF_TRACTATES), TractateCount);
         EXPECT_EQ(Items(d, IDC_DAF_HUNDREDS), 0);
         EXPECT_EQ(Selected(d, IDC_DAF_TENS), 7);
         EXPECT_EQ(Selected(d, IDC_DAF_UNITS), 3);
@@ -286,9 +285,6 @@ TEST_F(Dialogs, AboutLinkAndUpdateCheckHandTheirAddressesToTheBrowser) {
         ASSERT_TRUE(font && GetObjectW(font, sizeof lf, &lf));
         EXPECT_TRUE(lf.lfUnderline);
         EXPECT_EQ(lf.lfWeight, 800);
-        wchar_t text[64];
-        GetWindowTextW(link, text, 64);
-        EXPECT_STREQ(text, MAKER_SITE_HOST);
 
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
         EXPECT_TRUE(SendMessageW(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, 0)));
