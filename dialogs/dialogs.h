@@ -13,4 +13,8 @@ int32_t ChooseDaf(HINSTANCE instance, HWND owner, int32_t record);
 // 1 (OK) after writing *settings, 2 (Cancel) leaving it as it was.
 INT_PTR FontDialog(HWND owner, FontSettings* settings);
 INT_PTR AboutBox(HWND owner);
+// Opens the maker's update page, with product and version in the query.
 void CheckForUpdates(HWND window);
+// Hands a web address to the shell (the user's browser); failures are not
+// reported.
+void OpenUrl(HWND window, const wchar_t* address);

@@ -7,6 +7,7 @@
 #include "resources/resource.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
+#include "shell/reverseprobe.h"
 #include "shell/splitview.h"
 #include "store/product.h"
 
@@ -77,6 +78,7 @@ HWND InitInstance(int showCommand) {
   }
   InitCommonControls();
   if (LoadSettings() != 0) return nullptr;  // out of memory: end, the stored settings untouched
+  SetReverseOnFirstRun();
   SetCurrentArticle(0);
   HWND window = CreateMainWindow();
   if (!window) return nullptr;

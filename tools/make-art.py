@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the toolbar strip (resources/toolbar.bmp, 96 x 16, 16 colours) and
-the program icon (resources/orvane.ico, 32 x 32 and 16 x 16, 16 colours).
+"""Draws the toolbar strip (resources/toolbar.bmp, 96 x 16, 16 colours), the
+program icon (resources/orvane.ico, 32 x 32 and 16 x 16, 16 colours) and the
+about box's logo (resources/logo.bmp, 63 x 40, one bit per pixel).
 The pictures are kept in the tree; run this again only to change them."""
 import os
 import struct
@@ -200,8 +201,56 @@ def icon():
     return out + b''.join(images)
 
 
+def logo():
+    # An open book seen from above: two pages on a spine, each with a block of
+    # main-text lines over a narrower block of commentary lines.
+    w, h = 63, 40
+    ink = [[False] * w for _ in range(h)]
+
+    def dot(x, y):
+        if 0 <= x < w and 0 <= y < h:
+            ink[y][x] = True
+
+    spine = w // 2
+    for x in range(w):
+        # The pages' top and bottom edges dip towards the spine.
+        dip = (spine - abs(x - spine)) // 8
+        top, bottom = 3 + dip, h - 5 + dip
+        if x in (0, w - 1) or x == spine:
+            for y in range(top, bottom + 1):
+                dot(x, y)
+        dot(x, top)
+        dot(x, bottom)
+        dot(x, bottom + 2 - (1 if x == spine else 0))
+    for side in (range(3, spine - 2), range(spine + 3, w - 3)):
+        xs = list(side)
+        for row in range(5):
+            y = 8 + 3 * row
+            for x in xs:
+                if (x - xs[0]) % 7 != 6 or row % 2:
+                    dot(x, y + (spine - abs(x - spine)) // 8)
+        for row in range(3):
+            y = 25 + 3 * row
+            for x in xs[3:-3]:
+                if (x - xs[0]) % 5 != 4:
+                    dot(x, y + (spine - abs(x - spine)) // 8)
+    stride = ((w + 31) // 32) * 4
+    data = bytearray()
+    for y in range(h - 1, -1, -1):
+        row = bytearray(stride)
+        for x in range(w):
+            if not ink[y][x]:  # index 1 is white, index 0 black ink
+                row[x // 8] |= 0x80 >> (x % 8)
+        data += row
+    header = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 1, 0, len(data), 2835, 2835, 2, 2)
+    palette = struct.pack('BBBB', 0, 0, 0, 0) + struct.pack('BBBB', 255, 255, 255, 0)
+    return struct.pack('<2sIHHI', b'BM', 14 + 40 + 8 + len(data), 0, 0, 14 + 40 + 8) + header + palette + bytes(data)
+
+
 here = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'resources')
 with open(os.path.join(here, 'toolbar.bmp'), 'wb') as f:
     f.write(toolbar())
 with open(os.path.join(here, 'orvane.ico'), 'wb') as f:
     f.write(icon())
+with open(os.path.join(here, 'logo.bmp'), 'wb') as f:
+    f.write(logo())

@@ -79,10 +79,25 @@ check "commentary background reaches the bottom" "248,255,255" "$(pixel $((ox + 
 check "main pane gutter is white" "255,255,255" "$(pixel $((ox + 3)) $((oy + t + 4)))"
 cp "$work/shot.png" "${ORVANE_SHOT_DIR:-$work}/system-reader.png" 2>/dev/null || true
 
-# A second start while the first is in front leaves one instance.
-wine "$exe"
-second=$?
-check "second start ends with code 0" "0" "$second"
+foreground_title() { wine "$probe" title 2>/dev/null | tr -d '\r'; }
+wait_for_title() {  # wait_for_title TITLE: until the window in front has it
+  for _ in $(seq 40); do
+    [ "$(foreground_title)" == "title $1" ] && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
+# A second start while the first is in front opens Choose Daf in the first,
+# waits until it closes and ends with code 0, leaving one instance.
+wine "$exe" &
+second=$!
+wait_for_title "Choose Daf"
+check "a second start opens Choose Daf in the first" "title Choose Daf" "$(foreground_title)"
+check "the second start waits for the dialog" "1" "$(kill -0 "$second" 2>/dev/null && echo 1)"
+xdotool key Escape
+wait "$second"
+check "second start ends with code 0" "0" "$?"
 sleep 1
 check "one reader runs" "1" "$(readers)"
 
@@ -107,7 +122,9 @@ check "Top" "0x28" "$(reg_value Top)"
 check "Left" "0x3c" "$(reg_value Left)"
 check "Width" "0x2bc" "$(reg_value Width)"
 check "Height" "0x208" "$(reg_value Height)"
-check "Flags" "0xd1140040" "$(reg_value Flags)"
+# No Flags were stored: the first run drew Hebrew to see whether the system
+# reorders right-to-left runs itself, and Wine does, so Reverse is set.
+check "Flags" "0xd1140840" "$(reg_value Flags)"
 
 # Unusable stored values: no record for Lesson (the reader says so and comes
 # up empty), a position far beyond the text, a share the menu does not offer.
@@ -154,6 +171,21 @@ reap "$fourth"
 check "Lesson saved at the end of the session" "0xb" "$(reg_value Lesson)"
 check "placement saved at the end of the session" "0x1" "$(reg_value showCmd)"
 check "commentary position saved at the end of the session" "0x0" "$(reg_value BottomSectionLastPosition)"
+
+# The very first run, with nothing stored: the font dialog asks for a face
+# once the window is up; cancelled, the reader runs on and stores no face.
+wine reg delete 'HKCU\Software\Quillary' /f >/dev/null 2>&1
+wine "$exe" &
+fifth=$!
+wait_for_title "Choose Font"
+check "a first run asks for a font" "title Choose Font" "$(foreground_title)"
+xdotool key Escape
+wait_for_title "Orvane"
+xdotool key --clearmodifiers ctrl+q
+for _ in $(seq 40); do [ "$(readers)" == "0" ] && break; sleep 0.5; done
+reap "$fifth"
+check "a cancelled first font dialog stores no face" "" "$(reg_value FontName)"
+check "the first run set Reverse" "0xd1140840" "$(reg_value Flags)"
 
 rm -rf "$work"
 echo "system test: $failures failure(s)"

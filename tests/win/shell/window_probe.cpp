@@ -1,10 +1,18 @@
 // Prints where the running reader's client area lies on the screen and the
 // sizes the split view depends on, for the system tests that read pixels.
+// With the argument "title", prints the foreground window's title instead.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "title") == 0) {
+    char title[128] = {};
+    GetWindowTextA(GetForegroundWindow(), title, sizeof title);
+    std::printf("title %s\n", title);
+    return 0;
+  }
   HWND window = FindWindowW(L"Orvane", L"Orvane");
   if (!window) {
     std::puts("none");

@@ -1,0 +1,134 @@
+// The about box with its link to the maker's site, and the update check:
+// both hand a web address to the shell, which opens it in the browser.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "dialogs/dialogs.h"
+#include "resources/dialogs.h"
+#include "store/product.h"
+#include "store/updateaddress.h"
+
+namespace {
+
+constexpr int LinkTextUnits = 100;
+// The product in the update page's query: maker and program.
+constexpr wchar_t ProductComponent[] = L"Quillary/Orvane";
+
+// While the box is open.
+HFONT LinkFont;
+WNDPROC LinkButtonPrevious;
+
+LRESULT CALLBACK LinkButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SETCURSOR) {
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    return TRUE;
+  }
+  return CallWindowProcW(LinkButtonPrevious, button, message, wParam, lParam);
+}
+
+void SetUpLinkButton(HWND dialog) {
+  HWND button = GetDlgItem(dialog, IDC_ABOUT_LINK);
+  const auto previous = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LinkButtonProc)));
+  if (previous && previous != LinkButtonPrevious && previous != LinkButtonProc) LinkButtonPrevious = previous;
+
+  LOGFONTW lf = {};
+  HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0));
+  if (!dialogFont) dialogFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  GetObjectW(dialogFont, sizeof lf, &lf);
+  lf.lfUnderline = TRUE;
+  lf.lfWeight = 800;
+  LinkFont = CreateFontIndirectW(&lf);
+  if (!LinkFont) return;
+
+  HDC dc = GetDC(button);
+  const HGDIOBJ old = SelectObject(dc, LinkFont);
+  wchar_t text[LinkTextUnits];
+  const int length = GetWindowTextW(button, text, LinkTextUnits);
+  SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(LinkFont), TRUE);
+  SIZE extent = {};
+  GetTextExtentPoint32W(dc, text, length, &extent);
+  SetWindowPos(button, nullptr, 0, 0, extent.cx + 2 * GetSystemMetrics(SM_CXEDGE),
+               extent.cy + 2 * GetSystemMetrics(SM_CYEDGE), SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
+  SelectObject(dc, old);
+  ReleaseDC(button, dc);
+}
+
+void DrawLink(const DRAWITEMSTRUCT* item) {
+  wchar_t text[LinkTextUnits];
+  const int length = GetWindowTextW(item->hwndItem, text, LinkTextUnits);
+  const COLORREF oldColour = SetTextColor(item->hDC, RGB(0, 0, 255));
+  const int oldMode = SetBkMode(item->hDC, TRANSPARENT);
+  ExtTextOutW(item->hDC, 0, GetSystemMetrics(SM_CYEDGE), ETO_CLIPPED, &item->rcItem, text, length, nullptr);
+  SetBkMode(item->hDC, oldMode);
+  SetTextColor(item->hDC, oldColour);
+}
+
+void EndAboutBox(HWND dialog, INT_PTR result) {
+  EndDialog(dialog, result);
+  if (LinkFont) {
+    // The button is destroyed after this; it must not hold a deleted font.
+    SendDlgItemMessageW(dialog, IDC_ABOUT_LINK, WM_SETFONT, 0, FALSE);
+    DeleteObject(LinkFont);
+    LinkFont = nullptr;
+  }
+}
+
+INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      SetUpLinkButton(dialog);
+      return TRUE;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item->CtlID != IDC_ABOUT_LINK) return FALSE;
+      DrawLink(item);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_ABOUT_LINK:
+          OpenUrl(GetDlgItem(dialog, IDC_ABOUT_LINK), MAKER_SITE_URL);
+          return TRUE;
+        case IDOK:
+        case IDCANCEL:
+          EndAboutBox(dialog, LOWORD(wParam));
+          return TRUE;
+      }
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+void OpenUrl(HWND window, const wchar_t* address) {
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_FLAG_NO_UI;
+  info.hwnd = window;
+  info.lpVerb = L"Open";
+  info.lpFile = address;
+  // The browser a web address starts must come up visible.
+  info.nShow = SW_SHOWNORMAL;
+  ShellExecuteExW(&info);
+}
+
+void CheckForUpdates(HWND window) {
+  wchar_t address[UpdateAddressUnits];
+  if (BuildUpdateAddress(address, UpdateAddressUnits, MAKER_SITE_URL, ProductComponent, PRODUCT_VERSION) < 0) {
+    return;
+  }
+  OpenUrl(window, address);
+}
+
+INT_PTR AboutBox(HWND owner) {
+  const INT_PTR result =
+      DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutBoxProc, 0);
+  if (LinkFont) {
+    DeleteObject(LinkFont);
+    LinkFont = nullptr;
+  }
+  return result;
+}

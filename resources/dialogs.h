@@ -1,0 +1,27 @@
+// Identifiers of the dialogs' resources and controls, shared by the resource
+// script dialogs.rc and the dialog procedures.
+#pragma once
+
+// Resources.
+#define IDD_ABOUT 103
+#define IDD_FONT 105
+#define IDB_LOGO 113
+#define IDD_CHOOSE_DAF 120
+
+// Choose Daf.
+#define IDC_DAF_TRACTATES 1016
+#define IDC_DAF_HUNDREDS 1017
+#define IDC_DAF_TENS 1018
+#define IDC_DAF_UNITS 1019
+#define IDC_DAF_SIDE 1020
+
+// Choose Font.
+#define IDC_FONT_FACES 1001
+#define IDC_FONT_PREVIEW 1002
+#define IDC_FONT_BASE_LATIN 1003  // handled, but the dialog has no such control
+#define IDC_FONT_BASE_224 1004
+#define IDC_FONT_BASE_5D0 1005
+#define IDC_FONT_SIZES 1006
+
+// About box.
+#define IDC_ABOUT_LINK 1025
