@@ -21,10 +21,20 @@ decltype(&CreatePen) RealCreatePen;
 decltype(&CreateSolidBrush) RealCreateSolidBrush;
 decltype(&CreateBrushIndirect) RealCreateBrushIndirect;
 decltype(&DeleteObject) RealDeleteObject;
+decltype(&CreateCompatibleDC) RealCreateCompatibleDC;
+decltype(&CreateDCW) RealCreateDCW;
+decltype(&DeleteDC) RealDeleteDC;
+decltype(&CreateCompatibleBitmap) RealCreateCompatibleBitmap;
+decltype(&CreateDIBSection) RealCreateDIBSection;
+decltype(&LoadBitmapW) RealLoadBitmapW;
 decltype(&GetDC) RealGetDC;
 decltype(&ReleaseDC) RealReleaseDC;
 void* (*RealMalloc)(size_t);
 void* (*RealCalloc)(size_t, size_t);
+void* (*RealRealloc)(void*, size_t);
+void (*RealFree)(void*);
+size_t (*RealMsize)(void*);
+long long heapBytes = 0;
 
 bool FailHere(size_t bytes) {
   if (failBytes == 0 || bytes != failBytes) return false;
@@ -32,8 +42,30 @@ bool FailHere(size_t bytes) {
   failBytes = 0;
   return true;
 }
-void* HookMalloc(size_t bytes) { return FailHere(bytes) ? nullptr : RealMalloc(bytes); }
-void* HookCalloc(size_t count, size_t size) { return FailHere(count * size) ? nullptr : RealCalloc(count, size); }
+// The size of a block of the C heap; 0 for one it does not know.
+long long BlockSize(void* block) {
+  if (!block || !RealMsize) return 0;
+  const size_t size = RealMsize(block);
+  return size == static_cast<size_t>(-1) ? 0 : static_cast<long long>(size);
+}
+void* Counted(void* block) {
+  heapBytes += BlockSize(block);
+  return block;
+}
+void* HookMalloc(size_t bytes) { return FailHere(bytes) ? nullptr : Counted(RealMalloc(bytes)); }
+void* HookCalloc(size_t count, size_t size) {
+  return FailHere(count * size) ? nullptr : Counted(RealCalloc(count, size));
+}
+void* HookRealloc(void* block, size_t bytes) {
+  const long long before = BlockSize(block);
+  void* moved = RealRealloc(block, bytes);
+  if (moved || bytes == 0) heapBytes -= before;
+  return moved ? Counted(moved) : nullptr;
+}
+void HookFree(void* block) {
+  heapBytes -= BlockSize(block);
+  RealFree(block);
+}
 
 HGDIOBJ Track(HGDIOBJ h) {
   if (h) Live().insert(h);
@@ -50,6 +82,25 @@ HBRUSH WINAPI HookCreateSolidBrush(COLORREF colour) {
 }
 HBRUSH WINAPI HookCreateBrushIndirect(const LOGBRUSH* lb) {
   return static_cast<HBRUSH>(Track(RealCreateBrushIndirect(lb)));
+}
+HDC WINAPI HookCreateCompatibleDC(HDC dc) { return static_cast<HDC>(Track(RealCreateCompatibleDC(dc))); }
+HDC WINAPI HookCreateDCW(LPCWSTR driver, LPCWSTR device, LPCWSTR port, const DEVMODEW* mode) {
+  return static_cast<HDC>(Track(RealCreateDCW(driver, device, port, mode)));
+}
+BOOL WINAPI HookDeleteDC(HDC dc) {
+  const BOOL ok = RealDeleteDC(dc);
+  if (ok) Live().erase(dc);
+  return ok;
+}
+HBITMAP WINAPI HookCreateCompatibleBitmap(HDC dc, int width, int height) {
+  return static_cast<HBITMAP>(Track(RealCreateCompatibleBitmap(dc, width, height)));
+}
+HBITMAP WINAPI HookCreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                                   DWORD offset) {
+  return static_cast<HBITMAP>(Track(RealCreateDIBSection(dc, info, usage, bits, section, offset)));
+}
+HBITMAP WINAPI HookLoadBitmapW(HINSTANCE instance, LPCWSTR name) {
+  return static_cast<HBITMAP>(Track(RealLoadBitmapW(instance, name)));
 }
 BOOL WINAPI HookDeleteObject(HGDIOBJ h) {
   const BOOL ok = RealDeleteObject(h);
@@ -112,8 +163,18 @@ void InstallHooks() {
   Patch("gdi32.dll", "DeleteObject", &HookDeleteObject, &RealDeleteObject);
   Patch("user32.dll", "GetDC", &HookGetDC, &RealGetDC);
   Patch("user32.dll", "ReleaseDC", &HookReleaseDC, &RealReleaseDC);
+  Patch("gdi32.dll", "CreateCompatibleDC", &HookCreateCompatibleDC, &RealCreateCompatibleDC);
+  Patch("gdi32.dll", "CreateDCW", &HookCreateDCW, &RealCreateDCW);
+  Patch("gdi32.dll", "DeleteDC", &HookDeleteDC, &RealDeleteDC);
+  Patch("gdi32.dll", "CreateCompatibleBitmap", &HookCreateCompatibleBitmap, &RealCreateCompatibleBitmap);
+  Patch("gdi32.dll", "CreateDIBSection", &HookCreateDIBSection, &RealCreateDIBSection);
+  Patch("user32.dll", "LoadBitmapW", &HookLoadBitmapW, &RealLoadBitmapW);
+  RealMsize = reinterpret_cast<size_t (*)(void*)>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"msvcrt.dll"), "_msize")));
   Patch("msvcrt.dll", "malloc", &HookMalloc, &RealMalloc);
   Patch("msvcrt.dll", "calloc", &HookCalloc, &RealCalloc);
+  Patch("msvcrt.dll", "realloc", &HookRealloc, &RealRealloc);
+  Patch("msvcrt.dll", "free", &HookFree, &RealFree);
 }
 
 }  // namespace
@@ -139,4 +200,9 @@ bool AllocationFailurePending() { return failBytes != 0; }
 void FailNextGetDc() {
   InstallHooks();
   failGetDc = true;
+}
+
+long long LiveHeapBytes() {
+  InstallHooks();
+  return heapBytes;
 }

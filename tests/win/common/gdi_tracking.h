@@ -5,8 +5,10 @@
 #pragma once
 #include <cstddef>
 
-// Fonts, pens and brushes made through CreateFontIndirectW, CreatePen,
-// CreateSolidBrush and CreateBrushIndirect and not yet deleted.
+// Fonts, pens, brushes, bitmaps and memory or printer device contexts made
+// (CreateFontIndirectW, CreatePen, CreateSolidBrush, CreateBrushIndirect,
+// CreateCompatibleBitmap, CreateDIBSection, LoadBitmapW, CreateCompatibleDC,
+// CreateDCW) and not yet deleted.
 int LiveGdiObjects();
 // Device contexts obtained with GetDC and not yet released with ReleaseDC.
 int HeldDcs();
@@ -18,3 +20,7 @@ void FailAllocation(size_t bytes, int skip = 0);
 bool AllocationFailurePending();
 // The next GetDC returns null.
 void FailNextGetDc();
+// Bytes of malloc, calloc and realloc blocks not yet freed, counted from the
+// first call into this module (a difference between two readings is what
+// counts).
+long long LiveHeapBytes();
