@@ -17,17 +17,12 @@
 #include "shell/splitview.h"
 #include "store/records.h"
 #include "tests/common/wildcard_reference.h"
+#include "tests/win/common/reader_setup.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 std::vector<Bytes> Records;  // Records[n]: the text of record n, with its three 0 bytes
-
-std::wstring WinePath(const std::string& unix) {
-  std::wstring out = L"Z:";
-  for (char c : unix) out += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-  return out;
-}
 
 struct Place {
   int record = 0;  // 0: nothing found
@@ -98,12 +93,7 @@ int RowOfOffset(const PaneView* pane, int offset) {
 class Search : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const auto& args = ::testing::internal::GetArgvs();
-    ASSERT_GE(args.size(), 2u) << "pass the path of the built program";
-    RecordModule = LoadLibraryExW(WinePath(args[1]).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(RecordModule, nullptr);
-    AppInstance = GetModuleHandleW(nullptr);
-    InitCommonControls();
+    ASSERT_TRUE(OpenBuiltProgram()) << "pass the path of the built program";
     Records.assign(RecordCount + 1, Bytes(3, 0));
     for (int n = 1; n <= RecordCount; ++n) {
       unsigned char* text = LoadTextRecord(n, nullptr);
@@ -116,15 +106,7 @@ class Search : public ::testing::Test {
   }
 
   void SetUp() override {
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Quillary");
-    AppSettings = {};
-    wcscpy(AppSettings.FontSettings.FontName, L"DejaVu Sans");
-    AppSettings.FontSettings.FontSize = 12;
-    AppSettings.FontSettings.FontAsciiBase = AsciiBaseUnicode;
-    AppSettings.Flags = DefaultFlags;
-    AppSettings.Lesson = 1;
-    AppSettings.BottomSection = 12;
-    AppSettings.SurroundingGutter = 10;
+    UsePlainSettings();
     window_ = CreateMainWindow();
     ASSERT_NE(window_, nullptr);
     OnSize(window_, MAKELPARAM(800, 600));

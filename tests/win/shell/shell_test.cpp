@@ -16,14 +16,9 @@
 #include "store/records.h"
 #include "tests/win/common/gdi_tracking.h"
 #include "tests/win/common/message_boxes.h"
+#include "tests/win/common/reader_setup.h"
 
 namespace {
-
-std::wstring WinePath(const std::string& unix) {
-  std::wstring out = L"Z:";
-  for (char c : unix) out += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-  return out;
-}
 
 RECT ClientRectOf(HWND child) {
   RECT r;
@@ -42,24 +37,11 @@ void ExpectRect(const RECT& r, int left, int top, int right, int bottom, const c
 class Shell : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const auto& args = ::testing::internal::GetArgvs();
-    ASSERT_GE(args.size(), 2u) << "pass the path of the built program";
-    RecordModule = LoadLibraryExW(WinePath(args[1]).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(RecordModule, nullptr) << "the built program is needed for its records";
-    AppInstance = GetModuleHandleW(nullptr);
-    InitCommonControls();
+    ASSERT_TRUE(OpenBuiltProgram()) << "pass the path of the built program: its records are needed";
   }
 
   void SetUp() override {
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Quillary");
-    AppSettings = {};
-    wcscpy(AppSettings.FontSettings.FontName, L"DejaVu Sans");
-    AppSettings.FontSettings.FontSize = 12;
-    AppSettings.FontSettings.FontAsciiBase = AsciiBaseUnicode;
-    AppSettings.Flags = DefaultFlags;
-    AppSettings.Lesson = 1;
-    AppSettings.BottomSection = 12;
-    AppSettings.SurroundingGutter = 10;
+    UsePlainSettings();
     window_ = CreateMainWindow();
     ASSERT_NE(window_, nullptr);
     ASSERT_NE(MainPane, nullptr);

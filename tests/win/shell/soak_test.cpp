@@ -6,7 +6,6 @@
 // tools/wine-desktop-run.sh), where the dialogs open quickly.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -22,6 +21,7 @@
 #include "store/search.h"
 #include "store/tractates.h"
 #include "tests/win/common/gdi_tracking.h"
+#include "tests/win/common/reader_setup.h"
 
 namespace {
 
@@ -106,26 +106,10 @@ int PrintToMemory() {
 }  // namespace
 
 TEST(Soak, ALongSessionGivesBackWhatItTakes) {
-  const auto& args = ::testing::internal::GetArgvs();
-  ASSERT_GE(args.size(), 2u) << "pass the path of the built program";
-  std::wstring exe = L"Z:";
-  for (char c : args[1]) exe += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-  RecordModule = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(RecordModule, nullptr);
-  AppInstance = GetModuleHandleW(nullptr);
-  InitCommonControls();
-  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Quillary");
+  ASSERT_TRUE(OpenBuiltProgram()) << "pass the path of the built program";
   cancelHook = SetWindowsHookExW(WH_CBT, CancelDialogs, nullptr, GetCurrentThreadId());
   LiveGdiObjects();  // hooks in before anything is made
-
-  AppSettings = {};
-  wcscpy(AppSettings.FontSettings.FontName, L"DejaVu Sans");
-  AppSettings.FontSettings.FontSize = 12;
-  AppSettings.FontSettings.FontAsciiBase = AsciiBaseUnicode;
-  AppSettings.Flags = DefaultFlags;
-  AppSettings.Lesson = 1;
-  AppSettings.BottomSection = 12;
-  AppSettings.SurroundingGutter = 10;
+  UsePlainSettings();
   HWND window = CreateMainWindow();
   ASSERT_NE(window, nullptr);
   ShowWindow(window, SW_SHOWNORMAL);

@@ -14,6 +14,7 @@
 #include "shell/mainwindow.h"
 #include "store/records.h"
 #include "tests/win/common/message_boxes.h"
+#include "tests/win/common/reader_setup.h"
 
 namespace {
 
@@ -112,13 +113,7 @@ struct Setting {
 }  // namespace
 
 TEST(StoredValues, EveryValueOfEveryWrongKindStartsWorksAndIsUsableAfterwards) {
-  const auto& args = ::testing::internal::GetArgvs();
-  ASSERT_GE(args.size(), 2u) << "pass the path of the built program";
-  std::wstring exe = L"Z:";
-  for (char c : args[1]) exe += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-  if (!RecordModule) RecordModule = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(RecordModule, nullptr);
-  AppInstance = GetModuleHandleW(nullptr);
+  ASSERT_TRUE(OpenBuiltProgram()) << "pass the path of the built program";
 
   const wchar_t* settings = L"Software\\Quillary\\Orvane";
   const Setting values[] = {
