@@ -11,8 +11,9 @@ FUZZ_SECONDS ?= 60
 # writes the texts of the embedded corpus.
 CORPUS   ?=
 EXPORT   ?= $(B)/texts
+PREFIX   ?= $(HOME)/.local
 
-.PHONY: all deps host win build run test test-native test-win fuzz fuzz-build bench export clean
+.PHONY: all deps host win build run test test-native test-win fuzz fuzz-build bench export clean dist install uninstall
 
 all: build
 
@@ -61,6 +62,18 @@ bench: build
 export: deps
 	@$(MAKE) --no-print-directory host
 	$(HOST)/tools/corpus/corpustext export $(HOST)/corpus $(abspath $(EXPORT))
+
+# The Windows installer and the portable archive, in build/dist/.
+dist: build
+	./tools/dist/make-dist.sh $(B)/orvane.exe $(B)/dist
+
+# Linux: the program, a launcher that runs it under Wine, a menu entry and
+# the icon under PREFIX; uninstall removes exactly what install put there.
+install: build
+	./tools/dist/linux-install.sh install "$(PREFIX)" $(B)/orvane.exe resources/orvane.ico
+
+uninstall:
+	./tools/dist/linux-install.sh uninstall "$(PREFIX)"
 
 clean:
 	rm -rf $(B)

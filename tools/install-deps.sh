@@ -11,7 +11,7 @@ PACKAGES=(
   wine wine32:i386
   xvfb xdotool x11-utils imagemagick xclip procps
   fonts-dejavu-core culmus python3-pil
-  icoutils nsis zip
+  icoutils nsis zip unzip
   cups cups-client printer-driver-cups-pdf libcups2:i386 ghostscript poppler-utils
 )
 
