@@ -24,8 +24,10 @@ int CommentaryHeight(int available);
 void PaintPanes(HDC dc, HWND window, int bits);
 void RepaintPanes(HWND window, int bits);
 void PaintCommentarySection(HDC dc);
-void SyncScrollBar(HWND bar);
-void SyncScrollBars();
+// Sets a bar's range and position from its pane; with redraw false the bar is
+// only invalidated and paints with the next paint cycle.
+void SyncScrollBar(HWND bar, bool redraw = true);
+void SyncScrollBars(bool redraw = true);
 LRESULT CALLBACK ScrollBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT OnVScroll(HWND window, WPARAM wParam, LPARAM lParam);
 bool PointInPane(const PaneView* pane, int x, int y);
