@@ -87,9 +87,12 @@ int SearchNext(HWND owner) {
     return ShowHit(static_cast<uint16_t>(hit), length);
   }
 
-  for (int32_t i = c + 1;; ++i) {
+  // Every record once, then the active pane's own text again. A current
+  // article that names no record (a stored Lesson beyond the corpus) is never
+  // met on the way round, so the count of records visited ends that pass.
+  for (int32_t i = c + 1, visited = 0;; ++i, ++visited) {
     if (i > RecordCount) i = 1;
-    if (i == c) {
+    if (i == c || visited == RecordCount) {
       // The pass is complete: the active pane's text once more, whole.
       hit = SearchOwnText(pane, 0, &length);
       if (hit == SearchNoMemory) return 0;

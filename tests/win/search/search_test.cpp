@@ -250,4 +250,17 @@ TEST_F(Search, LandsWhereTheReferencePredicts) {
   EXPECT_EQ(AppSettings.Lesson, record) << "the one occurrence is in a commentary";
 }
 
+// A stored article beyond the corpus: the panes come up empty, and a search
+// still ends its pass (a fruitless one with "Not Found!") or finds its hit.
+TEST_F(Search, ACurrentArticleBeyondTheCorpusStillEndsItsPass) {
+  AppSettings.Lesson = 30001;
+  Store("qqqxqqq");
+  BoxText.clear();
+  EXPECT_EQ(SearchNext(window_), 0);
+  EXPECT_EQ(BoxText, L"Orvane: Not Found!");
+  Store(UniquePattern(4000));
+  EXPECT_EQ(SearchNext(window_), 1);
+  EXPECT_EQ(AppSettings.Lesson, 3999);
+}
+
 }  // namespace
