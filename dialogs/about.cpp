@@ -88,7 +88,9 @@ INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDC_ABOUT_LINK:
-          OpenUrl(GetDlgItem(dialog, IDC_ABOUT_LINK), MAKER_SITE_URL);
+          // An owner-drawn button also reports the second click of a double
+          // click: the site opens once.
+          if (HIWORD(wParam) == BN_CLICKED) OpenUrl(GetDlgItem(dialog, IDC_ABOUT_LINK), MAKER_SITE_URL);
           return TRUE;
         case IDOK:
         case IDCANCEL:

@@ -289,7 +289,9 @@ TEST_F(Dialogs, AboutLinkAndUpdateCheckHandTheirAddressesToTheBrowser) {
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
         EXPECT_TRUE(SendMessageW(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, 0)));
         EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+        // A double click: the second click opens nothing more.
         SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_ABOUT_LINK, BN_CLICKED), reinterpret_cast<LPARAM>(link));
+        SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_ABOUT_LINK, BN_DOUBLECLICKED), reinterpret_cast<LPARAM>(link));
         SendMessageW(d, WM_COMMAND, IDCANCEL, 0);
       },
       [&] { return AboutBox(owner_); });
