@@ -7,6 +7,7 @@
 #include "output/printing.h"
 #include "output/settings.h"
 #include "resources/resource.h"
+#include "shell/article.h"
 #include "shell/globals.h"
 #include "shell/search.h"
 #include "shell/splitview.h"
@@ -15,14 +16,6 @@
 namespace {
 
 uint32_t FlagField(uint32_t mask, int shift) { return (AppSettings.Flags & mask) >> shift; }
-
-// Lays a freshly loaded record out in a pane; a text the pane did not take
-// (rejected, or no memory for its lines) is released here.
-void ShowRecord(PaneView* pane, unsigned char* text) {
-  LayoutPane(pane, text, true);
-  if (pane->Text != text) free(text);
-  pane->FirstRow = 0;
-}
 
 void ChooseArticle(HWND window) {
   const int32_t chosen = ChooseDaf(AppInstance, MainWindow, AppSettings.Lesson);
@@ -77,32 +70,6 @@ int StepArticle(HWND window, int delta) {
 
 int NextArticle(HWND window) { return StepArticle(window, 2); }
 int PreviousArticle(HWND window) { return StepArticle(window, -2); }
-
-int GoToRecord(HWND window, int32_t n) {
-  if (!MainPane) return 1;
-  const uint16_t remembered = AppSettings.Lesson;
-  if (n != ReloadMainRecord) SetCurrentArticle(n);
-  unsigned char* text = LoadTextRecord(AppSettings.Lesson, nullptr);
-  if (!text) {
-    AppSettings.Lesson = remembered;
-    return 1;
-  }
-  ShowRecord(MainPane, text);
-  if (n != ReloadMainRecord) LoadCommentary(window);
-  RepaintPanes(window, RepaintErase | 0xFF);
-  return 0;
-}
-
-int LoadCommentary(HWND window) {
-  unsigned char* text = LoadTextRecord(AppSettings.Lesson + 1, nullptr);
-  if (!text) return MessageBoxW(window, L"Resource not found", L"Error", MB_ICONWARNING | MB_OK);
-  if (!CommentaryPane) {
-    free(text);
-    return 0;
-  }
-  ShowRecord(CommentaryPane, text);
-  return 0;
-}
 
 int SetMenuCheck(HMENU menu, bool setMode, UINT item, uint32_t value) {
   bool checked;

@@ -7,17 +7,13 @@
 #include <cstdint>
 
 #include "layout/paneview.h"
-
-// GoToRecord's "reload the main pane from Lesson without changing it".
-constexpr int32_t ReloadMainRecord = static_cast<int32_t>(0xF4FFF500u);
+#include "shell/article.h"
 
 // 0 when handled, 1 when no handler takes the command.
 int OnCommand(HWND window, int command);
 int StepArticle(HWND window, int delta);
 int NextArticle(HWND window);
 int PreviousArticle(HWND window);
-int GoToRecord(HWND window, int32_t n);
-int LoadCommentary(HWND window);
 int SetMenuCheck(HMENU menu, bool setMode, UINT item, uint32_t value);
 void UpdateReverse(HWND window, bool setMode);
 

@@ -5,6 +5,7 @@
 #include "dialogs/dialogs.h"
 #include "output/settings.h"
 #include "resources/resource.h"
+#include "shell/article.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/reverseprobe.h"
@@ -120,6 +121,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   switch (message) {
     case WM_CREATE:
       OnCreate(window);
+      LoadStoredArticle(window);
       UpdateReverse(window, true);
       return 0;
     case WM_DESTROY:

@@ -4,7 +4,7 @@
 
 #include "layout/draw.h"
 #include "output/settings.h"
-#include "shell/commands.h"
+#include "shell/article.h"
 #include "shell/globals.h"
 #include "shell/splitview.h"
 #include "store/records.h"

@@ -7,7 +7,6 @@
 #include "layout/draw.h"
 #include "output/settings.h"
 #include "resources/resource.h"
-#include "shell/commands.h"
 #include "shell/globals.h"
 #include "store/records.h"
 
@@ -103,17 +102,6 @@ int CreatePanes(HWND window) {
     if (dc) ReleaseDC(window, dc);
     return 1;
   }
-  unsigned char* text = LoadTextRecord(AppSettings.Lesson, nullptr);
-  if (!text) {
-    MessageBoxW(window, L"Resource not found", L"Error", MB_ICONWARNING | MB_OK);
-    return 0;
-  }
-  LayoutPane(MainPane, text, false);
-  if (MainPane->Text != text) free(text);  // rejected: the pane did not take it
-  MainPane->FirstRow = AppSettings.LastPosition;
-  LoadCommentary(window);
-  if (CommentaryPane) CommentaryPane->FirstRow = AppSettings.BottomSectionLastPosition;
-  SyncScrollBars();
   return 0;
 }
 
