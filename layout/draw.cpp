@@ -206,7 +206,7 @@ int32_t DrawPane(PaneView* pane, int32_t erase) {
     const int32_t h = line->LineHeight;
     if (IsRule(*line)) {
       HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
-      PatBlt(dc, U16(line->X), U16(y + h / 2), line->RunWidth, 1, PATCOPY);
+      PatBlt(dc, U16(line->X), U16(y + h / 2), line->RunWidth, PaneLength(pane, 1), PATCOPY);
       SelectObject(dc, oldBrush);
     } else {
       if ((current & StyleKeyMask) != (line->Style & 0x1F)) SelectStyle(pane, line->Style + StyleWithColour);
@@ -274,17 +274,17 @@ void DrawHeaderBox(PaneView* pane) {
     MeasureFit(dc, s.String, &s.StringWidth, &s.StringLength);
     if (s.StringWidth > widest) widest = s.StringWidth;
   }
-  int32_t box = widest + 2 * f + 8;
+  int32_t box = widest + 2 * f + PaneLength(pane, 8);
   if (box > pane->AreaWidth) box = pane->AreaWidth;
 
   RECT rect;
   rect.left = pane->AreaLeft + (pane->AreaWidth - box) / 2;
   rect.right = rect.left + box;
-  rect.top = pane->AreaTop + pane->AreaHeight - rows * f - 12;
-  rect.bottom = pane->AreaTop + pane->AreaHeight - 2;
-  DrawFrame(dc, &rect, BoxOuterColour, 2);
-  DrawFrame(dc, &rect, BoxMiddleColour, 1);
-  DrawFrame(dc, &rect, BoxInnerColour, 2);
+  rect.top = pane->AreaTop + pane->AreaHeight - rows * f - PaneLength(pane, 12);
+  rect.bottom = pane->AreaTop + pane->AreaHeight - PaneLength(pane, 2);
+  DrawFrame(dc, &rect, BoxOuterColour, PaneLength(pane, 2));
+  DrawFrame(dc, &rect, BoxMiddleColour, PaneLength(pane, 1));
+  DrawFrame(dc, &rect, BoxInnerColour, PaneLength(pane, 2));
   if (HBRUSH fill = CreateSolidBrush(BoxFillColour)) {
     FillRect(dc, &rect, fill);
     DeleteObject(fill);

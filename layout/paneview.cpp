@@ -7,6 +7,7 @@
 
 #include "layout/draw.h"
 #include "layout/pane_internal.h"
+#include "layout/scale.h"
 #include "store/letters.h"
 
 namespace {
@@ -22,24 +23,8 @@ constexpr COLORREF StyleColour(uint32_t key) {
   return 0x000000;                                                    // black
 }
 
-// Font height in points for a style key.
-int32_t StylePoints(uint32_t key, int32_t size) {
-  if (key & StyleLarge) return size ? size * 5 / 4 : 20;
-  if (key & StyleSmall) return size ? size * 6 / 8 : 14;
-  if (key & StyleSmallPrint) return 8;
-  return size;
-}
-
 HFONT MakeStyleFont(const PaneView* pane, uint32_t key) {
-  LOGFONTW lf{};
-  const int32_t points = StylePoints(key, pane->Font.FontSize);
-  lf.lfHeight = -MulDiv(points, GetDeviceCaps(pane->Dc, LOGPIXELSY), 72);
-  lf.lfWeight = (key & StyleBold) ? FW_BOLD : FW_NORMAL;
-  // The face name decides: a face listed only under the Hebrew character set
-  // would otherwise be swapped for one without Hebrew letters.
-  lf.lfCharSet = DEFAULT_CHARSET;
-  for (int i = 0; i < LF_FACESIZE - 1 && pane->Font.FontName[i]; ++i) lf.lfFaceName[i] = pane->Font.FontName[i];
-  return CreateFontIndirectW(&lf);
+  return MakeFont(pane->Font, key & StyleKeyMask, PaneDpi(pane));
 }
 
 void ReleaseFonts(PaneView* pane) {
@@ -137,7 +122,7 @@ bool LayoutRule(LayoutState& st, uint8_t style, uint8_t param, int32_t stringOff
   if (param == 0) return true;
   if (!EnsureRoom(st)) return false;
   const int32_t width = pane->AreaWidth > 0 ? pane->AreaWidth : 0;
-  int32_t length = param <= 160 ? param : (param - 160) * width * 2 / 100;
+  int32_t length = param <= 160 ? PaneLength(pane, param) : (param - 160) * width * 2 / 100;
   if (length > width) length = width;
   int32_t x;
   switch (style & StyleAlignMask) {
@@ -436,11 +421,12 @@ int32_t LayoutPane(PaneView* pane, unsigned char* text, bool releaseOld) {
 
     const bool rule = (s & StyleRule) == StyleRule;
     int32_t hang = param >> 6;
+    // Indents are 96-DPI lengths.
     if (hang && t[0] == Space && st.index > 0) {
-      indent += (param & 0x3F) - (previousParam & 0x3F);
+      indent += PaneLength(pane, param & 0x3F) - PaneLength(pane, previousParam & 0x3F);
       hang = 0;
     } else {
-      indent = rule ? param : (param & 0x3F);
+      indent = rule ? param : PaneLength(pane, param & 0x3F);
     }
     previousParam = param;
 
@@ -533,6 +519,33 @@ int32_t SetPaneFont(PaneView* pane, const FontSettings* font) {
   }
   if (LayoutPane(pane, pane->Text, false) != LayoutOk) return 1;
   return DrawPane(pane, 1);
+}
+
+int32_t PaneDpi(const PaneView* pane) {
+  if (!pane) return BaseDpi;
+  if (pane->Dpi > 0) return pane->Dpi;
+  const int dpi = pane->Dc ? GetDeviceCaps(pane->Dc, LOGPIXELSY) : 0;
+  return dpi > 0 ? dpi : BaseDpi;
+}
+
+int32_t PaneLength(const PaneView* pane, int32_t px) { return ScaleForDpi(px, PaneDpi(pane)); }
+
+void SetPaneDpi(PaneView* pane, int32_t dpi) {
+  if (!pane || dpi == pane->Dpi) return;
+  pane->Dpi = dpi;
+  ReleaseFonts(pane);
+}
+
+uint16_t FirstVisibleOffset(const PaneView* pane) {
+  if (!pane || !pane->Lines) return 0;
+  int32_t rows = 0;
+  for (const LineEntry* e = pane->Lines; e->Style != 0; ++e) {
+    if (rows == pane->FirstRow) return e->Start;
+    rows += RowsOf(*e);
+    // FirstRow on a paragraph's blank row: the page starts with the next line.
+    if (rows > pane->FirstRow) return (e + 1)->Style != 0 ? (e + 1)->Start : e->Start;
+  }
+  return 0;
 }
 
 int32_t ComputeMaxFirstRow(PaneView* pane) {

@@ -49,6 +49,10 @@ struct PaneView {
   uint16_t HitEnd;
   LineEntry* StartLine;    // printing: draw from this line instead of FirstRow
   LineEntry* NextLine;     // first line the last DrawPane did not draw
+  // DPI the fonts and the 96-DPI lengths (indents, rules, the header box) are
+  // made for: the window's for a pane on screen (written by the shell), 0 for
+  // the device context's LOGPIXELSY (a print job's pane on the printer).
+  int32_t Dpi;
 };
 
 // Style byte bits.
@@ -83,6 +87,16 @@ int32_t ComputeMaxFirstRow(PaneView* pane);
 int32_t ScrollPane(PaneView* pane, int32_t delta, int32_t redraw, bool stopAtEnd);
 int16_t ScrollToOffset(PaneView* pane, uint16_t offset);
 int32_t GrowLineTable(PaneView* pane, int32_t index);
+// The DPI the pane lays out and draws for (see Dpi).
+int32_t PaneDpi(const PaneView* pane);
+// A 96-DPI length in the pane's device pixels.
+int32_t PaneLength(const PaneView* pane, int32_t px);
+// Takes a new DPI: the fonts are made again when next selected; the caller
+// lays the pane out again.
+void SetPaneDpi(PaneView* pane, int32_t dpi);
+// Text offset of the first line shown from FirstRow (0 without lines): a
+// place in the text that survives laying the pane out again.
+uint16_t FirstVisibleOffset(const PaneView* pane);
 
 // Rows an entry covers: 1, or 2 when a blank row follows it.
 inline int RowsOf(const LineEntry& line) { return (line.Style & StyleParagraphEnd) ? 2 : 1; }

@@ -1,0 +1,132 @@
+// Display scale: 96-DPI lengths, system metrics and fonts at a given DPI.
+#include "layout/scale.h"
+
+#include "layout/paneview.h"
+
+namespace {
+
+using DpiForWindowFunction = UINT(WINAPI*)(HWND);
+using MetricsForDpiFunction = int(WINAPI*)(int, UINT);
+
+// Looked up once; null where the system has no such function.
+struct NewerFunctions {
+  DpiForWindowFunction DpiForWindow;
+  MetricsForDpiFunction MetricsForDpi;
+};
+
+const NewerFunctions& Newer() {
+  static const NewerFunctions functions = [] {
+    NewerFunctions f{};
+    if (HMODULE user = GetModuleHandleW(L"user32.dll")) {
+      f.DpiForWindow = reinterpret_cast<DpiForWindowFunction>(
+          reinterpret_cast<void*>(GetProcAddress(user, "GetDpiForWindow")));
+      f.MetricsForDpi = reinterpret_cast<MetricsForDpiFunction>(
+          reinterpret_cast<void*>(GetProcAddress(user, "GetSystemMetricsForDpi")));
+    }
+    return f;
+  }();
+  return functions;
+}
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : BaseDpi;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : BaseDpi;
+}
+
+// Font height in points for a pane style key.
+int32_t StylePoints(uint32_t key, int32_t size) {
+  if (key & StyleLarge) return size ? size * 5 / 4 : 20;
+  if (key & StyleSmall) return size ? size * 6 / 8 : 14;
+  if (key & StyleSmallPrint) return 8;
+  return size;
+}
+
+}  // namespace
+
+int ScaleForDpi(int px, int dpi) { return dpi > 0 ? MulDiv(px, dpi, BaseDpi) : px; }
+
+int MetricForDpi(int index, int dpi) {
+  if (Newer().MetricsForDpi && dpi > 0) return Newer().MetricsForDpi(index, static_cast<UINT>(dpi));
+  return GetSystemMetrics(index);
+}
+
+int DpiOfWindow(HWND window) {
+  if (window && Newer().DpiForWindow) {
+    const UINT dpi = Newer().DpiForWindow(window);
+    if (dpi > 0) return static_cast<int>(dpi);
+  }
+  return ScreenDpi();
+}
+
+int PictureSetForDpi(int dpi) {
+  if (dpi <= BaseDpi) return 0;
+  if (2 * dpi <= 3 * BaseDpi) return 1;
+  return 2;
+}
+
+HFONT MakeFont(const FontSettings& font, uint32_t key, int dpi) {
+  if (dpi <= 0) dpi = BaseDpi;
+  LOGFONTW lf{};
+  if (key & FontKeyList) {
+    lf.lfHeight = ScaleForDpi(14, dpi);
+  } else if (key & FontKeyCellPixels) {
+    lf.lfHeight = ScaleForDpi(font.FontSize, dpi);
+  } else {
+    lf.lfHeight = -MulDiv(StylePoints(key, font.FontSize), dpi, 72);
+  }
+  lf.lfWeight = (key & StyleBold) && !(key & (FontKeyCellPixels | FontKeyList)) ? FW_BOLD : FW_NORMAL;
+  // The face name decides: a face listed only under the Hebrew character set
+  // would otherwise be swapped for one without Hebrew letters.
+  lf.lfCharSet = DEFAULT_CHARSET;
+  for (int i = 0; i < LF_FACESIZE - 1 && i < FontNameUnits && font.FontName[i]; ++i) {
+    lf.lfFaceName[i] = font.FontName[i];
+  }
+  return CreateFontIndirectW(&lf);
+}
+
+namespace {
+// The property of a picture control that holds the bitmap it was given.
+constexpr wchar_t ShownPicture[] = L"OrvaneShownPicture";
+}  // namespace
+
+HWND DialogPicture(HWND dialog) {
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) return child;
+  }
+  return nullptr;
+}
+
+void ShowPictureForDpi(HWND dialog, const UINT ids[3]) {
+  HWND picture = DialogPicture(dialog);
+  const int set = PictureSetForDpi(DpiOfWindow(dialog));
+  if (!picture || set == 0) return;
+  auto* bitmap = static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ids[set]), IMAGE_BITMAP, 0, 0, 0));
+  if (!bitmap) return;
+  // The control loaded the 1x picture from the template; it no longer shows
+  // it and does not delete it.
+  auto* previous = reinterpret_cast<HBITMAP>(
+      SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+  if (previous && previous != bitmap) DeleteObject(previous);
+  SetPropW(picture, ShownPicture, bitmap);
+}
+
+void TakeBackPicture(HWND dialog) {
+  HWND picture = DialogPicture(dialog);
+  if (!picture) return;
+  auto* bitmap = static_cast<HBITMAP>(RemovePropW(picture, ShownPicture));
+  if (!bitmap) return;
+  // The control may hold a copy of what it was given: both go.
+  auto* shown = reinterpret_cast<HBITMAP>(SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, 0));
+  if (shown && shown != bitmap) DeleteObject(shown);
+  DeleteObject(bitmap);
+}
+
+void EnableNonClientScaling(HWND window) {
+  using Function = BOOL(WINAPI*)(HWND);
+  static const auto enable = reinterpret_cast<Function>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "EnableNonClientDpiScaling")));
+  if (enable) enable(window);
+}

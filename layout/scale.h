@@ -1,0 +1,59 @@
+// Display scale: the one place that turns 96-DPI lengths, system metrics and
+// the font settings into pixels for a given DPI. Everything drawn on screen is
+// designed at 96 DPI (1x) and scaled with the DPI of the window it appears in;
+// stored lengths (the gutter) stay in 96-DPI units.
+//
+// The functions of newer systems (GetDpiForWindow, GetSystemMetricsForDpi)
+// are looked up at run time; without them (Windows 7 and 8.1, where the
+// process is system aware) the screen's LOGPIXELSY and GetSystemMetrics stand
+// in, which there are already at the one system DPI.
+//
+// Owns no state but the looked-up function pointers, written once on first use.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "store/appsettings.h"
+
+constexpr int BaseDpi = 96;
+
+// A 96-DPI length at dpi, rounded to the nearest pixel; dpi <= 0 leaves it as is.
+int ScaleForDpi(int px, int dpi);
+// The system metric index (SM_CXVSCROLL, ...) as the system gives it at dpi.
+int MetricForDpi(int index, int dpi);
+// The DPI of a window (of the monitor it is on, for a per-monitor aware
+// process); the system DPI for a null window or on older systems.
+int DpiOfWindow(HWND window);
+// Which of the picture sets drawn at 1x, 1.5x and 2x suits dpi: 0, 1 or 2, the
+// smallest that is not smaller than the scale, else the largest.
+int PictureSetForDpi(int dpi);
+
+// What FontSettings::FontSize means, by the key a font is made with:
+//  - the panes' style keys (layout/paneview.h: StylePlain, StyleSmall,
+//    StyleLarge, StyleBold, StyleSmallPrint): points, so the height follows
+//    the DPI (the window's, or the printer's for a print job);
+//  - FontKeyCellPixels: the height of a character cell in pixels at 96 DPI,
+//    scaled to the DPI (the search edit; the font dialog's preview scales its
+//    list's sizes, which become FontSize, the same way);
+//  - FontKeyList: a fixed 14-pixel cell at 96 DPI (Choose Daf's lists), scaled.
+// FontSize 0 is the face's default height for the panes.
+constexpr uint32_t FontKeyCellPixels = 0x2000;
+constexpr uint32_t FontKeyList = 0x4000;
+// A new font for the key at dpi; the caller deletes it. Null when none could be made.
+HFONT MakeFont(const FontSettings& font, uint32_t key, int dpi);
+
+// Dialog pictures: a dialog's first SS_BITMAP control shows the picture of a
+// set drawn at 1x, 1.5x and 2x (resource ids in that order, in the program's
+// module) that suits the dialog's DPI; the control takes the picture's size.
+// At 1x the picture of the template stays. TakeBackPicture, called before the
+// dialog is destroyed, deletes what ShowPictureForDpi put there.
+void ShowPictureForDpi(HWND dialog, const UINT ids[3]);
+void TakeBackPicture(HWND dialog);
+// The first SS_BITMAP control of a dialog, or null.
+HWND DialogPicture(HWND dialog);
+
+// For a top-level window's WM_NCCREATE: under per-monitor awareness v1
+// (Windows 10 before 1703) the caption and menu scale with the monitor's DPI
+// only when asked; v2 does it anyway, and older systems have no such call.
+void EnableNonClientScaling(HWND window);
