@@ -6,6 +6,9 @@
 #define IDD_ABOUT 103
 #define IDD_FONT 105
 #define IDB_LOGO 113
+// The logo at 1.5x and 2x (1x is IDB_LOGO).
+#define IDB_LOGO_150 164
+#define IDB_LOGO_200 165
 #define IDD_CHOOSE_DAF 120
 
 // Choose Daf.

@@ -7,10 +7,16 @@
 #define IDI_ORVANE 101
 #define IDM_MAINMENU 102
 #define IDB_TOOLBAR 114
+// The toolbar strip at 24 and 32 pixels (16 is IDB_TOOLBAR).
+#define IDB_TOOLBAR_24 160
+#define IDB_TOOLBAR_32 161
 
 // The search dialog.
 #define IDD_SEARCH 115
 #define IDB_KEYBOARD 119
+// The keyboard picture at 1.5x and 2x (1x is IDB_KEYBOARD).
+#define IDB_KEYBOARD_150 162
+#define IDB_KEYBOARD_200 163
 #define IDC_SEARCH_TEXT 1013
 
 // Commands.

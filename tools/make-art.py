@@ -1,10 +1,18 @@
 #!/usr/bin/env python3
-"""Draws the toolbar strip (resources/toolbar.bmp, 96 x 16, 16 colours), the
-program icon (resources/orvane.ico, 32 x 32 and 16 x 16, 16 colours) and the
-about box's logo (resources/logo.bmp, 63 x 40, one bit per pixel).
-The pictures are kept in the tree; run this again only to change them."""
+"""Draws the toolbar strips (resources/toolbar.bmp, 96 x 16, and toolbar-24.bmp
+and toolbar-32.bmp for scaled displays, 16 colours), the program icon
+(resources/orvane.ico, 16 to 64 pixels, 16 colours) and the about box's logo
+(resources/logo.bmp, 63 x 40, and logo-150.bmp and logo-200.bmp, one bit per
+pixel). The larger pictures are drawn from the same 16-pixel art, enlarged by
+two or three with corners rounded (Scale2x, Scale3x).
+The pictures are kept in the tree; run this again only to change them.
+With --check it writes nothing: it draws everything again, checks that every
+size of every picture was drawn from its art, and that the files in the tree
+are the ones it draws; it exits with 1 otherwise."""
 import os
 import struct
+import sys
+from collections import Counter
 
 # The 16-colour palette (index: (r, g, b)).
 PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
@@ -164,10 +172,79 @@ def dib_4bpp(pixels, width, height, mask_rows=None):
     return header + palette + bytes(data) + bytes(mask)
 
 
-def toolbar():
+def scale2x(px):
+    """Twice the size; a corner takes the colour of the two neighbours it
+    lies between when they agree (EPX)."""
+    h, w = len(px), len(px[0])
+    at = lambda x, y: px[min(max(y, 0), h - 1)][min(max(x, 0), w - 1)]
+    out = [[None] * (2 * w) for _ in range(2 * h)]
+    for y in range(h):
+        for x in range(w):
+            p, a, b, c, d = at(x, y), at(x, y - 1), at(x + 1, y), at(x - 1, y), at(x, y + 1)
+            out[2 * y][2 * x] = a if c == a and c != d and a != b else p
+            out[2 * y][2 * x + 1] = b if a == b and a != c and b != d else p
+            out[2 * y + 1][2 * x] = c if d == c and d != b and c != a else p
+            out[2 * y + 1][2 * x + 1] = d if b == d and b != a and d != c else p
+    return out
+
+
+def scale3x(px):
+    """Three times the size, with the same rule for corners and edges."""
+    h, w = len(px), len(px[0])
+    at = lambda x, y: px[min(max(y, 0), h - 1)][min(max(x, 0), w - 1)]
+    out = [[None] * (3 * w) for _ in range(3 * h)]
+    for y in range(h):
+        for x in range(w):
+            a, b, c = at(x - 1, y - 1), at(x, y - 1), at(x + 1, y - 1)
+            d, e, f = at(x - 1, y), at(x, y), at(x + 1, y)
+            g, hh, i = at(x - 1, y + 1), at(x, y + 1), at(x + 1, y + 1)
+            cells = [
+                d if d == b and b != f and d != hh else e,
+                b if (d == b and b != f and d != hh and e != c) or (b == f and b != d and f != hh and e != a) else e,
+                f if b == f and b != d and f != hh else e,
+                d if (d == b and b != f and d != hh and e != g) or (d == hh and d != b and hh != f and e != a) else e,
+                e,
+                f if (b == f and b != d and f != hh and e != i) or (hh == f and d != hh and b != f and e != c) else e,
+                d if d == hh and d != b and hh != f else e,
+                hh if (d == hh and d != b and hh != f and e != i) or (hh == f and d != hh and b != f and e != g) else e,
+                f if hh == f and d != hh and b != f else e,
+            ]
+            for k, v in enumerate(cells):
+                out[3 * y + k // 3][3 * x + k % 3] = v
+    return out
+
+
+def enlarge(px, twice_scale):
+    """The picture at twice_scale / 2 its size: 3 (1.5x) or 4 (2x)."""
+    if twice_scale == 4:
+        return scale2x(px)
+    # 3x, then each block of 2 x 2 becomes its most common colour (the
+    # top-left one on a tie).
+    big = scale3x(px)
+    h, w = len(big), len(big[0])
+    out = []
+    for y in range(0, h, 2):
+        row = []
+        for x in range(0, w, 2):
+            block = [big[y + j][x + i] for j in (0, 1) for i in (0, 1) if y + j < h and x + i < w]
+            row.append(max(block, key=lambda v: (block.count(v), v == block[0])))
+        out.append(row)
+    return out
+
+
+TOOLBAR_SIZES = {16: 'toolbar.bmp', 24: 'toolbar-24.bmp', 32: 'toolbar-32.bmp'}
+
+
+def toolbar_pictures(size):
     pics = [rows_of(p) for p in PICTURES]
-    pixels = [[pics[x // 16][y][x % 16] for x in range(96)] for y in range(16)]
-    dib = dib_4bpp(pixels, 96, 16)
+    return [p if size == 16 else enlarge(p, size // 8) for p in pics]
+
+
+def toolbar(size):
+    pics = toolbar_pictures(size)
+    width = size * len(pics)
+    pixels = [[pics[x // size][y][x % size] for x in range(width)] for y in range(size)]
+    dib = dib_4bpp(pixels, width, size)
     return struct.pack('<2sIHHI', b'BM', 14 + len(dib), 0, 0, 14 + 40 + 64) + dib
 
 
@@ -191,17 +268,20 @@ def icon_image(size):
     return dib_4bpp(px, size, size, transparent)
 
 
+ICON_SIZES = (32, 16, 24, 48, 64)
+
+
 def icon():
-    images = [icon_image(32), icon_image(16)]
+    images = [icon_image(size) for size in ICON_SIZES]
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for size, img in zip((32, 16), images):
-        out += struct.pack('<BBBBHHII', size, size, 16, 0, 1, 4, len(img), offset)
+    for size, img in zip(ICON_SIZES, images):
+        out += struct.pack('<BBBBHHII', size % 256, size % 256, 16, 0, 1, 4, len(img), offset)
         offset += len(img)
     return out + b''.join(images)
 
 
-def logo():
+def logo_ink():
     # An open book seen from above: two pages on a spine, each with a block of
     # main-text lines over a narrower block of commentary lines.
     w, h = 63, 40
@@ -234,6 +314,17 @@ def logo():
             for x in xs[3:-3]:
                 if (x - xs[0]) % 5 != 4:
                     dot(x, y + (spine - abs(x - spine)) // 8)
+    return ink
+
+
+LOGO_SCALES = {2: 'logo.bmp', 3: 'logo-150.bmp', 4: 'logo-200.bmp'}  # twice the scale
+
+
+def logo(twice_scale=2):
+    ink = logo_ink()
+    if twice_scale != 2:
+        ink = enlarge(ink, twice_scale)
+    h, w = len(ink), len(ink[0])
     stride = ((w + 31) // 32) * 4
     data = bytearray()
     for y in range(h - 1, -1, -1):
@@ -247,10 +338,54 @@ def logo():
     return struct.pack('<2sIHHI', b'BM', 14 + 40 + 8 + len(data), 0, 0, 14 + 40 + 8) + header + palette + bytes(data)
 
 
+def drawn_from_art(small, big, what):
+    """A larger picture drawn from the small art: the same colours, each
+    covering about the same share of the picture. Returns the faults."""
+    count = lambda px: Counter(v for row in px for v in row)
+    a, b = count(small), count(big)
+    na, nb = len(small) * len(small[0]), len(big) * len(big[0])
+    faults = []
+    if set(a) != set(b):
+        faults.append('%s: colours %s, not %s' % (what, sorted(b), sorted(a)))
+    for v in a:
+        if abs(b.get(v, 0) / nb - a[v] / na) > 0.05:
+            faults.append('%s: colour %s covers %.2f, not %.2f' % (what, v, b.get(v, 0) / nb, a[v] / na))
+    return faults
+
+
+def check(files):
+    faults = []
+    small = toolbar_pictures(16)
+    for size in TOOLBAR_SIZES:
+        pics = toolbar_pictures(size)
+        for n, (p, q) in enumerate(zip(small, pics)):
+            if len(q) != size or any(len(r) != size for r in q):
+                faults.append('toolbar picture %d at %d: %d rows' % (n, size, len(q)))
+            else:
+                faults += drawn_from_art(p, q, 'toolbar picture %d at %d' % (n, size))
+    base = logo_ink()
+    for twice, name in LOGO_SCALES.items():
+        ink = base if twice == 2 else enlarge(base, twice)
+        want = ((len(base[0]) * twice + 1) // 2, (len(base) * twice + 1) // 2)
+        if (len(ink[0]), len(ink)) != want:
+            faults.append('%s: %dx%d, not %dx%d' % (name, len(ink[0]), len(ink), *want))
+        faults += drawn_from_art(base, ink, name)
+    for name, data in files.items():
+        path = os.path.join(here, name)
+        if not os.path.exists(path) or open(path, 'rb').read() != data:
+            faults.append('%s in the tree is not the picture drawn: run tools/make-art.py' % name)
+    return faults
+
+
 here = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'resources')
-with open(os.path.join(here, 'toolbar.bmp'), 'wb') as f:
-    f.write(toolbar())
-with open(os.path.join(here, 'orvane.ico'), 'wb') as f:
-    f.write(icon())
-with open(os.path.join(here, 'logo.bmp'), 'wb') as f:
-    f.write(logo())
+files = {name: toolbar(size) for size, name in TOOLBAR_SIZES.items()}
+files['orvane.ico'] = icon()
+files.update({name: logo(twice) for twice, name in LOGO_SCALES.items()})
+if sys.argv[1:] == ['--check']:
+    faults = check(files)
+    for fault in faults:
+        print(fault)
+    sys.exit(1 if faults else 0)
+for name, data in files.items():
+    with open(os.path.join(here, name), 'wb') as f:
+        f.write(data)
