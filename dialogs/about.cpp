@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "dialogs/dialogs.h"
+#include "layout/scale.h"
 #include "resources/dialogs.h"
 #include "store/product.h"
 #include "store/updateaddress.h"
@@ -66,6 +67,7 @@ void DrawLink(const DRAWITEMSTRUCT* item) {
 
 void EndAboutBox(HWND dialog, INT_PTR result) {
   EndDialog(dialog, result);
+  TakeBackPicture(dialog);
   if (LinkFont) {
     // The button is destroyed after this; it must not hold a deleted font.
     SendDlgItemMessageW(dialog, IDC_ABOUT_LINK, WM_SETFONT, 0, FALSE);
@@ -76,9 +78,12 @@ void EndAboutBox(HWND dialog, INT_PTR result) {
 
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
       SetUpLinkButton(dialog);
+      static const UINT logos[3] = {IDB_LOGO, IDB_LOGO_150, IDB_LOGO_200};
+      ShowPictureForDpi(dialog, logos);
       return TRUE;
+    }
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       if (item->CtlID != IDC_ABOUT_LINK) return FALSE;

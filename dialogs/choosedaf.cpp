@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "dialogs/dialogs.h"
+#include "layout/scale.h"
 #include "resources/dialogs.h"
 #include "store/folios.h"
 #include "store/letters.h"
@@ -116,15 +117,7 @@ void FillTractateList() {
 }
 
 void OnInitDialog(HWND dialog) {
-  LOGFONTW lf = {};
-  lf.lfHeight = 14;
-  lf.lfWeight = FW_NORMAL;
-  // The face name decides, whatever character sets the face offers.
-  lf.lfCharSet = DEFAULT_CHARSET;
-  if (AppSettings.FontSettings.FontName[0]) {
-    lstrcpynW(lf.lfFaceName, AppSettings.FontSettings.FontName, LF_FACESIZE);
-  }
-  Daf.ListFont = CreateFontIndirectW(&lf);
+  Daf.ListFont = MakeFont(AppSettings.FontSettings, FontKeyList, DpiOfWindow(dialog));
 
   Daf.Tractates = GetDlgItem(dialog, IDC_DAF_TRACTATES);
   for (int i = 0; i < DigitListCount; ++i) Daf.Lists[i] = GetDlgItem(dialog, ListIds[i]);

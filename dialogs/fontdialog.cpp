@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "dialogs/dialogs.h"
+#include "layout/scale.h"
 #include "resources/dialogs.h"
 
 namespace {
@@ -133,7 +134,10 @@ void UpdateFontChoice(HWND dialog, int mode) {
   }
   // The face name decides, whatever character sets the face offers.
   FaceList.Preview.lfCharSet = DEFAULT_CHARSET;
-  FaceList.PreviewFont = CreateFontIndirectW(&FaceList.Preview);
+  // The sizes listed are cell heights at 96 DPI (see layout/scale.h).
+  LOGFONTW shown = FaceList.Preview;
+  shown.lfHeight = ScaleForDpi(shown.lfHeight, DpiOfWindow(dialog));
+  FaceList.PreviewFont = CreateFontIndirectW(&shown);
   SendDlgItemMessageW(dialog, IDC_FONT_PREVIEW, WM_SETFONT, reinterpret_cast<WPARAM>(FaceList.PreviewFont), TRUE);
   if (old) DeleteObject(old);
 }

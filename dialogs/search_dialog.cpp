@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "layout/scale.h"
 #include "resources/resource.h"
 #include "store/letters.h"
 #include "store/search.h"
@@ -65,24 +66,17 @@ void DeleteBeside(HWND edit, bool right) {
   SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
 }
 
-HWND KeyboardPicture(HWND dialog) {
-  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) return child;
-  }
-  return nullptr;
-}
+HWND KeyboardPicture(HWND dialog) { return DialogPicture(dialog); }
+
+// A place on the picture as shown, in the 1x picture's pixels (-1 off it).
+int ToPictureCell(int at, int shown, int designed) { return at < 0 || shown <= 0 ? -1 : at * designed / shown; }
 
 void OnInitDialog(HWND dialog, LPARAM search) {
   DialogSearch = reinterpret_cast<int (*)(HWND)>(search);
   HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
-  LOGFONTW lf = {};
-  lf.lfHeight = AppSettings.FontSettings.FontSize;
-  // The face name decides (a Hebrew-only face would otherwise be swapped).
-  lf.lfCharSet = DEFAULT_CHARSET;
-  for (int i = 0; i < LF_FACESIZE - 1 && AppSettings.FontSettings.FontName[i]; ++i) {
-    lf.lfFaceName[i] = AppSettings.FontSettings.FontName[i];
-  }
-  EditFont = CreateFontIndirectW(&lf);
+  static const UINT keyboards[3] = {IDB_KEYBOARD, IDB_KEYBOARD_150, IDB_KEYBOARD_200};
+  ShowPictureForDpi(dialog, keyboards);
+  EditFont = MakeFont(AppSettings.FontSettings, FontKeyCellPixels, DpiOfWindow(dialog));
   if (EditFont) SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(EditFont), TRUE);
   SendMessageW(edit, EM_SETLIMITTEXT, SearchTextLimit, 0);
   if (DisplayChar* text = ToDisplayText(AppSettings.SearchString, nullptr, SearchStringBytes - 1)) {
@@ -189,12 +183,15 @@ INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       RECT r;
       GetWindowRect(picture, &r);
       MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-      const wchar_t ch = KeyboardCharAt(static_cast<short>(LOWORD(lParam)) - r.left,
-                                        static_cast<short>(HIWORD(lParam)) - r.top);
+      // The picture shown may be drawn larger for the display's scale.
+      const wchar_t ch = KeyboardCharAt(
+          ToPictureCell(static_cast<short>(LOWORD(lParam)) - r.left, r.right - r.left, KeyboardWidth),
+          ToPictureCell(static_cast<short>(HIWORD(lParam)) - r.top, r.bottom - r.top, KeyboardHeight));
       if (ch) InsertBeforeCaret(GetDlgItem(dialog, IDC_SEARCH_TEXT), ch);
       return TRUE;
     }
     case WM_DESTROY:
+      TakeBackPicture(dialog);
       if (EditFont) {
         SendDlgItemMessageW(dialog, IDC_SEARCH_TEXT, WM_SETFONT, 0, FALSE);
         DeleteObject(EditFont);

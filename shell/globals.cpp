@@ -12,3 +12,4 @@ HWND ActiveScrollBar;
 WNDPROC ScrollBarClassProc;
 RECT CommentaryArea;
 SIZE LastClientSize;
+int WindowDpi;

@@ -5,7 +5,8 @@
 // Writers: the main window's creation and destruction (mainwindow.cpp,
 // splitview.cpp) set the handles and panes; the handlers of clicks, the wheel,
 // the scroll bars and the search change ActivePane and ActiveScrollBar,
-// always together; OnSize writes CommentaryArea and LastClientSize. Nothing
+// always together; OnSize writes CommentaryArea and LastClientSize; the main
+// window's creation and its DPI-change handler (ApplyDpi) write WindowDpi. Nothing
 // outside shell/ writes any of it.
 #pragma once
 #include <windows.h>
@@ -24,6 +25,7 @@ extern HWND ActiveScrollBar;
 extern WNDPROC ScrollBarClassProc;  // the system procedure both bars chain to
 extern RECT CommentaryArea;
 extern SIZE LastClientSize;
+extern int WindowDpi;               // the main window's DPI; 0 before it exists (lengths unscaled)
 
 // Repaint bits of PaintPanes and RepaintPanes.
 constexpr int RepaintMain = 0x001;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "dialogs/dialogs.h"
+#include "layout/scale.h"
 #include "output/settings.h"
 #include "resources/resource.h"
 #include "shell/article.h"
@@ -31,6 +32,31 @@ HWND TopLevelOf(HWND window) {
     window = up;
   }
   return window;
+}
+
+// WM_DPICHANGED (Windows 8.1 on; the headers name it only for newer targets).
+constexpr UINT DpiChangedMessage = 0x02E0;
+
+// The window moved to a monitor of another DPI (wParam: the new DPI, lParam:
+// the rectangle the system suggests for it). Fonts, toolbar and lengths are
+// made for the new DPI, the window takes the suggested rectangle, and each
+// pane shows the same line at its top as before.
+void OnDpiChanged(HWND window, WPARAM wParam, const RECT* suggested) {
+  const int dpi = HIWORD(wParam);
+  if (dpi <= 0 || dpi == WindowDpi) return;
+  const uint16_t mainTop = FirstVisibleOffset(MainPane);
+  const uint16_t commentaryTop = FirstVisibleOffset(CommentaryPane);
+  ApplyDpi(window, dpi);
+  if (suggested) {
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  // The size may not have changed: lay out again with the new lengths all the same.
+  OnSize(window, RelayoutSize);
+  if (MainPane && MainPane->Text) ScrollToOffset(MainPane, mainTop);
+  if (CommentaryPane && CommentaryPane->Text) ScrollToOffset(CommentaryPane, commentaryTop);
+  SyncScrollBars(false);
+  InvalidateRect(window, nullptr, TRUE);
 }
 
 void ShutDown(HWND window) {
@@ -119,6 +145,9 @@ int RunReader(HINSTANCE instance, int showCommand) {
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_NCCREATE:
+      EnableNonClientScaling(window);
+      return DefWindowProcW(window, message, wParam, lParam);
     case WM_CREATE:
       OnCreate(window);
       LoadStoredArticle(window);
@@ -160,6 +189,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_MOUSEWHEEL:
       OnMouseWheel(window, wParam, lParam);
+      return 0;
+    case DpiChangedMessage:
+      OnDpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam));
       return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);

@@ -3,36 +3,42 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "layout/scale.h"
 #include "output/settings.h"
 
 namespace {
 
-constexpr int ProbeWidth = 96;
-constexpr int ProbeHeight = 48;
+// The picture at 96 DPI; it and its letters grow with the system's DPI.
+constexpr int ProbeWidth96 = 96;
+constexpr int ProbeHeight96 = 48;
+constexpr int ProbeLetter96 = 32;
 constexpr wchar_t Alef = 0x05D0;
 constexpr wchar_t Bet = 0x05D1;
 
-// A white 32-bit picture with text drawn black at its left edge.
+// A white 32-bit picture with text drawn black at its left edge: Width x
+// Height pixels from Pixels on.
 struct Picture {
-  uint32_t Pixels[ProbeWidth * ProbeHeight];
+  int Width;
+  int Height;
+  uint32_t* Pixels;
 };
 
-bool Draw(HDC dc, uint32_t* bits, TextOutFunction draw, const wchar_t* text, UINT length, Picture* out) {
-  RECT all = {0, 0, ProbeWidth, ProbeHeight};
+bool Draw(HDC dc, const uint32_t* bits, TextOutFunction draw, const wchar_t* text, UINT length, Picture* out) {
+  RECT all = {0, 0, out->Width, out->Height};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   GdiFlush();
   if (!draw(dc, text, static_cast<int>(length), &all, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX)) return false;
   GdiFlush();
-  std::memcpy(out->Pixels, bits, sizeof out->Pixels);
+  std::memcpy(out->Pixels, bits, static_cast<size_t>(out->Width) * out->Height * sizeof(uint32_t));
   return true;
 }
 
 // Pixels that differ between two pictures in the columns [0, width).
 int Difference(const Picture& a, const Picture& b, int width) {
   int n = 0;
-  for (int y = 0; y < ProbeHeight; ++y) {
-    for (int x = 0; x < width && x < ProbeWidth; ++x) {
-      if (a.Pixels[y * ProbeWidth + x] != b.Pixels[y * ProbeWidth + x]) ++n;
+  for (int y = 0; y < a.Height; ++y) {
+    for (int x = 0; x < width && x < a.Width; ++x) {
+      if (a.Pixels[y * a.Width + x] != b.Pixels[y * a.Width + x]) ++n;
     }
   }
   return n;
@@ -43,23 +49,29 @@ int Difference(const Picture& a, const Picture& b, int width) {
 bool TextOutputReorders(TextOutFunction draw) {
   HDC dc = CreateCompatibleDC(nullptr);
   if (!dc) return false;
+  const int dpi = DpiOfWindow(nullptr);
+  const int width = ScaleForDpi(ProbeWidth96, dpi);
+  const int height = ScaleForDpi(ProbeHeight96, dpi);
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = ProbeWidth;
-  info.bmiHeader.biHeight = -ProbeHeight;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   LOGFONTW lf = {};
-  lf.lfHeight = -32;
+  lf.lfHeight = -ScaleForDpi(ProbeLetter96, dpi);
   lf.lfCharSet = HEBREW_CHARSET;
   HFONT font = CreateFontIndirectW(&lf);
-  auto* pictures = static_cast<Picture*>(std::malloc(3 * sizeof(Picture)));
+  const size_t pixels = static_cast<size_t>(width) * height;
+  auto* store = static_cast<uint32_t*>(std::malloc(3 * pixels * sizeof(uint32_t)));
+  Picture pictures[3];
+  for (int i = 0; i < 3; ++i) pictures[i] = Picture{width, height, store ? store + i * pixels : nullptr};
 
   bool reorders = false;
-  if (bitmap && font && pictures) {
+  if (bitmap && font && store) {
     const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
     const HGDIOBJ oldFont = SelectObject(dc, font);
     SetTextColor(dc, RGB(0, 0, 0));
@@ -83,7 +95,7 @@ bool TextOutputReorders(TextOutFunction draw) {
     SelectObject(dc, oldFont);
     SelectObject(dc, oldBitmap);
   }
-  std::free(pictures);
+  std::free(store);
   if (font) DeleteObject(font);
   if (bitmap) DeleteObject(bitmap);
   DeleteDC(dc);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "layout/draw.h"
+#include "layout/scale.h"
 #include "output/settings.h"
 #include "resources/resource.h"
 #include "shell/globals.h"
@@ -14,6 +15,11 @@ namespace {
 
 constexpr int ToolbarButtonCount = 6;
 constexpr int PaneLineCapacity = 100;
+// A toolbar button at 96 DPI: the 16-pixel picture and the toolbar's own
+// padding of 7 by 6.
+constexpr int ToolbarButtonWidth = 23;
+constexpr int ToolbarButtonHeight = 22;
+constexpr int SeparatorLine = 2;
 
 void CheckShareItem(HWND window) {
   CheckMenuRadioItem(GetMenu(window), CMD_SHARE_MINIMAL, CMD_SHARE_THREE_QUARTERS,
@@ -31,8 +37,21 @@ HWND CreateToolbar(HWND window) {
     buttons[i].fsState = TBSTATE_ENABLED;
     buttons[i].fsStyle = TBSTYLE_BUTTON;
   }
-  return CreateToolbarEx(window, WS_CHILD | WS_VISIBLE, 1, ToolbarButtonCount, AppInstance,
-                         IDB_TOOLBAR, buttons, ToolbarButtonCount, 16, 16, 16, 16, sizeof(TBBUTTON));
+  // The pictures come drawn at 16, 24 and 32 pixels: the set nearest above
+  // the scale, in buttons of the 96-DPI size scaled.
+  static const struct { UINT Bitmap; int Size; } sets[] = {
+      {IDB_TOOLBAR, 16}, {IDB_TOOLBAR_24, 24}, {IDB_TOOLBAR_32, 32}};
+  const auto& set = sets[PictureSetForDpi(WindowDpi)];
+  // CreateToolbarEx's button size sets the bitmap size; the button size is
+  // set alone, before the buttons are added (as the toolbar requires).
+  HWND toolbar = CreateToolbarEx(window, WS_CHILD | WS_VISIBLE, 1, ToolbarButtonCount, AppInstance, set.Bitmap,
+                                 nullptr, 0, set.Size, set.Size, set.Size, set.Size, sizeof(TBBUTTON));
+  if (!toolbar) return nullptr;
+  SendMessageW(toolbar, TB_SETBUTTONSIZE, 0,
+               MAKELPARAM(ScaleForDpi(ToolbarButtonWidth, WindowDpi), ScaleForDpi(ToolbarButtonHeight, WindowDpi)));
+  SendMessageW(toolbar, TB_ADDBUTTONSW, ToolbarButtonCount, reinterpret_cast<LPARAM>(buttons));
+  SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+  return toolbar;
 }
 
 HWND CreateScrollBar(HWND window) {
@@ -47,11 +66,51 @@ void PlaceWindow(HWND window, int x, int y, int width, int height) {
   if (window) MoveWindow(window, x, y, width > 0 ? width : 0, height > 0 ? height : 0, TRUE);
 }
 
+// Where the panes start: below the toolbar, inside the gutter.
+RECT PaneRect(HWND window) {
+  RECT r;
+  GetClientRect(window, &r);
+  if (Toolbar) r.top += ToolbarHeight() - 1;
+  const int g = Gutter();
+  if (r.bottom - r.top > 2 * g) {
+    r.top += g;
+    r.bottom -= 2 * g;
+  }
+  if (r.right - r.left > 2 * g) {
+    r.left += g;
+    r.right -= 2 * g;
+  }
+  return r;
+}
+
 }  // namespace
 
 int Gutter() {
   const int32_t g = AppSettings.SurroundingGutter;
-  return (g >= 0 && g <= MaxGutter) ? g : DefaultGutter;
+  const int used = ScaleForDpi((g >= 0 && g <= MaxGutter) ? g : DefaultGutter, WindowDpi);
+  return used <= MaxGutter ? used : MaxGutter;
+}
+
+int SeparatorWidth() { return ScaleForDpi(SeparatorLine, WindowDpi); }
+
+int ScrollBarWidth() { return MetricForDpi(SM_CXVSCROLL, WindowDpi); }
+
+void ApplyDpi(HWND window, int dpi) {
+  WindowDpi = dpi;
+  if (Toolbar) {
+    DestroyWindow(Toolbar);
+    Toolbar = CreateToolbar(window);
+  }
+  SetPaneDpi(MainPane, dpi);
+  SetPaneDpi(CommentaryPane, dpi);
+  // The gutter and the toolbar moved the panes' corner.
+  const RECT r = PaneRect(window);
+  CommentaryArea.left = r.left;
+  if (MainPane) {
+    MainPane->AreaLeft = r.left;
+    MainPane->AreaTop = r.top;
+  }
+  if (CommentaryPane) CommentaryPane->AreaLeft = r.left;
 }
 
 int ToolbarHeight() {
@@ -69,26 +128,17 @@ int PageRows(const PaneView* pane, uint32_t mode) {
 
 void OnCreate(HWND window) {
   MainWindow = window;
+  WindowDpi = DpiOfWindow(window);
   Toolbar = CreateToolbar(window);
   CreatePanes(window);
 }
 
 int CreatePanes(HWND window) {
   HDC dc = GetDC(window);
-  RECT r;
-  GetClientRect(window, &r);
-  if (Toolbar) r.top += ToolbarHeight() - 1;
-  const int g = Gutter();
-  if (r.bottom - r.top > 2 * g) {
-    r.top += g;
-    r.bottom -= 2 * g;
-  }
-  if (r.right - r.left > 2 * g) {
-    r.left += g;
-    r.right -= 2 * g;
-  }
+  RECT r = PaneRect(window);
   CreateCommentarySection(window, dc, &r);
   MainPane = CreatePaneView(dc, &r, &AppSettings.FontSettings, PaneLineCapacity);
+  if (MainPane) MainPane->Dpi = WindowDpi;
   if (!MainPane) {
     // The commentary pane was made with the same device context, which is
     // released here: take the commentary section down with it, so that no
@@ -111,6 +161,7 @@ void CreateCommentarySection(HWND window, HDC dc, const RECT* rect) {
   CheckShareItem(window);
   CommentaryPane = CreatePaneView(dc, &CommentaryArea, &AppSettings.FontSettings, PaneLineCapacity);
   if (!CommentaryPane) return;
+  CommentaryPane->Dpi = WindowDpi;
   CommentaryScrollBar = CreateScrollBar(window);
   MainScrollBar = CreateScrollBar(window);
   ActiveScrollBar = MainScrollBar;
@@ -157,12 +208,13 @@ void LayoutCommentarySection(int* width, int* height) {
   if (!CommentaryPane || !MainPane) return;
   const int a = *height;
   const int w = *width;
-  const int cx = GetSystemMetrics(SM_CXVSCROLL);
+  const int cx = ScrollBarWidth();
   const int y0 = MainPane->AreaTop;
   const int g = Gutter();
+  const int s = SeparatorWidth();
   const int b = CommentaryHeight(a);
 
-  *height = a - b - 2;
+  *height = a - b - s;
   *width = w - cx;
   CommentaryArea.right = CommentaryArea.left + w - cx;
   CommentaryArea.bottom = y0 + a - g + 1;
@@ -170,7 +222,7 @@ void LayoutCommentarySection(int* width, int* height) {
   CommentaryPane->AreaTop = CommentaryArea.top + g / 2;
   ResizePane(CommentaryPane, w - cx, b);
   PlaceWindow(MainScrollBar, CommentaryArea.right + g, y0 - g + 1, cx, a - b + g - 1);
-  PlaceWindow(CommentaryScrollBar, CommentaryArea.right + g, CommentaryArea.top + 2, cx,
+  PlaceWindow(CommentaryScrollBar, CommentaryArea.right + g, CommentaryArea.top + s, cx,
               CommentaryPane->AreaHeight + g - 1);
 }
 
@@ -192,22 +244,28 @@ void PaintPanes(HDC dc, HWND window, int bits) {
 void PaintCommentarySection(HDC dc) {
   if (!CommentaryPane) return;
   const int g = Gutter();
-  const int cx = GetSystemMetrics(SM_CXVSCROLL);
+  const int s = SeparatorWidth();
+  const int cx = ScrollBarWidth();
   HPEN palePen = CreatePen(PS_SOLID, 1, CommentaryBackground);
   HPEN greenPen = CreatePen(PS_SOLID, 1, SeparatorColour);
   HBRUSH brush = CreateSolidBrush(CommentaryBackground);
   HGDIOBJ oldPen = SelectObject(dc, palePen ? palePen : GetStockObject(NULL_PEN));
   HGDIOBJ oldBrush = SelectObject(dc, brush ? brush : GetStockObject(NULL_BRUSH));
-  Rectangle(dc, CommentaryArea.left - g, CommentaryArea.top + 2, CommentaryArea.right + g,
+  Rectangle(dc, CommentaryArea.left - g, CommentaryArea.top + s, CommentaryArea.right + g,
             CommentaryArea.bottom + 2 * g);
   SelectObject(dc, greenPen ? greenPen : GetStockObject(NULL_PEN));
+  // The separator: a rectangle drawn with a pen of width 1 fills its
+  // interior with the brush, so it is filled green as well.
+  HBRUSH greenBrush = CreateSolidBrush(SeparatorColour);
+  SelectObject(dc, greenBrush ? greenBrush : GetStockObject(NULL_BRUSH));
   Rectangle(dc, CommentaryArea.left - g, CommentaryArea.top, CommentaryArea.right + g + cx,
-            CommentaryArea.top + 2);
+            CommentaryArea.top + s);
   SelectObject(dc, oldPen);
   SelectObject(dc, oldBrush);
   if (palePen) DeleteObject(palePen);
   if (greenPen) DeleteObject(greenPen);
   if (brush) DeleteObject(brush);
+  if (greenBrush) DeleteObject(greenBrush);
 
   const int oldMode = SetBkMode(CommentaryPane->Dc, TRANSPARENT);
   DrawPane(CommentaryPane, 0);

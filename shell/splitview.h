@@ -37,8 +37,16 @@ void OnShareCommand(HWND window, int command);
 // of a size message, so the inset and the coordinates derived from it stay
 // in range. Larger and negative values give the default.
 constexpr int32_t MaxGutter = 0x7FFF;
-// The gutter as used: the stored value, or the default when it is unusable.
+// The gutter as used, in pixels at the window's DPI: the stored value (in
+// 96-DPI units), or the default when it is unusable.
 int Gutter();
+// Thickness of the separator line above the commentary, at the window's DPI.
+int SeparatorWidth();
+// Width of the scroll bars at the window's DPI.
+int ScrollBarWidth();
+// Takes the DPI of the window: the toolbar's picture set and button size, the
+// panes' fonts and lengths; the caller lays the panes out again (OnSize).
+void ApplyDpi(HWND window, int dpi);
 // Height of the toolbar window, 0 without one.
 int ToolbarHeight();
 // Rows one page step moves: half the rows last drawn for page modes 2 and 4,

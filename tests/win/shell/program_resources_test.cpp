@@ -110,9 +110,6 @@ TEST(ProgramResources, ManifestBringsCommonControls6AndAsksNoRights) {
   for (const char* os : {"35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
                          "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
     EXPECT_NE(manifest.find(os), std::string::npos) << "supportedOS " << os;
-  // The layout is in pixels: the process must stay DPI unaware.
-  EXPECT_EQ(manifest.find("<dpiAware"), std::string::npos);
-  EXPECT_EQ(manifest.find("<windowsSettings"), std::string::npos);
 
   // The loader accepts it, and under it the common controls are version 6;
   // this test program has no manifest and gets the older ones.
@@ -122,6 +119,13 @@ TEST(ProgramResources, ManifestBringsCommonControls6AndAsksNoRights) {
   context.lpResourceName = MAKEINTRESOURCEW(1);
   HANDLE activation = CreateActCtxW(&context);
   ASSERT_NE(activation, INVALID_HANDLE_VALUE) << "the loader refused the manifest: " << GetLastError();
+  // Systems before Windows 10 read only dpiAware: it must be where they look.
+  // (Per-monitor awareness itself is checked by the Dpi test, whose program
+  // carries this manifest.)
+  wchar_t aware[32] = {};
+  EXPECT_TRUE(QueryActCtxSettingsW(0, activation, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings",
+                                   L"dpiAware", aware, 32, nullptr));
+  EXPECT_STREQ(aware, L"true/pm");
   ULONG_PTR cookie = 0;
   ASSERT_TRUE(ActivateActCtx(activation, &cookie));
   EXPECT_TRUE(IsCommonControls6(CommonControlsPath())) << Narrow(CommonControlsPath());
