@@ -31,6 +31,12 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 
 wineboot -i >/dev/null 2>&1
 wineserver -w >/dev/null 2>&1
+# ORVANE_LOGPIXELS=144 (or 120, 192, ...): the whole session runs at that DPI,
+# set before any program of the prefix starts.
+if [ -n "${ORVANE_LOGPIXELS:-}" ]; then
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$ORVANE_LOGPIXELS" /f >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
+fi
 export ORVANE_WINE_READY=1
 "$@"
 exit $?
