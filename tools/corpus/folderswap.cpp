@@ -154,7 +154,11 @@ bool CommitFolderSwap(FolderSwap& swap, std::string& error) {
         return moveBack();
       }
     }
-    if (!failure) fs::rename(swap.Target, swap.Aside, failure);
+    if (!failure) {
+      std::error_code ignored;  // the new folder gets the old one's permissions where it can
+      fs::permissions(swap.Stage, fs::status(swap.Target, ignored).permissions(), ignored);
+      fs::rename(swap.Target, swap.Aside, failure);
+    }
     if (failure) {
       error = "cannot replace " + swap.Target.string() + ": " + failure.message();
       return moveBack();
