@@ -155,11 +155,13 @@ void OnInitDialog(HWND dialog, FontSettings* settings) {
   EnumFontsW(dc, nullptr, AddFace, 0);
   ReleaseDC(owner, dc);
 
-  // A face enumerated once per character set is listed once.
+  // A face enumerated once per character set is listed once; the "@" faces
+  // are the vertical-writing forms of East Asian faces, no face to read in.
   HWND faces = GetDlgItem(dialog, IDC_FONT_FACES);
   SendMessageW(faces, LB_RESETCONTENT, 0, 0);
   for (const FaceEntry* e = FaceList.Head; e; e = e->Next) {
-    if (SendMessageW(faces, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(e->FaceName)) ==
+    if (e->FaceName[0] != L'@' &&
+        SendMessageW(faces, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(e->FaceName)) ==
         LB_ERR) {
       SendMessageW(faces, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e->FaceName));
     }

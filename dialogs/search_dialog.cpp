@@ -127,7 +127,7 @@ void SubclassWindow(HWND edit) {
   const auto previous = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HebrewEditProc)));
   if (!previous) {
-    MessageBoxW(nullptr, L"SubclassWindow() error", L"Hebrew", MB_OK);
+    MessageBoxW(GetParent(edit), L"SubclassWindow() error", L"Hebrew", MB_OK);
     ExitProcess(1);
   }
   if (previous != HebrewEditProc) PreviousEditProc = previous;

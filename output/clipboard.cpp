@@ -15,34 +15,33 @@
 namespace {
 
 constexpr UINT ClipboardBlockFlags = GMEM_MOVEABLE | GMEM_DDESHARE;
+// Another program may hold the clipboard for a moment: try this often, this
+// many milliseconds apart, before giving up.
+constexpr int ClipboardTries = 10;
+constexpr DWORD ClipboardRetryMs = 20;
 
-// Opens the clipboard with no owner; closes it when the function leaves.
+// Opens the clipboard for a window (which then owns what is set: with no
+// owner, SetClipboardData fails after EmptyClipboard); closes it when the
+// function leaves.
 struct OpenedClipboard {
-  bool open = OpenClipboard(nullptr) != FALSE;
+  bool open = false;
+  explicit OpenedClipboard(HWND owner) {
+    for (int i = 0; i < ClipboardTries && !open; ++i) {
+      if (i > 0) Sleep(ClipboardRetryMs);
+      open = OpenClipboard(owner) != FALSE;
+    }
+  }
   ~OpenedClipboard() {
     if (open) CloseClipboard();
   }
+  OpenedClipboard(const OpenedClipboard&) = delete;
+  OpenedClipboard& operator=(const OpenedClipboard&) = delete;
 };
 
-// Hands a ready block to the clipboard as its only data; releases it when
-// the clipboard cannot be had.
-void SetOnlyData(UINT format, HGLOBAL block) {
-  OpenedClipboard clipboard;
-  if (!clipboard.open) {
-    GlobalFree(block);
-    return;
-  }
-  EmptyClipboard();
-  if (!SetClipboardData(format, block)) GlobalFree(block);
-}
-
-}  // namespace
-
-int ReadClipboardData(UINT format, unsigned char** data, size_t* length) {
+// A copy of the open clipboard's data in a format (see ReadClipboardData).
+int CopyOpenClipboardData(UINT format, unsigned char** data, size_t* length) {
   *data = nullptr;
   *length = 0;
-  OpenedClipboard clipboard;
-  if (!clipboard.open) return ClipboardUnreadable;
   HANDLE handle = GetClipboardData(format);
   if (!handle) return ClipboardRead;
   const size_t size = GlobalSize(handle);
@@ -70,6 +69,59 @@ int ReadClipboardData(UINT format, unsigned char** data, size_t* length) {
   return ClipboardRead;
 }
 
+// Hands a ready block to the open clipboard as its only data; releases it
+// when the clipboard does not take it.
+void SetOnlyData(UINT format, HGLOBAL block) {
+  EmptyClipboard();
+  if (!SetClipboardData(format, block)) GlobalFree(block);
+}
+
+// The new RTF document: a fresh one, or what the clipboard holds with the
+// body appended. Null when there is no memory for it.
+HGLOBAL RtfBlock(const char* body, const unsigned char* old, size_t oldLength) {
+  const char* oldText = reinterpret_cast<const char*>(old);
+  const size_t bodyLength = std::strlen(body);
+  const size_t total = RtfDocument(oldText, oldLength, body, bodyLength, nullptr);
+  HGLOBAL block = total ? GlobalAlloc(ClipboardBlockFlags, total) : nullptr;
+  char* bytes = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
+  if (bytes) {
+    RtfDocument(oldText, oldLength, body, bodyLength, bytes);
+    GlobalUnlock(block);
+  }
+  if (!bytes && block) {
+    GlobalFree(block);
+    block = nullptr;
+  }
+  return block;
+}
+
+// The plain text block: what the clipboard holds, then the copy text.
+HGLOBAL TextBlock(const wchar_t* copyText, const unsigned char* old, size_t oldLength) {
+  const size_t newLength = (std::wcslen(copyText) + 1) * sizeof(wchar_t);
+  HGLOBAL block = oldLength <= SIZE_MAX - newLength ? GlobalAlloc(ClipboardBlockFlags, oldLength + newLength) : nullptr;
+  auto* bytes = block ? static_cast<unsigned char*>(GlobalLock(block)) : nullptr;
+  if (bytes) {
+    if (oldLength) std::memcpy(bytes, old, oldLength);
+    std::memcpy(bytes + oldLength, copyText, newLength);
+    GlobalUnlock(block);
+  }
+  if (!bytes && block) {
+    GlobalFree(block);
+    block = nullptr;
+  }
+  return block;
+}
+
+}  // namespace
+
+int ReadClipboardData(UINT format, unsigned char** data, size_t* length) {
+  *data = nullptr;
+  *length = 0;
+  OpenedClipboard clipboard(nullptr);
+  if (!clipboard.open) return ClipboardUnreadable;
+  return CopyOpenClipboardData(format, data, length);
+}
+
 wchar_t* SizeCopyText(const unsigned char* text) {
   const size_t units = CopyTextUnits(text);
   if (units > SIZE_MAX / sizeof(wchar_t)) return nullptr;
@@ -83,60 +135,30 @@ char* MakeRtfBody(const wchar_t* copyText) {
   return body;
 }
 
-void PutRtfOnClipboard(const wchar_t* copyText, bool append) {
-  const UINT format = RegisterClipboardFormatW(L"Rich Text Format");
+void PutTextOnClipboard(HWND owner, const wchar_t* copyText, bool append) {
+  const bool rtf = AppSettings.FontSettings.FontAsciiBase > 256;
+  const UINT format = rtf ? RegisterClipboardFormatW(L"Rich Text Format") : CF_UNICODETEXT;
   if (!format) return;
-  unsigned char* old = nullptr;
-  size_t oldLength = 0;
-  if (append && ReadClipboardData(format, &old, &oldLength) != ClipboardRead) return;
-  char* body = MakeRtfBody(copyText);
-  if (!body) {
+  // The body needs nothing of the clipboard: made before it is opened, so
+  // that the out-of-memory message never shows while other programs wait.
+  char* body = rtf ? MakeRtfBody(copyText) : nullptr;
+  if (rtf && !body) return;
+  {
+    // Read, build and set within one opening: nobody can change the
+    // clipboard between what an append reads and what it writes.
+    OpenedClipboard clipboard(owner);
+    unsigned char* old = nullptr;
+    size_t oldLength = 0;
+    if (clipboard.open && (!append || CopyOpenClipboardData(format, &old, &oldLength) == ClipboardRead)) {
+      HGLOBAL block = rtf ? RtfBlock(body, old, oldLength) : TextBlock(copyText, old, oldLength);
+      if (block) SetOnlyData(format, block);
+    }
     std::free(old);
-    return;
   }
-  const char* oldText = reinterpret_cast<const char*>(old);
-  const size_t bodyLength = std::strlen(body);
-  const size_t total = RtfDocument(oldText, oldLength, body, bodyLength, nullptr);
-  HGLOBAL block = total ? GlobalAlloc(ClipboardBlockFlags, total) : nullptr;
-  char* bytes = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
-  if (bytes) {
-    RtfDocument(oldText, oldLength, body, bodyLength, bytes);
-    GlobalUnlock(block);
-  }
-  std::free(old);
   std::free(body);
-  if (!bytes) {
-    if (block) GlobalFree(block);
-    return;
-  }
-  SetOnlyData(format, block);
 }
 
-void PutTextOnClipboard(const wchar_t* copyText, bool append) {
-  if (AppSettings.FontSettings.FontAsciiBase > 256) {
-    PutRtfOnClipboard(copyText, append);
-    return;
-  }
-  unsigned char* old = nullptr;
-  size_t oldLength = 0;
-  if (append && ReadClipboardData(CF_UNICODETEXT, &old, &oldLength) != ClipboardRead) return;
-  const size_t newLength = (std::wcslen(copyText) + 1) * sizeof(wchar_t);
-  HGLOBAL block = oldLength <= SIZE_MAX - newLength ? GlobalAlloc(ClipboardBlockFlags, oldLength + newLength) : nullptr;
-  auto* bytes = block ? static_cast<unsigned char*>(GlobalLock(block)) : nullptr;
-  if (bytes) {
-    if (oldLength) std::memcpy(bytes, old, oldLength);
-    std::memcpy(bytes + oldLength, copyText, newLength);
-    GlobalUnlock(block);
-  }
-  std::free(old);
-  if (!bytes) {
-    if (block) GlobalFree(block);
-    return;
-  }
-  SetOnlyData(CF_UNICODETEXT, block);
-}
-
-void CopyPaneToClipboard(PaneView* pane, bool append) {
+void CopyPaneToClipboard(HWND owner, PaneView* pane, bool append) {
   if (!pane || !pane->Text) return;
   wchar_t* copy = SizeCopyText(pane->Text);
   if (!copy) return;
@@ -146,6 +168,6 @@ void CopyPaneToClipboard(PaneView* pane, bool append) {
   if (AppSettings.FontSettings.FontAsciiBase > 256) AppSettings.Flags ^= Reverse;
   BuildCopyText(pane->Text, copy);
   AppSettings.Flags = saved;
-  PutTextOnClipboard(copy, append);
+  PutTextOnClipboard(owner, copy, append);
   std::free(copy);
 }

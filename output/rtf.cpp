@@ -130,9 +130,9 @@ size_t RtfBody(const DisplayChar* copyText, char* out) {
   while (u && *u) {
     const DisplayChar c = *u;
     if (c == ' ') {
-      // One more space than the run: a reader takes the first after a
-      // control word as its end.
-      sink.Put(' ');
+      // A reader takes the first space after an escape as its end: only
+      // there does the run need one more.
+      if (afterEscape) sink.Put(' ');
       while (*u == ' ') {
         sink.Put(' ');
         ++u;

@@ -6,6 +6,7 @@
 #include "output/settings.h"
 
 #include "output/settings_data.h"
+#include "store/records.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -239,6 +240,20 @@ void SaveSettings(PaneView** mainPane, PaneView** commentaryPane) {
   PostQuitMessage(0);
 }
 
+namespace {
+
+// How far a monitor's work area lies from its corner: the normal rectangle
+// of a placement counts from the work area (workspace coordinates) of the
+// monitor it lies on, not from the screen's origin.
+POINT WorkAreaOffset(HMONITOR monitor) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!monitor || !GetMonitorInfoW(monitor, &info)) return POINT{0, 0};
+  return POINT{info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top};
+}
+
+}  // namespace
+
 void SaveWindowPlacement(HWND window) {
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
@@ -248,21 +263,20 @@ void SaveWindowPlacement(HWND window) {
   int32_t top;
   int32_t left;
   UINT show = placement.showCmd;
-  bool minimised = IsIconic(window) || show == SW_SHOWMINIMIZED || show == SW_MINIMIZE ||
-                   show == SW_SHOWMINNOACTIVE;
-  if (minimised) {
-    // The rectangle of a minimised window is its icon, often far off every
-    // screen: keep the position it restores to, in screen coordinates (the
-    // normal position counts from the work area's corner), and a show state
-    // that brings the window back.
-    RECT work{};
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) work = RECT{};
-    top = work.top + normal.top;
-    left = work.left + normal.left;
-    show = (placement.flags & WPF_RESTORETOMAXIMIZED) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
-  } else if (show == SW_SHOWMAXIMIZED) {
-    top = rect.top + GetSystemMetrics(SM_CYFRAME) + normal.top;
-    left = rect.left + GetSystemMetrics(SM_CXFRAME) + normal.left;
+  const bool minimised = IsIconic(window) || show == SW_SHOWMINIMIZED || show == SW_MINIMIZE ||
+                         show == SW_SHOWMINNOACTIVE;
+  if (minimised || show == SW_SHOWMAXIMIZED) {
+    // Only the normal rectangle tells where the window restores to: turn it
+    // into screen coordinates with the work area of its own monitor (for a
+    // minimised window, whose icon may lie anywhere, the monitor of the
+    // rectangle itself).
+    const HMONITOR monitor = minimised ? MonitorFromRect(&normal, MONITOR_DEFAULTTONEAREST)
+                                       : MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+    const POINT offset = WorkAreaOffset(monitor);
+    left = normal.left + offset.x;
+    top = normal.top + offset.y;
+    // A show state that brings a minimised window back.
+    if (minimised) show = (placement.flags & WPF_RESTORETOMAXIMIZED) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
   } else {
     top = rect.top;
     left = rect.left;
@@ -335,7 +349,7 @@ void* AllocOrDie(size_t bytes) {
   if (block) return block;
   if (OutOfMemoryExitBegun) return nullptr;
   OutOfMemoryExitBegun = true;
-  MessageBoxW(nullptr, L"There is not enough memory, aborting", L"Error", MB_OK | MB_ICONERROR);
+  MessageBoxW(MessageBoxOwner, L"There is not enough memory, aborting", L"Error", MB_OK | MB_ICONERROR);
   if (Loading) {
     // The settings are not all read yet: end without saving anything.
     LoadStopped = true;

@@ -40,8 +40,8 @@ int OnCommand(HWND window, int command) {
       UpdateReverse(window, false);
       RepaintPanes(window, RepaintErase | 0xFF);
       return 0;
-    case CMD_COPY: CopyPaneToClipboard(CurrentPane(), false); return 0;
-    case CMD_APPEND: CopyPaneToClipboard(CurrentPane(), true); return 0;
+    case CMD_COPY: CopyPaneToClipboard(MainWindow, CurrentPane(), false); return 0;
+    case CMD_APPEND: CopyPaneToClipboard(MainWindow, CurrentPane(), true); return 0;
     case CMD_PRINT: PrintPane(CurrentPane()); return 0;
     case CMD_EXIT: DestroyWindow(window); return 0;
     case CMD_PREVIOUS_ARTICLE: PreviousArticle(window); return 0;
@@ -150,8 +150,18 @@ int ClickPage(HWND window, PaneView* pane, int x, int y, bool draw) {
   return 1;
 }
 
+int WheelNotches(WheelTotal* total, int delta) {
+  // A turn the other way starts afresh: what was left of the old direction
+  // must not swallow the first part of the new one.
+  if ((delta < 0 && total->Remainder > 0) || (delta > 0 && total->Remainder < 0)) total->Remainder = 0;
+  const int sum = total->Remainder + delta;
+  total->Remainder = sum % WHEEL_DELTA;
+  return sum / WHEEL_DELTA;
+}
+
 void OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam) {
-  const int rows = -(static_cast<short>(HIWORD(wParam)) / WHEEL_DELTA);
+  static WheelTotal paneWheel;
+  static const PaneView* wheeledPane;
   // The pointer comes in screen coordinates; the panes are placed in client
   // coordinates of the main window (where the toolbar also begins).
   POINT p = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
@@ -168,6 +178,10 @@ void OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam) {
   } else {
     return;
   }
-  if (ScrollPane(ActivePane, rows, 0, true) == 3) RepaintPanes(window, bits);
+  // Touchpads send parts of a notch: they add up, per pane, to whole rows.
+  if (wheeledPane != ActivePane) paneWheel.Remainder = 0;
+  wheeledPane = ActivePane;
+  const int rows = -WheelNotches(&paneWheel, static_cast<short>(HIWORD(wParam)));
+  if (rows != 0 && ScrollPane(ActivePane, rows, 0, true) == 3) RepaintPanes(window, bits);
   SyncScrollBar(ActiveScrollBar);
 }

@@ -22,3 +22,12 @@ LRESULT OnKeyDown(HWND window, WPARAM key);
 void OnLButtonDown(HWND window, LPARAM position);
 int ClickPage(HWND window, PaneView* pane, int x, int y, bool draw);
 void OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam);
+
+// What is left of a wheel's turn short of a whole notch (WHEEL_DELTA).
+struct WheelTotal {
+  int Remainder;
+};
+// Adds a wheel delta to what is left and returns the whole notches it
+// completes (positive: away from the user); a turn the other way drops
+// what was left.
+int WheelNotches(WheelTotal* total, int delta);

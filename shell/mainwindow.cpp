@@ -1,6 +1,7 @@
 #include "shell/mainwindow.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "dialogs/dialogs.h"
 #include "layout/scale.h"
@@ -12,6 +13,7 @@
 #include "shell/reverseprobe.h"
 #include "shell/splitview.h"
 #include "store/product.h"
+#include "store/records.h"
 
 const wchar_t MainClassName[] = PRODUCT_NAME;
 
@@ -59,7 +61,49 @@ void OnDpiChanged(HWND window, WPARAM wParam, const RECT* suggested) {
   InvalidateRect(window, nullptr, TRUE);
 }
 
+// Held for the whole run: a second start that finds it taken, but no window
+// yet, knows that a reader is starting and waits for its window.
+HANDLE InstanceMutex;
+constexpr wchar_t InstanceMutexName[] = L"Local\\Quillary.Orvane.Reader";
+// How long a second start waits for the window of a reader that is starting,
+// and for a running reader to take its command; a hung reader is not waited
+// for at all.
+constexpr int StartingReaderWaitMs = 10000;
+constexpr UINT SignalTimeoutMs = 30 * 60 * 1000;
+
+// Hands control to a reader that runs already: with the reader in front its
+// Choose Daf dialog opens (this start waits until it closes); otherwise the
+// reader, restored if minimised, comes to the front with the window it last
+// had active (an open dialog rather than the disabled main window). True
+// when this start is to end.
+bool SignalRunningReader() {
+  HWND running = FindWindowW(MainClassName, MainClassName);
+  if (!running) {
+    if (InstanceMutex) return false;  // this process holds it already
+    InstanceMutex = CreateMutexW(nullptr, FALSE, InstanceMutexName);
+    if (!InstanceMutex || GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    // Another start got here first and has no window yet.
+    for (int waited = 0; !running && waited < StartingReaderWaitMs; waited += 50) {
+      Sleep(50);
+      running = FindWindowW(MainClassName, MainClassName);
+    }
+    if (!running) return true;
+  }
+  HWND foreground = GetForegroundWindow();
+  HWND top = TopLevelOf(foreground);
+  if (IsIconic(running)) ShowWindowAsync(running, SW_RESTORE);
+  if (running == foreground) {
+    // Sent, not posted: this start waits until the dialog has closed.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(running, WM_COMMAND, CMD_CHOOSE_ARTICLE, 0, SMTO_ABORTIFHUNG, SignalTimeoutMs,
+                        &ignored);
+  }
+  if (running != top) SetForegroundWindow(GetLastActivePopup(running));
+  return true;
+}
+
 void ShutDown(HWND window) {
+  MessageBoxOwner = nullptr;  // the window is going: boxes from here on stand alone
   if (MainPane) ReleaseDC(window, MainPane->Dc);
   if (Toolbar) {
     DestroyWindow(Toolbar);
@@ -94,15 +138,7 @@ HWND CreateMainWindow() {
 }
 
 HWND InitInstance(int showCommand) {
-  if (HWND running = FindWindowW(MainClassName, MainClassName)) {
-    HWND foreground = GetForegroundWindow();
-    HWND top = TopLevelOf(foreground);
-    // Sent, not posted: this instance waits until the Choose Daf dialog of
-    // the running one has closed.
-    if (running == foreground) SendMessageW(running, WM_COMMAND, CMD_CHOOSE_ARTICLE, 0);
-    if (running != top) SetForegroundWindow(running);
-    return nullptr;
-  }
+  if (SignalRunningReader()) return nullptr;
   InitCommonControls();
   if (LoadSettings() != 0) return nullptr;  // out of memory: end, the stored settings untouched
   SetReverseOnFirstRun();
@@ -130,6 +166,15 @@ int RunReader(HINSTANCE instance, int showCommand) {
     return -1;
   }
   AppSettings.SurroundingGutter = ReadSurroundingGutter();
+  // The shell's links (ShellExecuteEx) may use COM objects: the thread is an
+  // apartment of its own, without the old DDE path.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  const int code = RunInstance(showCommand);
+  if (SUCCEEDED(com)) CoUninitialize();
+  return code;
+}
+
+int RunInstance(int showCommand) {
   if (!InitInstance(showCommand)) return 0;
 
   HACCEL accelerators = LoadAcceleratorsW(AppInstance, MAKEINTRESOURCEW(IDA_ACCELERATORS));

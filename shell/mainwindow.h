@@ -8,6 +8,8 @@ extern const wchar_t MainClassName[];  // class name and title: "Orvane"
 // The whole program: refusal of old systems, gutter, instance check, window,
 // message loop. Returns the exit code.
 int RunReader(HINSTANCE instance, int showCommand);
+// From the instance check to the end of the message loop; the exit code.
+int RunInstance(int showCommand);
 HWND InitInstance(int showCommand);
 void RegisterMainClass(HINSTANCE instance, const wchar_t* className);
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -83,6 +83,19 @@ RECT PaneRect(HWND window) {
   return r;
 }
 
+// Where the thumb is being dragged: the bar's 32-bit tracking position, of
+// which the message carries only the low 16 bits. A request that did not
+// come from a drag of this bar (its position disagrees) is taken as sent.
+int ThumbPosition(HWND bar, WPARAM wParam) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_TRACKPOS;
+  if (bar && GetScrollInfo(bar, SB_CTL, &info) && (info.nTrackPos & 0xFFFF) == HIWORD(wParam)) {
+    return info.nTrackPos;
+  }
+  return HIWORD(wParam);
+}
+
 }  // namespace
 
 int Gutter() {
@@ -129,6 +142,7 @@ int PageRows(const PaneView* pane, uint32_t mode) {
 void OnCreate(HWND window) {
   MainWindow = window;
   WindowDpi = DpiOfWindow(window);
+  MessageBoxOwner = window;
   Toolbar = CreateToolbar(window);
   CreatePanes(window);
 }
@@ -337,7 +351,7 @@ LRESULT OnVScroll(HWND window, WPARAM wParam, LPARAM lParam) {
       case SB_PAGEUP: delta = -PageRows(pane, 0); break;
       case SB_PAGEDOWN: delta = PageRows(pane, 0); break;
       case SB_THUMBPOSITION:
-      case SB_THUMBTRACK: delta = static_cast<short>(HIWORD(wParam)) - pane->FirstRow; break;
+      case SB_THUMBTRACK: delta = ThumbPosition(ActiveScrollBar, wParam) - pane->FirstRow; break;
       case SB_TOP: delta = -pane->FirstRow; break;
       // "Bottom" means the last page, not one row further.
       case SB_BOTTOM: delta = pane->MaxFirstRow - pane->FirstRow; break;

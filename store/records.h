@@ -59,4 +59,10 @@ unsigned char* LoadTextRecord(int32_t n, int32_t* code);
 // The module whose resources hold the records: null (the default) means the
 // program's own module. Tests point it at the built program.
 extern HMODULE RecordModule;
+
+// The window that owns the message boxes of the lower layers (the
+// decompressor's, and the out-of-memory one), so that nothing can be done
+// in it while they show. The shell points it at the main window once that
+// exists and clears it when the window goes; null: no owner.
+extern HWND MessageBoxOwner;
 #endif

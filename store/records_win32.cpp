@@ -5,8 +5,9 @@
 #include "store/records.h"
 
 HMODULE RecordModule;
+HWND MessageBoxOwner;
 
-void ShowDecodeError() { MessageBoxW(nullptr, L"UnCompress() buffer error!", nullptr, MB_OK); }
+void ShowDecodeError() { MessageBoxW(MessageBoxOwner, L"UnCompress() buffer error!", nullptr, MB_OK); }
 
 unsigned char* LoadTextRecord(int32_t n, int32_t* code) {
   if (n <= 0) return nullptr;

@@ -127,9 +127,11 @@ std::vector<unsigned char> BuildNamesResource(const CorpusNames& names);
 // stream length, FNV-1a of the text in hex; a last line with the hash of the
 // names).
 
-// Writes the folder, rewriting only files whose content changed (rewritten
-// counts those). Records must be encoded and within the limits. False, with
-// a message in error, when a file cannot be written.
+// Writes the folder as a whole (see folderswap.h): every file into a sibling
+// folder, which then replaces the old one; files whose content did not change
+// keep their time (rewritten counts the others). Records must be encoded and
+// within the limits. False, with a message in error and the old folder as it
+// was, when a file cannot be written.
 bool WriteCorpusFolder(const std::string& dir, const std::vector<CorpusRecord>& records,
                        const CorpusNames& names, int32_t* rewritten, std::string& error);
 

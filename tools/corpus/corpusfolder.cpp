@@ -5,42 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "store/records.h"
 #include "tools/corpus/corpus.h"
+#include "tools/corpus/folderswap.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Writes bytes to path unless the file already holds exactly them.
-// Returns 1 when written, 0 when unchanged, -1 on failure.
-int WriteIfChanged(const fs::path& path, const std::string& bytes) {
-  {
-    std::ifstream in(path, std::ios::binary);
-    if (in) {
-      const std::string old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      if (old == bytes) return 0;
-    }
-  }
-  const fs::path temporary = path.string() + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out.write(bytes.data(), std::streamsize(bytes.size()))) return -1;
-  }
-  std::error_code error;
-  fs::rename(temporary, path, error);
-  return error ? -1 : 1;
-}
-
-bool ReadFile(const fs::path& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
 
 std::string RecordFile(int32_t n) {
   char name[32];
@@ -54,40 +26,45 @@ constexpr char NamesFile[] = "names.bin";
 
 bool WriteCorpusFolder(const std::string& folder, const std::vector<CorpusRecord>& records,
                        const CorpusNames& names, int32_t* rewritten, std::string& error) {
-  std::error_code failure;
-  const fs::path dir = fs::absolute(folder, failure).lexically_normal();
-  fs::create_directories(dir, failure);
-  if (failure || records.size() != size_t(RecordCount)) {
-    error = "cannot create " + dir.string();
+  *rewritten = 0;
+  if (records.size() != size_t(RecordCount)) {
+    error = "the corpus does not hold " + std::to_string(RecordCount) + " records";
     return false;
   }
+  FolderSwap swap;
+  if (!BeginFolderSwap(folder, swap, error)) return false;
+  const fs::path& dir = swap.Target;
   auto write = [&](const std::string& name, const std::string& bytes) {
-    const int w = WriteIfChanged(dir / name, bytes);
-    if (w < 0) error = "cannot write " + (dir / name).string();
+    const int w = StageFile(swap, name, bytes, error);
     *rewritten += w > 0;
     return w >= 0;
   };
-  *rewritten = 0;
   std::string rc = "LANGUAGE 9, 1\n";
   std::string manifest;
   std::vector<unsigned char> bytes;
   char line[128];
-  for (int32_t n = 1; n <= RecordCount; ++n) {
+  bool sound = true;
+  for (int32_t n = 1; n <= RecordCount && sound; ++n) {
     const CorpusRecord& r = records[n - 1];
     BuildRecord(n, r.Text.size(), r.Stream, bytes);
-    if (!write(RecordFile(n), std::string(bytes.begin(), bytes.end()))) return false;
+    sound = write(RecordFile(n), std::string(bytes.begin(), bytes.end()));
     rc += std::to_string(RecordIdBase + n) + " RCDATA \"" + (dir / RecordFile(n)).generic_string() + "\"\n";
     std::snprintf(line, sizeof line, "%d %zu %zu %08" PRIx32 "\n", n, r.Text.size(), r.Stream.size(),
                   Fnv1a(r.Text.data(), r.Text.size()));
     manifest += line;
   }
   const std::vector<unsigned char> resource = BuildNamesResource(names);
-  if (!write(NamesFile, std::string(resource.begin(), resource.end()))) return false;
   rc += std::to_string(CorpusNamesId) + " RCDATA \"" + (dir / NamesFile).generic_string() + "\"\n";
   std::snprintf(line, sizeof line, "names %zu %08" PRIx32 "\n", resource.size(),
                 Fnv1a(resource.data(), resource.size()));
   manifest += line;
-  return write("corpus.rc", rc) && write("manifest.txt", manifest);
+  sound = sound && write(NamesFile, std::string(resource.begin(), resource.end())) && write("corpus.rc", rc) &&
+          write("manifest.txt", manifest) && CommitFolderSwap(swap, error);
+  if (!sound) {
+    AbandonFolderSwap(swap);
+    *rewritten = 0;
+  }
+  return sound;
 }
 
 bool ReadCorpusFolder(const std::string& folder, std::vector<CorpusRecord>& records, CorpusNames& names,
@@ -97,8 +74,9 @@ bool ReadCorpusFolder(const std::string& folder, std::vector<CorpusRecord>& reco
   std::string bytes;
   for (int32_t n = 1; n <= RecordCount; ++n) {
     const fs::path path = dir / RecordFile(n);
-    if (!ReadFile(path, bytes)) {
-      error = "cannot read " + path.string();
+    const int read = ReadWholeFile(path, bytes, error);
+    if (read <= 0) {
+      if (read == 0) error = path.string() + ": cannot read the file: there is no such file";
       return false;
     }
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -120,7 +98,8 @@ bool ReadCorpusFolder(const std::string& folder, std::vector<CorpusRecord>& reco
     r.Stream.assign(p + 10, p + 10 + stream);
   }
   names = BuiltInNames();
-  if (!ReadFile(dir / NamesFile, bytes)) return true;
+  const int read = ReadWholeFile(dir / NamesFile, bytes, error);
+  if (read <= 0) return read == 0;
   CorpusNameSet set;
   if (!ParseCorpusNames(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), &set)) {
     error = (dir / NamesFile).string() + " is no sound names resource";

@@ -1,15 +1,13 @@
 // Export of a corpus as a text folder, written so that its import gives the
 // same records: a paragraph that a plain line would not carry exactly goes
 // out as "@#" and its style byte, with its text as it stands.
-#include <filesystem>
-#include <fstream>
+#include <cstdio>
 
 #include "store/records.h"
+#include "tools/corpus/folderswap.h"
 #include "tools/corpus/textformat.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // The text of a LetterCode string in UTF-8; false at a byte that the text
 // cannot carry (an import would not give it back).
@@ -45,8 +43,13 @@ struct Writer {
   std::string Out;
   std::string Line;
   unsigned char Bad = 0;
+  bool BadStyle = false;  // the failure was a style, not a byte
 
   bool Styled(const CorpusParagraph& p) {
+    if (!ImportableStyle(p.Style)) {
+      BadStyle = true;
+      return false;
+    }
     if (!ToUtf8(p.Text, Line, &Bad)) return false;
     char head[8];
     std::snprintf(head, sizeof head, "@#%02x ", p.Style);
@@ -81,7 +84,8 @@ bool ExportTractate(int t, const std::vector<CorpusRecord>& records, const Corpu
       if (list[0].Text != PageHeaderText(names.Tractates[t], code, names.SideWord)) ++*headerMismatches;
       if (part) w.Out += "@@\n";
       bool sound = true;
-      for (size_t k = 1; k < list.size() && sound; ++k) {
+      size_t k = 1;
+      for (; k < list.size() && sound; ++k) {
         const CorpusParagraph& p = list[k];
         const bool nextIsComment = k + 1 < list.size() && list[k + 1].Style == CorpusComment;
         if (!part && p.Style == CorpusMainText && Plain(p.Text, true)) {
@@ -98,6 +102,16 @@ bool ExportTractate(int t, const std::vector<CorpusRecord>& records, const Corpu
         } else {
           sound = w.Styled(p);
         }
+      }
+      if (!sound && w.BadStyle) {
+        char style[8];
+        std::snprintf(style, sizeof style, "%02x", list[k - 1].Style);
+        error = "record " + std::to_string(n) + " (" + TextFileName(t) + ", " +
+                (part ? "the commentary of " : "the main text of ") + std::to_string(code / 2) +
+                (code % 2 ? "b" : "a") + "): paragraph " + std::to_string(k - 1) +
+                " after the page header has the style " + style +
+                ", which an import refuses (it takes 41, 51, 81, 82, b1, b2 and d2)";
+        return false;
       }
       if (!sound) {
         char byte[8];
@@ -138,24 +152,16 @@ bool ExportTextFolder(const std::vector<CorpusRecord>& records, const CorpusName
 }
 
 bool WriteTextFolder(const std::string& dir, const TextFolder& folder, std::string& error) {
-  std::error_code failure;
-  fs::create_directories(dir, failure);
-  if (failure) {
-    error = "cannot create " + dir;
-    return false;
+  FolderSwap swap;
+  if (!BeginFolderSwap(dir, swap, error)) return false;
+  bool sound = true;
+  for (int t = 0; t < TractateCount && sound; ++t) {
+    if (folder.Present[t]) sound = StageFile(swap, TextFileName(t), folder.Tractates[t], error) >= 0;
   }
-  auto write = [&](const std::string& name, const std::string& bytes) {
-    std::ofstream out(fs::path(dir) / name, std::ios::binary | std::ios::trunc);
-    if (!out.write(bytes.data(), std::streamsize(bytes.size())) || !out.flush()) {
-      error = "cannot write " + (fs::path(dir) / name).string();
-      return false;
-    }
-    return true;
-  };
-  for (int t = 0; t < TractateCount; ++t) {
-    if (folder.Present[t] && !write(TextFileName(t), folder.Tractates[t])) return false;
-  }
-  return !folder.HasSideWord || write("side.txt", folder.SideWord);
+  sound = sound && (!folder.HasSideWord || StageFile(swap, "side.txt", folder.SideWord, error) >= 0) &&
+          CommitFolderSwap(swap, error);
+  if (!sound) AbandonFolderSwap(swap);
+  return sound;
 }
 
 int ExportCommand(const std::string& corpusDir, const std::string& textDir, FILE* progress, FILE* errors) {
@@ -166,7 +172,7 @@ int ExportCommand(const std::string& corpusDir, const std::string& textDir, FILE
   std::string error;
   if (!ReadCorpusFolder(corpusDir, records, names, error) ||
       !ExportTextFolder(records, names, folder, &mismatches, error) || !WriteTextFolder(textDir, folder, error)) {
-    std::fprintf(errors, "export: %s\n", error.c_str());
+    std::fprintf(errors, "export: %s; nothing was written\n", error.c_str());
     return 1;
   }
   if (mismatches)

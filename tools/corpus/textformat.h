@@ -50,24 +50,30 @@ std::string TextFileName(int tractate);
 // stays below 65,536 bytes.
 constexpr size_t ImportMaxText = 65533;
 
+// The paragraph styles "@#" takes: 41, 51, 81, 82, b1, b2 and d2.
+bool ImportableStyle(unsigned char style);
+
 // Texts to encoded records and names. On any error, returns false and leaves
 // records empty. progress, when given, gets one line per tractate.
 bool ImportTextFolder(const TextFolder& folder, std::vector<CorpusRecord>& records, CorpusNames& names,
                       TextDiagnostics& diag, unsigned threads, FILE* progress);
 
 // Records and names to texts. False, with a message, when a record is no
-// paragraph list or holds a byte the text cannot carry. headerMismatches
+// paragraph list, holds a byte the text cannot carry or a paragraph style
+// that an import refuses. headerMismatches
 // counts page headers that differ from those the import makes.
 bool ExportTextFolder(const std::vector<CorpusRecord>& records, const CorpusNames& names, TextFolder& folder,
                       int32_t* headerMismatches, std::string& error);
 
 // Reading and writing the folder on disk. Reading reports an unreadable
-// folder, no tractate file at all, or a file beyond 38.txt as errors.
+// folder or file, no tractate file at all, or a file beyond 38.txt as errors.
+// Writing replaces the folder as a whole (see folderswap.h); on failure the
+// old folder stays as it was.
 bool ReadTextFolder(const std::string& dir, TextFolder& folder, TextDiagnostics& diag);
 bool WriteTextFolder(const std::string& dir, const TextFolder& folder, std::string& error);
 
-// The two commands of the corpustext tool. Import writes the corpus folder
-// only when the whole import succeeded. Both return a process exit code.
+// The two commands of the corpustext tool. Each writes its folder only when
+// the whole import or export succeeded. Both return a process exit code.
 int ImportCommand(const std::string& textDir, const std::string& corpusDir, TextDiagnostics& diag,
                   FILE* progress);
 int ExportCommand(const std::string& corpusDir, const std::string& textDir, FILE* progress, FILE* errors);

@@ -5,12 +5,12 @@
 #include <cinttypes>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string_view>
 #include <thread>
 
 #include "store/records.h"
+#include "tools/corpus/folderswap.h"
 #include "tools/corpus/textformat.h"
 
 namespace {
@@ -360,6 +360,10 @@ std::string Thousands(int64_t v) {
 
 }  // namespace
 
+bool ImportableStyle(unsigned char style) {
+  return std::find(std::begin(KnownStyles), std::end(KnownStyles), style) != std::end(KnownStyles);
+}
+
 std::string TextFileName(int tractate) {
   char name[16];
   std::snprintf(name, sizeof name, "%02d.txt", tractate + 1);
@@ -373,26 +377,35 @@ bool ImportTextFolder(const TextFolder& folder, std::vector<CorpusRecord>& recor
   const size_t errorsBefore = diag.Errors.size();
 
   if (folder.HasSideWord) {
+    // The first line that is not blank; an error on it stops the import.
+    // Its dropped marks are not counted with those of the texts.
     TextDiagnostics local;
     Parser p{0, "side.txt", names.SideWord, local};
+    const std::string& bytes = folder.SideWord;
     std::string word;
     std::u32string line;
-    for (size_t pos = folder.SideWord.compare(0, 3, "\xEF\xBB\xBF") ? 0 : 3; pos < folder.SideWord.size();) {
-      size_t next = std::min(folder.SideWord.find('\n', pos), folder.SideWord.size());
-      ++p.Line;
-      if (DecodeUtf8(std::string_view(folder.SideWord).substr(pos, next - pos), line))
-        word = p.Map(line.data(), line.data() + line.size(), true);
+    for (size_t pos = bytes.compare(0, 3, "\xEF\xBB\xBF") ? 0 : 3;
+         pos < bytes.size() && word.empty() && local.Errors.empty();) {
+      const size_t next = std::min(bytes.find('\n', pos), bytes.size());
+      std::string_view raw = std::string_view(bytes).substr(pos, next - pos);
+      if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
       pos = next + 1;
-      if (!word.empty()) break;
+      ++p.Line;
+      if (!DecodeUtf8(raw, line))
+        p.Error("not valid UTF-8 (save the file as UTF-8)");
+      else
+        word = p.Map(line.data(), line.data() + line.size(), true);
     }
-    bool sound = !word.empty() && word.size() <= size_t(MaxSideWordBytes);
+    bool sound = local.Errors.empty() && !word.empty() && word.size() <= size_t(MaxSideWordBytes);
     for (char c : word) sound = sound && c >= 0x61 && c <= 0x7B;
-    if (!sound)
+    if (!sound) {
       diag.Errors.push_back("side.txt:" + std::to_string(std::max(p.Line, 1)) +
                             ": the side word is one word of Hebrew letters, at most " +
                             std::to_string(MaxSideWordBytes));
-    else
+      diag.Errors.insert(diag.Errors.end(), local.Errors.begin(), local.Errors.end());
+    } else {
       names.SideWord = word;
+    }
   }
 
   // Where each record's text came from, for the messages about its size.
@@ -476,7 +489,8 @@ bool ReadTextFolder(const std::string& dir, TextFolder& folder, TextDiagnostics&
   }
   bool any = false;
   const size_t errorsBefore = diag.Errors.size();
-  for (const fs::directory_entry& entry : it) {
+  for (; !failure && it != fs::directory_iterator(); it.increment(failure)) {
+    const fs::directory_entry& entry = *it;
     const std::string name = entry.path().filename().string();
     const std::string stem = entry.path().stem().string();
     const bool numbered = entry.path().extension() == ".txt" && !stem.empty() && stem.size() <= 4 &&
@@ -500,10 +514,12 @@ bool ReadTextFolder(const std::string& dir, TextFolder& folder, TextDiagnostics&
     } else {
       continue;
     }
-    std::ifstream in(entry.path(), std::ios::binary);
-    target->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in && !in.eof()) diag.Errors.push_back(name + ": cannot read the file");
+    std::string error;
+    const int read = ReadWholeFile(entry.path(), *target, error);
+    if (read <= 0)
+      diag.Errors.push_back(read ? error : entry.path().string() + ": cannot read the file: there is no such file");
   }
+  if (failure) diag.Errors.push_back(dir + ": cannot read the folder: " + failure.message());
   if (!any && diag.Errors.size() == errorsBefore)
     diag.Errors.push_back(dir + ": no tractate files (01.txt to " + TextFileName(TractateCount - 1) + ")");
   return diag.Errors.size() == errorsBefore;

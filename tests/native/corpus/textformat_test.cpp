@@ -2,7 +2,12 @@
 // record; a hand-written sample folder imports to the expected records; bad
 // input is refused with its file and line, and nothing is written.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -172,10 +177,12 @@ TEST(CorpusText, PageSideMarkers) {
 }
 
 TEST(CorpusText, BadInputIsRefusedWithFileAndLineAndWritesNothing) {
+  enum Entry { Text, Folder, Pipe };  // what stands at the name
   const struct {
     const char* File;
     std::string Content;
     const char* Message;
+    Entry Kind = Text;
   } cases[] = {
       {"37.txt", "@ 40a\nא\n", "37.txt:1: tractate 37 has no page side 40a (its pages run from 34a to 37b)"},
       {"37.txt", "@ 34a\nא\n\n@ ל\"ד.\n", "37.txt:4: page side 34a is given twice (first at line 1)"},
@@ -197,11 +204,19 @@ TEST(CorpusText, BadInputIsRefusedWithFileAndLineAndWritesNothing) {
       {"39.txt", "@ 2a\n", "39.txt: there are tractates 01 to 38 only"},
       {"side.txt", "page\n", "side.txt:1: the side word is one word of Hebrew letters"},
       {"notes.md", "nothing\n", "no tractate files (01.txt to 38.txt)"},
+      {"side.txt", "צד x\n", "side.txt:1: the side word is one word of Hebrew letters"},
+      {"side.txt", "\n\xD7\nצד\n", "side.txt:2: the side word is one word of Hebrew letters"},
+      {"05.txt", "", "/05.txt: cannot read the file: it is a folder", Folder},
+      {"side.txt", "", "/side.txt: cannot read the file: it is no regular file", Pipe},
   };
   for (const auto& c : cases) {
     const fs::path in = Scratch("in"), out = Scratch("out");
     fs::create_directories(in);
-    std::ofstream(in / c.File, std::ios::binary) << c.Content;
+    if (c.Kind == Text) std::ofstream(in / c.File, std::ios::binary) << c.Content;
+    if (c.Kind == Folder) fs::create_directory(in / c.File);
+    if (c.Kind == Pipe) {
+      ASSERT_EQ(mkfifo((in / c.File).c_str(), 0600), 0);
+    }
     if (std::string(c.File) == "side.txt") std::ofstream(in / "01.txt") << "@ 2a\n";
     TextDiagnostics diag;
     EXPECT_EQ(ImportCommand(in.string(), out.string(), diag, nullptr), 1) << c.Message;
@@ -210,6 +225,84 @@ TEST(CorpusText, BadInputIsRefusedWithFileAndLineAndWritesNothing) {
     EXPECT_FALSE(fs::exists(out)) << c.Message;
     fs::remove_all(in);
   }
+}
+
+// A write that fails halfway leaves the old corpus whole; the next run gets
+// past what it left, keeps the time of unchanged files and the build's own
+// files. Export refuses what an import would refuse and what it cannot read.
+TEST(CorpusText, FoldersAreReplacedWhole) {
+  const fs::path out = Scratch("whole"), texts = Scratch("whole-texts");
+  const fs::path stage = out.string() + ".corpustext-new", aside = out.string() + ".corpustext-old";
+  auto file = [&](int32_t n) { return out / std::string("r").append(std::to_string(RecordIdBase + n)).append(".bin"); };
+  TextDiagnostics diag;
+  ASSERT_EQ(ImportCommand(ORVANE_SAMPLE_TEXTS, out.string(), diag, nullptr), 0);
+  std::vector<CorpusRecord> before, changed, after;
+  CorpusNames names;
+  std::string error;
+  ASSERT_TRUE(ReadCorpusFolder(out.string(), before, names, error)) << error;
+  std::ofstream(out / "source.txt") << "the build's\n";
+  const auto old = fs::last_write_time(file(1)) - std::chrono::hours(48);
+  fs::last_write_time(file(1), old);
+
+  changed = before;
+  changed[9].Text = Record({{CorpusPageHeader, "abc"}});
+  ASSERT_TRUE(GenerateText(CorpusLongestRecord, changed[4999].Text));
+  for (int n : {9, 4999}) EncodeText(changed[n].Text.data(), changed[n].Text.size(), changed[n].Stream);
+  // Files may grow to 2,000 bytes: record 10 is written, record 5000 fails.
+  rlimit limit{}, small{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+  small = {2000, limit.rlim_max};
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  int32_t rewritten = -1;
+  const bool written = WriteCorpusFolder(out.string(), changed, names, &rewritten, error);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, handler);
+  EXPECT_FALSE(written);
+  EXPECT_NE(error.find("cannot write " + (stage / "r6000.bin").string()), std::string::npos) << error;
+  ASSERT_TRUE(ReadCorpusFolder(out.string(), after, names, error)) << error;
+  for (int n : {9, 4999}) EXPECT_EQ(after[n].Text, before[n].Text) << n;
+  EXPECT_FALSE(fs::exists(stage));
+
+  // As if a run had stopped between moving the old folder aside and the new
+  // one in, with its new folder half written.
+  fs::rename(out, aside);
+  fs::create_directories(stage / "r1002.bin");
+  ASSERT_TRUE(WriteCorpusFolder(out.string(), changed, names, &rewritten, error)) << error;
+  EXPECT_EQ(rewritten, 3);  // two records and the manifest
+  ASSERT_TRUE(ReadCorpusFolder(out.string(), after, names, error)) << error;
+  for (int n : {9, 4999}) EXPECT_EQ(after[n].Text, changed[n].Text) << n;
+  EXPECT_EQ(fs::last_write_time(file(1)), old);
+  EXPECT_NE(fs::last_write_time(file(10)), old);
+  EXPECT_TRUE(fs::exists(out / "source.txt"));
+  EXPECT_FALSE(fs::exists(stage) || fs::exists(aside));
+
+  // A style an import refuses, then a folder where a record should be: the
+  // old texts stay as they were.
+  fs::create_directories(texts);
+  std::ofstream(texts / "01.txt") << "old\n";
+  changed[20].Text = Record({{CorpusPageHeader, "abc"}, {CorpusPageHeader, "d"}});
+  EncodeText(changed[20].Text.data(), changed[20].Text.size(), changed[20].Stream);
+  ASSERT_TRUE(WriteCorpusFolder(out.string(), changed, names, &rewritten, error)) << error;
+  auto exportSays = [&](const std::string& message) {
+    FILE* errors = std::tmpfile();
+    EXPECT_EQ(ExportCommand(out.string(), texts.string(), stdout, errors), 1);
+    std::string said(512, '\0');
+    std::rewind(errors);
+    said.resize(std::fread(&said[0], 1, said.size(), errors));
+    std::fclose(errors);
+    EXPECT_NE(said.find(message), std::string::npos) << said;
+    std::ifstream in(texts / "01.txt");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(texts), fs::directory_iterator()), 1);
+  };
+  exportSays("record 21 (01.txt, the main text of 7a): paragraph 1 after the page header has the style d1");
+  ASSERT_TRUE(WriteCorpusFolder(out.string(), before, names, &rewritten, error)) << error;
+  fs::remove(file(3));
+  fs::create_directory(file(3));
+  exportSays(file(3).string() + ": cannot read the file: it is a folder");
+  fs::remove_all(out);
+  fs::remove_all(texts);
 }
 
 TEST(CorpusText, NamesResourceRules) {

@@ -58,6 +58,11 @@ std::string Document(const std::string& old, const std::string& body) {
 }
 
 const std::string Break = "\\par\\par\r\n";
+// What a fresh document starts with, and what joins appended pieces.
+const std::string Header =
+    "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fcharset177\\cpg1255 David;}}{\\colortbl\\red0\\green0\\blue0;"
+    "\\red255\\green255\\blue255;\\red255\\green0\\blue0;}\\rtldoc\\pard\\rtlpar\\qr\\lang1033\\f0\\fs20\\uc0\r\n";
+const std::string Separator = "\\qc\\cf2\\fs72\\b*  *  *  *  *\\b0\\par\\par\\qr\\fs20\\cf0\r\n";
 
 TEST(Rtf, ParagraphsThroughCopyTextIntoTheBody) {
   struct Case {
@@ -76,7 +81,7 @@ TEST(Rtf, ParagraphsThroughCopyTextIntoTheBody) {
        "\\u1488 5" + Break + "5\\u1488" + Break + Break},
       {{{0x01, 0, "~"}}, 1488, 0, u"{\r\n", "\\u123" + Break + Break},
       {{{0x01, 0, "~(\\"}}, 1488, Reverse, u"\\)}\r\n", "\\u92)\\u125" + Break + Break},
-      {{{0x01, 2, "ab"}}, 97, Reverse, u"ab  \r\n", "ab   " + Break + Break},
+      {{{0x01, 2, "ab"}}, 97, Reverse, u"ab  \r\n", "ab  " + Break + Break},
       {{{0x01, 0, "ab"}}, 224, Reverse, u"\u00E1\u00E0\r\n", "\\u225\\u224" + Break + Break},
       {{{0x87, 30, "ignored"}, {0x07, 170, ""}, {0x07, 0, ""}}, 1488, 0,
        Units(30, u'-') + u"\r\n\r\n" + Units(20, u'-') + u"\r\n\r\n",
@@ -99,7 +104,9 @@ TEST(Rtf, UnitsOfTheCopyTextInTheBody) {
       {u"\uFB1D\uFB2E\uFB4C\uFB37", "\\u64285\\u64302\\u64332\\u64311"},
       {u"\u0014", "\\u20"},
       {u"x\r\r\n\n\ry", "x" + Break + "y"},
-      {u"\uFB49" u"7 \u007F}", "\\u1513\\u1468 7  \\u127\\u125"},
+      {u"\uFB49" u"7 \u007F}", "\\u1513\\u1468 7 \\u127\\u125"},
+      // Spaces after a literal character are text: as many as there are.
+      {u"\u05D0, \u05D1.  5: (\u05D2) ~", "\\u1488, \\u1489.  5: (\\u1490) ~"},
       {Units{0xD835, 0xDC00}, "\\u55349\\u56320"},
   };
   for (const auto& [copy, body] : cases) EXPECT_EQ(Body(copy), body + Break);
@@ -108,14 +115,14 @@ TEST(Rtf, UnitsOfTheCopyTextInTheBody) {
 TEST(Rtf, DocumentsFreshAndAppended) {
   const std::string body = "\\u1488" + Break + Break;
   const std::string fresh = Document("", body);
-  EXPECT_EQ(fresh, RtfHeader + body + "}\r\n");
+  EXPECT_EQ(fresh, Header + body + "}\r\n");
   // Appending onto a document of this kind keeps one header and one pair of
   // outer braces.
   const std::string two = Document(fresh, body);
-  EXPECT_EQ(two, RtfHeader + body + RtfSeparator + body + "}\r\n");
+  EXPECT_EQ(two, Header + body + Separator + body + "}\r\n");
   EXPECT_EQ(std::count(two.begin(), two.end(), '{'), std::count(two.begin(), two.end(), '}'));
-  EXPECT_EQ(Document("{\\rtf1 x}} \t\r\n", body), "{\\rtf1 x}" + std::string(RtfSeparator) + body + "}\r\n");
-  EXPECT_EQ(Document("{\\rtf1 x", body), "{\\rtf1 x" + std::string(RtfSeparator) + body + "}\r\n");
+  EXPECT_EQ(Document("{\\rtf1 x}} \t\r\n", body), "{\\rtf1 x}" + Separator + body + "}\r\n");
+  EXPECT_EQ(Document("{\\rtf1 x", body), "{\\rtf1 x" + Separator + body + "}\r\n");
   // Anything that is no RTF document starts a fresh one.
   for (const std::string& old : {std::string(), std::string("plain text}"), std::string("\x01\xFF{\\rt", 6)})
     EXPECT_EQ(Document(old, body), fresh);

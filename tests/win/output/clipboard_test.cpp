@@ -58,30 +58,34 @@ class Clipboard : public ::testing::Test {
     AppSettings.FontSettings.FontAsciiBase = 1488;
     AppSettings.Flags = Reverse;
     SetRaw(CF_UNICODETEXT, "");
+    owner = CreateWindowExW(0, L"STATIC", L"owner", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   }
+  void TearDown() override { DestroyWindow(owner); }
   std::string Fresh(const std::string& body) { return Terminated(RtfHeader + body + "}\r\n"); }
 
   PaneView pane{};
+  HWND owner = nullptr;
 };
 
 TEST_F(Clipboard, CopyAndAppendCollectOneRtfDocument) {
-  CopyPaneToClipboard(&pane, false);
+  CopyPaneToClipboard(owner, &pane, false);
   EXPECT_EQ(AppSettings.Flags, Reverse) << "the Reverse bit is put back";
+  EXPECT_EQ(GetClipboardOwner(), owner) << "the data set has an owner";
   EXPECT_EQ(GetRaw(RtfFormat()), Fresh(Letters));
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT)) << "RTF only";
 
-  CopyPaneToClipboard(&pane, true);
+  CopyPaneToClipboard(owner, &pane, true);
   AppSettings.Flags = 0;  // now the conversion runs reversed
-  CopyPaneToClipboard(&pane, true);
+  CopyPaneToClipboard(owner, &pane, true);
   EXPECT_EQ(GetRaw(RtfFormat()), Terminated(RtfHeader + Letters + RtfSeparator + Letters + RtfSeparator +
                                             "\\u1489\\u1488" + Break + Break + "}\r\n"));
 
   // Copy replaces; a pane without text, or none, changes nothing.
-  CopyPaneToClipboard(&pane, false);
+  CopyPaneToClipboard(owner, &pane, false);
   EXPECT_EQ(GetRaw(RtfFormat()), Fresh("\\u1489\\u1488" + Break + Break));
   PaneView empty{};
-  CopyPaneToClipboard(&empty, false);
-  CopyPaneToClipboard(nullptr, true);
+  CopyPaneToClipboard(owner, &empty, false);
+  CopyPaneToClipboard(owner, nullptr, true);
   EXPECT_EQ(GetRaw(RtfFormat()), Fresh("\\u1489\\u1488" + Break + Break));
 }
 
@@ -89,7 +93,7 @@ TEST_F(Clipboard, PlainTextBelowTheUnicodeMapping) {
   AppSettings.FontSettings.FontAsciiBase = 224;
   AppSettings.Flags = 0;
   SetRaw(RtfFormat(), Terminated(RtfHeader));
-  CopyPaneToClipboard(&pane, false);
+  CopyPaneToClipboard(owner, &pane, false);
   const std::wstring one = L"\u00E0\u00E1\r\n\r\n";
   auto text = [] {
     std::string raw = GetRaw(CF_UNICODETEXT);
@@ -100,34 +104,34 @@ TEST_F(Clipboard, PlainTextBelowTheUnicodeMapping) {
 
   AppSettings.FontSettings.FontAsciiBase = 97;
   AppSettings.Flags = Reverse;  // never reverses Latin letters
-  CopyPaneToClipboard(&pane, true);
+  CopyPaneToClipboard(owner, &pane, true);
   EXPECT_EQ(text(), one + L"ab\r\n\r\n" + L'\0') << "old text, then the new, no separator";
   EXPECT_EQ(AppSettings.Flags, Reverse);
 
   // A foreign text without terminator and with an odd byte count.
   SetRaw(CF_UNICODETEXT, std::string("h\0i\0!", 5));
-  CopyPaneToClipboard(&pane, true);
+  CopyPaneToClipboard(owner, &pane, true);
   EXPECT_EQ(text(), L"hiab\r\n\r\n" + std::wstring(1, L'\0'));
 }
 
 TEST_F(Clipboard, ForeignRtfBlocks) {
   // No terminating 0: only the block's own bytes are taken.
   SetRaw(RtfFormat(), "{\\rtf1 foreign}}\r\n");
-  CopyPaneToClipboard(&pane, true);
+  CopyPaneToClipboard(owner, &pane, true);
   EXPECT_EQ(GetRaw(RtfFormat()), Terminated("{\\rtf1 foreign}" + std::string(RtfSeparator) + Letters + "}\r\n"));
 
   // Empty, binary, or text that is no RTF document: a fresh document.
   for (const std::string& old : {std::string(), std::string(1, '\0'), std::string("\x7F\xFF\x01{\\rt\0\\rtf1", 11),
                                  std::string("plain words }")}) {
     SetRaw(RtfFormat(), old);
-    CopyPaneToClipboard(&pane, true);
+    CopyPaneToClipboard(owner, &pane, true);
     EXPECT_EQ(GetRaw(RtfFormat()), Fresh(Letters)) << old.size() << " bytes";
   }
 
   // A large document (32 MB) is appended to whole.
   std::string big = "{\\rtf1 " + std::string(32 << 20, 'x') + "}";
   SetRaw(RtfFormat(), big);
-  CopyPaneToClipboard(&pane, true);
+  CopyPaneToClipboard(owner, &pane, true);
   big.pop_back();
   const std::string joined = GetRaw(RtfFormat());
   EXPECT_EQ(joined.size(), big.size() + std::strlen(RtfSeparator) + Letters.size() + 4);
@@ -144,6 +148,26 @@ TEST_F(Clipboard, ForeignRtfBlocks) {
   std::free(data);
   ASSERT_EQ(ReadClipboardData(CF_UNICODETEXT, &data, &length), ClipboardRead);
   EXPECT_EQ(data, nullptr) << "nothing of that format";
+}
+
+DWORD WINAPI HoldClipboard(void* opened) {
+  if (!OpenClipboard(nullptr)) return 1;
+  SetEvent(opened);
+  Sleep(60);
+  CloseClipboard();
+  return 0;
+}
+
+TEST_F(Clipboard, WaitsForAnotherProgramToLetGo) {
+  // Another thread holds the clipboard open for about 60 ms.
+  HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE holder = CreateThread(nullptr, 0, HoldClipboard, opened, 0, nullptr);
+  ASSERT_EQ(WaitForSingleObject(opened, 5000), WAIT_OBJECT_0);
+  CopyPaneToClipboard(owner, &pane, false);
+  WaitForSingleObject(holder, 5000);
+  CloseHandle(holder);
+  CloseHandle(opened);
+  EXPECT_EQ(GetRaw(RtfFormat()), Fresh(Letters)) << "copied once the clipboard was free";
 }
 
 }  // namespace

@@ -334,17 +334,22 @@ TEST_F(Shell, WheelScrollsThePaneUnderThePointer) {
   POINT p = {CommentaryPane->AreaLeft + 5, CommentaryPane->AreaTop + 5};
   ClientToScreen(window_, &p);
   ForgetDrawing();
-  SendMessageW(window_, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), MAKELPARAM(p.x, p.y));
+  // Deltas in turn, and the commentary's first row after each: whole notches,
+  // parts of a notch (touchpads) adding up, a change of direction afresh.
+  const struct { int delta, row; } turns[] = {
+      {-240, 2}, {120, 1}, {-40, 1}, {-40, 1}, {-40, 2}, {-80, 2}, {40, 2}, {80, 1}, {-119, 1}, {-1, 2},
+  };
+  for (const auto& t : turns) {
+    SendMessageW(window_, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(t.delta)), MAKELPARAM(p.x, p.y));
+    EXPECT_EQ(CommentaryPane->FirstRow, t.row) << "after a delta of " << t.delta;
+  }
   EXPECT_EQ(ActivePane, CommentaryPane);
-  EXPECT_EQ(CommentaryPane->FirstRow, 2) << "two notches toward the user: two rows down";
   EXPECT_EQ(MainPane->NextLine, nullptr);
-  SendMessageW(window_, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(p.x, p.y));
-  EXPECT_EQ(CommentaryPane->FirstRow, 1);
   // Outside both panes nothing happens.
   POINT outside = {2000, 2000};
   ClientToScreen(window_, &outside);
   SendMessageW(window_, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), MAKELPARAM(outside.x, outside.y));
-  EXPECT_EQ(CommentaryPane->FirstRow, 1);
+  EXPECT_EQ(CommentaryPane->FirstRow, 2);
 }
 
 TEST_F(Shell, ClickPagingSplitsThePaneByTheChosenAxis) {
@@ -495,18 +500,22 @@ TEST_F(Shell, ASecondStartSignalsTheRunningReader) {
                                nullptr, nullptr, AppInstance, nullptr);
   HWND dialog = CreateWindowExW(0, L"STATIC", L"own dialog", WS_POPUP | WS_CAPTION | WS_VISIBLE, 60, 60, 200,
                                 100, window_, nullptr, AppInstance, nullptr);
-  const struct { HWND front; int commands; HWND frontAfter; const char* what; } cases[] = {
-      {window_, 1, window_, "the reader in front: Choose Daf"},
-      {other, 0, window_, "another program in front: the reader comes forward"},
-      {dialog, 0, dialog, "the reader's own dialog in front: nothing changes"},
+  const struct { HWND front; bool minimised; int commands; HWND frontAfter; const char* what; } cases[] = {
+      {window_, false, 1, window_, "the reader in front: Choose Daf"},
+      {other, false, 0, window_, "another program in front: the reader comes forward"},
+      {other, true, 0, window_, "a minimised reader is restored"},
+      {dialog, false, 0, dialog, "the reader's own dialog in front: nothing changes"},
+      {other, false, 0, dialog, "the dialog it last had active comes forward, not the main window"},
   };
   for (const auto& c : cases) {
+    if (c.minimised) ShowWindow(window_, SW_MINIMIZE);
     SetForegroundWindow(c.front);
     ASSERT_EQ(GetForegroundWindow(), c.front) << c.what;
     chooseCommands = 0;
     EXPECT_EQ(InitInstance(SW_SHOW), nullptr) << c.what;
     EXPECT_EQ(chooseCommands, c.commands) << c.what;
     EXPECT_EQ(GetForegroundWindow(), c.frontAfter) << c.what;
+    EXPECT_FALSE(IsIconic(window_)) << c.what;
   }
   DestroyWindow(dialog);
   DestroyWindow(other);

@@ -145,7 +145,14 @@ TEST(Soak, ALongSessionGivesBackWhatItTakes) {
       if (SearchNext(window)) ++hits; else ++misses;
     }
     for (int i = 0; i < (round ? 100 : 4); ++i) command(i % 2 ? CMD_APPEND : CMD_COPY);
-    for (int id : dialogs) command(id);
+    for (int id : dialogs) {
+      // Once warmed up, a dialog opened and cancelled keeps no heap byte.
+      const long long heap = LiveHeapBytes();
+      command(id);
+      if (round) {
+        EXPECT_EQ(LiveHeapBytes(), heap) << "heap bytes kept by dialog " << id;
+      }
+    }
     for (int i = 0; i < 3; ++i) pages += PrintToMemory();
     // Back to the same article and font, so the style-font caches of the
     // panes hold the same fonts after each round.
