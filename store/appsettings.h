@@ -22,7 +22,7 @@ constexpr int SearchStringBytes = 34;  // 33 bytes and the terminator
 
 struct FontSettings {
   DisplayChar FontName[FontNameUnits];  // empty: no font chosen yet
-  int32_t FontSize;                     // points; 0 = the face's default height
+  int32_t FontSize;                     // points in the panes (elsewhere: layout/scale.h); 0 = the face's default height
   int32_t FontAsciiBase;                // display code of the first letter
 };
 
