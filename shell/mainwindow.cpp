@@ -9,6 +9,7 @@
 #include "shell/article.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
+#include "shell/places.h"
 #include "shell/reverseprobe.h"
 #include "shell/splitview.h"
 #include "store/product.h"
@@ -115,6 +116,7 @@ HWND InitInstance(int showCommand) {
   if (SignalRunningReader()) return nullptr;
   InitCommonControls();
   if (LoadSettings() != 0) return nullptr;  // out of memory: end, the stored settings untouched
+  LoadPlaces();
   SetReverseOnFirstRun();
   SetCurrentArticle(0);
   HWND window = CreateMainWindow();
@@ -206,6 +208,16 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_MOUSEWHEEL:
       OnMouseWheel(window, wParam, lParam);
       return 0;
+    case WM_INITMENUPOPUP:
+      UpdatePlaceMenus(window, reinterpret_cast<HMENU>(wParam));
+      return 0;
+    case WM_APPCOMMAND:
+      // The mouse's back and forward buttons (and such keys on keyboards).
+      switch (GET_APPCOMMAND_LPARAM(lParam)) {
+        case APPCOMMAND_BROWSER_BACKWARD: OnCommand(window, CMD_BACK); return TRUE;
+        case APPCOMMAND_BROWSER_FORWARD: OnCommand(window, CMD_FORWARD); return TRUE;
+        default: return DefWindowProcW(window, message, wParam, lParam);
+      }
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }
