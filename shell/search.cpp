@@ -46,7 +46,9 @@ uint16_t SearchStartOffset() {
   if (noHit || ((pane->HitEnd < line->Start || pane->HitEnd > lineEnd) && pane->FirstRow < pane->MaxFirstRow)) {
     return static_cast<uint16_t>(lineEnd - 1);
   }
-  if (pane->HitStart == line->Start) return static_cast<uint16_t>(line[1].Start + line[1].Length);
+  // Otherwise on from just past the hit in reading order, also when the hit
+  // ends a line: a start below its paragraph's text moves on to the next
+  // paragraph, and past the last one to the next record.
   return static_cast<uint16_t>(pane->HitStart - 1);
 }
 

@@ -12,6 +12,7 @@ void* (*ParagraphNodeAlloc)(size_t bytes) = std::malloc;
 namespace {
 
 constexpr int SearchUnits = SearchStringBytes - 1;  // units SetSearchString reads
+constexpr uint32_t HebrewAlef = 0x05D0;              // the letters in Unicode: U+05D0..U+05EA
 
 // Shortens p[0, n) by the `*` at either end; they stand for the empty run.
 void TrimRuns(const unsigned char*& p, size_t& n) {
@@ -132,7 +133,13 @@ void SetSearchString(const DisplayChar* text) {
   int out = 0;
   for (int i = 0; i < SearchUnits && text[i] != 0; ++i) {
     uint32_t u = text[i];
-    if (u - base < static_cast<uint32_t>(LetterCount)) u = u - base + FirstLetter;
+    if (u - base < static_cast<uint32_t>(LetterCount)) {
+      u = u - base + FirstLetter;
+    } else if (u - HebrewAlef < static_cast<uint32_t>(LetterCount)) {
+      u = u - HebrewAlef + FirstLetter;  // a Hebrew letter, whatever the mapping
+    } else if (u == '{') {
+      u = OpenBraceByte;  // the brace itself, not the last letter
+    }
     if (u == ' ' && i + 1 < SearchUnits && text[i + 1] == ' ') continue;
     AppSettings.SearchString[out++] = static_cast<unsigned char>(u & 0xFF);
   }
@@ -206,6 +213,9 @@ int32_t FindInText(const unsigned char* buffer, uint16_t start, const unsigned c
   for (const ParagraphNode* node = list; node; node = node->Next) {
     if (node->End < end) continue;
     const unsigned char* text = node->Start + 2;
+    // A start on a paragraph's style or parameter byte lies below its text:
+    // that paragraph has been searched to its end already.
+    if (start != 0 && end < text) continue;
     const unsigned char* upper = end >= text && end < node->End ? end : node->End - 1;
     if (const unsigned char* hit = MatchBackward(text, pattern, upper, length)) {
       result = static_cast<int32_t>(hit - buffer);

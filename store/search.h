@@ -35,8 +35,9 @@ extern void* (*ParagraphNodeAlloc)(size_t bytes);
 constexpr int32_t SearchNoMemory = -1;
 
 // Stores text (0-terminated, at most 33 units used) as SearchString: display
-// letters of the current FontAsciiBase become LetterCode letters, a run of
-// spaces becomes one space, every other unit keeps its low byte.
+// letters of the current FontAsciiBase, and the Unicode Hebrew letters, become
+// LetterCode letters; a '{' that is no letter becomes the brace byte '~'; a
+// run of spaces becomes one space; every other unit keeps its low byte.
 void SetSearchString(const DisplayChar* text);
 
 // Finds pattern (0-terminated) in the bytes first..last (both included) and
@@ -56,7 +57,8 @@ void FreeParagraphs(ParagraphNode* head);
 
 // Searches a paragraph list for pattern from offset start on: the paragraph
 // holding start from there down, then every later paragraph whole (start 0:
-// every paragraph). Returns the offset of the hit's highest byte with its
+// every paragraph; a start on a paragraph's style or parameter byte: the
+// paragraphs after it). Returns the offset of the hit's highest byte with its
 // length in *length, 0 when there is none, or SearchNoMemory.
 int32_t FindInText(const unsigned char* buffer, uint16_t start, const unsigned char* pattern,
                    uint16_t* length);

@@ -90,7 +90,9 @@ TEST(Search, FindInTextScansFromStartThenTheLaterParagraphs) {
     size_t at = 0;  // offset of the paragraph's style byte
     for (const std::string& s : paragraphs) {
       const size_t text = at + 2, terminator = text + s.size();
-      if (terminator >= start && !s.empty()) {
+      // A start on the style or parameter byte: that paragraph is done.
+      const bool done = start != 0 && start < text;
+      if (terminator >= start && !s.empty() && !done) {
         const size_t upper = start >= text && start < terminator ? start : terminator - 1;
         const Hit h = Reference(buffer.data() + text, long(upper - text), pattern);
         if (h.pos >= 0) {
@@ -133,6 +135,9 @@ TEST(Search, SetSearchStringFoldsLettersAndSpaces) {
       {1488, u"  x", " x"},                                 // leading space kept
       {1488, u"*?\u0431", "*?1"},                           // others keep their low byte
       {1488, std::u16string(40, u'k'), std::string(33, 'k')},  // at most 33 units
+      {224, u"\u05D0\u05EA\u05DA", "a{k"},                  // Hebrew letters whatever the mapping
+      {1488, u"{~", "~~"},                                  // the brace is its byte, not a letter
+      {97, u"{~", "{~"},                                    // with 97 '{' is the last letter
   };
   for (const Case& c : cases) {
     AppSettings.FontSettings.FontAsciiBase = c.base;

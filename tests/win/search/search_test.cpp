@@ -39,7 +39,8 @@ Place FindReference(int record, int start, const std::string& pattern) {
     const size_t text = at + 2;
     size_t end = text;
     while (t[end]) ++end;
-    if (end >= size_t(start)) {
+    // A start below a paragraph's text (its style or parameter byte): done.
+    if (end >= size_t(start) && (start == 0 || size_t(start) >= text)) {
       const long upper = size_t(start) >= text && size_t(start) < end ? start : long(end) - 1;
       for (long pos = upper; pos >= long(text); --pos) {
         const long lowest = runs ? long(text) : pos - long(pattern.size()) + 1;
@@ -230,6 +231,23 @@ TEST_F(Search, LandsWhereTheReferencePredicts) {
   EXPECT_EQ(p.record, 2001) << "found in the text shown";
   p = SearchAndCheck(wild, CurrentPane()->HitStart - 1, "wildcards again");
   p = SearchAndCheck("b?a", CurrentPane()->HitStart - 1, "a short pattern after the hit");
+
+  // An article that fits the pane, a hit at the lowest text byte of its last
+  // paragraph: the hit's line cannot come to the top, and Search Again moves
+  // on instead of finding the same hit for ever.
+  ActivePane = MainPane;
+  ActiveScrollBar = MainScrollBar;
+  int fits = 1;
+  while (GoToRecord(window_, fits) == 0 && MainPane->MaxFirstRow != 0) fits += 2;
+  ASSERT_EQ(MainPane->MaxFirstRow, 0) << "no article fits the pane";
+  size_t lastText = 0;
+  for (size_t at = 0; Records[fits][at]; at += 3 + std::strlen(reinterpret_cast<const char*>(&Records[fits][at + 2])))
+    lastText = at + 2;
+  const std::string lowest(reinterpret_cast<const char*>(&Records[fits][lastText]), 3);
+  MainPane->HitStart = uint16_t(lastText);  // as the hit there left it
+  MainPane->HitEnd = uint16_t(lastText + 3);
+  ASSERT_NE(NextReference(fits, int(lastText) - 1, lowest, false).record, fits) << "found elsewhere too";
+  SearchAndCheck(lowest, int(lastText) - 1, "the stuck search");
 
   // A pane at its last page with no hit is searched from its first visible
   // line, not skipped.
