@@ -2,10 +2,13 @@
 // search. Platform-free.
 #include "store/search.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "store/corpustexts.h"
 #include "store/letters.h"
+#include "store/records.h"
 
 void* (*ParagraphNodeAlloc)(size_t bytes) = std::malloc;
 
@@ -215,7 +218,7 @@ int32_t FindInText(const unsigned char* buffer, uint16_t start, const unsigned c
     const unsigned char* text = node->Start + 2;
     // A start on a paragraph's style or parameter byte lies below its text:
     // that paragraph has been searched to its end already.
-    if (start != 0 && end < text) continue;
+    if (start != 0 && end >= node->Start && end < text) continue;
     const unsigned char* upper = end >= text && end < node->End ? end : node->End - 1;
     if (const unsigned char* hit = MatchBackward(text, pattern, upper, length)) {
       result = static_cast<int32_t>(hit - buffer);
@@ -224,4 +227,172 @@ int32_t FindInText(const unsigned char* buffer, uint16_t start, const unsigned c
   }
   FreeParagraphs(list);
   return result;
+}
+
+// ---- The held texts.
+
+void* (*HitBlockAlloc)(size_t bytes) = std::malloc;
+
+namespace {
+
+bool Plain(unsigned char b) { return b != AnyByte && b != AnyRun; }
+
+// The first hit in reading order of one whole paragraph text[0..last], or -1.
+ptrdiff_t MatchParagraph(const PreparedPattern& p, const unsigned char* text, ptrdiff_t last, size_t* length) {
+  if (last < 0) return -1;
+  return MatchIndex(text, p.Core, static_cast<size_t>(p.CoreLength), last, length);
+}
+
+// True when the pattern's plain run around the anchor stands in the text with
+// the anchor at `at`, inside the paragraph text [from, to).
+bool RunStandsAt(const PreparedPattern& p, const unsigned char* text, size_t at, size_t from, size_t to) {
+  const size_t before = static_cast<size_t>(p.Anchor - p.RunFrom);
+  const size_t after = static_cast<size_t>(p.RunTo - p.Anchor);
+  if (at < from + before || at + after >= to) return false;
+  return std::memcmp(text + at - before, p.Core + p.RunFrom, before + after + 1) == 0;
+}
+
+}  // namespace
+
+void PreparePattern(PreparedPattern* prepared, const unsigned char* pattern, const uint32_t* byteCounts) {
+  *prepared = PreparedPattern{};
+  size_t n = std::strlen(reinterpret_cast<const char*>(pattern));
+  if (n > SearchStringBytes - 1) n = SearchStringBytes - 1;
+  TrimRuns(pattern, n);
+  std::memcpy(prepared->Core, pattern, n);
+  prepared->CoreLength = static_cast<int32_t>(n);
+  prepared->Anchor = -1;
+  uint32_t rarest = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (!Plain(pattern[i])) continue;
+    // The rarest byte; among equals the later one (without counts: the last).
+    const uint32_t count = byteCounts ? byteCounts[pattern[i]] : 0;
+    if (prepared->Anchor < 0 || count <= rarest) {
+      prepared->Anchor = static_cast<int32_t>(i);
+      rarest = count;
+    }
+  }
+  if (prepared->Anchor < 0) return;
+  prepared->RunFrom = prepared->RunTo = prepared->Anchor;
+  while (prepared->RunFrom > 0 && Plain(pattern[prepared->RunFrom - 1])) --prepared->RunFrom;
+  while (prepared->RunTo + 1 < static_cast<int32_t>(n) && Plain(pattern[prepared->RunTo + 1])) ++prepared->RunTo;
+}
+
+int32_t FindInHeldText(const PreparedPattern& p, const HeldText& held, uint16_t start, uint16_t* length) {
+  if (p.CoreLength == 0 || held.ParagraphCount == 0) return 0;
+  const unsigned char* text = held.Text;
+  const uint16_t* para = held.Paragraphs;  // style byte of each paragraph, then the list's end
+  const int32_t count = held.ParagraphCount;
+  size_t hitLength = 0;
+  int32_t i = 0;
+  if (start != 0) {
+    // The paragraph holding start: from start down (from its reading start
+    // when start is its terminator); a start below its text: the next one.
+    i = static_cast<int32_t>(std::upper_bound(para, para + count + 1, start) - para) - 1;
+    if (i >= count) return 0;
+    const size_t from = para[i] + 2u, terminator = para[i + 1] - 1u;
+    if (start >= from && terminator > from) {
+      const size_t upper = start < terminator ? start : terminator - 1;
+      const ptrdiff_t at = MatchParagraph(p, text + from, static_cast<ptrdiff_t>(upper - from), &hitLength);
+      if (at >= 0) {
+        *length = static_cast<uint16_t>(hitLength);
+        return static_cast<int32_t>(from + static_cast<size_t>(at));
+      }
+    }
+    ++i;
+  }
+  // The later paragraphs whole. A paragraph can only hold a hit where the
+  // anchor's plain run stands; without an anchor every paragraph is tried.
+  const unsigned char* end = text + para[count];
+  const unsigned char* from = i < count ? text + para[i] + 2 : end;
+  while (i < count) {
+    size_t at;
+    if (p.Anchor >= 0) {
+      const void* found = std::memchr(from, p.Core[p.Anchor], static_cast<size_t>(end - from));
+      if (!found) return 0;
+      at = static_cast<size_t>(static_cast<const unsigned char*>(found) - text);
+      while (para[i + 1] <= at) ++i;
+    } else {
+      at = para[i] + 2u;
+    }
+    const size_t textStart = para[i] + 2u, terminator = para[i + 1] - 1u;
+    if (at < textStart) {  // a style or parameter byte
+      from = text + textStart;
+      continue;
+    }
+    if (p.Anchor >= 0 && !RunStandsAt(p, text, at, textStart, terminator)) {
+      from = text + at + 1;
+      continue;
+    }
+    const ptrdiff_t hit =
+        MatchParagraph(p, text + textStart, static_cast<ptrdiff_t>(terminator) - static_cast<ptrdiff_t>(textStart) - 1,
+                       &hitLength);
+    if (hit >= 0) {
+      *length = static_cast<uint16_t>(hitLength);
+      return static_cast<int32_t>(textStart + static_cast<size_t>(hit));
+    }
+    ++i;
+    from = i < count ? text + para[i] + 2 : end;
+  }
+  return 0;
+}
+
+SearchHit NextHit(const PreparedPattern& pattern, int32_t record, uint16_t start, int32_t count, bool mainOnly) {
+  for (int32_t k = 0; k < count; ++k, start = 0, record = record >= RecordCount ? 1 : record + 1) {
+    if (mainOnly && record % 2 == 0) continue;
+    HeldText held;
+    if (!CorpusText(record, &held)) continue;
+    uint16_t length = 0;
+    const int32_t at = FindInHeldText(pattern, held, start, &length);
+    if (at > 0) return SearchHit{record, static_cast<uint16_t>(at), length};
+  }
+  return SearchHit{0, 0, 0};
+}
+
+void BeginFindAll(FindAllRun* run, const unsigned char* pattern, bool mainOnly, uint32_t limit) {
+  EndFindAll(run);
+  PreparePattern(&run->Pattern, pattern, CorpusByteCounts());
+  run->MainOnly = mainOnly;
+  run->Limit = limit < HitBlockCount * HitBlockHits ? limit : HitBlockCount * HitBlockHits;
+  run->Record = 1;
+}
+
+bool FindAllStep(FindAllRun* run, int32_t records) {
+  const int32_t end = run->Record + records < RecordCount + 1 ? run->Record + records : RecordCount + 1;
+  while (run->Record < end) {
+    const SearchHit hit = NextHit(run->Pattern, run->Record, run->Start, end - run->Record, run->MainOnly);
+    if (hit.Record == 0) {
+      run->Record = end;
+      run->Start = 0;
+      break;
+    }
+    if (run->Count == run->Limit) {
+      run->More = true;
+      run->Record = RecordCount + 1;
+      break;
+    }
+    SearchHit*& block = run->Blocks[run->Count / HitBlockHits];
+    if (!block) block = static_cast<SearchHit*>(HitBlockAlloc(sizeof(SearchHit) * HitBlockHits));
+    if (!block) {
+      run->NoMemory = true;
+      run->Record = RecordCount + 1;
+      break;
+    }
+    block[run->Count++ % HitBlockHits] = hit;
+    // On just past the hit, in reading order.
+    run->Record = hit.Record;
+    run->Start = static_cast<uint16_t>(hit.Offset - hit.Length);
+  }
+  return run->Record <= RecordCount;
+}
+
+SearchHit FindAllHit(const FindAllRun& run, uint32_t i) {
+  if (i >= run.Count) return SearchHit{0, 0, 0};
+  return run.Blocks[i / HitBlockHits][i % HitBlockHits];
+}
+
+void EndFindAll(FindAllRun* run) {
+  for (SearchHit*& block : run->Blocks) std::free(block);
+  *run = FindAllRun{};
+  run->Record = RecordCount + 1;
 }

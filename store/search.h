@@ -62,3 +62,71 @@ void FreeParagraphs(ParagraphNode* head);
 // length in *length, 0 when there is none, or SearchNoMemory.
 int32_t FindInText(const unsigned char* buffer, uint16_t start, const unsigned char* pattern,
                    uint16_t* length);
+
+// ---- Searching the held texts of the whole corpus (store/corpustexts.h).
+
+struct HeldText;
+
+// A pattern made ready for scanning: its bytes without the `*` at either end
+// (Core), and the plain run (no wildcard) around its rarest fixed byte, by
+// which a scan skips every place that cannot hold a hit.
+struct PreparedPattern {
+  unsigned char Core[SearchStringBytes];
+  int32_t CoreLength;  // 0: the pattern matches nothing
+  int32_t Anchor;      // index in Core of the rarest plain byte; -1: none
+  int32_t RunFrom;     // the plain run Core[RunFrom..RunTo] holding Anchor
+  int32_t RunTo;
+};
+
+// Prepares pattern (0-terminated); byteCounts (256 counts, or null) ranks the
+// bytes, the rarest becoming the anchor.
+void PreparePattern(PreparedPattern* prepared, const unsigned char* pattern, const uint32_t* byteCounts);
+
+// FindInText on a held text: the same hit, found without a paragraph list,
+// skipping by the anchor byte.
+int32_t FindInHeldText(const PreparedPattern& pattern, const HeldText& text, uint16_t start, uint16_t* length);
+
+// A hit: its record, the offset of its highest byte and its length. Record 0:
+// none. The next search after it starts at Offset - Length.
+struct SearchHit {
+  int32_t Record;
+  uint16_t Offset;
+  uint16_t Length;
+};
+
+// The next hit from offset start of record on: the rest of that record's
+// text, then the records after it, count records in all, wrapping from
+// RecordCount to 1. mainOnly passes over the commentary records (even
+// numbers). Records that do not load are passed over.
+SearchHit NextHit(const PreparedPattern& pattern, int32_t record, uint16_t start, int32_t count, bool mainOnly);
+
+// Find All: every hit of the corpus in corpus order, gathered in steps. The
+// hits are kept in blocks of HitBlockHits.
+constexpr uint32_t HitBlockHits = 65536;
+constexpr uint32_t HitBlockCount = 16;  // room for 1,048,576 hits
+
+struct FindAllRun {
+  PreparedPattern Pattern;
+  bool MainOnly;
+  uint32_t Limit;    // hits listed at most
+  int32_t Record;    // where the next step goes on; RecordCount + 1: done
+  uint16_t Start;
+  uint32_t Count;    // hits gathered
+  bool More;         // a hit beyond Limit exists
+  bool NoMemory;     // a block could not be had: the list ends early
+  SearchHit* Blocks[HitBlockCount];
+};
+
+// Where FindAllStep takes its hit blocks from (malloc unless set); null ends
+// the run with NoMemory. Blocks go back with free.
+extern void* (*HitBlockAlloc)(size_t bytes);
+
+// Starts a run over the corpus (from record 1) for pattern; the run must be
+// zeroed or ended before.
+void BeginFindAll(FindAllRun* run, const unsigned char* pattern, bool mainOnly, uint32_t limit);
+// Goes on through at most records more records; true while there is more.
+bool FindAllStep(FindAllRun* run, int32_t records);
+// Hit i (below run->Count).
+SearchHit FindAllHit(const FindAllRun& run, uint32_t i);
+// Gives back the hits (the run is empty and done afterwards).
+void EndFindAll(FindAllRun* run);

@@ -40,7 +40,7 @@ Place FindReference(int record, int start, const std::string& pattern) {
     size_t end = text;
     while (t[end]) ++end;
     // A start below a paragraph's text (its style or parameter byte): done.
-    if (end >= size_t(start) && (start == 0 || size_t(start) >= text)) {
+    if (end >= size_t(start) && !(start != 0 && size_t(start) >= at && size_t(start) < text)) {
       const long upper = size_t(start) >= text && size_t(start) < end ? start : long(end) - 1;
       for (long pos = upper; pos >= long(text); --pos) {
         const long lowest = runs ? long(text) : pos - long(pattern.size()) + 1;
