@@ -243,13 +243,46 @@ ptrdiff_t MatchParagraph(const PreparedPattern& p, const unsigned char* text, pt
   return MatchIndex(text, p.Core, static_cast<size_t>(p.CoreLength), last, length);
 }
 
-// True when the pattern's plain run around the anchor stands in the text with
-// the anchor at `at`, inside the paragraph text [from, to).
-bool RunStandsAt(const PreparedPattern& p, const unsigned char* text, size_t at, size_t from, size_t to) {
-  const size_t before = static_cast<size_t>(p.Anchor - p.RunFrom);
-  const size_t after = static_cast<size_t>(p.RunTo - p.Anchor);
+// True when the pattern's part around the anchor stands in the text with the
+// anchor at `at`, inside the paragraph text [from, to).
+bool PartStandsAt(const PreparedPattern& p, const unsigned char* text, size_t at, size_t from, size_t to) {
+  const size_t before = static_cast<size_t>(p.Anchor - p.PartFrom);
+  const size_t after = static_cast<size_t>(p.PartTo - p.Anchor);
   if (at < from + before || at + after >= to) return false;
-  return std::memcmp(text + at - before, p.Core + p.RunFrom, before + after + 1) == 0;
+  const unsigned char* t = text + at - before;
+  for (int32_t j = p.PartFrom; j <= p.PartTo; ++j, ++t) {
+    if (*t != p.Core[j] && p.Core[j] != AnyByte) return false;
+  }
+  return true;
+}
+
+// The first place p in [from, to) where text[p] is a and text[p + d] is b,
+// or to; reads only below `readable` and never before text. Eight places at
+// a time.
+size_t NextPair(const unsigned char* text, size_t readable, size_t from, size_t to, unsigned char a, ptrdiff_t d,
+                unsigned char b) {
+  if (d < 0 && from < static_cast<size_t>(-d)) from = static_cast<size_t>(-d);
+  const size_t hi = d > 0 ? (readable > static_cast<size_t>(d) ? readable - static_cast<size_t>(d) : 0) : readable;
+  const size_t stop = to < hi ? to : hi;  // no place at or past it can hold both bytes
+  constexpr uint64_t Ones = 0x0101010101010101ull;
+  constexpr uint64_t Highs = 0x8080808080808080ull;
+  const uint64_t ca = Ones * a, cb = Ones * b;
+  for (; from + 8 <= stop; from += 8) {
+    uint64_t w0, w1;
+    std::memcpy(&w0, text + from, 8);
+    std::memcpy(&w1, text + from + d, 8);
+    const uint64_t x = (w0 ^ ca) | (w1 ^ cb);
+    const uint64_t zero = (x - Ones) & ~x & Highs;  // its lowest bit marks the first place
+    if (zero) {
+      for (int k = 0; k < 8; ++k) {
+        if (text[from + k] == a && text[from + k + d] == b) return from + k;
+      }
+    }
+  }
+  for (; from < stop; ++from) {
+    if (text[from] == a && text[from + d] == b) return from;
+  }
+  return to;
 }
 
 }  // namespace
@@ -273,9 +306,28 @@ void PreparePattern(PreparedPattern* prepared, const unsigned char* pattern, con
     }
   }
   if (prepared->Anchor < 0) return;
-  prepared->RunFrom = prepared->RunTo = prepared->Anchor;
-  while (prepared->RunFrom > 0 && Plain(pattern[prepared->RunFrom - 1])) --prepared->RunFrom;
-  while (prepared->RunTo + 1 < static_cast<int32_t>(n) && Plain(pattern[prepared->RunTo + 1])) ++prepared->RunTo;
+  prepared->PartFrom = prepared->PartTo = prepared->Anchor;
+  while (prepared->PartFrom > 0 && pattern[prepared->PartFrom - 1] != AnyRun) --prepared->PartFrom;
+  while (prepared->PartTo + 1 < static_cast<int32_t>(n) && pattern[prepared->PartTo + 1] != AnyRun) ++prepared->PartTo;
+  // The rarest other plain byte of the part, nearest the anchor among equals.
+  prepared->Second = -1;
+  uint32_t second = 0;
+  for (int32_t i = prepared->PartFrom; i <= prepared->PartTo; ++i) {
+    if (i == prepared->Anchor || !Plain(pattern[i])) continue;
+    const uint32_t count = byteCounts ? byteCounts[pattern[i]] : 0;
+    const int32_t distance = i > prepared->Anchor ? i - prepared->Anchor : prepared->Anchor - i;
+    const int32_t best = prepared->Second > prepared->Anchor ? prepared->Second - prepared->Anchor
+                                                             : prepared->Anchor - prepared->Second;
+    if (prepared->Second < 0 || count < second || (count == second && distance < best)) {
+      prepared->Second = i;
+      second = count;
+    }
+  }
+  // memchr outruns a scan for pairs while the anchor is rarer than about one
+  // byte in 64; without counts the pairs are the safer guess.
+  uint64_t total = 0;
+  for (int b = 0; byteCounts && b < 256; ++b) total += byteCounts[b];
+  prepared->Pairs = prepared->Second >= 0 && (total == 0 || uint64_t(rarest) * 64 > total);
 }
 
 int32_t FindInHeldText(const PreparedPattern& p, const HeldText& held, uint16_t start, uint16_t* length) {
@@ -302,12 +354,17 @@ int32_t FindInHeldText(const PreparedPattern& p, const HeldText& held, uint16_t 
     ++i;
   }
   // The later paragraphs whole. A paragraph can only hold a hit where the
-  // anchor's plain run stands; without an anchor every paragraph is tried.
+  // part around the anchor stands; without an anchor every paragraph is tried.
   const unsigned char* end = text + para[count];
   const unsigned char* from = i < count ? text + para[i] + 2 : end;
   while (i < count) {
     size_t at;
-    if (p.Anchor >= 0) {
+    if (p.Pairs) {
+      at = NextPair(text, held.Length, static_cast<size_t>(from - text), para[count], p.Core[p.Anchor],
+                    p.Second - p.Anchor, p.Core[p.Second]);
+      if (at == para[count]) return 0;
+      while (para[i + 1] <= at) ++i;
+    } else if (p.Anchor >= 0) {
       const void* found = std::memchr(from, p.Core[p.Anchor], static_cast<size_t>(end - from));
       if (!found) return 0;
       at = static_cast<size_t>(static_cast<const unsigned char*>(found) - text);
@@ -320,7 +377,7 @@ int32_t FindInHeldText(const PreparedPattern& p, const HeldText& held, uint16_t 
       from = text + textStart;
       continue;
     }
-    if (p.Anchor >= 0 && !RunStandsAt(p, text, at, textStart, terminator)) {
+    if (p.Anchor >= 0 && !PartStandsAt(p, text, at, textStart, terminator)) {
       from = text + at + 1;
       continue;
     }

@@ -68,14 +68,18 @@ int32_t FindInText(const unsigned char* buffer, uint16_t start, const unsigned c
 struct HeldText;
 
 // A pattern made ready for scanning: its bytes without the `*` at either end
-// (Core), and the plain run (no wildcard) around its rarest fixed byte, by
-// which a scan skips every place that cannot hold a hit.
+// (Core), its rarest plain byte (the anchor) and the part around the anchor
+// that holds no `*`, whose plain bytes every hit holds at fixed distances
+// from the anchor: a scan goes from anchor to anchor and tries the matcher
+// only where that part stands.
 struct PreparedPattern {
   unsigned char Core[SearchStringBytes];
   int32_t CoreLength;  // 0: the pattern matches nothing
   int32_t Anchor;      // index in Core of the rarest plain byte; -1: none
-  int32_t RunFrom;     // the plain run Core[RunFrom..RunTo] holding Anchor
-  int32_t RunTo;
+  int32_t PartFrom;    // Core[PartFrom..PartTo] holds Anchor and no `*`
+  int32_t PartTo;
+  int32_t Second;      // index of a second plain byte of the part; -1: none
+  bool Pairs;          // the anchor is common: scan for anchor and Second together
 };
 
 // Prepares pattern (0-terminated); byteCounts (256 counts, or null) ranks the
