@@ -128,12 +128,17 @@ void InsertTyped(HWND edit, wchar_t ch) {
   SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
 }
 
-void OnOk(HWND dialog) {
-  HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
+// Stores the edit's string as SearchString.
+void StoreTyped(HWND edit) {
   wchar_t typed[SearchTextLimit + 1] = {};
   const int n = GetWindowTextW(edit, typed, SearchTextLimit + 1);
   if (ReadingOrder()) ReverseMirror(typed, n);  // reading order to stored order
   SetSearchString(typed);
+}
+
+void OnOk(HWND dialog) {
+  HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
+  StoreTyped(edit);
   if (AppSettings.SearchString[0] != 0 && DialogSearch && DialogSearch(dialog) == 0) {
     SendMessageW(edit, EM_SETSEL, 0, -1);
     SetFocus(edit);
@@ -229,6 +234,12 @@ INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       }
       if (LOWORD(wParam) == IDCANCEL) {
         EndDialog(dialog, IDCANCEL);
+        return TRUE;
+      }
+      if (LOWORD(wParam) == IDC_FIND_ALL) {
+        // Stored as by OK; the caller lists the hits (an empty string: none).
+        StoreTyped(GetDlgItem(dialog, IDC_SEARCH_TEXT));
+        EndDialog(dialog, AppSettings.SearchString[0] ? SearchDialogFindAll : IDOK);
         return TRUE;
       }
       return FALSE;

@@ -9,6 +9,7 @@
 #include "resources/resource.h"
 #include "shell/article.h"
 #include "shell/globals.h"
+#include "shell/results.h"
 #include "shell/search.h"
 #include "shell/splitview.h"
 #include "store/records.h"
@@ -46,8 +47,9 @@ int OnCommand(HWND window, int command) {
     case CMD_EXIT: DestroyWindow(window); return 0;
     case CMD_PREVIOUS_ARTICLE: PreviousArticle(window); return 0;
     case CMD_NEXT_ARTICLE: NextArticle(window); return 0;
-    case CMD_SEARCH: SearchDialog(MainWindow, SearchNext); return 0;
+    case CMD_SEARCH: OpenSearchDialog(MainWindow); return 0;
     case CMD_SEARCH_AGAIN: SearchNext(MainWindow); return 0;
+    case CMD_FIND_ALL: FindAll(window); return 0;
     case CMD_SHARE_MINIMAL:
     case CMD_SHARE_HALF:
     case CMD_SHARE_THIRD:

@@ -12,7 +12,9 @@
 #include "output/settings.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
+#include "resources/resource.h"
 #include "shell/mainwindow.h"
+#include "shell/results.h"
 #include "shell/search.h"
 #include "shell/splitview.h"
 #include "store/records.h"
@@ -279,6 +281,66 @@ TEST_F(Search, ACurrentArticleBeyondTheCorpusStillEndsItsPass) {
   Store(UniquePattern(4000));
   EXPECT_EQ(SearchNext(window_), 1);
   EXPECT_EQ(AppSettings.Lesson, 3999);
+}
+
+// The search dialog, once open: types Typed and presses Find All.
+std::wstring Typed;
+void CALLBACK PressFindAll(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND dialog = FindWindowW(L"#32770", L"Orvane");
+  if (!dialog || !GetDlgItem(dialog, IDC_SEARCH_TEXT)) return;
+  KillTimer(nullptr, timer);
+  SetDlgItemTextW(dialog, IDC_SEARCH_TEXT, Typed.c_str());
+  PostMessageW(dialog, WM_COMMAND, IDC_FIND_ALL, 0);
+}
+
+// Find All from the dialog lists every hit of the reference in corpus order;
+// Enter on a row shows that hit, and Search Again goes on from it.
+TEST_F(Search, FindAllListsEveryHitAndEnterShowsOne) {
+  const std::string pattern = "b?mr";
+  std::vector<Place> all;
+  for (int r = 1; r <= RecordCount; ++r)
+    for (Place p = FindReference(r, 0, pattern); p.record; p = FindReference(r, p.offset - p.length, pattern))
+      all.push_back(p);
+  ASSERT_GT(all.size(), 2u);
+  Typed.clear();
+  for (char c : pattern) Typed += c >= 'a' && c <= '{' ? wchar_t(AsciiBaseUnicode + c - 'a') : wchar_t(c);
+  KillTimer(nullptr, timer_);  // it would answer the dialog with OK
+  SetTimer(nullptr, 0, 50, PressFindAll);
+  SendMessageW(window_, WM_COMMAND, CMD_SEARCH, 0);
+  timer_ = SetTimer(nullptr, 0, 50, AnswerBoxes);
+  ASSERT_NE(ResultsWindow, nullptr);
+  while (FillResultsSlice()) {
+  }
+  HWND list = FindWindowExW(ResultsWindow, nullptr, WC_LISTVIEWW, nullptr);
+  EXPECT_EQ(GetFocus(), list);
+  wchar_t caption[64] = {};
+  GetWindowTextW(ResultsWindow, caption, 64);
+  EXPECT_EQ(caption, L"Search Results (" + std::to_wstring(all.size()) + L")");
+  ASSERT_EQ(size_t(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)), all.size());
+
+  SendMessageW(list, WM_KEYDOWN, VK_END, 0);
+  SendMessageW(list, WM_KEYDOWN, VK_UP, 0);
+  SendMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+  const Place& row = all[all.size() - 2];
+  PaneView* pane = row.record % 2 ? MainPane : CommentaryPane;
+  EXPECT_EQ(AppSettings.Lesson, row.record - (row.record % 2 == 0));
+  EXPECT_EQ(CurrentPane(), pane);
+  EXPECT_EQ(pane->HitStart, row.offset - row.length + 1);
+  EXPECT_EQ(GetFocus(), window_) << "the main window has the focus";
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED), LRESULT(all.size() - 2));
+  const Place next = SearchAndCheck(pattern, pane->HitStart - 1, "Search Again after the row");
+  EXPECT_EQ(next.offset, all.back().offset);
+
+  // A fruitless Find All refills the same window with nothing; Esc closes it.
+  Store("qqqxqqq");
+  HWND same = ResultsWindow;
+  SendMessageW(window_, WM_COMMAND, CMD_FIND_ALL, 0);
+  while (FillResultsSlice()) {
+  }
+  EXPECT_EQ(ResultsWindow, same);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
+  SendMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(ResultsWindow, nullptr);
 }
 
 }  // namespace
