@@ -114,7 +114,12 @@ void RowText(int row, int column, wchar_t* out, int room) {
 // Draws row's hit in its context into the cell: the hit in bold on yellow,
 // centred, with up to ContextBytes bytes of its paragraph on either side.
 void DrawContext(HDC dc, const RECT& cell, int row, bool selected) {
-  FillRect(dc, &cell, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  // A selected row as the list draws it: highlighted while the list has the
+  // focus, in the face colour otherwise.
+  const bool focused = GetFocus() == List;
+  const int back = !selected ? COLOR_WINDOW : focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE;
+  const int fore = !selected ? COLOR_WINDOWTEXT : focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT;
+  FillRect(dc, &cell, GetSysColorBrush(back));
   const SearchHit hit = FindAllHit(Run, static_cast<uint32_t>(row));
   HeldText held;
   if (hit.Record == 0 || !CorpusText(hit.Record, &held)) return;
@@ -141,7 +146,7 @@ void DrawContext(HDC dc, const RECT& cell, int row, bool selected) {
     widths[r] = size.cx;
   }
   const int oldMode = SetBkMode(dc, TRANSPARENT);
-  const COLORREF oldColour = SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  const COLORREF oldColour = SetTextColor(dc, GetSysColor(fore));
   int x = cell.left + (cell.right - cell.left - widths[1]) / 2 - widths[0];
   for (int r = 0; r < 3; ++r) {
     Selected font(dc, runs[r].font);
@@ -271,7 +276,7 @@ void AddColumns() {
   const struct {
     const wchar_t* title;
     int width;
-  } columns[ColumnCount] = {{L"Tractate", 12 * unit}, {L"Folio", 10 * unit}, {L"Text", 11 * unit}, {L"Context", 60 * unit}};
+  } columns[ColumnCount] = {{L"Tractate", 12 * unit}, {L"Folio", 10 * unit}, {L"Text", 14 * unit}, {L"Context", 60 * unit}};
   for (int c = 0; c < ColumnCount; ++c) {
     LVCOLUMNW column = {};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -350,13 +355,25 @@ bool MakeWindow() {
     registered = RegisterClassExW(&wc) != 0;
     if (!registered) return false;
   }
-  RECT place = {CW_USEDEFAULT, CW_USEDEFAULT, 0, 0};
-  const bool stored = ReadResultsPlacement(&place);
-  const int width = stored ? place.right - place.left : GetSystemMetrics(SM_CXSCREEN) * 2 / 3;
-  const int height = stored ? place.bottom - place.top : GetSystemMetrics(SM_CYSCREEN) / 2;
-  ResultsWindow = CreateWindowExW(0, ResultsClassName, L"Search Results (0)", WS_OVERLAPPEDWINDOW,
-                                  stored ? place.left : CW_USEDEFAULT, stored ? place.top : CW_USEDEFAULT, width,
-                                  height, MainWindow, nullptr, AppInstance, nullptr);
+  RECT place = {};
+  if (!ReadResultsPlacement(&place)) {
+    // First time: two thirds of the work area's width and half its height,
+    // below the main window's top edge.
+    RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT main = work;
+    if (MainWindow) GetWindowRect(MainWindow, &main);
+    const int width = (work.right - work.left) * 2 / 3, height = (work.bottom - work.top) / 2;
+    const int left = std::max(work.left, std::min(main.left + GetSystemMetrics(SM_CXSIZE), work.right - width));
+    const int top = std::max(work.top, std::min(main.top + 3 * GetSystemMetrics(SM_CYCAPTION), work.bottom - height));
+    place = RECT{left, top, left + width, top + height};
+  }
+  // A pop-up, so that it stays above its owner when the main window takes
+  // the focus to show a hit.
+  ResultsWindow = CreateWindowExW(0, ResultsClassName, L"Search Results (0)",
+                                  WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+                                  place.left, place.top, place.right - place.left, place.bottom - place.top, MainWindow,
+                                  nullptr, AppInstance, nullptr);
   return ResultsWindow != nullptr;
 }
 

@@ -29,10 +29,9 @@ uint32_t ByteCounts[256];
 // bytes of a pattern, at a small part of the cost of counting everything.
 constexpr int32_t CountEvery = 16;
 
-// Indexes the paragraphs of text; false when memory ran out or the list does
-// not end within 64 KB (then nothing is kept).
-bool IndexParagraphs(Slot* slot) {
-  const unsigned char* text = slot->Text;
+}  // namespace
+
+bool IndexParagraphs(const unsigned char* text, HeldText* out) {
   int32_t count = 0;
   size_t at = 0;
   while (text[at] != 0) {
@@ -48,13 +47,9 @@ bool IndexParagraphs(Slot* slot) {
     at += 3 + std::strlen(reinterpret_cast<const char*>(text + at + 2));
   }
   index[count] = static_cast<uint16_t>(at);
-  slot->Paragraphs = index;
-  slot->ParagraphCount = count;
-  slot->Length = static_cast<uint32_t>(at + 1);
+  *out = HeldText{text, index, count, static_cast<uint32_t>(at + 1)};
   return true;
 }
-
-}  // namespace
 
 bool CorpusText(int32_t record, HeldText* out) {
   if (record < 1 || record > RecordCount) return false;
@@ -64,7 +59,8 @@ bool CorpusText(int32_t record, HeldText* out) {
     if (!CorpusTextSource) return false;
     int32_t code = RecordOk;
     slot.Text = CorpusTextSource(record, &code);
-    if (!slot.Text || !IndexParagraphs(&slot)) {
+    HeldText held;
+    if (!slot.Text || !IndexParagraphs(slot.Text, &held)) {
       std::free(slot.Text);
       slot.Text = nullptr;
       // A record that is not there stays away; one that found no memory is
@@ -72,6 +68,9 @@ bool CorpusText(int32_t record, HeldText* out) {
       if (code != RecordUnreadable && code != RecordOk) slot.State = SlotMissing;
       return false;
     }
+    slot.Paragraphs = const_cast<uint16_t*>(held.Paragraphs);
+    slot.ParagraphCount = held.ParagraphCount;
+    slot.Length = held.Length;
     slot.State = SlotHeld;
     HeldBytes += slot.Length + sizeof(uint16_t) * (size_t(slot.ParagraphCount) + 1);
     if (record % CountEvery == 1) {

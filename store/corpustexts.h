@@ -33,6 +33,12 @@ extern unsigned char* (*CorpusTextSource)(int32_t record, int32_t* code);
 // does not load or n lies outside the corpus.
 bool CorpusText(int32_t record, HeldText* out);
 
+// Indexes the paragraphs of a decoded text (a paragraph list ended by a 0
+// style byte, with two more 0 bytes after it): out->Paragraphs is a new
+// malloc'ed block. False when memory ran out or the list does not end within
+// 64 KB.
+bool IndexParagraphs(const unsigned char* text, HeldText* out);
+
 // Bytes held: texts, indexes and the table of them.
 size_t CorpusTextBytes();
 

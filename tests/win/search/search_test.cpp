@@ -327,6 +327,9 @@ TEST_F(Search, FindAllListsEveryHitAndEnterShowsOne) {
   EXPECT_EQ(CurrentPane(), pane);
   EXPECT_EQ(pane->HitStart, row.offset - row.length + 1);
   EXPECT_EQ(GetFocus(), window_) << "the main window has the focus";
+  HWND below = ResultsWindow;
+  while (below && below != window_) below = GetWindow(below, GW_HWNDNEXT);
+  EXPECT_TRUE(IsWindowVisible(ResultsWindow) && below == window_) << "the list stays above the main window";
   EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED), LRESULT(all.size() - 2));
   const Place next = SearchAndCheck(pattern, pane->HitStart - 1, "Search Again after the row");
   EXPECT_EQ(next.offset, all.back().offset);
