@@ -23,8 +23,9 @@ const wchar_t ResultsClassName[] = L"OrvaneResults";
 constexpr int ListId = 1;
 enum Column { TractateColumn, FolioColumn, TextColumn, ContextColumn, ColumnCount };
 constexpr int ContextBytes = 40;     // bytes of context on either side of a hit
-constexpr int32_t SliceRecords = 64;  // records searched between looks at the clock
-constexpr LONGLONG SliceMilliseconds = 15;  // a slice of filling: about one frame
+constexpr int32_t SliceRecords = 16;   // records searched between looks at the clock
+constexpr uint32_t SliceHits = 8192;  // or hits gathered
+constexpr LONGLONG SliceMilliseconds = 8;  // searching in a slice, half a frame: the rest is for showing it
 constexpr COLORREF HitBackColour = 0x00FFFF;  // yellow, as in the panes
 
 HWND List = nullptr;
@@ -409,7 +410,7 @@ bool FillResultsSlice() {
   const LONGLONG slice = frequency.QuadPart * SliceMilliseconds / 1000;
   bool more = true;
   do {
-    more = FindAllStep(&Run, SliceRecords);
+    more = FindAllStep(&Run, SliceRecords, SliceHits);
     QueryPerformanceCounter(&now);
   } while (more && now.QuadPart - begun.QuadPart < slice);
   Filling = more;

@@ -414,9 +414,9 @@ void BeginFindAll(FindAllRun* run, const unsigned char* pattern, bool mainOnly, 
   run->Record = 1;
 }
 
-bool FindAllStep(FindAllRun* run, int32_t records) {
+bool FindAllStep(FindAllRun* run, int32_t records, uint32_t hits) {
   const int32_t end = run->Record + records < RecordCount + 1 ? run->Record + records : RecordCount + 1;
-  while (run->Record < end) {
+  for (uint32_t gathered = 0; run->Record < end && gathered < hits; ++gathered) {
     const SearchHit hit = NextHit(run->Pattern, run->Record, run->Start, end - run->Record, run->MainOnly);
     if (hit.Record == 0) {
       run->Record = end;

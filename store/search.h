@@ -128,8 +128,9 @@ extern void* (*HitBlockAlloc)(size_t bytes);
 // Starts a run over the corpus (from record 1) for pattern; the run must be
 // zeroed or ended before.
 void BeginFindAll(FindAllRun* run, const unsigned char* pattern, bool mainOnly, uint32_t limit);
-// Goes on through at most records more records; true while there is more.
-bool FindAllStep(FindAllRun* run, int32_t records);
+// Goes on through at most records more records, and stops early once it has
+// gathered hits more hits; true while there is more.
+bool FindAllStep(FindAllRun* run, int32_t records, uint32_t hits = 0xFFFFFFFFu);
 // Hit i (below run->Count).
 SearchHit FindAllHit(const FindAllRun& run, uint32_t i);
 // Gives back the hits (the run is empty and done afterwards).

@@ -198,7 +198,7 @@ TEST(Search, FindAllListsWhatSearchAgainVisits) {
     if (starved) HitBlockAlloc = FirstBlockOnly;
     FindAllRun run{};
     BeginFindAll(&run, pattern, row.mainOnly, row.limit);
-    while (FindAllStep(&run, 97)) {
+    while (FindAllStep(&run, 97, 1000)) {
     }
     HitBlockAlloc = std::malloc;
     const size_t listed = starved ? HitBlockHits : std::min<size_t>(again.size(), row.limit);
