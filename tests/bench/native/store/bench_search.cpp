@@ -131,20 +131,20 @@ int main(int argc, char** argv) {
   }
   std::printf("held texts: first search %.1f ms (decodes and keeps %.1f MB), then fruitless %.1f ms, ratio %.2f\n",
               fill * 1e3, CorpusTextBytes() / 1e6, held * 1e3, held / grep);
-  for (const std::string& each : {std::string("ab"), std::string("bmr"), std::string("a?d"), std::string("k*z"), std::string("?")}) {
-    double all = 1e9, grepAll = 1e9;
+  // Find All against one full pass of grep -c (the fruitless one): the
+  // decoded corpus holds no line break, so grep -c of a pattern that occurs
+  // stops at its first hit.
+  for (const std::string& each : {std::string("ab"), std::string("bmr"), std::string("a?d"), std::string("k*z"),
+                                  std::string("?")}) {
+    double all = 1e9;
     uint32_t hits = 0;
     for (int round = 0; round < Rounds; ++round) {
       t0 = Clock::now();
       hits = FindAll(each);
       all = std::min(all, Seconds(t0));
-      t0 = Clock::now();
-      Grep(each, file);
-      grepAll = std::min(grepAll, Seconds(t0));
     }
-    std::printf("find all \"%s\": %u hits (%.1f MB of hit records) in %.1f ms, ratio %.2f to grep -c of it, %.2f to "
-                "the fruitless grep -c\n",
-                each.c_str(), hits, hits * sizeof(SearchHit) / 1e6, all * 1e3, all / grepAll, all / grep);
+    std::printf("find all \"%s\": %u hits (%.1f MB of hit records) in %.1f ms, ratio %.2f\n", each.c_str(), hits,
+                hits * sizeof(SearchHit) / 1e6, all * 1e3, all / grep);
   }
   std::remove(file.c_str());
   return 0;
