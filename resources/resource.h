@@ -12,6 +12,7 @@
 #define IDD_SEARCH 115
 #define IDB_KEYBOARD 119
 #define IDC_SEARCH_TEXT 1013
+#define IDC_FIND_ALL 1014
 
 // Commands.
 #define CMD_UNBOUND 1  // Ctrl+Q's table entry
@@ -19,6 +20,7 @@
 #define CMD_PREVIOUS_ARTICLE 110
 #define CMD_SEARCH 116
 #define CMD_SEARCH_AGAIN 117
+#define CMD_FIND_ALL 118
 #define CMD_CHOOSE_ARTICLE 119
 #define CMD_REVERSE 122
 #define CMD_CHECK_UPDATES 129

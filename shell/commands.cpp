@@ -10,6 +10,7 @@
 #include "shell/article.h"
 #include "shell/globals.h"
 #include "shell/places.h"
+#include "shell/results.h"
 #include "shell/search.h"
 #include "shell/splitview.h"
 #include "store/records.h"
@@ -45,8 +46,9 @@ int OnCommand(HWND window, int command) {
     case CMD_EXIT: DestroyWindow(window); return 0;
     case CMD_PREVIOUS_ARTICLE: PreviousArticle(window); return 0;
     case CMD_NEXT_ARTICLE: NextArticle(window); return 0;
-    case CMD_SEARCH: SearchDialog(MainWindow, SearchNext); return 0;
+    case CMD_SEARCH: OpenSearchDialog(MainWindow); return 0;
     case CMD_SEARCH_AGAIN: SearchNext(MainWindow); return 0;
+    case CMD_FIND_ALL: FindAll(window); return 0;
     case CMD_SHARE_MINIMAL:
     case CMD_SHARE_HALF:
     case CMD_SHARE_THIRD:

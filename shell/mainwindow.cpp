@@ -10,6 +10,7 @@
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/places.h"
+#include "shell/results.h"
 #include "shell/reverseprobe.h"
 #include "shell/splitview.h"
 #include "store/product.h"
@@ -155,11 +156,16 @@ int RunInstance(int showCommand) {
 
   HACCEL accelerators = LoadAcceleratorsW(AppInstance, MAKEINTRESOURCEW(IDA_ACCELERATORS));
   MSG msg = {};
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (!TranslateAcceleratorW(msg.hwnd, accelerators, &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+  for (;;) {
+    // While the queue is empty the results list fills, a slice at a time.
+    while (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && FillResultsSlice()) {
     }
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
+    // The main window's keys work from the results window too; that window
+    // then has its dialog keys (arrows, Enter, Esc).
+    if (TranslateAcceleratorW(MainWindow, accelerators, &msg) || ResultsDialogMessage(&msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
   }
   return static_cast<int>(msg.wParam);
 }

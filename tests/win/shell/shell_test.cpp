@@ -652,9 +652,9 @@ TEST_F(Shell, ToolbarMenuAndAcceleratorsCarryTheCommandTable) {
       {FCONTROL, 'F', CMD_FONT},          {FALT, VK_F3, CMD_SEARCH},   {0, VK_F3, CMD_SEARCH_AGAIN},
       {FCONTROL, 'P', CMD_PRINT},         {FCONTROL, 'C', CMD_COPY},   {FCONTROL, 'E', CMD_APPEND},
       {FCONTROL, 'D', CMD_CHOOSE_ARTICLE}, {FCONTROL, 'Q', CMD_UNBOUND}, {FCONTROL, 'N', CMD_NEXT_ARTICLE},
-      {FCONTROL, 'W', CMD_SEARCH},        {FCONTROL, 'A', CMD_SEARCH_AGAIN}};
-  ASSERT_GE(count, 11);
-  for (int i = 0; i < 11; ++i) {
+      {FCONTROL, 'W', CMD_SEARCH},        {FCONTROL, 'A', CMD_SEARCH_AGAIN}, {FCONTROL | FSHIFT, 'F', CMD_FIND_ALL}};
+  ASSERT_GE(count, 12);
+  for (int i = 0; i < 12; ++i) {
     EXPECT_EQ(entries[i].fVirt & ~FNOINVERT, FVIRTKEY | expected[i].flags) << "entry " << i;
     EXPECT_TRUE(entries[i].fVirt & FNOINVERT) << "entry " << i;
     EXPECT_EQ(entries[i].key, expected[i].key) << "entry " << i;
