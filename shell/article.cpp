@@ -130,23 +130,20 @@ int JumpToRecord(HWND window, int32_t n) {
 
 void RecordPlaceLeft(const Place& left) { RecordJump(&History, left, CurrentPlace()); }
 
-int GoBack(HWND window) {
-  Place target{};
+namespace {
+
+// Back (back true) or Forward; a place that cannot be shown puts the
+// history back as it was.
+int StepThroughHistory(HWND window, bool back) {
+  Place target{}, undone{};
   const Place here = CurrentPlace();
-  if (!StepBack(&History, here, &target)) return 1;
+  if (!(back ? StepBack : StepForward)(&History, here, &target)) return 1;
   if (ShowPlace(window, target) == 0) return 0;
-  // Not loaded: the history goes back to how it was.
-  Place undone{};
-  StepForward(&History, target, &undone);
+  (back ? StepForward : StepBack)(&History, target, &undone);
   return 1;
 }
 
-int GoForward(HWND window) {
-  Place target{};
-  const Place here = CurrentPlace();
-  if (!StepForward(&History, here, &target)) return 1;
-  if (ShowPlace(window, target) == 0) return 0;
-  Place undone{};
-  StepBack(&History, target, &undone);
-  return 1;
-}
+}  // namespace
+
+int GoBack(HWND window) { return StepThroughHistory(window, true); }
+int GoForward(HWND window) { return StepThroughHistory(window, false); }
