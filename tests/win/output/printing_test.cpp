@@ -5,9 +5,13 @@
 // skipped without it.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commdlg.h>
 #include <winspool.h>
 
 #include <cstdlib>
+#include <cwchar>
+#include <initializer_list>
+#include <utility>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -15,6 +19,7 @@
 
 #include "output/printing.h"
 #include "output/settings.h"
+#include "store/records.h"
 #include "tests/win/layout/test_pane.h"
 #include "tests/win/output/registry_helpers.h"
 
@@ -23,6 +28,19 @@ namespace {
 bool Dark(COLORREF c) { return GetRValue(c) < 128 && GetGValue(c) < 128 && GetBValue(c) < 128; }
 
 std::vector<Paragraph> Words(int count) { return std::vector<Paragraph>(count, Paragraph{0x01, 0, "abc def"}); }
+
+// Stand-ins for the platform's page calls on the memory page: counted, and
+// failing from a given call on.
+struct Pages {
+  static inline int Started = 0, Ended = 0, FailAt = 0;
+  static int WINAPI Start(HDC) { return ++Started == FailAt ? 0 : 1; }
+  static int WINAPI End(HDC) { return ++Ended == FailAt ? -1 : 1; }
+  static PageCalls Counted(int failAt = 0) {
+    Started = Ended = 0;
+    FailAt = failAt;
+    return PageCalls{Start, End};
+  }
+};
 
 // A page of 8.5 x 11 inches at 300 dpi with the print job's PaneView on it.
 class Page : public ::testing::Test {
@@ -70,7 +88,7 @@ TEST_F(Page, HeaderTextAndFooterBands) {
   EXPECT_GT(f, 5);
   EXPECT_EQ(job.AreaTop, t + f + 5);
   EXPECT_EQ(job.AreaHeight, h - 2 * f - 10);
-  EXPECT_EQ(PrintPages(&job, f), 1);
+  EXPECT_EQ(PrintPages(&job, f, PrintCopies{1, false}, Pages::Counted()), 1);
 
   // Ink only in the three bands, and in each of them.
   EXPECT_FALSE(InkIn(0, 0, canvas.Width, t));
@@ -91,16 +109,35 @@ TEST_F(Page, HeaderTextAndFooterBands) {
 TEST_F(Page, WholePagesOnlyAndNoEmptyLastPage) {
   const int f = Lay(1);
   const int perPage = job.AreaHeight / LineHeight();
-  for (int lines : {3 * perPage, 3 * perPage + 1, 1}) {
-    Lay(lines);
-    EXPECT_EQ(PrintPages(&job, f), (lines + perPage - 1) / perPage) << lines << " lines";
+  const int n = 3 * perPage + 1;
+  struct Row { int lines, copies; bool collate; int sheets; };
+  for (const Row& row : {Row{3 * perPage, 1, false, 3}, Row{n, 1, false, 4}, Row{1, 1, false, 1},
+                         Row{n, 2, false, 8}, Row{n, 3, true, 12}}) {
+    Lay(row.lines);
+    EXPECT_EQ(PrintPages(&job, f, PrintCopies{row.copies, row.collate}, Pages::Counted()), row.sheets)
+        << row.lines << " lines, " << row.copies << " copies";
+    EXPECT_EQ(Pages::Started, row.sheets);
+    EXPECT_EQ(Pages::Ended, row.sheets);
   }
-  // Not even one line fits: no page is drawn, no header and no footer.
+  // A refused page ends the run at once.
+  Lay(n);
+  EXPECT_EQ(PrintPages(&job, f, PrintCopies{1, false}, Pages::Counted(2)), PrintPageFailed);
+  EXPECT_EQ(Pages::Started, 2);
+  // Not even one line fits: no page is begun, no header and no footer.
   FillCanvas(canvas, RGB(255, 255, 255));
   Lay(3);
   job.AreaHeight = LineHeight() - 1;
-  EXPECT_EQ(PrintPages(&job, f), 0);
+  EXPECT_EQ(PrintPages(&job, f, PrintCopies{1, false}, Pages::Counted()), PrintNothingFits);
+  EXPECT_EQ(Pages::Started, 0);
   EXPECT_FALSE(InkIn(0, 0, canvas.Width, canvas.Height));
+  // A memory page is no printer: the document is refused and no page drawn.
+  PaneView own{};
+  own.Font = TestFont(12);
+  own.Text = BuildText(Words(3));
+  EXPECT_EQ(PrintDocument(canvas.Dc, &own, PrintMargins{1000, 1000, 1000, 1000}, PrintCopies{1, false}),
+            PrintDocRefused);
+  EXPECT_FALSE(InkIn(0, 0, canvas.Width, canvas.Height));
+  DestroyPaneView(&own, false);
 }
 
 TEST(DevMode, OnlyWholeRecordsReachThePlatform) {
@@ -122,56 +159,109 @@ TEST(DevMode, OnlyWholeRecordsReachThePlatform) {
   set(whole, 0);
   EXPECT_FALSE(IsUsableDevMode(dm.data(), 70)) << "block too short for the header";
   EXPECT_FALSE(IsUsableDevMode(nullptr, 0));
+
+  // DEVNAMES: four offsets in characters, then the driver, device and port.
+  const std::wstring names(L"\4\xF\x1C\0wineps.drv\0Some printer\0LPT1:\0", 34);
+  auto usable = [&](size_t units, std::initializer_list<std::pair<int, wchar_t>> changes) {
+    std::wstring n = names;
+    for (const auto& c : changes) n[c.first] = c.second;
+    return IsUsableDevNames(n.data(), units * sizeof(wchar_t));
+  };
+  EXPECT_TRUE(usable(34, {}));
+  EXPECT_FALSE(usable(33, {})) << "the port's terminator past the block";
+  EXPECT_FALSE(usable(34, {{1, 40}})) << "device offset past the block";
+  EXPECT_FALSE(usable(34, {{0, 2}})) << "driver offset inside the header";
+  EXPECT_FALSE(usable(34, {{15, 0}})) << "no device name";
+  EXPECT_FALSE(usable(3, {}));
+  EXPECT_FALSE(IsUsableDevNames(nullptr, 0));
 }
 
-// Answers the modal windows of this thread: page setup with OK or Cancel,
-// message boxes with OK after noting their caption and text.
+// Answers the modal windows of this thread: the Print and page setup
+// dialogs with OK or Cancel (page setup after an optional edit of its left
+// margin), message boxes with OK after noting their caption and text.
 struct DialogDriver {
   static inline bool Cancel = false;
   static inline std::vector<std::wstring> Boxes;  // "caption: text"
-  static inline int PageSetups = 0;
+  static inline int Prints = 0, PageSetups = 0;
+  static inline double LeftMargin = 0;  // inches; 0 leaves the margin as it is
 
   static BOOL CALLBACK Answer(HWND window, LPARAM) {
-    wchar_t cls[32] = {}, caption[128] = {}, text[256] = {};
+    wchar_t cls[32] = {}, caption[128] = {}, text[512] = {};
     GetClassNameW(window, cls, 32);
     if (!IsWindowVisible(window) || std::wcscmp(cls, L"#32770") != 0) return TRUE;
     GetWindowTextW(window, caption, 128);
-    if (GetDlgItem(window, 0xFFFF) && !GetDlgItem(window, 0x0483)) {
-      GetDlgItemTextW(window, 0xFFFF, text, 256);
+    if (GetDlgItem(window, 0x0473)) {  // the printer list of the Print dialog
+      ++Prints;
+    } else if (HWND left = GetDlgItem(window, 0x0483)) {  // page setup's left margin
+      ++PageSetups;
+      if (LeftMargin > 0 && !Cancel) {
+        // The dialog shows inches or millimetres, as the locale measures.
+        wchar_t shown[32] = {};
+        GetWindowTextW(left, shown, 32);
+        const bool mm = _wtof(shown) > 2;
+        wchar_t value[32];
+        std::swprintf(value, 32, L"%g", mm ? LeftMargin * 25.4 : LeftMargin);
+        SetWindowTextW(left, value);
+        SendMessageW(window, WM_COMMAND, MAKEWPARAM(0x0483, EN_KILLFOCUS), reinterpret_cast<LPARAM>(left));
+      }
+    } else {
+      GetDlgItemTextW(window, 0xFFFF, text, 512);
       Boxes.push_back(std::wstring(caption) + L": " + text);
       PostMessageW(window, WM_COMMAND, IDOK, 0);
-    } else {
-      ++PageSetups;
-      PostMessageW(window, WM_COMMAND, Cancel ? IDCANCEL : IDOK, 0);
+      return TRUE;
     }
+    PostMessageW(window, WM_COMMAND, Cancel ? IDCANCEL : IDOK, 0);
     return TRUE;
   }
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), Answer, 0); }
 
   UINT_PTR timer;
-  explicit DialogDriver(bool cancel) {
+  explicit DialogDriver(bool cancel, double leftMargin = 0) {
     Cancel = cancel;
+    LeftMargin = leftMargin;
     Boxes.clear();
-    PageSetups = 0;
+    Prints = PageSetups = 0;
     timer = SetTimer(nullptr, 0, 100, Tick);
   }
   ~DialogDriver() { KillTimer(nullptr, timer); }
+  std::wstring FirstBox() const { return Boxes.empty() ? std::wstring() : Boxes[0]; }
 };
 
 bool HaveCupsPrinter() { return std::getenv("ORVANE_CUPS_PRINTER") != nullptr; }
 
-TEST(NoPrinter, PageSetupFailureIsShownWordForWord) {
+TEST(NoPrinter, PrinterDialogFailuresAreShownWordForWord) {
   if (HaveCupsPrinter()) GTEST_SKIP() << "a printer is installed";
   DeleteSettingsTree();
   DialogDriver driver(false);
-  PrintMargins m{};
-  EXPECT_EQ(BeginPrintJob(nullptr, L"test", &m), nullptr);
+  ChosenPrinter chosen{};
+  EXPECT_FALSE(ChoosePrinter(nullptr, &chosen));
   // The platform may tell first in a box of its own; ours comes last.
+  // Wine's Print dialog tells in a box of its own and reports no error code;
+  // Windows reports the code, and the box is ours.
+  ASSERT_FALSE(driver.Boxes.empty()) << "the user is told";
+  if (driver.Boxes.size() > 1) {
+    EXPECT_EQ(driver.Boxes.back(), L"Error Printing: No Default Printer");
+  }
+  driver.Boxes.clear();
+  PageSetup(nullptr);
   ASSERT_FALSE(driver.Boxes.empty());
   EXPECT_EQ(driver.Boxes.back(), L"Error Printing: No Default Printer");
   HKEY key = nullptr;
   EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKeyPath, 0, KEY_READ, &key), ERROR_SUCCESS)
       << "nothing is stored";
+}
+
+std::wstring DefaultPrinter() {
+  wchar_t printer[256] = {};
+  DWORD units = 256;
+  return GetDefaultPrinterW(printer, &units) ? printer : L"";
+}
+
+std::wstring StoredDevice() {
+  const StoredValue names = GetValue(L"DevNames");
+  if (!IsUsableDevNames(names.bytes.data(), names.bytes.size())) return L"";
+  const auto* all = reinterpret_cast<const wchar_t*>(names.bytes.data());
+  return all + reinterpret_cast<const DEVNAMES*>(all)->wDeviceOffset;
 }
 
 class Printer : public ::testing::Test {
@@ -186,23 +276,58 @@ class Printer : public ::testing::Test {
 
 TEST_F(Printer, CancelShowsNothingAndStoresNothing) {
   DialogDriver driver(true);
-  PrintMargins m{};
-  EXPECT_EQ(BeginPrintJob(nullptr, L"cancelled", &m), nullptr);
+  ChosenPrinter chosen{};
+  EXPECT_FALSE(ChoosePrinter(nullptr, &chosen));
+  PageSetup(nullptr);
+  EXPECT_EQ(driver.Prints, 1);
   EXPECT_EQ(driver.PageSetups, 1);
   EXPECT_TRUE(driver.Boxes.empty());
   HKEY key = nullptr;
   EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKeyPath, 0, KEY_READ, &key), ERROR_SUCCESS);
 }
 
-// Prints a text of a known number of pages on the PDF printer, stores the
-// expected count for the script, and checks what the registry keeps.
+// A remembered printer that is gone: the default printer is offered instead,
+// without a message, and remembered from then on.
+TEST_F(Printer, AGonePrinterFallsBackToTheDefaultOnce) {
+  std::vector<unsigned char> dm(sizeof(DEVMODEW), 0);
+  auto* mode = reinterpret_cast<DEVMODEW*>(dm.data());
+  std::wcscpy(mode->dmDeviceName, L"Gone printer");
+  mode->dmSize = sizeof(DEVMODEW);
+  mode->dmSpecVersion = DM_SPECVERSION;
+  PutBinary(L"DevMode", dm);
+  const std::wstring names(L"\4\xF\x1C\0wineps.drv\0Gone printer\0LPT1:\0", 34);
+  PutBinary(L"DevNames", std::vector<unsigned char>(reinterpret_cast<const unsigned char*>(names.data()),
+                                                    reinterpret_cast<const unsigned char*>(names.data() + 34)));
+  DialogDriver driver(false);
+  ChosenPrinter chosen{};
+  ASSERT_TRUE(ChoosePrinter(nullptr, &chosen)) << driver.FirstBox().c_str();
+  DeleteDC(chosen.Dc);
+  EXPECT_TRUE(driver.Boxes.empty()) << driver.FirstBox().c_str();
+  EXPECT_LE(driver.Prints, 2);
+  EXPECT_EQ(StoredDevice(), DefaultPrinter());
+  EXPECT_EQ(chosen.Copies.Count, 1);
+}
+
+// Page setup stores the margins the dialog returns and the printer whole;
+// the next print lays out with them, writes them back, and the expected
+// pages of a text of a known length go to the script.
 TEST_F(Printer, PrintsAPaneAndKeepsPrinterAndMargins) {
   // Broken stored printer settings are passed over as if none were stored.
   PutBinary(L"DevMode", std::vector<unsigned char>(40, 0xFF));
-  PutDword(L"PrintLeft", 500);
-  PutDword(L"PrintTop", 750);
-  PutDword(L"PrintRight", 600);
-  PutDword(L"PrintBottom", 800);
+  PutBinary(L"DevNames", std::vector<unsigned char>(12, 0xFF));
+  {
+    DialogDriver driver(false, 0.5);
+    PageSetup(nullptr);
+    EXPECT_EQ(driver.PageSetups, 1);
+    EXPECT_TRUE(driver.Boxes.empty()) << driver.FirstBox().c_str();
+  }
+  EXPECT_EQ(GetValue(L"PrintLeft").Dword(), 500u) << "the margin the dialog returned";
+  EXPECT_EQ(GetValue(L"PrintTop").Dword(), 1000u) << "the default the dialog was given";
+  const std::wstring printer = DefaultPrinter();
+  EXPECT_GT(printer.size(), 31u) << "a name longer than the DEVMODE holds";
+  EXPECT_EQ(StoredDevice(), printer);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, SettingsKeyPath, L"PrintBottom");
+
   const int lines = 130;
   PaneView pane{};
   pane.Font = TestFont(12);
@@ -212,14 +337,13 @@ TEST_F(Printer, PrintsAPaneAndKeepsPrinterAndMargins) {
     DialogDriver driver(false);
     PrintPane(&pane);
     EXPECT_EQ(LiveGdiObjects(), objects) << "the job's fonts are deleted";
-    EXPECT_EQ(driver.PageSetups, 1);
-    EXPECT_TRUE(driver.Boxes.empty()) << (driver.Boxes.empty() ? std::wstring() : driver.Boxes[0]).c_str();
+    EXPECT_EQ(driver.Prints, 1);
+    EXPECT_TRUE(driver.Boxes.empty()) << driver.FirstBox().c_str();
   }
+  EXPECT_NE(pane.Text, nullptr) << "the pane keeps its text";
   std::free(pane.Text);
-  EXPECT_EQ(ReadDwordSetting(nullptr, L"PrintLeft", 0), 500);
-  EXPECT_EQ(ReadDwordSetting(nullptr, L"PrintTop", 0), 750);
-  EXPECT_EQ(ReadDwordSetting(nullptr, L"PrintRight", 0), 600);
-  EXPECT_EQ(ReadDwordSetting(nullptr, L"PrintBottom", 0), 800);
+  EXPECT_EQ(GetValue(L"PrintLeft").Dword(), 500u);
+  EXPECT_EQ(GetValue(L"PrintBottom").Dword(), 1000u) << "the default written on printing";
   DWORD size = 0;
   unsigned char* dm = ReadBinarySetting(L"DevMode", &size);
   ASSERT_NE(dm, nullptr);
@@ -227,18 +351,14 @@ TEST_F(Printer, PrintsAPaneAndKeepsPrinterAndMargins) {
 
   // The expected pages, from the printer's own measures: whole lines of the
   // plain style into the text band.
-  wchar_t printer[256] = {};
-  DWORD units = 256;
-  ASSERT_TRUE(GetDefaultPrinterW(printer, &units));
-  EXPECT_GT(std::wcslen(printer), 31u) << "a name longer than the DEVMODE holds";
-  HDC dc = CreateDCW(nullptr, printer, nullptr, reinterpret_cast<DEVMODEW*>(dm));
+  HDC dc = CreateDCW(nullptr, printer.c_str(), nullptr, reinterpret_cast<DEVMODEW*>(dm));
   std::free(dm);
   ASSERT_NE(dc, nullptr);
   PaneView job{};
   job.Dc = dc;
   job.Font = TestFont(12);
-  SetPrintArea(&job, PrintMargins{500, 750, 600, 800}, GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY),
-               GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES));
+  SetPrintArea(&job, PrintMargins{500, 1000, 1000, 1000}, GetDeviceCaps(dc, LOGPIXELSX),
+               GetDeviceCaps(dc, LOGPIXELSY), GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES));
   ReserveHeaderFooter(&job);
   HFONT old = SelectStyle(&job, StylePlain);
   TEXTMETRICW tm{};
@@ -251,6 +371,61 @@ TEST_F(Printer, PrintsAPaneAndKeepsPrinterAndMargins) {
   const int pages = (lines + perPage - 1) / perPage;
   EXPECT_GE(pages, 2);
   if (const char* path = std::getenv("ORVANE_PRINT_EXPECT")) std::ofstream(path) << pages << "\n";
+}
+
+// A job that cannot print says so, aborts its document (nothing reaches the
+// queue) and gives the window back.
+TEST_F(Printer, NothingFitsIsToldAndNothingIsPrinted) {
+  PutDword(L"PrintTop", 6000);
+  PutDword(L"PrintBottom", 6000);
+  HWND window = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                                nullptr, nullptr, nullptr);
+  PaneView pane{};
+  pane.Dc = GetDC(window);
+  pane.Font = TestFont(12);
+  pane.Text = BuildText(Words(5));
+  {
+    DialogDriver driver(false);
+    PrintPane(&pane);
+    ASSERT_EQ(driver.Boxes.size(), 1u);
+    EXPECT_EQ(driver.Boxes[0].rfind(L"Error Printing: Not even one line", 0), 0u) << driver.Boxes[0].c_str();
+  }
+  EXPECT_TRUE(IsWindowEnabled(window));
+  std::free(pane.Text);
+  ReleaseDC(window, pane.Dc);
+  DestroyWindow(window);
+}
+
+// The first article in the face the script names; a face the printer cannot
+// draw is offered to be replaced by the one the script expects.
+TEST_F(Printer, PrintsTheFirstArticleInAFace) {
+  const char* program = std::getenv("ORVANE_PROGRAM");
+  const char* face = std::getenv("ORVANE_PRINT_FACE");
+  if (!program || !face) GTEST_SKIP() << "run by tests/system/print_test.sh";
+  RecordModule = LoadLibraryExA(program, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(RecordModule, nullptr) << program;
+  PaneView pane{};
+  pane.Font = TestFont(12);
+  MultiByteToWideChar(CP_UTF8, 0, face, -1, pane.Font.FontName, FontNameUnits);
+  int32_t code = 0;
+  pane.Text = LoadTextRecord(1, &code);
+  ASSERT_NE(pane.Text, nullptr) << code;
+  DialogDriver driver(false);
+  PrintPane(&pane);
+  const char* instead = std::getenv("ORVANE_PRINT_INSTEAD");
+  if (instead && *instead) {
+    ASSERT_EQ(driver.Boxes.size(), 1u);
+    std::wstring other(64, L'\0');
+    other.resize(MultiByteToWideChar(CP_UTF8, 0, instead, -1, other.data(), 64) - 1);
+    EXPECT_NE(driver.Boxes[0].find(L"\"" + std::wstring(pane.Font.FontName) + L"\" cannot be printed"),
+              std::wstring::npos) << driver.Boxes[0].c_str();
+    EXPECT_NE(driver.Boxes[0].find(L"\"" + other + L"\" instead"), std::wstring::npos) << driver.Boxes[0].c_str();
+  } else {
+    EXPECT_TRUE(driver.Boxes.empty()) << driver.FirstBox().c_str();
+  }
+  std::free(pane.Text);
+  FreeLibrary(RecordModule);
+  RecordModule = nullptr;
 }
 
 }  // namespace
