@@ -247,6 +247,10 @@ int CALLBACK ScoreFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD type, LPARA
   return 1;
 }
 
+// ShowPrintDialog's code when the dialog succeeded but no device context
+// could be made for its printer.
+constexpr DWORD NoPrinterDc = 0xFFFFFFFF;
+
 bool ShowPrintDialog(HWND owner, PRINTDLGW* pd, DWORD* code) {
   for (int attempt = 0;; ++attempt) {
     *pd = PRINTDLGW{};
@@ -270,7 +274,7 @@ bool ShowPrintDialog(HWND owner, PRINTDLGW* pd, DWORD* code) {
       ForgetPrinter();
       continue;
     }
-    if (ok) *code = PDERR_CREATEICFAILURE;
+    if (ok) *code = NoPrinterDc;
     return false;
   }
 }
@@ -370,7 +374,11 @@ bool ChoosePrinter(HWND owner, ChosenPrinter* chosen) {
   DWORD code = 0;
   if (!ShowPrintDialog(owner, &pd, &code)) {
     // Cancel is no failure: the extended error is 0 then.
-    if (code != 0) ShowDialogError(owner, code);
+    if (code == NoPrinterDc) {
+      MessageBoxW(owner, L"Printer Initialitazion failed!", L"Error", MB_OK);
+    } else if (code != 0) {
+      ShowDialogError(owner, code);
+    }
     return false;
   }
   chosen->Dc = pd.hDC;
