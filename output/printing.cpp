@@ -5,6 +5,7 @@
 
 #include <cderr.h>
 #include <commdlg.h>
+#include <winspool.h>
 
 #include <cstddef>
 #include <cstring>
@@ -110,6 +111,13 @@ void ForgetPrinter() {
 
 bool PrinterIsGone(DWORD code) { return code == PDERR_PRINTERNOTFOUND || code == PDERR_DNDMMISMATCH; }
 
+bool PrinterExists(const wchar_t* name) {
+  HANDLE printer = nullptr;
+  if (!OpenPrinterW(const_cast<wchar_t*>(name), &printer, nullptr)) return false;
+  ClosePrinter(printer);
+  return true;
+}
+
 // A name in a DEVNAMES block that IsUsableDevNames accepted.
 const wchar_t* NameAt(const DEVNAMES* names, WORD offset) { return reinterpret_cast<const wchar_t*>(names) + offset; }
 
@@ -130,6 +138,26 @@ HDC CreatePrinterDc(HGLOBAL devMode, HGLOBAL devNames) {
   if (names) GlobalUnlock(devNames);
   if (dm) GlobalUnlock(devMode);
   return dc;
+}
+
+// The remembered printer's blocks for a dialog, each a block of its own; none
+// when the printer they name is gone (it is forgotten then). Wine's page
+// setup dialog fails inside when it is given a printer that is gone.
+void RememberedPrinter(HGLOBAL* devMode, HGLOBAL* devNames) {
+  *devMode = PrinterBlock(L"DevMode", RunDevMode, IsUsableDevMode);
+  *devNames = PrinterBlock(L"DevNames", RunDevNames, IsUsableDevNames);
+  const auto* dm = *devMode ? static_cast<const DEVMODEW*>(GlobalLock(*devMode)) : nullptr;
+  const auto* names = *devNames ? static_cast<const DEVNAMES*>(GlobalLock(*devNames)) : nullptr;
+  wchar_t device[CCHDEVICENAME + 1] = {};
+  if (dm) std::memcpy(device, dm->dmDeviceName, sizeof dm->dmDeviceName);
+  const wchar_t* name = names ? NameAt(names, names->wDeviceOffset) : device;
+  const bool gone = (dm || names) && !PrinterExists(name);
+  if (names) GlobalUnlock(*devNames);
+  if (dm) GlobalUnlock(*devMode);
+  if (!gone) return;
+  FreeBlock(devMode);
+  FreeBlock(devNames);
+  ForgetPrinter();
 }
 
 void DriverOf(HGLOBAL devNames, wchar_t* driver, size_t units) {
@@ -256,8 +284,7 @@ bool ShowPrintDialog(HWND owner, PRINTDLGW* pd, DWORD* code) {
     *pd = PRINTDLGW{};
     pd->lStructSize = sizeof *pd;
     pd->hwndOwner = owner;
-    pd->hDevMode = PrinterBlock(L"DevMode", RunDevMode, IsUsableDevMode);
-    pd->hDevNames = PrinterBlock(L"DevNames", RunDevNames, IsUsableDevNames);
+    RememberedPrinter(&pd->hDevMode, &pd->hDevNames);
     // The driver makes the copies when it can; nCopies says what is left to
     // the program.
     pd->Flags = PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE | PD_NOPAGENUMS | PD_NOSELECTION | PD_HIDEPRINTTOFILE;
@@ -399,8 +426,7 @@ void PageSetup(HWND owner) {
     setup.lStructSize = sizeof setup;
     setup.hwndOwner = owner;
     setup.hInstance = GetModuleHandleW(nullptr);
-    setup.hDevMode = PrinterBlock(L"DevMode", RunDevMode, IsUsableDevMode);
-    setup.hDevNames = PrinterBlock(L"DevNames", RunDevNames, IsUsableDevNames);
+    RememberedPrinter(&setup.hDevMode, &setup.hDevNames);
     setup.Flags = PSD_MARGINS | PSD_INTHOUSANDTHSOFINCHES;
     setup.rtMargin = RECT{ReadMargin(L"PrintLeft"), ReadMargin(L"PrintTop"), ReadMargin(L"PrintRight"),
                           ReadMargin(L"PrintBottom")};
