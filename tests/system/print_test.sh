@@ -9,8 +9,8 @@
 # PDF backend reads its settings only from /etc and writes into the user's
 # home, so the queue prints to a file through CUPS's own file device and
 # Ghostscript makes the PDF, as that backend does.
-# Runs inside tools/with-display.sh (private WINEPREFIX and display), as root.
-# Arguments: the printing tests' program, the reader's program (its records).
+# Runs inside tools/with-display.sh (private WINEPREFIX and display), as root;
+# arguments: the printing tests' program, the reader's program (its records).
 set -u
 tests=$1
 program=${2:-}
@@ -93,8 +93,7 @@ last=$(pdftotext -f "$pages" -l "$pages" -layout "$pdf" - | perl -CSD -pe 's/[\x
 check "the last footer's page label" "1" "$(grep -c " Page $pages\$" <<<"$last")"
 check "job name" "1" "$(grep -c 'Vandrel Orvane' <<<"$(pdfinfo "$pdf" | grep '^Title:')")"
 
-# face | the face printed | the box before printing: a face the printer
-# cannot draw is offered to be replaced by the nearest one that it can.
+# face | the face printed | the box before printing (a face it cannot draw)
 faces=${ORVANE_PRINT_FACES:-'DejaVu Sans|DejaVu Sans|
 Frank Ruehl CLM|Frank Ruehl CLM|
 David CLM|Frank Ruehl CLM|Print: The face "David CLM" cannot be printed on this printer'}
