@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <cstring>
 #include <cwchar>
-#include <cwctype>
 
 #include "layout/draw.h"
 #include "output/settings.h"
@@ -212,33 +211,38 @@ bool IsWinePostScript(const wchar_t* driver) {
   return _wcsicmp(name, L"wineps.drv") == 0 || _wcsicmp(name, L"wineps") == 0;
 }
 
-// Whether the font selected for a face on the printer has TrueType outlines.
+// A 12-point font of a face, selected into a device context while the guard
+// lives; then the previous font is selected back and this one deleted.
+struct FaceOnDc {
+  HDC Dc;
+  HFONT Font;
+  HGDIOBJ Old = nullptr;
+  FaceOnDc(HDC dc, const wchar_t* face, int weight) : Dc(dc) {
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(12, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    lf.lfWeight = weight;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    std::wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+    Font = CreateFontIndirectW(&lf);
+    if (Font) Old = SelectObject(dc, Font);
+  }
+  ~FaceOnDc() {
+    if (!Font) return;
+    SelectObject(Dc, Old);
+    DeleteObject(Font);
+  }
+};
+
+// Whether the font the face gives on the printer has TrueType outlines.
 bool HasTrueTypeOutlines(HDC dc, const wchar_t* face, int weight) {
-  LOGFONTW lf{};
-  lf.lfHeight = -MulDiv(12, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  lf.lfWeight = weight;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  std::wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-  HFONT font = CreateFontIndirectW(&lf);
-  if (!font) return false;
-  const HGDIOBJ old = SelectObject(dc, font);
-  const bool outlines = GetFontData(dc, 0x66796C67 /* 'glyf' */, 0, nullptr, 0) != GDI_ERROR;
-  SelectObject(dc, old);
-  DeleteObject(font);
-  return outlines;
+  FaceOnDc selected(dc, face, weight);
+  return selected.Font && GetFontData(dc, 0x66796C67 /* 'glyf' */, 0, nullptr, 0) != GDI_ERROR;
 }
 
 BYTE FamilyOf(HDC dc, const wchar_t* face) {
-  LOGFONTW lf{};
-  lf.lfCharSet = DEFAULT_CHARSET;
-  std::wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-  HFONT font = CreateFontIndirectW(&lf);
-  if (!font) return FF_DONTCARE;
-  const HGDIOBJ old = SelectObject(dc, font);
+  FaceOnDc selected(dc, face, FW_NORMAL);
   TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  DeleteObject(font);
+  if (!selected.Font || !GetTextMetricsW(dc, &tm)) return FF_DONTCARE;
   return tm.tmPitchAndFamily & 0xF0;
 }
 
