@@ -42,6 +42,7 @@ int OnCommand(HWND window, int command) {
       return 0;
     case CMD_COPY: CopyPaneToClipboard(MainWindow, CurrentPane(), false); return 0;
     case CMD_APPEND: CopyPaneToClipboard(MainWindow, CurrentPane(), true); return 0;
+    case CMD_PAGE_SETUP: PageSetup(MainWindow); return 0;
     case CMD_PRINT: PrintPane(CurrentPane()); return 0;
     case CMD_EXIT: DestroyWindow(window); return 0;
     case CMD_PREVIOUS_ARTICLE: PreviousArticle(window); return 0;
