@@ -7,6 +7,7 @@
 
 #include "dialogs/search_dialog.h"
 #include "store/appsettings.h"
+#include "store/places.h"
 
 // Returns the main-text record of the chosen article, or 0 when cancelled.
 int32_t ChooseDaf(HINSTANCE instance, HWND owner, int32_t record);
@@ -18,3 +19,5 @@ void CheckForUpdates(HWND window);
 // Hands a web address to the shell (the user's browser); failures are not
 // reported.
 void OpenUrl(HWND window, const wchar_t* address);
+// Organize Bookmarks over the list; every change is stored at once.
+INT_PTR OrganizeBookmarks(HWND owner, BookmarkList* list);

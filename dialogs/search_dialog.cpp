@@ -33,6 +33,26 @@ wchar_t DisplayLetter(unsigned char letter) {
   return static_cast<wchar_t>(AppSettings.FontSettings.FontAsciiBase + (letter - FirstLetter));
 }
 
+// Under Reverse with a Hebrew mapping the system reorders the edit's
+// right-to-left text itself: the edit then holds the string in reading order,
+// typed at the caret as in any edit control, and OK turns it round.
+bool ReadingOrder() {
+  return (AppSettings.Flags & Reverse) && AppSettings.FontSettings.FontAsciiBase != AsciiBaseLatin;
+}
+
+// The brace as the edit holds it: with the Latin mapping '{' is the last
+// letter, so the brace is shown as its stored byte.
+wchar_t EditBrace() { return AppSettings.FontSettings.FontAsciiBase == AsciiBaseLatin ? OpenBraceByte : L'{'; }
+
+// A typed character that stands for itself whatever the keys: a Hebrew
+// letter (from a Hebrew keyboard layout) as the mapping's display letter, a
+// brace as the edit holds it; 0 for any other.
+wchar_t FixedChar(wchar_t ch) {
+  if (ch >= 0x05D0 && ch < 0x05D0 + LetterCount) return DisplayLetter(static_cast<unsigned char>(FirstLetter + ch - 0x05D0));
+  if (ch == L'{') return EditBrace();
+  return 0;
+}
+
 // What a typed character inserts: the KeyMap entry of its lower-case form,
 // or the character as typed.
 wchar_t MappedChar(wchar_t ch) {
@@ -79,18 +99,40 @@ void OnInitDialog(HWND dialog, LPARAM search) {
   EditFont = MakeFont(AppSettings.FontSettings, FontKeyCellPixels, DpiOfWindow(dialog));
   if (EditFont) SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(EditFont), TRUE);
   SendMessageW(edit, EM_SETLIMITTEXT, SearchTextLimit, 0);
-  if (DisplayChar* text = ToDisplayText(AppSettings.SearchString, nullptr, SearchStringBytes - 1)) {
-    SetWindowTextW(edit, text);
-    std::free(text);
+  // The stored string as the edit holds it: letters in the mapping, the
+  // brace as EditBrace, and in reading order under Reverse.
+  wchar_t text[SearchStringBytes] = {};
+  int n = 0;
+  for (; n < SearchTextLimit && AppSettings.SearchString[n]; ++n) {
+    const unsigned char b = AppSettings.SearchString[n];
+    text[n] = b == OpenBraceByte ? EditBrace() : DisplayOf(b, AppSettings.FontSettings.FontAsciiBase);
   }
+  if (ReadingOrder()) ReverseMirror(text, n);
+  SetWindowTextW(edit, text);
   SubclassWindow(edit);
+}
+
+// Inserts at the caret: in reading order after it, as typed; else before it.
+void InsertTyped(HWND edit, wchar_t ch) {
+  if (!ReadingOrder()) {
+    InsertBeforeCaret(edit, ch);
+    return;
+  }
+  const wchar_t text[2] = {ch, 0};
+  SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+}
+
+// Stores the edit's string as SearchString.
+void StoreTyped(HWND edit) {
+  wchar_t typed[SearchTextLimit + 1] = {};
+  const int n = GetWindowTextW(edit, typed, SearchTextLimit + 1);
+  if (ReadingOrder()) ReverseMirror(typed, n);  // reading order to stored order
+  SetSearchString(typed);
 }
 
 void OnOk(HWND dialog) {
   HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
-  wchar_t typed[SearchTextLimit + 1] = {};
-  GetWindowTextW(edit, typed, SearchTextLimit + 1);
-  SetSearchString(typed);
+  StoreTyped(edit);
   if (AppSettings.SearchString[0] != 0 && DialogSearch && DialogSearch(dialog) == 0) {
     SendMessageW(edit, EM_SETSEL, 0, -1);
     SetFocus(edit);
@@ -134,7 +176,20 @@ void SubclassWindow(HWND edit) {
 }
 
 LRESULT CALLBACK HebrewEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!ScrollLockActive()) {
+  if (message == WM_CHAR) {
+    if (const wchar_t fixed = FixedChar(static_cast<wchar_t>(wParam))) {
+      if (!ScrollLockActive()) {
+        InsertTyped(edit, fixed);
+        return 0;
+      }
+      wParam = fixed;
+    }
+  }
+  if (!ScrollLockActive() && ReadingOrder()) {
+    // The keys are the edit's own; only the characters are mapped.
+    auto ch = static_cast<wchar_t>(wParam);
+    if (message == WM_CHAR && ch >= 32 && !(ch >= L'0' && ch <= L'9')) wParam = MappedChar(ch);
+  } else if (!ScrollLockActive()) {
     switch (message) {
       case WM_CHAR: {
         auto ch = static_cast<wchar_t>(wParam);
@@ -175,6 +230,12 @@ INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         EndDialog(dialog, IDCANCEL);
         return TRUE;
       }
+      if (LOWORD(wParam) == IDC_FIND_ALL) {
+        // Stored as by OK; the caller lists the hits (an empty string: none).
+        StoreTyped(GetDlgItem(dialog, IDC_SEARCH_TEXT));
+        EndDialog(dialog, AppSettings.SearchString[0] ? SearchDialogFindAll : IDOK);
+        return TRUE;
+      }
       return FALSE;
     case WM_LBUTTONDOWN: {
       // The click's place on the picture, taken from the picture control.
@@ -187,7 +248,7 @@ INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       const wchar_t ch = KeyboardCharAt(
           ToPictureCell(static_cast<short>(LOWORD(lParam)) - r.left, r.right - r.left, KeyboardWidth),
           ToPictureCell(static_cast<short>(HIWORD(lParam)) - r.top, r.bottom - r.top, KeyboardHeight));
-      if (ch) InsertBeforeCaret(GetDlgItem(dialog, IDC_SEARCH_TEXT), ch);
+      if (ch) InsertTyped(GetDlgItem(dialog, IDC_SEARCH_TEXT), ch);
       return TRUE;
     }
     case WM_DESTROY:

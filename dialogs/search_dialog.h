@@ -26,8 +26,10 @@ constexpr int KeyCellWidth = 17;
 constexpr int KeyCellHeight = 25;
 
 // Runs the dialog modally; search is called on OK with the dialog as the
-// owner of its messages and returns 0 when nothing was shown. Result 1 (OK)
-// or 2 (Cancel).
+// owner of its messages and returns 0 when nothing was shown. Result 1 (OK),
+// 2 (Cancel) or SearchDialogFindAll (Find All with a string stored: the
+// caller lists its hits).
+constexpr INT_PTR SearchDialogFindAll = 3;
 INT_PTR SearchDialog(HWND owner, int (*search)(HWND owner));
 INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -1,13 +1,15 @@
-// Printing: page setup, the print job's own PaneView on the printer's device
-// context, the page loop and the header and footer bands.
+// Printing: the Print and page setup dialogs with the remembered printer,
+// the print job's own PaneView on the printer's device context, the page
+// loop and the header and footer bands.
 #include "output/printing.h"
 
 #include <cderr.h>
 #include <commdlg.h>
+#include <winspool.h>
 
 #include <cstddef>
-#include <cwchar>
 #include <cstring>
+#include <cwchar>
 
 #include "layout/draw.h"
 #include "output/settings.h"
@@ -20,9 +22,10 @@ constexpr wchar_t FooterText[] = MAKER_SITE_HOST L" -- Vandrel Orvane (with Tesk
 constexpr int32_t DefaultMargin = 1000;
 constexpr int32_t BandGap = 5;  // pixels between a band and the text
 
-// The DEVMODE the last page setup of this run returned; used when the
-// registry has none that can be used.
+// The printer of the last printer dialog of this run that succeeded; used
+// when the registry holds none that can be used.
 HGLOBAL RunDevMode = nullptr;
+HGLOBAL RunDevNames = nullptr;
 
 // The smallest record the platform's printer code reads whole: every public
 // field up to the display frequency.
@@ -30,53 +33,281 @@ constexpr size_t MinDevModeSize = offsetof(DEVMODEW, dmICMMethod);
 
 uint16_t ReadU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
-// The stored DevMode as a global block, or null when there is none or it is
-// no DEVMODE record of its size.
-HGLOBAL StoredDevMode() {
-  HGLOBAL block = ReadBlobSetting(L"DevMode", nullptr);
-  if (!block) return nullptr;
+using BlockCheck = bool (*)(const void*, size_t);
+
+bool BlockIsUsable(HGLOBAL block, BlockCheck check) {
   const void* bytes = GlobalLock(block);
-  const bool usable = bytes && IsUsableDevMode(bytes, GlobalSize(block));
+  const bool usable = bytes && check(bytes, GlobalSize(block));
   if (bytes) GlobalUnlock(block);
-  if (usable) return block;
-  GlobalFree(block);
-  return nullptr;
+  return usable;
 }
 
-// The printer's whole name from the dialog's DEVNAMES block; the DEVMODE's
-// own field keeps only the first 31 characters of a longer name.
-bool DeviceNameOf(HGLOBAL devNames, wchar_t* name, size_t units) {
-  if (!devNames) return false;
-  const auto* names = static_cast<const DEVNAMES*>(GlobalLock(devNames));
-  if (!names) return false;
-  const size_t size = GlobalSize(devNames) / sizeof(wchar_t);
-  const auto* all = reinterpret_cast<const wchar_t*>(names);
-  const size_t at = names->wDeviceOffset;
-  const size_t n = at < size ? wcsnlen(all + at, size - at) : 0;
-  const bool found = n > 0 && n < size - at && n < units;
-  if (found) std::wmemcpy(name, all + at, n + 1);
-  GlobalUnlock(devNames);
-  return found;
+HGLOBAL CopyBlock(HGLOBAL block) {
+  const SIZE_T size = GlobalSize(block);
+  const void* from = GlobalLock(block);
+  if (!from) return nullptr;
+  HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+  void* to = copy ? GlobalLock(copy) : nullptr;
+  if (to) {
+    std::memcpy(to, from, size);
+    GlobalUnlock(copy);
+  } else if (copy) {
+    GlobalFree(copy);
+    copy = nullptr;
+  }
+  GlobalUnlock(block);
+  return copy;
 }
 
-// Creates the printer's device context from a DEVMODE block and stores the
-// block in the registry. Null when there is no block or no printer for it.
+// A block of its own for a dialog: the stored one when it can be used, else
+// a copy of the run's, else null. Bad stored data counts as none.
+HGLOBAL PrinterBlock(const wchar_t* name, HGLOBAL runBlock, BlockCheck check) {
+  HGLOBAL stored = ReadBlobSetting(name, nullptr);
+  if (stored && BlockIsUsable(stored, check)) return stored;
+  if (stored) GlobalFree(stored);
+  return runBlock ? CopyBlock(runBlock) : nullptr;
+}
+
+void FreeBlock(HGLOBAL* block) {
+  if (*block) GlobalFree(*block);
+  *block = nullptr;
+}
+
+void StoreBlock(const wchar_t* name, HGLOBAL block) {
+  const void* bytes = GlobalLock(block);
+  if (!bytes) return;
+  WriteBinarySetting(name, bytes, static_cast<DWORD>(GlobalSize(block)));
+  GlobalUnlock(block);
+}
+
+// Takes the blocks a dialog returned: they are stored and kept for the run.
+// The copies asked for are for one job: the kept record asks for one.
+void KeepPrinter(HGLOBAL devMode, HGLOBAL devNames) {
+  if (devMode) {
+    if (auto* dm = static_cast<DEVMODEW*>(GlobalLock(devMode))) {
+      if (dm->dmFields & DM_COPIES) dm->dmCopies = 1;
+      GlobalUnlock(devMode);
+    }
+    StoreBlock(L"DevMode", devMode);
+    if (RunDevMode != devMode) FreeBlock(&RunDevMode);
+    RunDevMode = devMode;
+  }
+  if (devNames) {
+    StoreBlock(L"DevNames", devNames);
+    if (RunDevNames != devNames) FreeBlock(&RunDevNames);
+    RunDevNames = devNames;
+  }
+}
+
+// A remembered printer that is gone: the stored values are emptied (an empty
+// block counts as none) and the run's blocks released.
+void ForgetPrinter() {
+  WriteBinarySetting(L"DevMode", nullptr, 0);
+  WriteBinarySetting(L"DevNames", nullptr, 0);
+  FreeBlock(&RunDevMode);
+  FreeBlock(&RunDevNames);
+}
+
+bool PrinterIsGone(DWORD code) { return code == PDERR_PRINTERNOTFOUND || code == PDERR_DNDMMISMATCH; }
+
+bool PrinterExists(const wchar_t* name) {
+  HANDLE printer = nullptr;
+  if (!OpenPrinterW(const_cast<wchar_t*>(name), &printer, nullptr)) return false;
+  ClosePrinter(printer);
+  return true;
+}
+
+// A name in a DEVNAMES block that IsUsableDevNames accepted.
+const wchar_t* NameAt(const DEVNAMES* names, WORD offset) { return reinterpret_cast<const wchar_t*>(names) + offset; }
+
+// The printer's device context from the dialog's blocks, when the dialog
+// made none. The DEVMODE's own name field keeps only 31 characters of a
+// longer name: the DEVNAMES block has it whole.
 HDC CreatePrinterDc(HGLOBAL devMode, HGLOBAL devNames) {
-  if (!devMode) return nullptr;
-  auto* dm = static_cast<DEVMODEW*>(GlobalLock(devMode));
-  if (!dm) return nullptr;
-  WriteBinarySetting(L"DevMode", dm, static_cast<DWORD>(GlobalSize(devMode)));
-  wchar_t device[256] = {};
-  if (!DeviceNameOf(devNames, device, 256)) std::memcpy(device, dm->dmDeviceName, sizeof dm->dmDeviceName);
-  HDC dc = CreateDCW(nullptr, device, nullptr, dm);
-  GlobalUnlock(devMode);
+  auto* dm = devMode ? static_cast<DEVMODEW*>(GlobalLock(devMode)) : nullptr;
+  const auto* names = devNames ? static_cast<const DEVNAMES*>(GlobalLock(devNames)) : nullptr;
+  wchar_t device[CCHDEVICENAME + 1] = {};
+  const wchar_t* name = device;
+  if (names && IsUsableDevNames(names, GlobalSize(devNames))) {
+    name = NameAt(names, names->wDeviceOffset);
+  } else if (dm) {
+    std::memcpy(device, dm->dmDeviceName, sizeof dm->dmDeviceName);
+  }
+  HDC dc = name[0] ? CreateDCW(nullptr, name, nullptr, dm) : nullptr;
+  if (names) GlobalUnlock(devNames);
+  if (dm) GlobalUnlock(devMode);
   return dc;
+}
+
+// The remembered printer's blocks for a dialog, each a block of its own; none
+// when the printer they name is gone (it is forgotten then). Wine's page
+// setup dialog fails inside when it is given a printer that is gone.
+void RememberedPrinter(HGLOBAL* devMode, HGLOBAL* devNames) {
+  *devMode = PrinterBlock(L"DevMode", RunDevMode, IsUsableDevMode);
+  *devNames = PrinterBlock(L"DevNames", RunDevNames, IsUsableDevNames);
+  const auto* dm = *devMode ? static_cast<const DEVMODEW*>(GlobalLock(*devMode)) : nullptr;
+  const auto* names = *devNames ? static_cast<const DEVNAMES*>(GlobalLock(*devNames)) : nullptr;
+  wchar_t device[CCHDEVICENAME + 1] = {};
+  if (dm) std::memcpy(device, dm->dmDeviceName, sizeof dm->dmDeviceName);
+  const wchar_t* name = names ? NameAt(names, names->wDeviceOffset) : device;
+  const bool gone = (dm || names) && !PrinterExists(name);
+  if (names) GlobalUnlock(*devNames);
+  if (dm) GlobalUnlock(*devMode);
+  if (!gone) return;
+  FreeBlock(devMode);
+  FreeBlock(devNames);
+  ForgetPrinter();
+}
+
+void DriverOf(HGLOBAL devNames, wchar_t* driver, size_t units) {
+  driver[0] = 0;
+  const auto* names = devNames ? static_cast<const DEVNAMES*>(GlobalLock(devNames)) : nullptr;
+  if (!names) return;
+  if (IsUsableDevNames(names, GlobalSize(devNames))) {
+    std::wcsncpy(driver, NameAt(names, names->wDriverOffset), units - 1);
+    driver[units - 1] = 0;
+  }
+  GlobalUnlock(devNames);
+}
+
+void ShowDialogError(HWND owner, DWORD code) {
+  const wchar_t* text = PrintErrorText(code);
+  MessageBoxW(owner, text && text[0] ? text : L"Unknown Error", L"Error Printing", MB_OK);
+}
+
+int32_t ReadMargin(const wchar_t* name) { return ReadDwordSetting(SettingsKeyPath, name, DefaultMargin); }
+
+void WriteMargins(const PrintMargins& m) {
+  WriteDwordSetting(L"PrintTop", m.Top);
+  WriteDwordSetting(L"PrintBottom", m.Bottom);
+  WriteDwordSetting(L"PrintLeft", m.Left);
+  WriteDwordSetting(L"PrintRight", m.Right);
 }
 
 int32_t Clamp32(int64_t v) {
   if (v > INT32_MAX) return INT32_MAX;
   if (v < INT32_MIN) return INT32_MIN;
   return static_cast<int32_t>(v);
+}
+
+// A copy of a paragraph list up to its ending 0 style byte (and the two
+// bytes after it that the record loader also writes).
+unsigned char* CopyParagraphs(const unsigned char* text) {
+  const unsigned char* p = text;
+  while (p[0] != 0) p += 2 + std::strlen(reinterpret_cast<const char*>(p + 2)) + 1;
+  const size_t size = static_cast<size_t>(p - text) + 3;
+  auto* copy = static_cast<unsigned char*>(AllocOrDie(size));
+  if (!copy) return nullptr;
+  std::memcpy(copy, text, size - 2);
+  copy[size - 2] = 0;
+  copy[size - 1] = 0;
+  return copy;
+}
+
+bool IsWinePostScript(const wchar_t* driver) {
+  const wchar_t* name = driver;
+  for (const wchar_t* p = driver; *p; ++p)
+    if (*p == L'\\' || *p == L'/') name = p + 1;
+  return _wcsicmp(name, L"wineps.drv") == 0 || _wcsicmp(name, L"wineps") == 0;
+}
+
+// A 12-point font of a face, selected into a device context while the guard
+// lives; then the previous font is selected back and this one deleted.
+struct FaceOnDc {
+  HDC Dc;
+  HFONT Font;
+  HGDIOBJ Old = nullptr;
+  FaceOnDc(HDC dc, const wchar_t* face, int weight) : Dc(dc) {
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(12, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    lf.lfWeight = weight;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    std::wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+    Font = CreateFontIndirectW(&lf);
+    if (Font) Old = SelectObject(dc, Font);
+  }
+  ~FaceOnDc() {
+    if (!Font) return;
+    SelectObject(Dc, Old);
+    DeleteObject(Font);
+  }
+};
+
+// Whether the font the face gives on the printer has TrueType outlines.
+bool HasTrueTypeOutlines(HDC dc, const wchar_t* face, int weight) {
+  FaceOnDc selected(dc, face, weight);
+  return selected.Font && GetFontData(dc, 0x66796C67 /* 'glyf' */, 0, nullptr, 0) != GDI_ERROR;
+}
+
+BYTE FamilyOf(HDC dc, const wchar_t* face) {
+  FaceOnDc selected(dc, face, FW_NORMAL);
+  TEXTMETRICW tm{};
+  if (!selected.Font || !GetTextMetricsW(dc, &tm)) return FF_DONTCARE;
+  return tm.tmPitchAndFamily & 0xF0;
+}
+
+struct FaceSearch {
+  HDC Dc;
+  const wchar_t* Driver;
+  const wchar_t* Face;
+  BYTE Family;
+  wchar_t Best[LF_FACESIZE];
+  int BestScore;
+};
+
+// The last word of a face name: faces of one collection share it ("CLM").
+const wchar_t* LastWord(const wchar_t* face) {
+  const wchar_t* word = face;
+  for (const wchar_t* p = face; *p; ++p)
+    if (*p == L' ') word = p + 1;
+  return word;
+}
+
+int CALLBACK ScoreFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD type, LPARAM data) {
+  auto* s = reinterpret_cast<FaceSearch*>(data);
+  const wchar_t* name = lf->lfFaceName;
+  if (name[0] == L'@' || !(type & TRUETYPE_FONTTYPE) || _wcsicmp(name, s->Face) == 0) return 1;
+  const int score = ((lf->lfPitchAndFamily & 0xF0) == s->Family ? 4 : 0) +
+                    (_wcsicmp(LastWord(name), LastWord(s->Face)) == 0 ? 2 : 0) +
+                    ((lf->lfPitchAndFamily & 3) != FIXED_PITCH ? 1 : 0);
+  // Equal scores: the first in alphabetical order, whatever order the
+  // system lists them in.
+  if (score < s->BestScore || (score == s->BestScore && _wcsicmp(name, s->Best) >= 0)) return 1;
+  if (!PrinterDrawsFace(s->Dc, s->Driver, name)) return 1;
+  std::wcsncpy(s->Best, name, LF_FACESIZE - 1);
+  s->BestScore = score;
+  return 1;
+}
+
+// ShowPrintDialog's code when the dialog succeeded but no device context
+// could be made for its printer.
+constexpr DWORD NoPrinterDc = 0xFFFFFFFF;
+
+bool ShowPrintDialog(HWND owner, PRINTDLGW* pd, DWORD* code) {
+  for (int attempt = 0;; ++attempt) {
+    *pd = PRINTDLGW{};
+    pd->lStructSize = sizeof *pd;
+    pd->hwndOwner = owner;
+    RememberedPrinter(&pd->hDevMode, &pd->hDevNames);
+    // The driver makes the copies when it can; nCopies says what is left to
+    // the program.
+    pd->Flags = PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE | PD_NOPAGENUMS | PD_NOSELECTION | PD_HIDEPRINTTOFILE;
+    pd->nCopies = 1;
+    const bool remembered = pd->hDevMode || pd->hDevNames;
+    const BOOL ok = PrintDlgW(pd);
+    *code = ok ? 0 : CommDlgExtendedError();
+    if (ok && !pd->hDC) pd->hDC = CreatePrinterDc(pd->hDevMode, pd->hDevNames);
+    if (ok && pd->hDC) return true;
+    FreeBlock(&pd->hDevMode);
+    FreeBlock(&pd->hDevNames);
+    // The remembered printer is gone: once more with the default printer.
+    if (attempt == 0 && remembered && (ok || PrinterIsGone(*code))) {
+      ForgetPrinter();
+      continue;
+    }
+    if (ok) *code = NoPrinterDc;
+    return false;
+  }
 }
 
 }  // namespace
@@ -87,6 +318,19 @@ bool IsUsableDevMode(const void* bytes, size_t size) {
   const size_t dmSize = ReadU16(p + offsetof(DEVMODEW, dmSize));
   const size_t extra = ReadU16(p + offsetof(DEVMODEW, dmDriverExtra));
   return dmSize >= MinDevModeSize && dmSize + extra <= size;
+}
+
+bool IsUsableDevNames(const void* bytes, size_t size) {
+  const size_t units = size / sizeof(wchar_t);
+  constexpr size_t Header = sizeof(DEVNAMES) / sizeof(wchar_t);
+  if (!bytes || units <= Header) return false;
+  const auto* p = static_cast<const unsigned char*>(bytes);
+  const auto* all = static_cast<const wchar_t*>(bytes);
+  for (size_t field = 0; field < 3; ++field) {
+    const size_t at = ReadU16(p + 2 * field);
+    if (at < Header || at >= units || wcsnlen(all + at, units - at) == units - at) return false;
+  }
+  return all[ReadU16(p + offsetof(DEVNAMES, wDeviceOffset))] != 0;
 }
 
 const wchar_t* PrintErrorText(DWORD code) {
@@ -120,69 +364,92 @@ const wchar_t* PrintErrorText(DWORD code) {
   }
 }
 
-HDC BeginPrintJob(HWND owner, const wchar_t* documentName, PrintMargins* margins) {
-  const int32_t top = ReadDwordSetting(SettingsKeyPath, L"PrintTop", DefaultMargin);
-  const int32_t bottom = ReadDwordSetting(SettingsKeyPath, L"PrintBottom", DefaultMargin);
-  const int32_t left = ReadDwordSetting(SettingsKeyPath, L"PrintLeft", DefaultMargin);
-  const int32_t right = ReadDwordSetting(SettingsKeyPath, L"PrintRight", DefaultMargin);
+const wchar_t* PrintResultText(int32_t result) {
+  switch (result) {
+    case PrintNothingFits:
+      return L"Not even one line of the text fits between the margins. Nothing was printed.\n\n"
+             L"Make the margins smaller in Page Setup, or the font smaller.";
+    case PrintPageFailed: return L"The printer did not accept a page. Nothing was printed.";
+    case PrintDocRefused: return L"The printer did not accept the document. Nothing was printed.";
+    case PrintEndFailed: return L"The printer did not accept the end of the document. Nothing was printed.";
+    case PrintLayoutFailed: return L"The text could not be laid out for the printer. Nothing was printed.";
+    case PrintNoText: return L"The pane holds no text to print.";
+    case PrintFaceUnusable:
+      return L"The face of the text cannot be printed on this printer, and no face with Hebrew letters "
+             L"that it can print was found. Nothing was printed.";
+    default: return nullptr;
+  }
+}
 
-  HGLOBAL stored = StoredDevMode();
+bool PrinterDrawsFace(HDC printer, const wchar_t* driver, const wchar_t* face) {
+  if (!IsWinePostScript(driver)) return true;
+  return HasTrueTypeOutlines(printer, face, FW_NORMAL) && HasTrueTypeOutlines(printer, face, FW_BOLD);
+}
+
+bool NearestPrintableFace(HDC printer, const wchar_t* driver, wchar_t* face) {
+  FaceSearch search{printer, driver, face, FamilyOf(printer, face), {}, -1};
+  LOGFONTW lf{};
+  lf.lfCharSet = HEBREW_CHARSET;
+  EnumFontFamiliesExW(printer, &lf, ScoreFace, reinterpret_cast<LPARAM>(&search), 0);
+  if (search.BestScore < 0) return false;
+  std::wcsncpy(face, search.Best, LF_FACESIZE - 1);
+  face[LF_FACESIZE - 1] = 0;
+  return true;
+}
+
+bool ChoosePrinter(HWND owner, ChosenPrinter* chosen) {
+  *chosen = ChosenPrinter{};
+  chosen->Margins = PrintMargins{ReadMargin(L"PrintLeft"), ReadMargin(L"PrintTop"), ReadMargin(L"PrintRight"),
+                                 ReadMargin(L"PrintBottom")};
+  PRINTDLGW pd;
+  DWORD code = 0;
+  if (!ShowPrintDialog(owner, &pd, &code)) {
+    // Cancel is no failure: the extended error is 0 then.
+    if (code == NoPrinterDc) {
+      MessageBoxW(owner, L"Printer Initialitazion failed!", L"Error", MB_OK);
+    } else if (code != 0) {
+      ShowDialogError(owner, code);
+    }
+    return false;
+  }
+  chosen->Dc = pd.hDC;
+  // With the driver's copies the dialog gives 1 here; otherwise the copies
+  // and their order are the program's to draw.
+  chosen->Copies = PrintCopies{pd.nCopies > 1 ? pd.nCopies : 1, (pd.Flags & PD_COLLATE) != 0};
+  DriverOf(pd.hDevNames, chosen->Driver, sizeof chosen->Driver / sizeof chosen->Driver[0]);
+  KeepPrinter(pd.hDevMode, pd.hDevNames);
+  return true;
+}
+
+void PageSetup(HWND owner) {
   PAGESETUPDLGW setup{};
-  setup.lStructSize = sizeof setup;
-  setup.hwndOwner = owner;
-  setup.hInstance = GetModuleHandleW(nullptr);
-  setup.hDevMode = stored ? stored : RunDevMode;
-  setup.Flags = PSD_MARGINS | PSD_INTHOUSANDTHSOFINCHES;
-  setup.rtMargin = RECT{left, top, right, bottom};
-  const HGLOBAL given = setup.hDevMode;
-
-  const BOOL chosen = PageSetupDlgW(&setup);
-  const DWORD code = chosen ? 0 : CommDlgExtendedError();
-  // The dialog may give back another block than it got, having freed that
-  // one. The run keeps the block of the last page setup that succeeded.
-  if (given && given == RunDevMode) {
-    RunDevMode = setup.hDevMode;
-  } else if (!chosen) {
-    if (setup.hDevMode) GlobalFree(setup.hDevMode);
-  } else {
-    if (RunDevMode && RunDevMode != setup.hDevMode) GlobalFree(RunDevMode);
-    RunDevMode = setup.hDevMode;
+  DWORD code = 0;
+  BOOL chosen = FALSE;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    setup = PAGESETUPDLGW{};
+    setup.lStructSize = sizeof setup;
+    setup.hwndOwner = owner;
+    setup.hInstance = GetModuleHandleW(nullptr);
+    RememberedPrinter(&setup.hDevMode, &setup.hDevNames);
+    setup.Flags = PSD_MARGINS | PSD_INTHOUSANDTHSOFINCHES;
+    setup.rtMargin = RECT{ReadMargin(L"PrintLeft"), ReadMargin(L"PrintTop"), ReadMargin(L"PrintRight"),
+                          ReadMargin(L"PrintBottom")};
+    const bool remembered = setup.hDevMode || setup.hDevNames;
+    chosen = PageSetupDlgW(&setup);
+    code = chosen ? 0 : CommDlgExtendedError();
+    if (chosen) break;
+    FreeBlock(&setup.hDevMode);
+    FreeBlock(&setup.hDevNames);
+    if (!remembered || !PrinterIsGone(code)) break;
+    ForgetPrinter();
   }
   if (!chosen) {
-    if (setup.hDevNames) GlobalFree(setup.hDevNames);
-    // Cancel is no failure: the extended error is 0 then.
-    if (code == 0) return nullptr;
-    const wchar_t* text = PrintErrorText(code);
-    MessageBoxW(owner, text && text[0] ? text : L"Unknown Error", L"Error Printing", MB_OK);
-    return nullptr;
+    if (code != 0) ShowDialogError(owner, code);
+    return;
   }
-  HDC dc = CreatePrinterDc(setup.hDevMode, setup.hDevNames);
-  if (setup.hDevNames) GlobalFree(setup.hDevNames);
-  if (!dc) {
-    MessageBoxW(owner, L"Printer Initialitazion failed!", L"Error", MB_OK);
-    return nullptr;
-  }
-
-  DOCINFOW doc{};
-  doc.cbSize = sizeof doc;
-  doc.lpszDocName = documentName;
-  if (StartDocW(dc, &doc) <= 0) {
-    DeleteDC(dc);
-    return nullptr;
-  }
-  if (StartPage(dc) <= 0) {
-    AbortDoc(dc);
-    DeleteDC(dc);
-    return nullptr;
-  }
-  SetMapMode(dc, MM_TEXT);
+  KeepPrinter(setup.hDevMode, setup.hDevNames);
   const RECT& m = setup.rtMargin;
-  WriteDwordSetting(L"PrintTop", m.top);
-  WriteDwordSetting(L"PrintBottom", m.bottom);
-  WriteDwordSetting(L"PrintLeft", m.left);
-  WriteDwordSetting(L"PrintRight", m.right);
-  *margins = PrintMargins{m.left, m.top, m.right, m.bottom};
-  return dc;
+  WriteMargins(PrintMargins{m.left, m.top, m.right, m.bottom});
 }
 
 void SetPrintArea(PaneView* job, const PrintMargins& margins, int32_t dpiX, int32_t dpiY, int32_t width,
@@ -232,48 +499,106 @@ void DrawHeaderFooter(PaneView* job, int32_t headerHeight, int32_t page) {
   if (old) SelectObject(dc, old);
 }
 
-int32_t PrintPages(PaneView* job, int32_t headerHeight) {
-  int32_t page = 1;
-  job->StartLine = nullptr;
-  for (;; ++page) {
-    if (page > 1) {
-      // A page is begun only for a line that fits on it.
-      const LineEntry* next = job->StartLine;
-      if (!next || next->Style == 0 || next->LineHeight > job->AreaHeight) break;
-      StartPage(job->Dc);
+int32_t PrintPages(PaneView* job, int32_t headerHeight, PrintCopies copies, const PageCalls& calls) {
+  if (!job->Lines || job->LineCount == 0) return PrintNoText;
+  const int32_t count = copies.Count > 1 ? copies.Count : 1;
+  const int32_t rounds = copies.Collate ? count : 1;
+  const int32_t repeats = copies.Collate ? 1 : count;
+  int32_t sheets = 0;
+  for (int32_t round = 0; round < rounds; ++round) {
+    LineEntry* next = job->Lines;
+    for (int32_t page = 1; next->Style != 0; ++page) {
+      // A page is begun only for a line that fits on it; a line that fits
+      // on no page would end the text there unseen.
+      if (next->LineHeight > job->AreaHeight) return PrintNothingFits;
+      for (int32_t copy = 0; copy < repeats; ++copy) {
+        if (calls.Start(job->Dc) <= 0) return PrintPageFailed;
+        job->StartLine = next;
+        DrawPane(job, 0);
+        DrawHeaderFooter(job, headerHeight, page);
+        if (calls.End(job->Dc) <= 0) return PrintPageFailed;
+        ++sheets;
+      }
+      if (job->RowsDrawn == 0) return PrintNothingFits;
+      next = job->NextLine;
     }
-    DrawPane(job, 0);
-    if (job->RowsDrawn == 0) break;
-    DrawHeaderFooter(job, headerHeight, page);
-    job->StartLine = job->NextLine;
-    EndPage(job->Dc);
   }
-  return page - 1;
+  return sheets;
 }
 
-void EndPrintJob(HDC dc) {
-  if (!dc) return;
-  EndDoc(dc);
-  DeleteDC(dc);
+int32_t PrintDocument(HDC dc, PaneView* job, const PrintMargins& margins, PrintCopies copies) {
+  job->Dc = dc;
+  DOCINFOW doc{};
+  doc.cbSize = sizeof doc;
+  doc.lpszDocName = DocumentName;
+  // A printer that writes a file asks for its name in here; its Cancel is
+  // the user's and shows nothing.
+  SetLastError(0);
+  if (StartDocW(dc, &doc) <= 0) return GetLastError() == ERROR_CANCELLED ? PrintCancelled : PrintDocRefused;
+  SetMapMode(dc, MM_TEXT);
+  WriteMargins(margins);
+  SetPrintArea(job, margins, GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY),
+               GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES));
+  int32_t result = PrintOk;
+  if (job->AreaWidth <= 0 || job->AreaHeight <= 0) {
+    result = PrintNothingFits;
+  } else if (LayoutPane(job, job->Text, false) != LayoutOk) {
+    result = PrintLayoutFailed;
+  } else {
+    const int32_t sheets = PrintPages(job, ReserveHeaderFooter(job), copies);
+    if (sheets < 0) result = sheets;
+  }
+  if (result == PrintOk && EndDoc(dc) <= 0) result = PrintEndFailed;
+  if (result != PrintOk) AbortDoc(dc);
+  return result;
 }
 
 void PrintPane(PaneView* pane) {
   if (!pane || !pane->Text) return;
-  // Page setup and its messages belong to the window the pane draws in.
+  // The dialogs and messages belong to the window the pane draws in.
   HWND owner = pane->Dc ? WindowFromDC(pane->Dc) : nullptr;
   if (owner) owner = GetAncestor(owner, GA_ROOT);
-  PrintMargins margins{};
-  HDC dc = BeginPrintJob(owner, DocumentName, &margins);
-  if (!dc) return;
 
+  // The job prints its own copy of the text and font settings: the pane's
+  // may be replaced while a printer's own window is open inside StartDoc.
   PaneView job{};
-  job.Dc = dc;
   job.Font = pane->Font;
-  SetPrintArea(&job, margins, GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY),
-               GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES));
-  // The text is the pane's, borrowed for the job.
-  if (LayoutPane(&job, pane->Text, false) == LayoutOk) PrintPages(&job, ReserveHeaderFooter(&job));
-  EndPrintJob(dc);
-  job.Text = nullptr;
+  job.Text = CopyParagraphs(pane->Text);
+  if (!job.Text) return;
+
+  ChosenPrinter printer;
+  if (!ChoosePrinter(owner, &printer)) {
+    DestroyPaneView(&job, false);
+    return;
+  }
+  int32_t result = PrintOk;
+  wchar_t face[FontNameUnits] = {};
+  for (int i = 0; i < FontNameUnits - 1 && job.Font.FontName[i]; ++i) face[i] = job.Font.FontName[i];
+  if (!PrinterDrawsFace(printer.Dc, printer.Driver, face)) {
+    wchar_t nearest[FontNameUnits];
+    std::wcscpy(nearest, face);
+    if (!NearestPrintableFace(printer.Dc, printer.Driver, nearest)) {
+      result = PrintFaceUnusable;
+    } else {
+      wchar_t text[256];
+      std::swprintf(text, 256,
+                    L"The face \"%ls\" cannot be printed on this printer: its letters are PostScript "
+                    L"outlines, which the printer's driver cannot take.\n\nPrint in \"%ls\" instead?",
+                    face, nearest);
+      if (MessageBoxW(owner, text, L"Print", MB_OKCANCEL | MB_ICONWARNING) != IDOK) result = PrintCancelled;
+      std::memset(job.Font.FontName, 0, sizeof job.Font.FontName);
+      for (int i = 0; i < FontNameUnits - 1 && nearest[i]; ++i) job.Font.FontName[i] = nearest[i];
+    }
+  }
+  if (result == PrintOk) {
+    // The window stays disabled for the whole job: nothing the user does
+    // there may change what the job reads, or end the program under it.
+    const bool disable = owner && IsWindowEnabled(owner);
+    if (disable) EnableWindow(owner, FALSE);
+    result = PrintDocument(printer.Dc, &job, printer.Margins, printer.Copies);
+    if (disable) EnableWindow(owner, TRUE);
+  }
   DestroyPaneView(&job, false);
+  DeleteDC(printer.Dc);
+  if (const wchar_t* text = PrintResultText(result)) MessageBoxW(owner, text, L"Error Printing", MB_OK);
 }

@@ -1,8 +1,10 @@
-// Printing a pane: page setup with the printer and margins remembered in the
-// registry, then the pane's text laid out again on the printer's device
-// context and drawn page by page, each page with a header and a footer band.
+// Printing a pane: the Print dialog (printer, copies) with the printer
+// remembered in the registry, the page setup dialog for the margins, then a
+// copy of the pane's text laid out again on the printer's device context and
+// drawn page by page, each page with a header and a footer band.
 //
-// Owns: the printer-settings block of the last page setup of this run.
+// Owns: the printer (DEVMODE and DEVNAMES blocks) of the last printer dialog
+// of this run that succeeded. Only this file writes them.
 #pragma once
 #include <windows.h>
 
@@ -10,8 +12,12 @@
 
 #include "layout/paneview.h"
 
-// The whole command: nothing happens for a missing pane or one without text.
+// Ctrl+P: the whole command. Nothing happens for a missing pane or one
+// without text. The window that owns the pane is disabled while the job runs.
 void PrintPane(PaneView* pane);
+// File > Page Setup: margins and paper of the remembered printer, stored
+// for the next print. Cancel shows nothing.
+void PageSetup(HWND owner);
 
 // Margins in thousandths of an inch.
 struct PrintMargins {
@@ -21,15 +27,64 @@ struct PrintMargins {
   int32_t Bottom;
 };
 
-// Page setup, then the printer's device context with the document and its
-// first page begun and the margins chosen; or null after any message was
-// shown. Cancel in page setup shows nothing.
-HDC BeginPrintJob(HWND owner, const wchar_t* documentName, PrintMargins* margins);
-// The page-setup message for a common-dialog extended error, or null.
+// Copies the program itself draws: more than 1 only when the printer's
+// driver does not make the copies the user asked for.
+struct PrintCopies {
+  int32_t Count;
+  bool Collate;
+};
+
+// The calls that begin and end a page: the platform's, or a stand-in.
+struct PageCalls {
+  int(WINAPI* Start)(HDC);
+  int(WINAPI* End)(HDC);
+};
+
+// Results of a print job (PrintDocument), and of PrintPages when negative.
+constexpr int32_t PrintOk = 0;
+constexpr int32_t PrintCancelled = 1;      // the user's Cancel inside StartDoc
+constexpr int32_t PrintNothingFits = -1;   // a line taller than the text area
+constexpr int32_t PrintPageFailed = -2;    // StartPage or EndPage refused
+constexpr int32_t PrintDocRefused = -3;    // StartDoc refused
+constexpr int32_t PrintEndFailed = -4;     // EndDoc refused
+constexpr int32_t PrintLayoutFailed = -5;  // the text could not be laid out
+constexpr int32_t PrintNoText = -6;        // the text has no line
+constexpr int32_t PrintFaceUnusable = -7;  // the printer has no outlines of the face
+
+// What the Print dialog chose.
+struct ChosenPrinter {
+  HDC Dc;                // the printer's device context, the caller's to delete
+  PrintMargins Margins;  // as stored in the registry
+  PrintCopies Copies;
+  wchar_t Driver[64];    // the driver's name, from the dialog's DEVNAMES
+};
+
+// The Print dialog with the remembered printer: false after any message was
+// shown (none for Cancel). A remembered printer that is gone is forgotten
+// and the dialog shown once more with the default printer.
+bool ChoosePrinter(HWND owner, ChosenPrinter* chosen);
+// The job on a printer's device context: the document begun, the job's text
+// laid out and its pages drawn, the document ended; on any failure the
+// document is aborted, so that nothing half-finished reaches the printer.
+// The job holds its own text and font settings; its Dc is set here.
+int32_t PrintDocument(HDC dc, PaneView* job, const PrintMargins& margins, PrintCopies copies);
+// The message for a failed job, or null for PrintOk and PrintCancelled.
+const wchar_t* PrintResultText(int32_t result);
+// The printer dialogs' message for a common-dialog extended error, or null.
 const wchar_t* PrintErrorText(DWORD code);
 // Whether a stored printer-settings block is a whole DEVMODE record that the
 // platform may be given: header fields inside the block and consistent.
 bool IsUsableDevMode(const void* bytes, size_t size);
+// Whether a stored DEVNAMES block may be given to the platform: its offsets
+// inside the block, each string ended inside it, a device name.
+bool IsUsableDevNames(const void* bytes, size_t size);
+// Whether a printer with this driver can draw the face. Wine's PostScript
+// driver embeds only TrueType outlines: a face with PostScript (CFF or
+// Type 1) outlines ends the program inside its text output.
+bool PrinterDrawsFace(HDC printer, const wchar_t* driver, const wchar_t* face);
+// The face nearest to the given one that the printer draws and that has
+// Hebrew letters: face[32] is replaced; false when there is none.
+bool NearestPrintableFace(HDC printer, const wchar_t* driver, wchar_t* face);
 
 // The print area from the margins, a device's resolution (dots per inch)
 // and its printable size, measured from the printable area's edges.
@@ -38,9 +93,10 @@ void SetPrintArea(PaneView* job, const PrintMargins& margins, int32_t dpiX, int3
 // Moves the area in by the header and footer bands; returns their height F.
 int32_t ReserveHeaderFooter(PaneView* job);
 void DrawHeaderFooter(PaneView* job, int32_t headerHeight, int32_t page);
-// Draws the laid-out job page by page from its first line; ends every page
-// drawn and begins each page after the first only when a line is left for
-// it. Returns the number of pages drawn.
-int32_t PrintPages(PaneView* job, int32_t headerHeight);
-// Ends the document and deletes the device context; nothing for null.
-void EndPrintJob(HDC dc);
+// Draws the laid-out job page by page from its first line, each page begun
+// and ended here, copies as asked (each page repeated, or the whole run
+// repeated when collated). Returns the sheets drawn, or a negative result:
+// PrintNothingFits when a line fits on no page (nothing more is drawn),
+// PrintPageFailed, PrintNoText.
+int32_t PrintPages(PaneView* job, int32_t headerHeight, PrintCopies copies = {1, false},
+                   const PageCalls& calls = {StartPage, EndPage});

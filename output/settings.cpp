@@ -361,3 +361,35 @@ void* AllocOrDie(size_t bytes) {
   }
   return nullptr;
 }
+
+bool ReadResultsPlacement(RECT* rect) {
+  const int32_t width = ReadSetting(L"ResultsWidth", 0);
+  const int32_t height = ReadSetting(L"ResultsHeight", 0);
+  const int32_t left = ReadSetting(L"ResultsLeft", 0);
+  const int32_t top = ReadSetting(L"ResultsTop", 0);
+  if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF || left < -0x7FFF || left > 0x7FFF ||
+      top < -0x7FFF || top > 0x7FFF) {
+    return false;
+  }
+  *rect = RECT{left, top, left + width, top + height};
+  return MonitorFromRect(rect, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
+void SaveResultsPlacement(HWND window) {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  RECT rect{};
+  if (!GetWindowPlacement(window, &placement) || !GetWindowRect(window, &rect)) return;
+  if (IsIconic(window) || IsZoomed(window)) {
+    // The place it restores to: the normal position counts from the work
+    // area's corner.
+    RECT work{};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) work = RECT{};
+    rect = placement.rcNormalPosition;
+    OffsetRect(&rect, work.left, work.top);
+  }
+  WriteDwordSetting(L"ResultsLeft", rect.left);
+  WriteDwordSetting(L"ResultsTop", rect.top);
+  WriteDwordSetting(L"ResultsWidth", rect.right - rect.left);
+  WriteDwordSetting(L"ResultsHeight", rect.bottom - rect.top);
+}

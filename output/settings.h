@@ -34,6 +34,11 @@ int32_t LoadSettings();
 void SaveSettings(PaneView** mainPane, PaneView** commentaryPane);
 void SaveWindowPlacement(HWND window);
 void RestoreWindowPlacement(HWND window, int showCommand);
+// The results window's place and size (ResultsLeft, ResultsTop, ResultsWidth,
+// ResultsHeight, in screen pixels): read is false when none is stored or the
+// stored rectangle lies on no screen.
+bool ReadResultsPlacement(RECT* rect);
+void SaveResultsPlacement(HWND window);
 void SetCurrentArticle(int32_t n);
 
 // Heap memory, or null after the out-of-memory exit has begun: the message

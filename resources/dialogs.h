@@ -28,3 +28,4 @@
 
 // About box.
 #define IDC_ABOUT_LINK 1025
+#define IDC_ABOUT_NOTICE 1026

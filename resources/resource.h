@@ -18,6 +18,7 @@
 #define IDB_KEYBOARD_150 162
 #define IDB_KEYBOARD_200 163
 #define IDC_SEARCH_TEXT 1013
+#define IDC_FIND_ALL 1014
 
 // Commands.
 #define CMD_UNBOUND 1  // Ctrl+Q's table entry
@@ -25,6 +26,7 @@
 #define CMD_PREVIOUS_ARTICLE 110
 #define CMD_SEARCH 116
 #define CMD_SEARCH_AGAIN 117
+#define CMD_FIND_ALL 118
 #define CMD_CHOOSE_ARTICLE 119
 #define CMD_REVERSE 122
 #define CMD_CHECK_UPDATES 129
@@ -40,3 +42,26 @@
 #define CMD_COPY 40007
 #define CMD_PRINT 40008
 #define CMD_APPEND 40009
+#define CMD_PAGE_SETUP 40010
+#define CMD_BACK 2101
+#define CMD_FORWARD 2102
+#define CMD_ADD_BOOKMARK 2111
+#define CMD_ORGANIZE_BOOKMARKS 2112
+#define CMD_ZOOM_IN 2121
+#define CMD_ZOOM_OUT 2122
+#define CMD_ZOOM_RESET 2123
+// The Bookmarks menu's entries: the first 50 bookmarks of the list.
+#define CMD_BOOKMARK_FIRST 2200
+#define CMD_BOOKMARK_LAST 2249
+
+// The Bookmarks popup: its place in the menu bar.
+#define BOOKMARKS_MENU_POSITION 2
+
+// Organize Bookmarks.
+#define IDD_BOOKMARKS 130
+#define IDC_BOOKMARK_LIST 1301
+#define IDC_BOOKMARK_NAME 1302
+#define IDC_BOOKMARK_RENAME 1303
+#define IDC_BOOKMARK_DELETE 1304
+#define IDC_BOOKMARK_UP 1305
+#define IDC_BOOKMARK_DOWN 1306

@@ -59,3 +59,91 @@ void LoadStoredArticle(HWND window) {
   if (CommentaryPane) CommentaryPane->FirstRow = AppSettings.BottomSectionLastPosition;
   SyncScrollBars();
 }
+
+PlaceHistory History;
+
+PanePosition TopPosition(const PaneView* pane) {
+  PanePosition position{0, 0};
+  if (!pane || !pane->Lines) return position;
+  int rows = 0;
+  const LineEntry* line = pane->Lines;
+  while (line->Style != 0 && rows + RowsOf(*line) <= pane->FirstRow) {
+    rows += RowsOf(*line);
+    ++line;
+  }
+  if (line->Style == 0) return position;
+  // The line's first byte in reading order: the text runs down from it.
+  position.Offset = static_cast<uint16_t>(line->Length ? line->Start + line->Length - 1 : line->Start);
+  position.BlankRow = static_cast<uint8_t>(pane->FirstRow - rows);
+  return position;
+}
+
+void ScrollToPosition(PaneView* pane, PanePosition position) {
+  if (!pane || !pane->Lines) return;
+  if (!ScrollToOffset(pane, position.Offset)) pane->FirstRow = 0;
+  if (position.BlankRow && pane->FirstRow < pane->MaxFirstRow) {
+    // Only a paragraph's last line has a blank row after it.
+    const PanePosition top = TopPosition(pane);
+    ++pane->FirstRow;
+    if (TopPosition(pane).Offset != top.Offset) --pane->FirstRow;
+  }
+}
+
+Place CurrentPlace() {
+  Place place{};
+  place.Lesson = AppSettings.Lesson;
+  place.Main = TopPosition(MainPane);
+  place.Commentary = TopPosition(CommentaryPane);
+  place.CommentaryActive = ActivePane && ActivePane == CommentaryPane ? 1 : 0;
+  return place;
+}
+
+int ShowPlace(HWND window, const Place& place) {
+  if (!MainPane) return 1;
+  if (place.Lesson != AppSettings.Lesson && GoToRecord(window, place.Lesson) != 0) return 1;
+  ScrollToPosition(MainPane, place.Main);
+  ScrollToPosition(CommentaryPane, place.Commentary);
+  if (place.CommentaryActive && CommentaryPane) {
+    ActivePane = CommentaryPane;
+    ActiveScrollBar = CommentaryScrollBar;
+  } else {
+    ActivePane = MainPane;
+    ActiveScrollBar = MainScrollBar;
+  }
+  RepaintPanes(window, RepaintErase | 0xFF);
+  return 0;
+}
+
+int JumpToPlace(HWND window, const Place& target) {
+  const Place left = CurrentPlace();
+  if (ShowPlace(window, target) != 0) return 1;
+  RecordJump(&History, left, CurrentPlace());
+  return 0;
+}
+
+int JumpToRecord(HWND window, int32_t n) {
+  const Place left = CurrentPlace();
+  if (GoToRecord(window, n) != 0) return 1;
+  RecordJump(&History, left, CurrentPlace());
+  return 0;
+}
+
+void RecordPlaceLeft(const Place& left) { RecordJump(&History, left, CurrentPlace()); }
+
+namespace {
+
+// Back (back true) or Forward; a place that cannot be shown puts the
+// history back as it was.
+int StepThroughHistory(HWND window, bool back) {
+  Place target{}, undone{};
+  const Place here = CurrentPlace();
+  if (!(back ? StepBack : StepForward)(&History, here, &target)) return 1;
+  if (ShowPlace(window, target) == 0) return 0;
+  (back ? StepForward : StepBack)(&History, target, &undone);
+  return 1;
+}
+
+}  // namespace
+
+int GoBack(HWND window) { return StepThroughHistory(window, true); }
+int GoForward(HWND window) { return StepThroughHistory(window, false); }

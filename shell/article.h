@@ -9,6 +9,9 @@
 
 #include <cstdint>
 
+#include "layout/paneview.h"
+#include "store/places.h"
+
 // GoToRecord's "reload the main pane from Lesson without changing it".
 constexpr int32_t ReloadMainRecord = static_cast<int32_t>(0xF4FFF500u);
 
@@ -21,3 +24,30 @@ int LoadCommentary(HWND window);
 // At start-up: loads Lesson and its commentary into the new panes at the
 // stored scroll positions.
 void LoadStoredArticle(HWND window);
+
+// Places: where the reader is, and jumps that Back and Forward can undo.
+
+// Back and Forward places of this session. Written only here.
+extern PlaceHistory History;
+
+// The article shown, the top of each pane and which pane is active.
+Place CurrentPlace();
+// Shows a place: its article (loaded unless shown already), both panes at
+// their positions, its active pane. 0, or 1 when the article did not load
+// (nothing changes then).
+int ShowPlace(HWND window, const Place& place);
+// A jump: shows target and, when that worked, records the place left.
+int JumpToPlace(HWND window, const Place& target);
+// A jump to an article, both panes from their first row.
+int JumpToRecord(HWND window, int32_t n);
+// Records the place left by a jump that has already been shown (the
+// search's hit in another article).
+void RecordPlaceLeft(const Place& left);
+// Back and Forward: 0 when a place was shown, 1 when there is nowhere to
+// go or it could not be loaded (the history is then as before).
+int GoBack(HWND window);
+int GoForward(HWND window);
+
+// The top of a pane as a place keeps it, and back.
+PanePosition TopPosition(const PaneView* pane);
+void ScrollToPosition(PaneView* pane, PanePosition position);

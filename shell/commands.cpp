@@ -9,6 +9,8 @@
 #include "resources/resource.h"
 #include "shell/article.h"
 #include "shell/globals.h"
+#include "shell/places.h"
+#include "shell/results.h"
 #include "shell/search.h"
 #include "shell/splitview.h"
 #include "store/records.h"
@@ -19,13 +21,11 @@ uint32_t FlagField(uint32_t mask, int shift) { return (AppSettings.Flags & mask)
 
 void ChooseArticle(HWND window) {
   const int32_t chosen = ChooseDaf(AppInstance, MainWindow, AppSettings.Lesson);
-  if (chosen != 0 && chosen != AppSettings.Lesson) GoToRecord(window, chosen);
+  if (chosen != 0 && chosen != AppSettings.Lesson) JumpToRecord(window, chosen);
 }
 
 void ChooseFont(HWND window) {
-  if (FontDialog(window, &AppSettings.FontSettings) != 1) return;
-  SetPaneFont(MainPane, &AppSettings.FontSettings);
-  SetPaneFont(CommentaryPane, &AppSettings.FontSettings);
+  if (FontDialog(window, &AppSettings.FontSettings) == 1) ApplyFontKeepingPlace(window);
 }
 
 }  // namespace
@@ -42,19 +42,31 @@ int OnCommand(HWND window, int command) {
       return 0;
     case CMD_COPY: CopyPaneToClipboard(MainWindow, CurrentPane(), false); return 0;
     case CMD_APPEND: CopyPaneToClipboard(MainWindow, CurrentPane(), true); return 0;
+    case CMD_PAGE_SETUP: PageSetup(MainWindow); return 0;
     case CMD_PRINT: PrintPane(CurrentPane()); return 0;
     case CMD_EXIT: DestroyWindow(window); return 0;
     case CMD_PREVIOUS_ARTICLE: PreviousArticle(window); return 0;
     case CMD_NEXT_ARTICLE: NextArticle(window); return 0;
-    case CMD_SEARCH: SearchDialog(MainWindow, SearchNext); return 0;
+    case CMD_SEARCH: OpenSearchDialog(MainWindow); return 0;
     case CMD_SEARCH_AGAIN: SearchNext(MainWindow); return 0;
+    case CMD_FIND_ALL: FindAll(window); return 0;
     case CMD_SHARE_MINIMAL:
     case CMD_SHARE_HALF:
     case CMD_SHARE_THIRD:
     case CMD_SHARE_QUARTER:
     case CMD_SHARE_TWO_THIRDS:
     case CMD_SHARE_THREE_QUARTERS: OnShareCommand(window, command); return 0;
-    default: return 1;
+    case CMD_BACK: GoBack(window); return 0;
+    case CMD_FORWARD: GoForward(window); return 0;
+    case CMD_ADD_BOOKMARK: AddBookmarkHere(); return 0;
+    case CMD_ORGANIZE_BOOKMARKS: OrganizeBookmarksDialog(window); return 0;
+    case CMD_ZOOM_IN: Zoom(window, 1); return 0;
+    case CMD_ZOOM_OUT: Zoom(window, -1); return 0;
+    case CMD_ZOOM_RESET: Zoom(window, 0); return 0;
+    default:
+      if (command < CMD_BOOKMARK_FIRST || command > CMD_BOOKMARK_LAST) return 1;
+      GoToBookmark(window, command - CMD_BOOKMARK_FIRST);
+      return 0;
   }
 }
 
@@ -160,8 +172,16 @@ int WheelNotches(WheelTotal* total, int delta) {
 }
 
 void OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam) {
-  static WheelTotal paneWheel;
+  static WheelTotal paneWheel, zoomWheel;
   static const PaneView* wheeledPane;
+  if (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) {
+    // Ctrl + wheel zooms, a step a notch: away from the user larger.
+    for (int notches = WheelNotches(&zoomWheel, static_cast<short>(HIWORD(wParam))); notches != 0;
+         notches -= notches > 0 ? 1 : -1) {
+      Zoom(window, notches);
+    }
+    return;
+  }
   // The pointer comes in screen coordinates; the panes are placed in client
   // coordinates of the main window (where the toolbar also begins).
   POINT p = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};

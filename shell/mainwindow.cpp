@@ -10,6 +10,8 @@
 #include "shell/article.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
+#include "shell/places.h"
+#include "shell/results.h"
 #include "shell/reverseprobe.h"
 #include "shell/splitview.h"
 #include "store/product.h"
@@ -141,6 +143,7 @@ HWND InitInstance(int showCommand) {
   if (SignalRunningReader()) return nullptr;
   InitCommonControls();
   if (LoadSettings() != 0) return nullptr;  // out of memory: end, the stored settings untouched
+  LoadPlaces();
   SetReverseOnFirstRun();
   SetCurrentArticle(0);
   HWND window = CreateMainWindow();
@@ -179,11 +182,16 @@ int RunInstance(int showCommand) {
 
   HACCEL accelerators = LoadAcceleratorsW(AppInstance, MAKEINTRESOURCEW(IDA_ACCELERATORS));
   MSG msg = {};
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (!TranslateAcceleratorW(msg.hwnd, accelerators, &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+  for (;;) {
+    // While the queue is empty the results list fills, a slice at a time.
+    while (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && FillResultsSlice()) {
     }
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
+    // The main window's keys work from the results window too; that window
+    // then has its dialog keys (arrows, Enter, Esc).
+    if (TranslateAcceleratorW(MainWindow, accelerators, &msg) || ResultsDialogMessage(&msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
   }
   return static_cast<int>(msg.wParam);
 }
@@ -238,6 +246,16 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case DpiChangedMessage:
       OnDpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam));
       return 0;
+    case WM_INITMENUPOPUP:
+      UpdatePlaceMenus(window, reinterpret_cast<HMENU>(wParam));
+      return 0;
+    case WM_APPCOMMAND:
+      // The mouse's back and forward buttons (and such keys on keyboards).
+      switch (GET_APPCOMMAND_LPARAM(lParam)) {
+        case APPCOMMAND_BROWSER_BACKWARD: OnCommand(window, CMD_BACK); return TRUE;
+        case APPCOMMAND_BROWSER_FORWARD: OnCommand(window, CMD_FORWARD); return TRUE;
+        default: return DefWindowProcW(window, message, wParam, lParam);
+      }
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }

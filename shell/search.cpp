@@ -7,6 +7,7 @@
 #include "shell/article.h"
 #include "shell/globals.h"
 #include "shell/splitview.h"
+#include "store/corpustexts.h"
 #include "store/records.h"
 #include "store/search.h"
 
@@ -46,7 +47,9 @@ uint16_t SearchStartOffset() {
   if (noHit || ((pane->HitEnd < line->Start || pane->HitEnd > lineEnd) && pane->FirstRow < pane->MaxFirstRow)) {
     return static_cast<uint16_t>(lineEnd - 1);
   }
-  if (pane->HitStart == line->Start) return static_cast<uint16_t>(line[1].Start + line[1].Length);
+  // Otherwise on from just past the hit in reading order, also when the hit
+  // ends a line: a start below its paragraph's text moves on to the next
+  // paragraph, and past the last one to the next record.
   return static_cast<uint16_t>(pane->HitStart - 1);
 }
 
@@ -73,60 +76,80 @@ void SelectHitArticle(int32_t startRecord, bool sameText) {
   }
 }
 
+namespace {
+
+// Shows a hit found while startRecord was shown in the active pane.
+int ShowHitIn(int32_t startRecord, const SearchHit& hit) {
+  if (hit.Record == startRecord) {
+    SelectHitArticle(startRecord, true);
+    return ShowHit(hit.Offset, hit.Length);
+  }
+  unsigned char* text = LoadTextRecord(hit.Record, nullptr);
+  if (!text) return 0;
+  SetCurrentArticle(hit.Record);
+  SelectHitArticle(startRecord, false);
+  PaneView* target = CurrentPane();
+  LayoutPane(target, text, true);
+  if (target->Text != text) {
+    // Not laid out (no memory for its lines): the pane shows nothing.
+    free(text);
+    RepaintPanes(MainWindow, RepaintErase | 0xFF);
+    return 0;
+  }
+  target->FirstRow = 0;
+  return ShowHit(hit.Offset, hit.Length);
+}
+
+// Shows a hit as a jump that Back can undo: always (a row of the results),
+// or only when it leads to another article (Search Again).
+int ShowFoundHit(int32_t startRecord, const SearchHit& hit, bool alwaysAJump) {
+  const Place left = CurrentPlace();
+  const int shown = ShowHitIn(startRecord, hit);
+  if (shown && (alwaysAJump || AppSettings.Lesson != left.Lesson)) RecordPlaceLeft(left);
+  return shown;
+}
+
+// The record shown in the active pane.
+int32_t ShownRecord() { return AppSettings.Lesson + (ActivePane && ActivePane == CommentaryPane ? 1 : 0); }
+
+}  // namespace
+
+int ShowSearchHit(const SearchHit& hit) {
+  if (!MainPane || hit.Record < 1 || hit.Record > RecordCount) return 0;
+  return ShowFoundHit(ShownRecord(), hit, true);
+}
+
 int SearchNext(HWND owner) {
   ParagraphNodeAlloc = AllocOrDie;
+  CorpusTextSource = LoadTextRecord;
   if (AppSettings.SearchString[0] == 0 || !MainPane) return 0;
-  const int32_t c = AppSettings.Lesson + (ActivePane && ActivePane == CommentaryPane ? 1 : 0);
+  const int32_t c = ShownRecord();
   PaneView* pane = CurrentPane();
   uint16_t length = 0;
 
-  int32_t hit = SearchOwnText(pane, SearchStartOffset(), &length);
-  if (hit == SearchNoMemory) return 0;
-  if (hit > 0) {
-    SelectHitArticle(c, true);
-    return ShowHit(static_cast<uint16_t>(hit), length);
+  // The rest of the text shown, from the pane's own buffer.
+  int32_t at = SearchOwnText(pane, SearchStartOffset(), &length);
+  if (at == SearchNoMemory) return 0;
+  SearchHit hit = {c, static_cast<uint16_t>(at), length};
+  if (at == 0) {
+    // Every other record once, from the one after c round to the one before
+    // it. A current article that names no record (a stored Lesson beyond the
+    // corpus) has every record after it.
+    PreparedPattern pattern;
+    PreparePattern(&pattern, AppSettings.SearchString, CorpusByteCounts());
+    const bool known = c >= 1 && c <= RecordCount;
+    hit = NextHit(pattern, c >= 1 && c < RecordCount ? c + 1 : 1, 0, known ? RecordCount - 1 : RecordCount,
+                  AppSettings.BottomSection < 10);
   }
-
-  // Every record once, then the active pane's own text again. A current
-  // article that names no record (a stored Lesson beyond the corpus) is never
-  // met on the way round, so the count of records visited ends that pass.
-  for (int32_t i = c + 1, visited = 0;; ++i, ++visited) {
-    if (i > RecordCount) i = 1;
-    if (i == c || visited == RecordCount) {
-      // The pass is complete: the active pane's text once more, whole.
-      hit = SearchOwnText(pane, 0, &length);
-      if (hit == SearchNoMemory) return 0;
-      if (hit > 0) {
-        SelectHitArticle(c, true);
-        return ShowHit(static_cast<uint16_t>(hit), length);
-      }
-      MessageBoxW(owner, L"Not Found!", L"Orvane", MB_OK);
-      return 0;
-    }
-    // With the Minimal share the commentary records are not searched.
-    if (AppSettings.BottomSection < 10 && i % 2 == 0) continue;
-    unsigned char* text = LoadTextRecord(i, nullptr);
-    if (!text) continue;
-    hit = FindInText(text, 0, AppSettings.SearchString, &length);
-    if (hit == SearchNoMemory) {
-      free(text);
-      return 0;
-    }
-    if (hit == 0) {
-      free(text);
-      continue;
-    }
-    SetCurrentArticle(i);
-    SelectHitArticle(c, false);
-    PaneView* target = CurrentPane();
-    LayoutPane(target, text, true);
-    if (target->Text != text) {
-      // Not laid out (no memory for its lines): the pane shows nothing.
-      free(text);
-      RepaintPanes(MainWindow, RepaintErase | 0xFF);
-      return 0;
-    }
-    target->FirstRow = 0;
-    return ShowHit(static_cast<uint16_t>(hit), length);
+  if (hit.Record == 0) {
+    // The pass is complete: the active pane's text once more, whole.
+    at = SearchOwnText(pane, 0, &length);
+    if (at == SearchNoMemory) return 0;
+    hit = {at > 0 ? c : 0, static_cast<uint16_t>(at), length};
   }
+  if (hit.Record == 0) {
+    MessageBoxW(owner, L"Not Found!", L"Orvane", MB_OK);
+    return 0;
+  }
+  return ShowFoundHit(c, hit, false);
 }

@@ -9,9 +9,14 @@
 
 #include <cstdint>
 
+#include "store/search.h"
+
 // Shows the next hit of SearchString: 1, or 0 when the string is empty or
 // nothing was found ("Not Found!" owned by owner), or memory ran out.
 int SearchNext(HWND owner);
+// Shows a hit as SearchNext shows one (article loaded, the hit's line at the
+// top of its pane, highlighted, header box): 1, or 0 when it could not.
+int ShowSearchHit(const SearchHit& hit);
 // Offset in the active pane's text at which SearchNext begins.
 uint16_t SearchStartOffset();
 // Arranges the panes for a hit: sameText, the active pane's own text; else

@@ -2,16 +2,20 @@
 // search. Platform-free.
 #include "store/search.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "store/corpustexts.h"
 #include "store/letters.h"
+#include "store/records.h"
 
 void* (*ParagraphNodeAlloc)(size_t bytes) = std::malloc;
 
 namespace {
 
 constexpr int SearchUnits = SearchStringBytes - 1;  // units SetSearchString reads
+constexpr uint32_t HebrewAlef = 0x05D0;              // the letters in Unicode: U+05D0..U+05EA
 
 // Shortens p[0, n) by the `*` at either end; they stand for the empty run.
 void TrimRuns(const unsigned char*& p, size_t& n) {
@@ -132,7 +136,13 @@ void SetSearchString(const DisplayChar* text) {
   int out = 0;
   for (int i = 0; i < SearchUnits && text[i] != 0; ++i) {
     uint32_t u = text[i];
-    if (u - base < static_cast<uint32_t>(LetterCount)) u = u - base + FirstLetter;
+    if (u - base < static_cast<uint32_t>(LetterCount)) {
+      u = u - base + FirstLetter;
+    } else if (u - HebrewAlef < static_cast<uint32_t>(LetterCount)) {
+      u = u - HebrewAlef + FirstLetter;  // a Hebrew letter, whatever the mapping
+    } else if (u == '{') {
+      u = OpenBraceByte;  // the brace itself, not the last letter
+    }
     if (u == ' ' && i + 1 < SearchUnits && text[i + 1] == ' ') continue;
     AppSettings.SearchString[out++] = static_cast<unsigned char>(u & 0xFF);
   }
@@ -206,6 +216,9 @@ int32_t FindInText(const unsigned char* buffer, uint16_t start, const unsigned c
   for (const ParagraphNode* node = list; node; node = node->Next) {
     if (node->End < end) continue;
     const unsigned char* text = node->Start + 2;
+    // A start on a paragraph's style or parameter byte lies below its text:
+    // that paragraph has been searched to its end already.
+    if (start != 0 && end >= node->Start && end < text) continue;
     const unsigned char* upper = end >= text && end < node->End ? end : node->End - 1;
     if (const unsigned char* hit = MatchBackward(text, pattern, upper, length)) {
       result = static_cast<int32_t>(hit - buffer);
@@ -214,4 +227,229 @@ int32_t FindInText(const unsigned char* buffer, uint16_t start, const unsigned c
   }
   FreeParagraphs(list);
   return result;
+}
+
+// ---- The held texts.
+
+void* (*HitBlockAlloc)(size_t bytes) = std::malloc;
+
+namespace {
+
+bool Plain(unsigned char b) { return b != AnyByte && b != AnyRun; }
+
+// The first hit in reading order of one whole paragraph text[0..last], or -1.
+ptrdiff_t MatchParagraph(const PreparedPattern& p, const unsigned char* text, ptrdiff_t last, size_t* length) {
+  if (last < 0) return -1;
+  return MatchIndex(text, p.Core, static_cast<size_t>(p.CoreLength), last, length);
+}
+
+// True when the pattern's part around the anchor stands in the text with the
+// anchor at `at`, inside the paragraph text [from, to).
+bool PartStandsAt(const PreparedPattern& p, const unsigned char* text, size_t at, size_t from, size_t to) {
+  const size_t before = static_cast<size_t>(p.Anchor - p.PartFrom);
+  const size_t after = static_cast<size_t>(p.PartTo - p.Anchor);
+  if (at < from + before || at + after >= to) return false;
+  const unsigned char* t = text + at - before;
+  for (int32_t j = p.PartFrom; j <= p.PartTo; ++j, ++t) {
+    if (*t != p.Core[j] && p.Core[j] != AnyByte) return false;
+  }
+  return true;
+}
+
+// The first place p in [from, to) where text[p] is a and text[p + d] is b,
+// or to; reads only below `readable` and never before text. Eight places at
+// a time.
+size_t NextPair(const unsigned char* text, size_t readable, size_t from, size_t to, unsigned char a, ptrdiff_t d,
+                unsigned char b) {
+  if (d < 0 && from < static_cast<size_t>(-d)) from = static_cast<size_t>(-d);
+  const size_t hi = d > 0 ? (readable > static_cast<size_t>(d) ? readable - static_cast<size_t>(d) : 0) : readable;
+  const size_t stop = to < hi ? to : hi;  // no place at or past it can hold both bytes
+  constexpr uint64_t Ones = 0x0101010101010101ull;
+  constexpr uint64_t Highs = 0x8080808080808080ull;
+  const uint64_t ca = Ones * a, cb = Ones * b;
+  for (; from + 8 <= stop; from += 8) {
+    uint64_t w0, w1;
+    std::memcpy(&w0, text + from, 8);
+    std::memcpy(&w1, text + from + d, 8);
+    const uint64_t x = (w0 ^ ca) | (w1 ^ cb);
+    const uint64_t zero = (x - Ones) & ~x & Highs;  // its lowest bit marks the first place
+    if (zero) {
+      for (int k = 0; k < 8; ++k) {
+        if (text[from + k] == a && text[from + k + d] == b) return from + k;
+      }
+    }
+  }
+  for (; from < stop; ++from) {
+    if (text[from] == a && text[from + d] == b) return from;
+  }
+  return to;
+}
+
+}  // namespace
+
+void PreparePattern(PreparedPattern* prepared, const unsigned char* pattern, const uint32_t* byteCounts) {
+  *prepared = PreparedPattern{};
+  size_t n = std::strlen(reinterpret_cast<const char*>(pattern));
+  if (n > SearchStringBytes - 1) n = SearchStringBytes - 1;
+  TrimRuns(pattern, n);
+  std::memcpy(prepared->Core, pattern, n);
+  prepared->CoreLength = static_cast<int32_t>(n);
+  prepared->Anchor = -1;
+  uint32_t rarest = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (!Plain(pattern[i])) continue;
+    // The rarest byte; among equals the later one (without counts: the last).
+    const uint32_t count = byteCounts ? byteCounts[pattern[i]] : 0;
+    if (prepared->Anchor < 0 || count <= rarest) {
+      prepared->Anchor = static_cast<int32_t>(i);
+      rarest = count;
+    }
+  }
+  if (prepared->Anchor < 0) return;
+  prepared->PartFrom = prepared->PartTo = prepared->Anchor;
+  while (prepared->PartFrom > 0 && pattern[prepared->PartFrom - 1] != AnyRun) --prepared->PartFrom;
+  while (prepared->PartTo + 1 < static_cast<int32_t>(n) && pattern[prepared->PartTo + 1] != AnyRun) ++prepared->PartTo;
+  // The rarest other plain byte of the part, nearest the anchor among equals.
+  prepared->Second = -1;
+  uint32_t second = 0;
+  for (int32_t i = prepared->PartFrom; i <= prepared->PartTo; ++i) {
+    if (i == prepared->Anchor || !Plain(pattern[i])) continue;
+    const uint32_t count = byteCounts ? byteCounts[pattern[i]] : 0;
+    const int32_t distance = i > prepared->Anchor ? i - prepared->Anchor : prepared->Anchor - i;
+    const int32_t best = prepared->Second > prepared->Anchor ? prepared->Second - prepared->Anchor
+                                                             : prepared->Anchor - prepared->Second;
+    if (prepared->Second < 0 || count < second || (count == second && distance < best)) {
+      prepared->Second = i;
+      second = count;
+    }
+  }
+  // memchr outruns a scan for pairs while the anchor is rarer than about one
+  // byte in 64; without counts the pairs are the safer guess.
+  uint64_t total = 0;
+  for (int b = 0; byteCounts && b < 256; ++b) total += byteCounts[b];
+  prepared->Pairs = prepared->Second >= 0 && (total == 0 || uint64_t(rarest) * 64 > total);
+}
+
+int32_t FindInHeldText(const PreparedPattern& p, const HeldText& held, uint16_t start, uint16_t* length) {
+  if (p.CoreLength == 0 || held.ParagraphCount == 0) return 0;
+  const unsigned char* text = held.Text;
+  const uint16_t* para = held.Paragraphs;  // style byte of each paragraph, then the list's end
+  const int32_t count = held.ParagraphCount;
+  size_t hitLength = 0;
+  int32_t i = 0;
+  if (start != 0) {
+    // The paragraph holding start: from start down (from its reading start
+    // when start is its terminator); a start below its text: the next one.
+    i = static_cast<int32_t>(std::upper_bound(para, para + count + 1, start) - para) - 1;
+    if (i >= count) return 0;
+    const size_t from = para[i] + 2u, terminator = para[i + 1] - 1u;
+    if (start >= from && terminator > from) {
+      const size_t upper = start < terminator ? start : terminator - 1;
+      const ptrdiff_t at = MatchParagraph(p, text + from, static_cast<ptrdiff_t>(upper - from), &hitLength);
+      if (at >= 0) {
+        *length = static_cast<uint16_t>(hitLength);
+        return static_cast<int32_t>(from + static_cast<size_t>(at));
+      }
+    }
+    ++i;
+  }
+  // The later paragraphs whole. A paragraph can only hold a hit where the
+  // part around the anchor stands; without an anchor every paragraph is tried.
+  const unsigned char* end = text + para[count];
+  const unsigned char* from = i < count ? text + para[i] + 2 : end;
+  while (i < count) {
+    size_t at;
+    if (p.Pairs) {
+      at = NextPair(text, held.Length, static_cast<size_t>(from - text), para[count], p.Core[p.Anchor],
+                    p.Second - p.Anchor, p.Core[p.Second]);
+      if (at == para[count]) return 0;
+      while (para[i + 1] <= at) ++i;
+    } else if (p.Anchor >= 0) {
+      const void* found = std::memchr(from, p.Core[p.Anchor], static_cast<size_t>(end - from));
+      if (!found) return 0;
+      at = static_cast<size_t>(static_cast<const unsigned char*>(found) - text);
+      while (para[i + 1] <= at) ++i;
+    } else {
+      at = para[i] + 2u;
+    }
+    const size_t textStart = para[i] + 2u, terminator = para[i + 1] - 1u;
+    if (at < textStart) {  // a style or parameter byte
+      from = text + textStart;
+      continue;
+    }
+    if (p.Anchor >= 0 && !PartStandsAt(p, text, at, textStart, terminator)) {
+      from = text + at + 1;
+      continue;
+    }
+    const ptrdiff_t hit =
+        MatchParagraph(p, text + textStart, static_cast<ptrdiff_t>(terminator) - static_cast<ptrdiff_t>(textStart) - 1,
+                       &hitLength);
+    if (hit >= 0) {
+      *length = static_cast<uint16_t>(hitLength);
+      return static_cast<int32_t>(textStart + static_cast<size_t>(hit));
+    }
+    ++i;
+    from = i < count ? text + para[i] + 2 : end;
+  }
+  return 0;
+}
+
+SearchHit NextHit(const PreparedPattern& pattern, int32_t record, uint16_t start, int32_t count, bool mainOnly) {
+  for (int32_t k = 0; k < count; ++k, start = 0, record = record >= RecordCount ? 1 : record + 1) {
+    if (mainOnly && record % 2 == 0) continue;
+    HeldText held;
+    if (!CorpusText(record, &held)) continue;
+    uint16_t length = 0;
+    const int32_t at = FindInHeldText(pattern, held, start, &length);
+    if (at > 0) return SearchHit{record, static_cast<uint16_t>(at), length};
+  }
+  return SearchHit{0, 0, 0};
+}
+
+void BeginFindAll(FindAllRun* run, const unsigned char* pattern, bool mainOnly, uint32_t limit) {
+  EndFindAll(run);
+  PreparePattern(&run->Pattern, pattern, CorpusByteCounts());
+  run->MainOnly = mainOnly;
+  run->Limit = limit < HitBlockCount * HitBlockHits ? limit : HitBlockCount * HitBlockHits;
+  run->Record = 1;
+}
+
+bool FindAllStep(FindAllRun* run, int32_t records, uint32_t hits) {
+  const int32_t end = run->Record + records < RecordCount + 1 ? run->Record + records : RecordCount + 1;
+  for (uint32_t gathered = 0; run->Record < end && gathered < hits; ++gathered) {
+    const SearchHit hit = NextHit(run->Pattern, run->Record, run->Start, end - run->Record, run->MainOnly);
+    if (hit.Record == 0) {
+      run->Record = end;
+      run->Start = 0;
+      break;
+    }
+    if (run->Count == run->Limit) {
+      run->More = true;
+      run->Record = RecordCount + 1;
+      break;
+    }
+    SearchHit*& block = run->Blocks[run->Count / HitBlockHits];
+    if (!block) block = static_cast<SearchHit*>(HitBlockAlloc(sizeof(SearchHit) * HitBlockHits));
+    if (!block) {
+      run->NoMemory = true;
+      run->Record = RecordCount + 1;
+      break;
+    }
+    block[run->Count++ % HitBlockHits] = hit;
+    // On just past the hit, in reading order.
+    run->Record = hit.Record;
+    run->Start = static_cast<uint16_t>(hit.Offset - hit.Length);
+  }
+  return run->Record <= RecordCount;
+}
+
+SearchHit FindAllHit(const FindAllRun& run, uint32_t i) {
+  if (i >= run.Count) return SearchHit{0, 0, 0};
+  return run.Blocks[i / HitBlockHits][i % HitBlockHits];
+}
+
+void EndFindAll(FindAllRun* run) {
+  for (SearchHit*& block : run->Blocks) std::free(block);
+  *run = FindAllRun{};
+  run->Record = RecordCount + 1;
 }

@@ -35,8 +35,9 @@ extern void* (*ParagraphNodeAlloc)(size_t bytes);
 constexpr int32_t SearchNoMemory = -1;
 
 // Stores text (0-terminated, at most 33 units used) as SearchString: display
-// letters of the current FontAsciiBase become LetterCode letters, a run of
-// spaces becomes one space, every other unit keeps its low byte.
+// letters of the current FontAsciiBase, and the Unicode Hebrew letters, become
+// LetterCode letters; a '{' that is no letter becomes the brace byte '~'; a
+// run of spaces becomes one space; every other unit keeps its low byte.
 void SetSearchString(const DisplayChar* text);
 
 // Finds pattern (0-terminated) in the bytes first..last (both included) and
@@ -56,7 +57,81 @@ void FreeParagraphs(ParagraphNode* head);
 
 // Searches a paragraph list for pattern from offset start on: the paragraph
 // holding start from there down, then every later paragraph whole (start 0:
-// every paragraph). Returns the offset of the hit's highest byte with its
+// every paragraph; a start on a paragraph's style or parameter byte: the
+// paragraphs after it). Returns the offset of the hit's highest byte with its
 // length in *length, 0 when there is none, or SearchNoMemory.
 int32_t FindInText(const unsigned char* buffer, uint16_t start, const unsigned char* pattern,
                    uint16_t* length);
+
+// ---- Searching the held texts of the whole corpus (store/corpustexts.h).
+
+struct HeldText;
+
+// A pattern made ready for scanning: its bytes without the `*` at either end
+// (Core), its rarest plain byte (the anchor) and the part around the anchor
+// that holds no `*`, whose plain bytes every hit holds at fixed distances
+// from the anchor: a scan goes from anchor to anchor and tries the matcher
+// only where that part stands.
+struct PreparedPattern {
+  unsigned char Core[SearchStringBytes];
+  int32_t CoreLength;  // 0: the pattern matches nothing
+  int32_t Anchor;      // index in Core of the rarest plain byte; -1: none
+  int32_t PartFrom;    // Core[PartFrom..PartTo] holds Anchor and no `*`
+  int32_t PartTo;
+  int32_t Second;      // index of a second plain byte of the part; -1: none
+  bool Pairs;          // the anchor is common: scan for anchor and Second together
+};
+
+// Prepares pattern (0-terminated); byteCounts (256 counts, or null) ranks the
+// bytes, the rarest becoming the anchor.
+void PreparePattern(PreparedPattern* prepared, const unsigned char* pattern, const uint32_t* byteCounts);
+
+// FindInText on a held text: the same hit, found without a paragraph list,
+// skipping by the anchor byte.
+int32_t FindInHeldText(const PreparedPattern& pattern, const HeldText& text, uint16_t start, uint16_t* length);
+
+// A hit: its record, the offset of its highest byte and its length. Record 0:
+// none. The next search after it starts at Offset - Length.
+struct SearchHit {
+  int32_t Record;
+  uint16_t Offset;
+  uint16_t Length;
+};
+
+// The next hit from offset start of record on: the rest of that record's
+// text, then the records after it, count records in all, wrapping from
+// RecordCount to 1. mainOnly passes over the commentary records (even
+// numbers). Records that do not load are passed over.
+SearchHit NextHit(const PreparedPattern& pattern, int32_t record, uint16_t start, int32_t count, bool mainOnly);
+
+// Find All: every hit of the corpus in corpus order, gathered in steps. The
+// hits are kept in blocks of HitBlockHits.
+constexpr uint32_t HitBlockHits = 65536;
+constexpr uint32_t HitBlockCount = 16;  // room for 1,048,576 hits
+
+struct FindAllRun {
+  PreparedPattern Pattern;
+  bool MainOnly;
+  uint32_t Limit;    // hits listed at most
+  int32_t Record;    // where the next step goes on; RecordCount + 1: done
+  uint16_t Start;
+  uint32_t Count;    // hits gathered
+  bool More;         // a hit beyond Limit exists
+  bool NoMemory;     // a block could not be had: the list ends early
+  SearchHit* Blocks[HitBlockCount];
+};
+
+// Where FindAllStep takes its hit blocks from (malloc unless set); null ends
+// the run with NoMemory. Blocks go back with free.
+extern void* (*HitBlockAlloc)(size_t bytes);
+
+// Starts a run over the corpus (from record 1) for pattern; the run must be
+// zeroed or ended before.
+void BeginFindAll(FindAllRun* run, const unsigned char* pattern, bool mainOnly, uint32_t limit);
+// Goes on through at most records more records, and stops early once it has
+// gathered hits more hits; true while there is more.
+bool FindAllStep(FindAllRun* run, int32_t records, uint32_t hits = 0xFFFFFFFFu);
+// Hit i (below run->Count).
+SearchHit FindAllHit(const FindAllRun& run, uint32_t i);
+// Gives back the hits (the run is empty and done afterwards).
+void EndFindAll(FindAllRun* run);

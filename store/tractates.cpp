@@ -109,6 +109,23 @@ const TractateEntry* CorpusTractates() { return Corpus().Entries; }
 
 const DisplayChar* CorpusSideSuffix() { return Corpus().SideSuffix; }
 
+int32_t FolioNumeralLetters(int32_t folio, char out[5]) {
+  int32_t n = 0;
+  if (folio >= 100 && folio < 200) {
+    out[n++] = HundredsDigits[1];
+    folio -= 100;
+  }
+  if (folio == 15 || folio == 16) {
+    out[n++] = UnitsDigits[9];
+    out[n++] = UnitsDigits[folio - 9];
+  } else if (folio > 0 && folio < 100) {
+    if (folio >= 10) out[n++] = TensDigits[folio / 10];
+    if (folio % 10) out[n++] = UnitsDigits[folio % 10];
+  }
+  out[n] = 0;
+  return n;
+}
+
 bool LocateArticle(int32_t article, int32_t* tractate, int32_t* sideCode) {
   if (article < 1) return false;
   for (int t = 0; t < TractateCount; ++t) {

@@ -50,6 +50,11 @@ constexpr char TensDigits[] = " jlmoqrsuw";
 constexpr char UnitsDigits[] = " abcdefghi";
 constexpr char SideLetters[] = "ab";
 
+// A folio number in Hebrew numerals: LetterCode digits in reading order and
+// a terminating 0 written to out (at most 4 digits); returns their count.
+// 15 and 16 are written 9 + 6 and 9 + 7.
+int32_t FolioNumeralLetters(int32_t folio, char out[5]);
+
 // Where article a (1..5358) lies: its tractate index (0..37) and SideCode
 // (2 x folio + side). Returns false for an article outside the table.
 bool LocateArticle(int32_t article, int32_t* tractate, int32_t* sideCode);

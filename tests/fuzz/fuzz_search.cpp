@@ -1,10 +1,14 @@
 // Feeds arbitrary paragraph lists and patterns to the search: the scan must
-// stay inside the buffer, and a hit it reports must match the pattern.
+// stay inside the buffer, a hit it reports must match the pattern, and the
+// scan of held texts (whatever byte it anchors on) must find what the plain
+// scan finds.
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "store/corpustexts.h"
 #include "store/search.h"
 #include "tests/common/wildcard_reference.h"
 
@@ -38,6 +42,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t found = FindInText(buffer.data(), start, pattern, &length);
   if (found < 0 || size_t(found) >= buffer.size()) __builtin_trap();
   if (found > 0 && (length == 0 || length > found || !Matches(buffer.data() + found, length, p))) __builtin_trap();
+
+  HeldText held;
+  if (IndexParagraphs(buffer.data(), &held)) {
+    uint32_t counts[256] = {}, even[256];
+    for (unsigned char b : buffer) ++counts[b];
+    for (uint32_t& c : even) c = 1;  // every anchor rare: memchr
+    const uint32_t* rankings[] = {counts, even, nullptr};
+    for (const uint32_t* ranks : rankings) {
+      PreparedPattern prepared;
+      PreparePattern(&prepared, pattern, ranks);
+      uint16_t heldLength = 0;
+      const int32_t got = FindInHeldText(prepared, held, start, &heldLength);
+      if (got != found || (found > 0 && heldLength != length)) __builtin_trap();
+    }
+    std::free(const_cast<uint16_t*>(held.Paragraphs));
+  }
 
   // The matcher alone on the whole text: a hit it reports matches too.
   if (buffer.size() == 3) return 0;

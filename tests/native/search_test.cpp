@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "store/corpustexts.h"
+#include "store/records.h"
 #include "store/search.h"
 #include "tests/common/wildcard_reference.h"
+#include "tools/corpus/corpus.h"
 
 namespace {
 
@@ -90,7 +93,9 @@ TEST(Search, FindInTextScansFromStartThenTheLaterParagraphs) {
     size_t at = 0;  // offset of the paragraph's style byte
     for (const std::string& s : paragraphs) {
       const size_t text = at + 2, terminator = text + s.size();
-      if (terminator >= start && !s.empty()) {
+      // A start on the style or parameter byte: that paragraph is done.
+      const bool done = start != 0 && start >= at && start < text;
+      if (terminator >= start && !s.empty() && !done) {
         const size_t upper = start >= text && start < terminator ? start : terminator - 1;
         const Hit h = Reference(buffer.data() + text, long(upper - text), pattern);
         if (h.pos >= 0) {
@@ -133,12 +138,81 @@ TEST(Search, SetSearchStringFoldsLettersAndSpaces) {
       {1488, u"  x", " x"},                                 // leading space kept
       {1488, u"*?\u0431", "*?1"},                           // others keep their low byte
       {1488, std::u16string(40, u'k'), std::string(33, 'k')},  // at most 33 units
+      {224, u"\u05D0\u05EA\u05DA", "a{k"},                  // Hebrew letters whatever the mapping
+      {1488, u"{~", "~~"},                                  // the brace is its byte, not a letter
+      {97, u"{~", "{~"},                                    // with 97 '{' is the last letter
   };
   for (const Case& c : cases) {
     AppSettings.FontSettings.FontAsciiBase = c.base;
     SetSearchString(c.typed.c_str());
     EXPECT_EQ(reinterpret_cast<const char*>(AppSettings.SearchString), c.stored);
   }
+}
+
+// The generated corpus as the cache's source.
+std::vector<Bytes> Texts;  // Texts[n]: record n
+unsigned char* FromTexts(int32_t n, int32_t* code) {
+  *code = RecordOk;
+  auto* copy = static_cast<unsigned char*>(std::malloc(Texts[size_t(n)].size()));
+  std::memcpy(copy, Texts[size_t(n)].data(), Texts[size_t(n)].size());
+  return copy;
+}
+void* FirstBlockOnly(size_t bytes) {
+  static int blocks = 0;
+  return blocks++ ? nullptr : std::malloc(bytes);
+}
+
+// Find All over the held texts gives, hit for hit, what Search Again gives
+// from the first text on through the plain scan (FindInText over each text,
+// the shown text first, wrapping round, then the shown text from its start),
+// until it comes back to its first hit.
+TEST(Search, FindAllListsWhatSearchAgainVisits) {
+  Texts.assign(RecordCount + 1, Bytes());
+  for (int32_t n = 1; n <= RecordCount; ++n) ASSERT_TRUE(GenerateText(n, Texts[size_t(n)]));
+  CorpusTextSource = FromTexts;
+  struct Row {
+    std::string pattern;
+    bool mainOnly;
+    uint32_t limit;
+  } rows[] = {{"bmr", false, 1000000},  {"a?d", false, 1000000}, {"xb*ca", false, 1000000},
+              {"ab", true, 1000000},   {"?", false, 3000},      {"**?*", false, 100},
+              {std::string(33, 'a'), false, 10}, {"*q{x*", false, 10},   {"?", false, 70000}};
+  for (const Row& row : rows) {
+    const auto* pattern = U(row.pattern);
+    std::vector<SearchHit> again;
+    for (int32_t c = 1, start = 0;;) {
+      uint16_t length = 0;
+      int32_t at = FindInText(Texts[size_t(c)].data(), uint16_t(start), pattern, &length), record = c;
+      for (int32_t i = c % RecordCount + 1; at == 0; i = i % RecordCount + 1) {
+        record = i;
+        if (i == c) at = FindInText(Texts[size_t(c)].data(), 0, pattern, &length);
+        else if (!(row.mainOnly && i % 2 == 0)) at = FindInText(Texts[size_t(i)].data(), 0, pattern, &length);
+        if (i == c) break;
+      }
+      if (at == 0 || (!again.empty() && again[0].Record == record && again[0].Offset == at)) break;
+      again.push_back({record, uint16_t(at), length});
+      if (again.size() > row.limit) break;
+      c = record, start = at - length;
+    }
+    const bool starved = row.limit == 70000;
+    if (starved) HitBlockAlloc = FirstBlockOnly;
+    FindAllRun run{};
+    BeginFindAll(&run, pattern, row.mainOnly, row.limit);
+    while (FindAllStep(&run, 97, 1000)) {
+    }
+    HitBlockAlloc = std::malloc;
+    const size_t listed = starved ? HitBlockHits : std::min<size_t>(again.size(), row.limit);
+    ASSERT_EQ(run.Count, listed) << row.pattern;
+    EXPECT_EQ(run.More, !starved && again.size() > row.limit) << row.pattern;
+    EXPECT_EQ(run.NoMemory, starved) << row.pattern;
+    for (uint32_t i = 0; i < run.Count; ++i) {
+      const SearchHit h = FindAllHit(run, i);
+      ASSERT_TRUE(h.Record == again[i].Record && h.Offset == again[i].Offset && h.Length == again[i].Length)
+          << row.pattern << ": hit " << i << " in record " << again[i].Record << " at " << again[i].Offset;
+    }
+    EndFindAll(&run);
+  }
+  ReleaseCorpusTexts();
 }
 
 }  // namespace

@@ -4,12 +4,16 @@
 # printing setup is used or changed) with the PDF printer's description,
 # runs the printing tests under Wine against it, and checks what was
 # printed: the number of pages the test expects for its text and the footer
-# of the first page. The PDF backend reads its settings only from /etc and
-# writes into the user's home, so the queue prints to a file through CUPS's
-# own file device and Ghostscript makes the PDF, as that backend does.
-# Runs inside tools/with-display.sh (private WINEPREFIX and display), as root.
+# of the first page; then the first article of the corpus once per face of
+# the table below, with its Hebrew letters, footer and face on page 1. The
+# PDF backend reads its settings only from /etc and writes into the user's
+# home, so the queue prints to a file through CUPS's own file device and
+# Ghostscript makes the PDF, as that backend does.
+# Runs inside tools/with-display.sh (private WINEPREFIX and display), as root;
+# arguments: the printing tests' program, the reader's program (its records).
 set -u
 tests=$1
+program=${2:-}
 work=$(mktemp -d)
 chmod 755 "$work"
 cupsd_pid=
@@ -69,16 +73,14 @@ fi
 export ORVANE_CUPS_PRINTER=1
 ORVANE_PRINT_EXPECT=$(winepath -w "$work/expected-pages" 2>/dev/null | tr -d '\r')
 export ORVANE_PRINT_EXPECT
-wine "$tests" --gtest_filter='Printer.*' || failures=$((failures + 1))
-
-for _ in $(seq 120); do
-  [ -s "$work/pdf/job.ps" ] && [ -z "$(lpstat -o 2>/dev/null)" ] && break
-  sleep 0.5
-done
 pdf=$work/pdf/job.pdf
-if [ ! -s "$work/pdf/job.ps" ] || ! ps2pdf "$work/pdf/job.ps" "$pdf"; then
-  echo "FAIL nothing was printed"; lpstat -W all -o; grep '^E' "$work/log/error_log"; exit 1
-fi
+printed() {  # each job replaces the queue's file: waits for it and makes the PDF
+  for _ in $(seq 120); do [ -s "$work/pdf/job.ps" ] && [ -z "$(lpstat -o 2>/dev/null)" ] && break; sleep 0.5; done
+  [ -s "$work/pdf/job.ps" ] && ps2pdf "$work/pdf/job.ps" "$pdf" && return 0
+  echo "FAIL nothing was printed $1"; lpstat -W all -o; grep '^E' "$work/log/error_log"; return 1
+}
+timeout 600 wine "$tests" --gtest_filter='Printer.*' || failures=$((failures + 1))
+printed "" || exit 1
 pages=$(tr -d '\r' <"$work/expected-pages" 2>/dev/null)
 check "pages printed" "$pages" "$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')"
 # The text of the first page without the direction marks the extraction adds
@@ -90,4 +92,22 @@ check "the first footer's page label" "1" "$(grep -c ' Page 1$' <<<"$footer")"
 last=$(pdftotext -f "$pages" -l "$pages" -layout "$pdf" - | perl -CSD -pe 's/[\x{202A}-\x{202E}]//g')
 check "the last footer's page label" "1" "$(grep -c " Page $pages\$" <<<"$last")"
 check "job name" "1" "$(grep -c 'Vandrel Orvane' <<<"$(pdfinfo "$pdf" | grep '^Title:')")"
+
+# face | the face printed | the box before printing (a face it cannot draw)
+faces=${ORVANE_PRINT_FACES:-'DejaVu Sans|DejaVu Sans|
+Frank Ruehl CLM|Frank Ruehl CLM|
+David CLM|Frank Ruehl CLM|Print: The face "David CLM" cannot be printed on this printer'}
+ORVANE_PROGRAM=$(winepath -w "$program" 2>/dev/null | tr -d '\r')
+export ORVANE_PROGRAM
+while IFS='|' read -r face used box; do
+  rm -f "$work/pdf/job.ps" "$pdf"
+  ORVANE_PRINT_FACE=$face ORVANE_PRINT_BOX=$box timeout 600 wine "$tests" \
+    --gtest_filter='Printer.PrintsTheFirstArticleInAFace' || failures=$((failures + 1))
+  printed "in $face" || { failures=$((failures + 1)); continue; }
+  first=$(pdftotext -f 1 -l 1 -layout "$pdf" - | perl -CSD -pe 's/[\x{202A}-\x{202E}]//g' | tr -s ' ')
+  letters=$(perl -CSD -ne '$n += () = /[\x{05D0}-\x{05EA}]/g; END { print $n + 0 }' <<<"$first")
+  check "$face: Hebrew letters on page 1" "yes" "$([ "$letters" -ge 300 ] && echo yes || echo "only $letters")"
+  check "$face: the first footer" "1" "$(grep -c 'www.quillary.example -- Vandrel Orvane (with Tesker.* Page 1$' <<<"$first")"
+  check "$face: printed in" "${used// /}" "$(pdffonts "$pdf" | grep -o -m1 "${used// /}")"
+done <<<"$faces"
 [ "$failures" -eq 0 ]

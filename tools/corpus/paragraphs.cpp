@@ -58,12 +58,9 @@ bool SplitParagraphs(const std::vector<unsigned char>& t, std::vector<CorpusPara
 }
 
 std::string FolioNumeral(int32_t folio) {
-  std::string n;
-  if (folio >= 100) n += HundredsDigits[1], folio -= 100;
-  if (folio == 15 || folio == 16) return n + UnitsDigits[9] + UnitsDigits[folio - 9];
-  if (folio >= 10) n += TensDigits[folio / 10];
-  if (folio % 10) n += UnitsDigits[folio % 10];
-  return n;
+  char digits[5];
+  FolioNumeralLetters(folio, digits);
+  return digits;
 }
 
 std::string PageHeaderText(const std::string& name, int32_t sideCode, const std::string& sideWord) {

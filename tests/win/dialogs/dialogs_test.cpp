@@ -293,6 +293,17 @@ TEST_F(Dialogs, AboutLinkAndUpdateCheckHandTheirAddressesToTheBrowser) {
         ASSERT_TRUE(font && GetObjectW(font, sizeof lf, &lf));
         EXPECT_TRUE(lf.lfUnderline);
         EXPECT_EQ(lf.lfWeight, 800);
+        // The notice fits its static whole, wrapped as the static wraps it.
+        HWND notice = GetDlgItem(d, IDC_ABOUT_NOTICE);
+        RECT room{}, need{};
+        GetClientRect(notice, &room);
+        need.right = room.right;
+        HDC dc = GetDC(notice);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(notice, WM_GETFONT, 0, 0)));
+        wchar_t text[64] = {};
+        DrawTextW(dc, text, GetWindowTextW(notice, text, 64), &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        ReleaseDC(notice, (SelectObject(dc, old), dc));
+        EXPECT_LE(need.bottom, room.bottom) << "the notice's last line is cut";
 
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
         EXPECT_TRUE(SendMessageW(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, 0)));

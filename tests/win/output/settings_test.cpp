@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "output/bookmarks.h"
 #include "output/settings.h"
 #include "registry_helpers.h"
 #include "tests/win/common/gdi_tracking.h"
@@ -429,3 +430,42 @@ TEST_F(Settings, OutOfMemoryWhileLoadingSavesNothing) {
 }
 
 }  // namespace
+
+// Bookmarks as stored: damaged values and a gap are skipped on reading, and
+// the next write puts the list back in order with nothing else left.
+TEST(Bookmarks, ReadSkipsWhatIsDamagedAndTheNextWriteTidiesUp) {
+  DeleteSettingsTree();
+  auto good = [](int lesson) {
+    Bookmark mark{};
+    mark.At.Lesson = lesson;
+    mark.At.Main = PanePosition{300, 1};
+    mark.Name[0] = L'n';
+    std::vector<unsigned char> bytes(StoreBookmark(mark, nullptr));
+    StoreBookmark(mark, bytes.data());
+    return bytes;
+  };
+  const std::vector<unsigned char> big(100000, 1);
+  const struct { const wchar_t* name; DWORD type; std::vector<unsigned char> bytes; } values[] = {
+      {L"0", REG_BINARY, good(7)},  {L"1", REG_BINARY, big},       {L"2", REG_SZ, good(9)},
+      {L"3", REG_BINARY, good(11)}, {L"5", REG_BINARY, good(13)}, {L"x", REG_BINARY, good(15)},
+  };
+  for (const auto& v : values)
+    PutValue(BookmarksKeyPath, v.name, v.type, v.bytes.data(), static_cast<DWORD>(v.bytes.size()));
+  static BookmarkList list;
+  LoadBookmarks(&list, 10716);
+  ASSERT_EQ(list.Count, 2) << "0 and 3; 1 and 2 damaged, 5 after the gap, x no number";
+  EXPECT_EQ(list.Items[1].At.Lesson, 11);
+  EXPECT_EQ(list.Items[1].At.Main.Offset, 300);
+  ASSERT_TRUE(SaveBookmarks(&list));
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, BookmarksKeyPath, 0, KEY_READ, &key), ERROR_SUCCESS);
+  DWORD count = 0;
+  RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                   nullptr);
+  RegCloseKey(key);
+  EXPECT_EQ(count, 2u) << "only 0 and 1 remain";
+  LoadBookmarks(&list, 10716);
+  ASSERT_EQ(list.Count, 2);
+  EXPECT_EQ(list.Items[1].At.Lesson, 11);
+  DeleteSettingsTree();
+}

@@ -37,11 +37,17 @@ class Dialog : public ::testing::Test {
     std::strcpy(reinterpret_cast<char*>(AppSettings.SearchString), "ba");
     SetScrollLock(false);
     objects_ = LiveGdiObjects();
+    Open();
+  }
+
+  void Open() {
+    if (dialog_) DestroyWindow(dialog_);
     dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SEARCH), nullptr,
                                  SearchDialogProc, reinterpret_cast<LPARAM>(FakeSearch));
     ASSERT_NE(dialog_, nullptr);
     edit_ = GetDlgItem(dialog_, IDC_SEARCH_TEXT);
   }
+  std::string Stored() const { return reinterpret_cast<const char*>(AppSettings.SearchString); }
 
   void TearDown() override {
     DestroyWindow(dialog_);
@@ -161,6 +167,54 @@ TEST_F(Dialog, OkSearchesAndStaysOpenWhileNothingIsFound) {
   SendMessageW(dialog_, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(Searches, 2) << "an empty string is stored, not searched";
   EXPECT_EQ(AppSettings.SearchString[0], 0);
+}
+
+// Under Reverse (a Hebrew mapping) the edit holds reading order: what is
+// typed stays in typing order, and OK on the reopened dialog stores the same
+// string again.
+TEST_F(Dialog, UnderReverseTheStringRoundTrips) {
+  AppSettings.Flags |= Reverse;
+  Open();
+  EXPECT_EQ(Text(), L"\u05D0\u05D1") << "the stored \"ba\" in reading order";
+  SetWindowTextW(edit_, L"");
+  Type(L"tcx\b");
+  EXPECT_EQ(Text(), L"\u05D0\u05D1") << "typing order; Backspace is the edit's own";
+  Type(L"d 1{");
+  Click(8 * 17 + 8, 12);
+  EXPECT_EQ(Text(), L"\u05D0\u05D1\u05D2 1{\u05D0");
+  SearchResult = 1;
+  SendMessageW(dialog_, WM_COMMAND, IDOK, 0);
+  const std::string stored = Stored();
+  EXPECT_EQ(stored, "a}1 cba") << "stored order: reversed, the brace mirrored";
+  Open();
+  SendMessageW(dialog_, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(Stored(), stored) << "unchanged on OK";
+}
+
+// Letters from a Hebrew keyboard layout are letters in any mapping; a brace
+// is the brace, also where '{' is the last letter.
+TEST_F(Dialog, HebrewLettersAndTheBraceStandForThemselves) {
+  struct Case {
+    int32_t base;
+    const wchar_t* typed;
+    const wchar_t* shown;  // in memory order
+    const char* stored;
+  } cases[] = {
+      {AsciiBaseCodePage, L"\u05D0\u05EA{", L"{\u00FA\u00E0", "~{a"},
+      {AsciiBaseLatin, L"\u05D1{t", L"a~b", "a~b"},
+  };
+  SearchResult = 1;
+  for (const Case& c : cases) {
+    AppSettings.FontSettings.FontAsciiBase = c.base;
+    Open();
+    SetWindowTextW(edit_, L"");
+    Type(c.typed);
+    EXPECT_EQ(Text(), c.shown) << c.base;
+    SendMessageW(dialog_, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(Stored(), c.stored) << c.base;
+    Open();
+    EXPECT_EQ(Text(), c.shown) << c.base << ": shown again as typed";
+  }
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 #include "output/settings.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
+#include "resources/resource.h"
 #include "shell/mainwindow.h"
+#include "shell/results.h"
 #include "shell/search.h"
 #include "shell/splitview.h"
 #include "store/records.h"
@@ -39,7 +41,8 @@ Place FindReference(int record, int start, const std::string& pattern) {
     const size_t text = at + 2;
     size_t end = text;
     while (t[end]) ++end;
-    if (end >= size_t(start)) {
+    // A start below a paragraph's text (its style or parameter byte): done.
+    if (end >= size_t(start) && !(start != 0 && size_t(start) >= at && size_t(start) < text)) {
       const long upper = size_t(start) >= text && size_t(start) < end ? start : long(end) - 1;
       for (long pos = upper; pos >= long(text); --pos) {
         const long lowest = runs ? long(text) : pos - long(pattern.size()) + 1;
@@ -231,6 +234,23 @@ TEST_F(Search, LandsWhereTheReferencePredicts) {
   p = SearchAndCheck(wild, CurrentPane()->HitStart - 1, "wildcards again");
   p = SearchAndCheck("b?a", CurrentPane()->HitStart - 1, "a short pattern after the hit");
 
+  // An article that fits the pane, a hit at the lowest text byte of its last
+  // paragraph: the hit's line cannot come to the top, and Search Again moves
+  // on instead of finding the same hit for ever.
+  ActivePane = MainPane;
+  ActiveScrollBar = MainScrollBar;
+  int fits = 1;
+  while (GoToRecord(window_, fits) == 0 && MainPane->MaxFirstRow != 0) fits += 2;
+  ASSERT_EQ(MainPane->MaxFirstRow, 0) << "no article fits the pane";
+  size_t lastText = 0;
+  for (size_t at = 0; Records[fits][at]; at += 3 + std::strlen(reinterpret_cast<const char*>(&Records[fits][at + 2])))
+    lastText = at + 2;
+  const std::string lowest(reinterpret_cast<const char*>(&Records[fits][lastText]), 3);
+  MainPane->HitStart = uint16_t(lastText);  // as the hit there left it
+  MainPane->HitEnd = uint16_t(lastText + 3);
+  ASSERT_NE(NextReference(fits, int(lastText) - 1, lowest, false).record, fits) << "found elsewhere too";
+  SearchAndCheck(lowest, int(lastText) - 1, "the stuck search");
+
   // A pane at its last page with no hit is searched from its first visible
   // line, not skipped.
   ActivePane = MainPane;
@@ -261,6 +281,69 @@ TEST_F(Search, ACurrentArticleBeyondTheCorpusStillEndsItsPass) {
   Store(UniquePattern(4000));
   EXPECT_EQ(SearchNext(window_), 1);
   EXPECT_EQ(AppSettings.Lesson, 3999);
+}
+
+// The search dialog, once open: types Typed and presses Find All.
+std::wstring Typed;
+void CALLBACK PressFindAll(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND dialog = FindWindowW(L"#32770", L"Orvane");
+  if (!dialog || !GetDlgItem(dialog, IDC_SEARCH_TEXT)) return;
+  KillTimer(nullptr, timer);
+  SetDlgItemTextW(dialog, IDC_SEARCH_TEXT, Typed.c_str());
+  PostMessageW(dialog, WM_COMMAND, IDC_FIND_ALL, 0);
+}
+
+// Find All from the dialog lists every hit of the reference in corpus order;
+// Enter on a row shows that hit, and Search Again goes on from it.
+TEST_F(Search, FindAllListsEveryHitAndEnterShowsOne) {
+  const std::string pattern = "b?mr";
+  std::vector<Place> all;
+  for (int r = 1; r <= RecordCount; ++r)
+    for (Place p = FindReference(r, 0, pattern); p.record; p = FindReference(r, p.offset - p.length, pattern))
+      all.push_back(p);
+  ASSERT_GT(all.size(), 2u);
+  Typed.clear();
+  for (char c : pattern) Typed += c >= 'a' && c <= '{' ? wchar_t(AsciiBaseUnicode + c - 'a') : wchar_t(c);
+  KillTimer(nullptr, timer_);  // it would answer the dialog with OK
+  SetTimer(nullptr, 0, 50, PressFindAll);
+  SendMessageW(window_, WM_COMMAND, CMD_SEARCH, 0);
+  timer_ = SetTimer(nullptr, 0, 50, AnswerBoxes);
+  ASSERT_NE(ResultsWindow, nullptr);
+  while (FillResultsSlice()) {
+  }
+  HWND list = FindWindowExW(ResultsWindow, nullptr, WC_LISTVIEWW, nullptr);
+  EXPECT_EQ(GetFocus(), list);
+  wchar_t caption[64] = {};
+  GetWindowTextW(ResultsWindow, caption, 64);
+  EXPECT_EQ(caption, L"Search Results (" + std::to_wstring(all.size()) + L")");
+  ASSERT_EQ(size_t(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)), all.size());
+
+  SendMessageW(list, WM_KEYDOWN, VK_END, 0);
+  SendMessageW(list, WM_KEYDOWN, VK_UP, 0);
+  SendMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+  const Place& row = all[all.size() - 2];
+  PaneView* pane = row.record % 2 ? MainPane : CommentaryPane;
+  EXPECT_EQ(AppSettings.Lesson, row.record - (row.record % 2 == 0));
+  EXPECT_EQ(CurrentPane(), pane);
+  EXPECT_EQ(pane->HitStart, row.offset - row.length + 1);
+  EXPECT_EQ(GetFocus(), window_) << "the main window has the focus";
+  HWND below = ResultsWindow;
+  while (below && below != window_) below = GetWindow(below, GW_HWNDNEXT);
+  EXPECT_TRUE(IsWindowVisible(ResultsWindow) && below == window_) << "the list stays above the main window";
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED), LRESULT(all.size() - 2));
+  const Place next = SearchAndCheck(pattern, pane->HitStart - 1, "Search Again after the row");
+  EXPECT_EQ(next.offset, all.back().offset);
+
+  // A fruitless Find All refills the same window with nothing; Esc closes it.
+  Store("qqqxqqq");
+  HWND same = ResultsWindow;
+  SendMessageW(window_, WM_COMMAND, CMD_FIND_ALL, 0);
+  while (FillResultsSlice()) {
+  }
+  EXPECT_EQ(ResultsWindow, same);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
+  SendMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(ResultsWindow, nullptr);
 }
 
 }  // namespace

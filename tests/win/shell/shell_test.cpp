@@ -9,6 +9,7 @@
 
 #include "output/settings.h"
 #include "resources/resource.h"
+#include "shell/article.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/mainwindow.h"
@@ -70,6 +71,14 @@ class Shell : public ::testing::Test {
   }
 
   void Command(int id) { SendMessageW(window_, WM_COMMAND, id, 0); }
+  // Goes to the first article from n on whose panes both scroll further
+  // than the given rows.
+  void GoToLongArticle(int32_t n, int mainRows, int commentaryRows) {
+    while (n < RecordCount && (GoToRecord(window_, n) != 0 || MainPane->MaxFirstRow <= mainRows ||
+                               CommentaryPane->MaxFirstRow <= commentaryRows))
+      n += 2;
+    ASSERT_LT(n, RecordCount) << "an article long enough";
+  }
   LRESULT Key(WPARAM vk) { return SendMessageW(window_, WM_KEYDOWN, vk, 0); }
 
   HWND window_ = nullptr;
@@ -521,6 +530,66 @@ TEST_F(Shell, ASecondStartSignalsTheRunningReader) {
   DestroyWindow(other);
 }
 
+TEST_F(Shell, BackAndForwardReturnToBothScrollPositions) {
+  GoToLongArticle(1, 3, 5);
+  const int32_t start = AppSettings.Lesson;
+  History = PlaceHistory{};
+  MainPane->FirstRow = 3;
+  CommentaryPane->FirstRow = 5;
+  ActivePane = CommentaryPane;
+  // The jump Choose Daf makes, then Back (Alt+Left) and Forward (Alt+Right).
+  ASSERT_EQ(JumpToRecord(window_, 2001), 0);
+  EXPECT_EQ(MainPane->FirstRow, 0);
+  MainPane->FirstRow = 2;
+  Command(CMD_BACK);
+  EXPECT_EQ(AppSettings.Lesson, start);
+  EXPECT_EQ(MainPane->FirstRow, 3);
+  EXPECT_EQ(CommentaryPane->FirstRow, 5);
+  EXPECT_EQ(ActivePane, CommentaryPane);
+  Command(CMD_FORWARD);
+  EXPECT_EQ(AppSettings.Lesson, 2001);
+  EXPECT_EQ(MainPane->FirstRow, 2) << "the place Back left";
+  EXPECT_EQ(CommentaryPane->FirstRow, 0);
+  // Steps record nothing; Forward with nowhere to go changes nothing.
+  Command(CMD_NEXT_ARTICLE);
+  Command(CMD_FORWARD);
+  EXPECT_EQ(AppSettings.Lesson, 2003);
+  Command(CMD_BACK);
+  EXPECT_EQ(AppSettings.Lesson, start);
+}
+
+TEST_F(Shell, ControlWheelZoomsKeepingTheTopLines) {
+  AppSettings.FontSettings.FontSize = 12;
+  SetPaneFont(MainPane, &AppSettings.FontSettings);
+  SetPaneFont(CommentaryPane, &AppSettings.FontSettings);
+  GoToLongArticle(1, 30, 30);
+  MainPane->FirstRow = 6;
+  CommentaryPane->FirstRow = 4;
+  const PanePosition main = TopPosition(MainPane), commentary = TopPosition(CommentaryPane);
+  POINT p = {MainPane->AreaLeft + 5, MainPane->AreaTop + 5};
+  ClientToScreen(window_, &p);
+  auto wheel = [&](int delta) {
+    SendMessageW(window_, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, static_cast<WORD>(delta)), MAKELPARAM(p.x, p.y));
+  };
+  // Each row: a delta and the size after it (parts of a notch add up).
+  const struct { int delta, size; } turns[] = {{120, 14}, {240, 18}, {60, 18}, {60, 20}, {-120, 18}, {-360, 12}};
+  for (const auto& t : turns) {
+    wheel(t.delta);
+    EXPECT_EQ(AppSettings.FontSettings.FontSize, t.size) << "after " << t.delta;
+    EXPECT_EQ(MainPane->Font.FontSize, t.size);
+    // The line that was at the top stays there, whatever the new breaks.
+    const uint16_t top = TopPosition(MainPane).Offset;
+    const LineEntry* line = MainPane->Lines;
+    for (int rows = 0; rows + RowsOf(*line) <= MainPane->FirstRow; ++line) rows += RowsOf(*line);
+    EXPECT_TRUE(line->Start <= main.Offset && main.Offset <= line->Start + line->Length) << t.size << " " << top;
+  }
+  EXPECT_EQ(TopPosition(MainPane).Offset, main.Offset) << "back at 12: the very same line";
+  EXPECT_EQ(TopPosition(CommentaryPane).Offset, commentary.Offset);
+  EXPECT_EQ(MainPane->FirstRow, 6);
+  Command(CMD_ZOOM_RESET);
+  EXPECT_EQ(AppSettings.FontSettings.FontSize, 12);
+}
+
 TEST_F(Shell, AWholeRunGivesBackEveryGdiObjectAndDeviceContext) {
   auto closeWindow = [&] {
     DestroyWindow(window_);
@@ -573,19 +642,19 @@ TEST_F(Shell, ToolbarMenuAndAcceleratorsCarryTheCommandTable) {
   EXPECT_STREQ(label, L"E&xit\bCtrl+Q");
   GetMenuStringW(menu, CMD_SEARCH_AGAIN, label, 64, MF_BYCOMMAND);
   EXPECT_STREQ(label, L"Search A&gain\bF3");
-  GetMenuStringW(GetSubMenu(menu, 2), 0, label, 64, MF_BYPOSITION);
+  GetMenuStringW(GetSubMenu(menu, 3), 0, label, 64, MF_BYPOSITION);
   EXPECT_STREQ(label, L"1/&4 Screen");
 
   HACCEL table = LoadAcceleratorsW(AppInstance, MAKEINTRESOURCEW(IDA_ACCELERATORS));
-  ACCEL entries[16];
-  const int count = CopyAcceleratorTableW(table, entries, 16);
+  ACCEL entries[64];
+  const int count = CopyAcceleratorTableW(table, entries, 64);
   const struct { BYTE flags; WORD key; WORD command; } expected[] = {
       {FCONTROL, 'F', CMD_FONT},          {FALT, VK_F3, CMD_SEARCH},   {0, VK_F3, CMD_SEARCH_AGAIN},
       {FCONTROL, 'P', CMD_PRINT},         {FCONTROL, 'C', CMD_COPY},   {FCONTROL, 'E', CMD_APPEND},
       {FCONTROL, 'D', CMD_CHOOSE_ARTICLE}, {FCONTROL, 'Q', CMD_UNBOUND}, {FCONTROL, 'N', CMD_NEXT_ARTICLE},
-      {FCONTROL, 'W', CMD_SEARCH},        {FCONTROL, 'A', CMD_SEARCH_AGAIN}};
-  ASSERT_EQ(count, 11);
-  for (int i = 0; i < count; ++i) {
+      {FCONTROL, 'W', CMD_SEARCH},        {FCONTROL, 'A', CMD_SEARCH_AGAIN}, {FCONTROL | FSHIFT, 'F', CMD_FIND_ALL}};
+  ASSERT_GE(count, 12);
+  for (int i = 0; i < 12; ++i) {
     EXPECT_EQ(entries[i].fVirt & ~FNOINVERT, FVIRTKEY | expected[i].flags) << "entry " << i;
     EXPECT_TRUE(entries[i].fVirt & FNOINVERT) << "entry " << i;
     EXPECT_EQ(entries[i].key, expected[i].key) << "entry " << i;

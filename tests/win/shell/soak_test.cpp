@@ -81,6 +81,9 @@ void Pump() {
   }
 }
 
+// A memory page has no document: its pages begin and end without one.
+int WINAPI MemoryPage(HDC) { return 1; }
+
 // Lays the active pane out again on a memory page and prints it there.
 int PrintToMemory() {
   HDC screen = GetDC(nullptr);
@@ -95,7 +98,8 @@ int PrintToMemory() {
   int pages = 0;
   // The pane's own buffer, not handed over: the job is released without it.
   if (CurrentPane()->Text && LayoutPane(&job, CurrentPane()->Text, false) == LayoutOk)
-    pages = PrintPages(&job, ReserveHeaderFooter(&job));
+    pages = PrintPages(&job, ReserveHeaderFooter(&job), {1, false}, {MemoryPage, MemoryPage});
+  job.Text = nullptr;
   DestroyPaneView(&job, false);
   SelectObject(dc, old);
   DeleteObject(page);

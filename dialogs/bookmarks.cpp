@@ -1,0 +1,90 @@
+// Organize Bookmarks: the list with Rename, Delete, Move Up and Move Down.
+// Every change is written to the registry at once.
+#include "dialogs/dialogs.h"
+
+#include "output/bookmarks.h"
+#include "resources/resource.h"
+
+namespace {
+
+BookmarkList* Editing;
+
+int SelectedIndex(HWND dialog) {
+  return static_cast<int>(SendDlgItemMessageW(dialog, IDC_BOOKMARK_LIST, LB_GETCURSEL, 0, 0));
+}
+
+// Fills the list from the bookmarks, selects an entry and shows its name
+// in the edit line; the buttons follow what the selection allows.
+void Refill(HWND dialog, int selected) {
+  HWND list = GetDlgItem(dialog, IDC_BOOKMARK_LIST);
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  for (int32_t i = 0; i < Editing->Count; ++i)
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Editing->Items[i].Name));
+  if (selected >= Editing->Count) selected = Editing->Count - 1;
+  SendMessageW(list, LB_SETCURSEL, selected, 0);
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+  SetDlgItemTextW(dialog, IDC_BOOKMARK_NAME, selected >= 0 ? Editing->Items[selected].Name : L"");
+  const bool any = selected >= 0;
+  EnableWindow(GetDlgItem(dialog, IDC_BOOKMARK_RENAME), any);
+  EnableWindow(GetDlgItem(dialog, IDC_BOOKMARK_DELETE), any);
+  EnableWindow(GetDlgItem(dialog, IDC_BOOKMARK_UP), any && selected > 0);
+  EnableWindow(GetDlgItem(dialog, IDC_BOOKMARK_DOWN), any && selected + 1 < Editing->Count);
+}
+
+void Changed(HWND dialog, int selected) {
+  SaveBookmarks(Editing);
+  Refill(dialog, selected);
+}
+
+INT_PTR CALLBACK BookmarksProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      SendDlgItemMessageW(dialog, IDC_BOOKMARK_NAME, EM_SETLIMITTEXT, MaxBookmarkNameUnits, 0);
+      Refill(dialog, Editing->Count ? 0 : -1);
+      return TRUE;
+    case WM_COMMAND: {
+      const int i = SelectedIndex(dialog);
+      switch (LOWORD(wParam)) {
+        case IDC_BOOKMARK_LIST:
+          if (HIWORD(wParam) == LBN_SELCHANGE) Refill(dialog, i);
+          return TRUE;
+        case IDC_BOOKMARK_RENAME: {
+          wchar_t name[MaxBookmarkNameUnits + 1] = {};
+          GetDlgItemTextW(dialog, IDC_BOOKMARK_NAME, name, MaxBookmarkNameUnits + 1);
+          if (RenameBookmark(Editing, i, name)) Changed(dialog, i);
+          return TRUE;
+        }
+        case IDC_BOOKMARK_DELETE:
+          if (i >= 0) {
+            DeleteBookmark(Editing, i);
+            Changed(dialog, i);
+          }
+          return TRUE;
+        case IDC_BOOKMARK_UP:
+          if (MoveBookmark(Editing, i, -1)) Changed(dialog, i - 1);
+          return TRUE;
+        case IDC_BOOKMARK_DOWN:
+          if (MoveBookmark(Editing, i, 1)) Changed(dialog, i + 1);
+          return TRUE;
+        case IDOK:
+        case IDCANCEL:
+          EndDialog(dialog, IDCANCEL);
+          return TRUE;
+      }
+      return FALSE;
+    }
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+INT_PTR OrganizeBookmarks(HWND owner, BookmarkList* list) {
+  Editing = list;
+  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_BOOKMARKS), owner,
+                                         BookmarksProc, 0);
+  Editing = nullptr;
+  return result;
+}

@@ -1,0 +1,18 @@
+// Bookmarks in the registry: one REG_BINARY value a bookmark under
+// "Software\Quillary\Orvane\Bookmarks", named "0", "1", ... in list order,
+// written whenever the list changes.
+#pragma once
+#include <windows.h>
+
+#include "store/places.h"
+
+extern const wchar_t BookmarksKeyPath[];
+
+// Reads the values "0", "1", ... up to the first missing number; a value
+// that is malformed, or names an article beyond a corpus of recordCount
+// records, is skipped. Never fails: the list may come back empty.
+void LoadBookmarks(BookmarkList* list, int32_t recordCount);
+// Writes the list as values "0" .. "n-1" and then removes every other value
+// of the key, so that a failure part way loses nothing that was stored.
+// False when a value could not be written.
+bool SaveBookmarks(const BookmarkList* list);

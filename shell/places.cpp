@@ -1,0 +1,94 @@
+#include "shell/places.h"
+
+#include <cwchar>
+
+#include "dialogs/dialogs.h"
+#include "output/bookmarks.h"
+#include "resources/resource.h"
+#include "shell/article.h"
+#include "shell/globals.h"
+#include "shell/splitview.h"
+#include "store/records.h"
+
+BookmarkList Bookmarks;
+
+namespace {
+
+// The menu label of a bookmark: its name with every '&' doubled, so that
+// none becomes a mnemonic.
+void MenuLabel(const DisplayChar* name, wchar_t* out, int units) {
+  int n = 0;
+  for (const DisplayChar* p = name; *p && n < units - 2; ++p) {
+    if (*p == L'&') out[n++] = L'&';
+    out[n++] = *p;
+  }
+  out[n] = 0;
+}
+
+}  // namespace
+
+void LoadPlaces() { LoadBookmarks(&Bookmarks, RecordCount); }
+
+void AddBookmarkHere() {
+  Bookmark mark{};
+  mark.At = CurrentPlace();
+  mark.At.CommentaryActive = 0;
+  PlaceName(mark.At.Lesson, mark.Name);
+  if (mark.Name[0] == 0) std::swprintf(mark.Name, MaxBookmarkNameUnits + 1, L"%d", mark.At.Lesson);
+  if (AddBookmark(&Bookmarks, mark)) SaveBookmarks(&Bookmarks);
+}
+
+void GoToBookmark(HWND window, int index) {
+  if (index < 0 || index >= Bookmarks.Count) return;
+  JumpToPlace(window, Bookmarks.Items[index].At);
+}
+
+void OrganizeBookmarksDialog(HWND window) { OrganizeBookmarks(window, &Bookmarks); }
+
+void UpdatePlaceMenus(HWND window, HMENU popup) {
+  HMENU bar = GetMenu(window);
+  if (!bar || !popup) return;
+  EnableMenuItem(bar, CMD_BACK, MF_BYCOMMAND | (History.BackCount ? MF_ENABLED : MF_GRAYED));
+  EnableMenuItem(bar, CMD_FORWARD, MF_BYCOMMAND | (History.ForwardCount ? MF_ENABLED : MF_GRAYED));
+  if (popup != GetSubMenu(bar, BOOKMARKS_MENU_POSITION)) return;
+  // The two commands stay; the entries below them are made anew.
+  while (GetMenuItemCount(popup) > 2) DeleteMenu(popup, 2, MF_BYPOSITION);
+  const int shown = Bookmarks.Count < MenuBookmarks ? Bookmarks.Count : MenuBookmarks;
+  if (shown > 0) AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+  for (int i = 0; i < shown; ++i) {
+    wchar_t label[2 * MaxBookmarkNameUnits + 2];
+    MenuLabel(Bookmarks.Items[i].Name, label, static_cast<int>(sizeof label / sizeof label[0]));
+    AppendMenuW(popup, MF_STRING, CMD_BOOKMARK_FIRST + i, label);
+  }
+}
+
+namespace {
+
+// Where the panes' tops were anchored by the last font change, and what it
+// left there: zooming on from there keeps the first anchor, so that steps
+// up and back down return to the very same lines.
+Place ZoomAnchor;
+Place ZoomLeft;
+
+void ApplyFont(HWND window, bool zooming) {
+  Place here = CurrentPlace();
+  if (!zooming || !SamePlace(here, ZoomLeft)) ZoomAnchor = here;
+  SetPaneFont(MainPane, &AppSettings.FontSettings);
+  SetPaneFont(CommentaryPane, &AppSettings.FontSettings);
+  ScrollToPosition(MainPane, ZoomAnchor.Main);
+  ScrollToPosition(CommentaryPane, ZoomAnchor.Commentary);
+  ZoomLeft = CurrentPlace();
+  RepaintPanes(window, RepaintClear | RepaintErase | 0xFF);
+}
+
+}  // namespace
+
+void ApplyFontKeepingPlace(HWND window) { ApplyFont(window, false); }
+
+void Zoom(HWND window, int direction) {
+  const int32_t size = AppSettings.FontSettings.FontSize;
+  const int32_t zoomed = direction == 0 ? ZoomResetSize : ZoomedFontSize(size, direction);
+  if (zoomed == size) return;
+  AppSettings.FontSettings.FontSize = zoomed;
+  ApplyFont(window, true);
+}

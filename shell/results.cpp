@@ -1,0 +1,415 @@
+#include "shell/results.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "dialogs/search_dialog.h"
+#include "output/settings.h"
+#include "resources/resource.h"
+#include "shell/globals.h"
+#include "shell/search.h"
+#include "store/corpustexts.h"
+#include "store/letters.h"
+#include "store/records.h"
+#include "store/search.h"
+#include "store/tractates.h"
+
+HWND ResultsWindow = nullptr;
+
+namespace {
+
+const wchar_t ResultsClassName[] = L"OrvaneResults";
+constexpr int ListId = 1;
+enum Column { TractateColumn, FolioColumn, TextColumn, ContextColumn, ColumnCount };
+constexpr int ContextBytes = 40;     // bytes of context on either side of a hit
+constexpr int32_t SliceRecords = 16;   // records searched between looks at the clock
+constexpr uint32_t SliceHits = 8192;  // or hits gathered
+constexpr LONGLONG SliceMilliseconds = 8;  // searching in a slice, half a frame: the rest is for showing it
+constexpr COLORREF HitBackColour = 0x00FFFF;  // yellow, as in the panes
+
+HWND List = nullptr;
+HWND NotFoundLabel = nullptr;
+HFONT ListFont = nullptr;
+HFONT HitFont = nullptr;
+FindAllRun Run{};
+bool Filling = false;
+bool FirstRowSelected = false;
+
+// Selects a GDI object into a DC for one scope.
+struct Selected {
+  HDC Dc;
+  HGDIOBJ Old;
+  Selected(HDC dc, HGDIOBJ object) : Dc(dc), Old(SelectObject(dc, object)) {}
+  ~Selected() { SelectObject(Dc, Old); }
+  Selected(const Selected&) = delete;
+  Selected& operator=(const Selected&) = delete;
+};
+
+// Whether text goes to the system in reading order: under Reverse with a
+// Hebrew mapping the system lays right-to-left text out itself.
+bool ReadingOrder() {
+  return (AppSettings.Flags & Reverse) && AppSettings.FontSettings.FontAsciiBase != AsciiBaseLatin;
+}
+
+// Display units of n LetterCode bytes stored in display order; reversed into
+// reading order when readingOrder.
+int32_t Convert(const unsigned char* bytes, int32_t n, bool readingOrder, wchar_t* out) {
+  for (int32_t i = 0; i < n; ++i) out[i] = DisplayOf(bytes[i], AppSettings.FontSettings.FontAsciiBase);
+  out[n] = 0;
+  if (readingOrder) ReverseMirror(out, n);
+  return n;
+}
+
+// The folio of a page side as the page header shows it (numeral, side word,
+// side letter), in display order as LetterCode bytes.
+int32_t FolioBytes(int32_t sideCode, unsigned char* out, int32_t room) {
+  char reading[5];
+  int32_t n = FolioNumeralLetters(sideCode / 2, reading);
+  // Display order: the side letter, the side suffix (a space and the word),
+  // a space, the numeral from its last digit.
+  int32_t k = 0;
+  out[k++] = static_cast<unsigned char>(SideLetters[sideCode % 2]);
+  for (const DisplayChar* s = SIDE_SUFFIX; *s && k < room - n - 2; ++s) out[k++] = static_cast<unsigned char>(*s);
+  out[k++] = ' ';
+  while (n > 0) out[k++] = static_cast<unsigned char>(reading[--n]);
+  return k;
+}
+
+// The text of row i's column, for the list to draw.
+void RowText(int row, int column, wchar_t* out, int room) {
+  out[0] = 0;
+  const SearchHit hit = FindAllHit(Run, static_cast<uint32_t>(row));
+  if (hit.Record == 0 || room < 64) return;
+  int32_t tractate = 0, sideCode = 0;
+  const bool located = LocateArticle((hit.Record + 1) / 2, &tractate, &sideCode);
+  unsigned char bytes[64];
+  int32_t n = 0;
+  switch (column) {
+    case TractateColumn:
+      for (const DisplayChar* s = located ? TractateTable[tractate].Name : nullptr; s && *s && n < 63; ++s) {
+        bytes[n++] = static_cast<unsigned char>(*s);
+      }
+      break;
+    case FolioColumn:
+      if (located) n = FolioBytes(sideCode, bytes, 63);
+      break;
+    case TextColumn:
+      lstrcpynW(out, hit.Record % 2 ? L"main" : L"commentary", room);
+      return;
+    default:
+      return;
+  }
+  Convert(bytes, n, ReadingOrder(), out);
+}
+
+// Draws row's hit in its context into the cell: the hit in bold on yellow,
+// centred, with up to ContextBytes bytes of its paragraph on either side.
+void DrawContext(HDC dc, const RECT& cell, int row, bool selected) {
+  // A selected row as the list draws it: highlighted while the list has the
+  // focus, in the face colour otherwise.
+  const bool focused = GetFocus() == List;
+  const int back = !selected ? COLOR_WINDOW : focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE;
+  const int fore = !selected ? COLOR_WINDOWTEXT : focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT;
+  FillRect(dc, &cell, GetSysColorBrush(back));
+  const SearchHit hit = FindAllHit(Run, static_cast<uint32_t>(row));
+  HeldText held;
+  if (hit.Record == 0 || !CorpusText(hit.Record, &held)) return;
+  const uint16_t* para = held.Paragraphs;
+  const int32_t i = static_cast<int32_t>(std::upper_bound(para, para + held.ParagraphCount + 1, hit.Offset) - para) - 1;
+  if (i < 0 || i >= held.ParagraphCount) return;
+  const int32_t textStart = para[i] + 2, lastByte = para[i + 1] - 2;
+  const int32_t low = hit.Offset - hit.Length + 1, high = hit.Offset;
+  const int32_t from = std::max(textStart, low - ContextBytes), to = std::min(lastByte, high + ContextBytes);
+  // Left to right on the screen: the stored order of the bytes.
+  struct Piece {
+    int32_t from, count;
+    HFONT font;
+  } runs[3] = {{from, low - from, ListFont}, {low, high - low + 1, HitFont}, {high + 1, to - high, ListFont}};
+  const bool reading = ReadingOrder();
+  wchar_t units[3][ContextBytes + SearchStringBytes + 1];
+  int widths[3] = {};
+  for (int r = 0; r < 3; ++r) {
+    runs[r].count = std::max(0, std::min(runs[r].count, ContextBytes + SearchStringBytes));
+    Convert(held.Text + runs[r].from, runs[r].count, reading, units[r]);
+    Selected font(dc, runs[r].font);
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, units[r], runs[r].count, &size);
+    widths[r] = size.cx;
+  }
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF oldColour = SetTextColor(dc, GetSysColor(fore));
+  int x = cell.left + (cell.right - cell.left - widths[1]) / 2 - widths[0];
+  for (int r = 0; r < 3; ++r) {
+    Selected font(dc, runs[r].font);
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(dc, &tm);
+    const int y = cell.top + (cell.bottom - cell.top - tm.tmHeight) / 2;
+    if (r == 1 && !selected) {
+      RECT mark = {std::max(x, static_cast<int>(cell.left)), cell.top, std::min(x + widths[1], static_cast<int>(cell.right)),
+                   cell.bottom};
+      if (mark.right > mark.left) {
+        HBRUSH yellow = CreateSolidBrush(HitBackColour);
+        if (yellow) {
+          FillRect(dc, &mark, yellow);
+          DeleteObject(yellow);
+        }
+      }
+    }
+    ExtTextOutW(dc, x, y, ETO_CLIPPED, &cell, units[r], static_cast<UINT>(runs[r].count), nullptr);
+    x += widths[r];
+  }
+  SetTextColor(dc, oldColour);
+  SetBkMode(dc, oldMode);
+}
+
+LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw) {
+  switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+      if (draw->iSubItem != ContextColumn) return CDRF_DODEFAULT;
+      const int row = static_cast<int>(draw->nmcd.dwItemSpec);
+      RECT cell = {};
+      cell.top = ContextColumn;
+      cell.left = LVIR_BOUNDS;
+      if (!SendMessageW(List, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell))) return CDRF_DODEFAULT;
+      const bool selected = SendMessageW(List, LVM_GETITEMSTATE, row, LVIS_SELECTED) != 0;
+      DrawContext(draw->nmcd.hdc, cell, row, selected);
+      return CDRF_SKIPDEFAULT;
+    }
+    default: return CDRF_DODEFAULT;
+  }
+}
+
+int SelectedRow() { return static_cast<int>(SendMessageW(List, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)); }
+
+// Shows the selected row's hit; the list stays open and the main window takes
+// the focus.
+void GoToSelectedHit() {
+  const int row = SelectedRow();
+  if (row < 0 || static_cast<uint32_t>(row) >= Run.Count) return;
+  ShowSearchHit(FindAllHit(Run, static_cast<uint32_t>(row)));
+  SetFocus(MainWindow);
+}
+
+void SelectRow(int row) {
+  LVITEMW item = {};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(List, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+  SendMessageW(List, LVM_ENSUREVISIBLE, row, FALSE);
+}
+
+// The caption and the list's row count from the run: "Search Results (N)",
+// with "+" when the list holds fewer hits than there are.
+void ShowProgress() {
+  SendMessageW(List, LVM_SETITEMCOUNT, Run.Count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  wchar_t caption[64];
+  wsprintfW(caption, L"Search Results (%u%s)", Run.Count, Run.More || Run.NoMemory ? L"+" : L"");
+  SetWindowTextW(ResultsWindow, caption);
+  if (Run.Count > 0 && !FirstRowSelected) {
+    FirstRowSelected = true;
+    SelectRow(0);
+  }
+  ShowWindow(NotFoundLabel, !Filling && Run.Count == 0 ? SW_SHOW : SW_HIDE);
+}
+
+void PlaceChildren(int width, int height) {
+  MoveWindow(List, 0, 0, width, height, TRUE);
+  RECT header = {};
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageW(List, LVM_GETHEADER, 0, 0)), &header);
+  const int top = header.bottom - header.top + 8;
+  MoveWindow(NotFoundLabel, 0, top, width, GetSystemMetrics(SM_CYMENU) + 4, TRUE);
+}
+
+// The list's fonts from the user's font: its face and mapping, its size kept
+// between 8 and 16 points so that rows stay readable.
+void MakeFonts() {
+  HFONT oldList = ListFont, oldHit = HitFont;
+  LOGFONTW lf = {};
+  HDC screen = GetDC(nullptr);
+  const int points = std::min(16, std::max(8, AppSettings.FontSettings.FontSize ? AppSettings.FontSettings.FontSize : 12));
+  lf.lfHeight = -MulDiv(points, screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96, 72);
+  if (screen) ReleaseDC(nullptr, screen);
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(lf.lfFaceName, AppSettings.FontSettings.FontName, LF_FACESIZE);
+  ListFont = CreateFontIndirectW(&lf);
+  lf.lfWeight = FW_BOLD;
+  HitFont = CreateFontIndirectW(&lf);
+  if (!ListFont || !HitFont) {
+    // Not even a font: draw with the list's own.
+    if (ListFont) DeleteObject(ListFont);
+    if (HitFont) DeleteObject(HitFont);
+    ListFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    HitFont = ListFont;
+  }
+  SendMessageW(List, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont), TRUE);
+  if (oldHit && oldHit != oldList) DeleteObject(oldHit);
+  if (oldList) DeleteObject(oldList);  // a stock object ignores this
+}
+
+void ReleaseFonts() {
+  if (List) SendMessageW(List, WM_SETFONT, 0, FALSE);
+  if (HitFont && HitFont != ListFont) DeleteObject(HitFont);
+  if (ListFont) DeleteObject(ListFont);
+  ListFont = HitFont = nullptr;
+}
+
+void AddColumns() {
+  TEXTMETRICW tm = {};
+  HDC dc = GetDC(List);
+  if (dc) {
+    Selected font(dc, ListFont);
+    GetTextMetricsW(dc, &tm);
+    ReleaseDC(List, dc);
+  }
+  const int unit = tm.tmAveCharWidth > 0 ? tm.tmAveCharWidth : 8;
+  const struct {
+    const wchar_t* title;
+    int width;
+  } columns[ColumnCount] = {{L"Tractate", 12 * unit}, {L"Folio", 10 * unit}, {L"Text", 14 * unit}, {L"Context", 60 * unit}};
+  for (int c = 0; c < ColumnCount; ++c) {
+    LVCOLUMNW column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.pszText = const_cast<wchar_t*>(columns[c].title);
+    column.cx = columns[c].width;
+    column.iSubItem = c;
+    SendMessageW(List, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
+  }
+}
+
+bool OnCreate(HWND window) {
+  List = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL |
+                             LVS_SHOWSELALWAYS,
+                         0, 0, 0, 0, window, reinterpret_cast<HMENU>(ListId), AppInstance, nullptr);
+  if (!List) return false;
+  SendMessageW(List, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  NotFoundLabel = CreateWindowExW(0, L"STATIC", L"Not Found", WS_CHILD | SS_CENTER, 0, 0, 0, 0, List, nullptr,
+                                  AppInstance, nullptr);
+  SendMessageW(NotFoundLabel, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  MakeFonts();
+  AddColumns();
+  return true;
+}
+
+LRESULT OnNotify(NMHDR* header) {
+  if (header->hwndFrom != List) return 0;
+  switch (header->code) {
+    case LVN_GETDISPINFOW: {
+      LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(header)->item;
+      if (item.mask & LVIF_TEXT) RowText(item.iItem, item.iSubItem, item.pszText, item.cchTextMax);
+      return 0;
+    }
+    case NM_CUSTOMDRAW: return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+    case LVN_ITEMACTIVATE: GoToSelectedHit(); return 0;
+    case LVN_KEYDOWN:
+      if (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey == VK_ESCAPE) DestroyWindow(ResultsWindow);
+      return 0;
+    default: return 0;
+  }
+}
+
+LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE: return OnCreate(window) ? 0 : -1;
+    case WM_SIZE: PlaceChildren(LOWORD(lParam), HIWORD(lParam)); return 0;
+    case WM_SETFOCUS: SetFocus(List); return 0;
+    case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_COMMAND:
+      // From the dialog keys: Enter and Esc.
+      if (LOWORD(wParam) == IDOK) GoToSelectedHit();
+      if (LOWORD(wParam) == IDCANCEL) DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      SaveResultsPlacement(window);
+      ReleaseFonts();
+      EndFindAll(&Run);
+      Filling = false;
+      ResultsWindow = List = NotFoundLabel = nullptr;
+      return 0;
+    default: return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+bool MakeWindow() {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = ResultsProc;
+    wc.hInstance = AppInstance;
+    wc.hIcon = LoadIconW(AppInstance, MAKEINTRESOURCEW(IDI_ORVANE));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = ResultsClassName;
+    registered = RegisterClassExW(&wc) != 0;
+    if (!registered) return false;
+  }
+  RECT place = {};
+  if (!ReadResultsPlacement(&place)) {
+    // First time: two thirds of the work area's width and half its height,
+    // below the main window's top edge.
+    RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT main = work;
+    if (MainWindow) GetWindowRect(MainWindow, &main);
+    const int width = (work.right - work.left) * 2 / 3, height = (work.bottom - work.top) / 2;
+    const int left = std::max(work.left, std::min(main.left + GetSystemMetrics(SM_CXSIZE), work.right - width));
+    const int top = std::max(work.top, std::min(main.top + 3 * GetSystemMetrics(SM_CYCAPTION), work.bottom - height));
+    place = RECT{left, top, left + width, top + height};
+  }
+  // A pop-up, so that it stays above its owner when the main window takes
+  // the focus to show a hit.
+  ResultsWindow = CreateWindowExW(0, ResultsClassName, L"Search Results (0)",
+                                  WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+                                  place.left, place.top, place.right - place.left, place.bottom - place.top, MainWindow,
+                                  nullptr, AppInstance, nullptr);
+  return ResultsWindow != nullptr;
+}
+
+}  // namespace
+
+void OpenSearchDialog(HWND window) {
+  if (SearchDialog(MainWindow ? MainWindow : window, SearchNext) == SearchDialogFindAll) FindAll(window);
+}
+
+void FindAll(HWND window) {
+  if (AppSettings.SearchString[0] == 0) {
+    OpenSearchDialog(window);
+    return;
+  }
+  if (!ResultsWindow && !MakeWindow()) return;
+  CorpusTextSource = LoadTextRecord;
+  BeginFindAll(&Run, AppSettings.SearchString, AppSettings.BottomSection < 10, ResultsLimit);
+  Filling = true;
+  FirstRowSelected = false;
+  MakeFonts();  // the font may have changed since the last fill
+  SendMessageW(List, LVM_DELETEALLITEMS, 0, 0);
+  ShowProgress();
+  ShowWindow(ResultsWindow, SW_SHOW);
+  SetForegroundWindow(ResultsWindow);
+  SetFocus(List);
+}
+
+bool FillResultsSlice() {
+  if (!Filling || !ResultsWindow) return false;
+  LARGE_INTEGER frequency = {}, begun = {}, now = {};
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&begun);
+  const LONGLONG slice = frequency.QuadPart * SliceMilliseconds / 1000;
+  bool more = true;
+  do {
+    more = FindAllStep(&Run, SliceRecords, SliceHits);
+    QueryPerformanceCounter(&now);
+  } while (more && now.QuadPart - begun.QuadPart < slice);
+  Filling = more;
+  ShowProgress();
+  return more;
+}
+
+bool ResultsDialogMessage(MSG* msg) {
+  if (!ResultsWindow || (msg->hwnd != ResultsWindow && !IsChild(ResultsWindow, msg->hwnd))) return false;
+  return IsDialogMessageW(ResultsWindow, msg) != 0;
+}

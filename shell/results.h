@@ -1,0 +1,30 @@
+// Find All and its results window: one modeless, resizable window owned by
+// the main window, whose list (a virtual report list view: rows are drawn on
+// demand from the hit records) holds every hit of SearchString in corpus
+// order. The list fills in slices while the message loop is idle; Enter or a
+// double click on a row shows that hit as Search Again shows one and gives
+// the main window the focus; Esc closes the window.
+//
+// Owns: ResultsWindow, its list and fonts, and the run that fills the list.
+// Written only here.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+extern HWND ResultsWindow;  // null while closed
+
+// Hits listed at most.
+constexpr uint32_t ResultsLimit = 1000000;
+
+// The Search command: the search dialog, whose Find All button lists the hits
+// of the string it stores.
+void OpenSearchDialog(HWND window);
+// Find All with the stored string (none: the search dialog instead). The
+// window is made, or refilled, and shown with the list focused.
+void FindAll(HWND window);
+// Fills the list for about one frame: true while more is left to fill.
+bool FillResultsSlice();
+// For the message loop: true when msg belonged to the results window and has
+// been handled (keyboard navigation, Enter and Esc).
+bool ResultsDialogMessage(MSG* msg);

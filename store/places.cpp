@@ -1,0 +1,176 @@
+#include "store/places.h"
+
+#include <cstring>
+
+#include "store/letters.h"
+#include "store/tractates.h"
+
+namespace {
+
+bool SamePosition(const PanePosition& a, const PanePosition& b) {
+  return a.Offset == b.Offset && a.BlankRow == b.BlankRow;
+}
+
+// Appends to a stack of at most MaxHistoryPlaces places, dropping the oldest.
+void Push(Place* stack, int32_t* count, const Place& place) {
+  if (*count == MaxHistoryPlaces) {
+    std::memmove(stack, stack + 1, (MaxHistoryPlaces - 1) * sizeof(Place));
+    --*count;
+  }
+  stack[(*count)++] = place;
+}
+
+void PutU16(unsigned char* p, uint32_t v) {
+  p[0] = static_cast<unsigned char>(v);
+  p[1] = static_cast<unsigned char>(v >> 8);
+}
+uint32_t GetU16(const unsigned char* p) { return p[0] | uint32_t{p[1]} << 8; }
+
+void PutPosition(unsigned char* p, const PanePosition& position) {
+  PutU16(p, position.Offset);
+  PutU16(p + 2, position.BlankRow);
+}
+
+bool GetPosition(const unsigned char* p, PanePosition* position) {
+  const uint32_t flag = GetU16(p + 2);
+  if (flag > 1) return false;
+  position->Offset = static_cast<uint16_t>(GetU16(p));
+  position->BlankRow = static_cast<uint8_t>(flag);
+  return true;
+}
+
+}  // namespace
+
+bool SamePlace(const Place& a, const Place& b) {
+  return a.Lesson == b.Lesson && SamePosition(a.Main, b.Main) && SamePosition(a.Commentary, b.Commentary);
+}
+
+void RecordJump(PlaceHistory* history, const Place& left, const Place& target) {
+  if (SamePlace(left, target)) return;
+  Push(history->Back, &history->BackCount, left);
+  history->ForwardCount = 0;
+}
+
+bool StepBack(PlaceHistory* history, const Place& current, Place* target) {
+  if (history->BackCount == 0) return false;
+  *target = history->Back[--history->BackCount];
+  Push(history->Forward, &history->ForwardCount, current);
+  return true;
+}
+
+bool StepForward(PlaceHistory* history, const Place& current, Place* target) {
+  if (history->ForwardCount == 0) return false;
+  *target = history->Forward[--history->ForwardCount];
+  Push(history->Back, &history->BackCount, current);
+  return true;
+}
+
+bool AddBookmark(BookmarkList* list, const Bookmark& mark) {
+  if (list->Count >= MaxBookmarks) return false;
+  for (int32_t i = 0; i < list->Count; ++i)
+    if (SamePlace(list->Items[i].At, mark.At)) return false;
+  std::memmove(list->Items + 1, list->Items, list->Count * sizeof(Bookmark));
+  list->Items[0] = mark;
+  ++list->Count;
+  return true;
+}
+
+void DeleteBookmark(BookmarkList* list, int32_t index) {
+  if (index < 0 || index >= list->Count) return;
+  std::memmove(list->Items + index, list->Items + index + 1, (list->Count - index - 1) * sizeof(Bookmark));
+  --list->Count;
+}
+
+bool MoveBookmark(BookmarkList* list, int32_t index, int32_t step) {
+  const int32_t other = index + step;
+  if (index < 0 || index >= list->Count || other < 0 || other >= list->Count || other == index) return false;
+  const Bookmark kept = list->Items[index];
+  list->Items[index] = list->Items[other];
+  list->Items[other] = kept;
+  return true;
+}
+
+bool RenameBookmark(BookmarkList* list, int32_t index, const DisplayChar* name) {
+  if (index < 0 || index >= list->Count || !name || name[0] == 0) return false;
+  DisplayChar* out = list->Items[index].Name;
+  int32_t n = 0;
+  for (; n < MaxBookmarkNameUnits && name[n]; ++n) out[n] = name[n];
+  out[n] = 0;
+  return true;
+}
+
+size_t StoreBookmark(const Bookmark& mark, unsigned char* out) {
+  size_t units = 0;
+  while (units < MaxBookmarkNameUnits && mark.Name[units]) ++units;
+  const size_t size = BookmarkHeaderBytes + 2 * (units + 1);
+  if (!out) return size;
+  PutU16(out, static_cast<uint32_t>(mark.At.Lesson));
+  PutPosition(out + 2, mark.At.Main);
+  PutPosition(out + 6, mark.At.Commentary);
+  for (size_t i = 0; i <= units; ++i) PutU16(out + BookmarkHeaderBytes + 2 * i, i < units ? mark.Name[i] : 0);
+  return size;
+}
+
+bool ReadBookmark(uint32_t type, const unsigned char* bytes, size_t size, int32_t recordCount, Bookmark* out) {
+  if (type != BookmarkValueType || !bytes || size < BookmarkHeaderBytes + 2 || (size - BookmarkHeaderBytes) % 2)
+    return false;
+  const size_t units = (size - BookmarkHeaderBytes) / 2 - 1;  // before the last unit, the terminator
+  if (units > MaxBookmarkNameUnits) return false;
+  const unsigned char* name = bytes + BookmarkHeaderBytes;
+  if (GetU16(name + 2 * units) != 0) return false;
+  Bookmark mark{};
+  for (size_t i = 0; i < units; ++i) {
+    mark.Name[i] = static_cast<DisplayChar>(GetU16(name + 2 * i));
+    if (mark.Name[i] == 0) return false;  // the terminator comes last, once
+  }
+  const int32_t lesson = static_cast<int32_t>(GetU16(bytes));
+  if (lesson < 1 || lesson >= recordCount || lesson % 2 == 0) return false;
+  mark.At.Lesson = lesson;
+  if (!GetPosition(bytes + 2, &mark.At.Main) || !GetPosition(bytes + 6, &mark.At.Commentary)) return false;
+  *out = mark;
+  return true;
+}
+
+void PlaceName(int32_t lesson, DisplayChar out[MaxBookmarkNameUnits + 1]) {
+  out[0] = 0;
+  int32_t tractate = 0, sideCode = 0;
+  if (lesson < 1 || !LocateArticle((lesson + 1) / 2, &tractate, &sideCode)) return;
+  int32_t n = 0;
+  auto put = [&](DisplayChar c) {
+    if (n < MaxBookmarkNameUnits) out[n++] = c;
+  };
+  auto letter = [&](unsigned char c) {
+    put(c >= FirstLetter && c < FirstLetter + LetterCount ? static_cast<DisplayChar>(AsciiBaseUnicode + c - FirstLetter)
+                                                        : static_cast<DisplayChar>(c));
+  };
+  // The table's strings are in display order: read them from their ends.
+  const DisplayChar* name = TractateTable[tractate].Name;
+  int32_t length = 0;
+  while (name[length]) ++length;
+  for (int32_t i = length - 1; i >= 0; --i) letter(static_cast<unsigned char>(name[i]));
+  char digits[5];
+  FolioNumeralLetters(sideCode / 2, digits);
+  put(' ');
+  for (const char* d = digits; *d; ++d) letter(static_cast<unsigned char>(*d));
+  // The side suffix is a space and the side word, in display order.
+  const DisplayChar* side = SIDE_SUFFIX;
+  length = 0;
+  while (side[length]) ++length;
+  put(' ');
+  for (int32_t i = length - 1; i >= 1; --i) letter(static_cast<unsigned char>(side[i]));
+  put(' ');
+  letter(static_cast<unsigned char>(SideLetters[sideCode % 2]));
+  out[n] = 0;
+}
+
+int32_t ZoomedFontSize(int32_t size, int direction) {
+  if (size == 0) size = ZoomResetSize;
+  if (direction > 0) {
+    for (int32_t step : FontSizeSteps)
+      if (step > size) return step;
+    return size > FontSizeSteps[FontSizeStepCount - 1] ? size : FontSizeSteps[FontSizeStepCount - 1];
+  }
+  for (int32_t i = FontSizeStepCount - 1; i >= 0; --i)
+    if (FontSizeSteps[i] < size) return FontSizeSteps[i];
+  return size < FontSizeSteps[0] ? size : FontSizeSteps[0];
+}
