@@ -536,18 +536,6 @@ void SetPaneDpi(PaneView* pane, int32_t dpi) {
   ReleaseFonts(pane);
 }
 
-uint16_t FirstVisibleOffset(const PaneView* pane) {
-  if (!pane || !pane->Lines) return 0;
-  int32_t rows = 0;
-  for (const LineEntry* e = pane->Lines; e->Style != 0; ++e) {
-    if (rows == pane->FirstRow) return e->Start;
-    rows += RowsOf(*e);
-    // FirstRow on a paragraph's blank row: the page starts with the next line.
-    if (rows > pane->FirstRow) return (e + 1)->Style != 0 ? (e + 1)->Start : e->Start;
-  }
-  return 0;
-}
-
 int32_t ComputeMaxFirstRow(PaneView* pane) {
   if (!pane || !pane->Lines || pane->RowCount == 0 || pane->LineCount == 0) return -1;
   int32_t h = static_cast<int16_t>(pane->AreaHeight);

@@ -94,9 +94,6 @@ int32_t PaneLength(const PaneView* pane, int32_t px);
 // Takes a new DPI: the fonts are made again when next selected; the caller
 // lays the pane out again.
 void SetPaneDpi(PaneView* pane, int32_t dpi);
-// Text offset of the first line shown from FirstRow (0 without lines): a
-// place in the text that survives laying the pane out again.
-uint16_t FirstVisibleOffset(const PaneView* pane);
 
 // Rows an entry covers: 1, or 2 when a blank row follows it.
 inline int RowsOf(const LineEntry& line) { return (line.Style & StyleParagraphEnd) ? 2 : 1; }

@@ -48,8 +48,8 @@ constexpr UINT DpiChangedMessage = 0x02E0;
 void OnDpiChanged(HWND window, WPARAM wParam, const RECT* suggested) {
   const int dpi = HIWORD(wParam);
   if (dpi <= 0 || dpi == WindowDpi) return;
-  const uint16_t mainTop = FirstVisibleOffset(MainPane);
-  const uint16_t commentaryTop = FirstVisibleOffset(CommentaryPane);
+  const PanePosition mainTop = TopPosition(MainPane);
+  const PanePosition commentaryTop = TopPosition(CommentaryPane);
   ApplyDpi(window, dpi);
   if (suggested) {
     SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
@@ -57,8 +57,8 @@ void OnDpiChanged(HWND window, WPARAM wParam, const RECT* suggested) {
   }
   // The size may not have changed: lay out again with the new lengths all the same.
   OnSize(window, RelayoutSize);
-  if (MainPane && MainPane->Text) ScrollToOffset(MainPane, mainTop);
-  if (CommentaryPane && CommentaryPane->Text) ScrollToOffset(CommentaryPane, commentaryTop);
+  ScrollToPosition(MainPane, mainTop);
+  ScrollToPosition(CommentaryPane, commentaryTop);
   SyncScrollBars(false);
   InvalidateRect(window, nullptr, TRUE);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "dialogs/search_dialog.h"
+#include "layout/scale.h"
 #include "output/settings.h"
 #include "resources/resource.h"
 #include "shell/globals.h"
@@ -219,8 +220,9 @@ void PlaceChildren(int width, int height) {
   MoveWindow(List, 0, 0, width, height, TRUE);
   RECT header = {};
   GetWindowRect(reinterpret_cast<HWND>(SendMessageW(List, LVM_GETHEADER, 0, 0)), &header);
-  const int top = header.bottom - header.top + 8;
-  MoveWindow(NotFoundLabel, 0, top, width, GetSystemMetrics(SM_CYMENU) + 4, TRUE);
+  const int dpi = DpiOfWindow(List);
+  const int top = header.bottom - header.top + ScaleForDpi(8, dpi);
+  MoveWindow(NotFoundLabel, 0, top, width, MetricForDpi(SM_CYMENU, dpi) + ScaleForDpi(4, dpi), TRUE);
 }
 
 // The list's fonts from the user's font: its face and mapping, its size kept
@@ -228,10 +230,8 @@ void PlaceChildren(int width, int height) {
 void MakeFonts() {
   HFONT oldList = ListFont, oldHit = HitFont;
   LOGFONTW lf = {};
-  HDC screen = GetDC(nullptr);
   const int points = std::min(16, std::max(8, AppSettings.FontSettings.FontSize ? AppSettings.FontSettings.FontSize : 12));
-  lf.lfHeight = -MulDiv(points, screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96, 72);
-  if (screen) ReleaseDC(nullptr, screen);
+  lf.lfHeight = -MulDiv(points, DpiOfWindow(List), 72);
   lf.lfCharSet = DEFAULT_CHARSET;
   lstrcpynW(lf.lfFaceName, AppSettings.FontSettings.FontName, LF_FACESIZE);
   ListFont = CreateFontIndirectW(&lf);
@@ -316,6 +316,13 @@ LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CREATE: return OnCreate(window) ? 0 : -1;
     case WM_SIZE: PlaceChildren(LOWORD(lParam), HIWORD(lParam)); return 0;
     case WM_SETFOCUS: SetFocus(List); return 0;
+    case 0x02E0: {  // WM_DPICHANGED: the suggested rectangle, fonts for the new DPI
+      const auto* r = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      MakeFonts();
+      return 0;
+    }
     case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case WM_COMMAND:
       // From the dialog keys: Enter and Esc.

@@ -16,6 +16,7 @@
 #include "layout/paneview.h"
 #include "layout/scale.h"
 #include "resources/resource.h"
+#include "shell/article.h"
 #include "shell/globals.h"
 #include "shell/mainwindow.h"
 #include "shell/splitview.h"
@@ -151,13 +152,13 @@ TEST(Dpi, EverythingLaidOutInPixelsFollowsTheDisplayScale) {
   // DPI, and each pane still starts with the line it started with.
   ScrollPane(MainPane, 7, 0, true);
   ASSERT_GT(MainPane->FirstRow, 0) << "the article is longer than the pane";
-  const uint16_t top = FirstVisibleOffset(MainPane);
+  const PanePosition top = TopPosition(MainPane);
   GetWindowRect(window, &r);
   SendMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(row->movedTo, row->movedTo),
                reinterpret_cast<LPARAM>(&r));
   ExpectScaled(MeasureWindow(window, row->movedTo), "after moving to " + std::to_string(row->movedTo) + " DPI");
   const uint16_t row0 = MainPane->FirstRow;
-  ScrollToOffset(MainPane, top);
+  ScrollToPosition(MainPane, top);
   EXPECT_EQ(MainPane->FirstRow, row0) << "the line at the top stays at the top";
   DestroyWindow(window);
 }
