@@ -108,6 +108,7 @@ TEST(Dpi, EverythingLaidOutInPixelsFollowsTheDisplayScale) {
   EXPECT_EQ(awareness(context()), 2) << "per-monitor aware";
   ASSERT_TRUE(OpenBuiltProgram());
   UsePlainSettings();
+  LiveGdiObjects();  // tracks what is made from here on
 
   HWND window = CreateMainWindow();
   ASSERT_NE(window, nullptr);
@@ -150,6 +151,7 @@ TEST(Dpi, EverythingLaidOutInPixelsFollowsTheDisplayScale) {
 
   // The window moves to a monitor of another DPI: the same lengths at that
   // DPI, and each pane still starts with the line it started with.
+  const int before = LiveGdiObjects();
   ScrollPane(MainPane, 7, 0, true);
   ASSERT_GT(MainPane->FirstRow, 0) << "the article is longer than the pane";
   const PanePosition top = TopPosition(MainPane);
@@ -160,5 +162,8 @@ TEST(Dpi, EverythingLaidOutInPixelsFollowsTheDisplayScale) {
   const uint16_t row0 = MainPane->FirstRow;
   ScrollToPosition(MainPane, top);
   EXPECT_EQ(MainPane->FirstRow, row0) << "the line at the top stays at the top";
+  // And back: the toolbar, its pictures and the fonts of the other DPI are gone.
+  SendMessageW(window, 0x02E0, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+  EXPECT_EQ(LiveGdiObjects(), before);
   DestroyWindow(window);
 }
