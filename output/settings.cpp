@@ -252,39 +252,46 @@ POINT WorkAreaOffset(HMONITOR monitor) {
   return POINT{info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top};
 }
 
-}  // namespace
-
-void SaveWindowPlacement(HWND window) {
+// Where a top-level window restores to, in screen coordinates, and its
+// placement's show state; false when the window cannot tell.
+bool RestoredRect(HWND window, RECT* rect, UINT* show) {
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
-  RECT rect{};
-  if (!GetWindowPlacement(window, &placement) || !GetWindowRect(window, &rect)) return;
+  if (!GetWindowPlacement(window, &placement) || !GetWindowRect(window, rect)) return false;
   const RECT& normal = placement.rcNormalPosition;
-  int32_t top;
-  int32_t left;
-  UINT show = placement.showCmd;
-  const bool minimised = IsIconic(window) || show == SW_SHOWMINIMIZED || show == SW_MINIMIZE ||
-                         show == SW_SHOWMINNOACTIVE;
-  if (minimised || show == SW_SHOWMAXIMIZED) {
+  *show = placement.showCmd;
+  const bool minimised = IsIconic(window) || *show == SW_SHOWMINIMIZED || *show == SW_MINIMIZE ||
+                         *show == SW_SHOWMINNOACTIVE;
+  if (minimised || *show == SW_SHOWMAXIMIZED || IsZoomed(window)) {
     // Only the normal rectangle tells where the window restores to: turn it
     // into screen coordinates with the work area of its own monitor (for a
     // minimised window, whose icon may lie anywhere, the monitor of the
     // rectangle itself).
     const HMONITOR monitor = minimised ? MonitorFromRect(&normal, MONITOR_DEFAULTTONEAREST)
-                                       : MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+                                        : MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+    *rect = normal;
     const POINT offset = WorkAreaOffset(monitor);
-    left = normal.left + offset.x;
-    top = normal.top + offset.y;
+    OffsetRect(rect, offset.x, offset.y);
     // A show state that brings a minimised window back.
-    if (minimised) show = (placement.flags & WPF_RESTORETOMAXIMIZED) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    if (minimised) *show = (placement.flags & WPF_RESTORETOMAXIMIZED) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
   } else {
-    top = rect.top;
-    left = rect.left;
+    // The size is the normal one in any case.
+    rect->right = rect->left + (normal.right - normal.left);
+    rect->bottom = rect->top + (normal.bottom - normal.top);
   }
-  WriteDwordSetting(L"Top", top);
-  WriteDwordSetting(L"Left", left);
-  WriteDwordSetting(L"Width", normal.right - normal.left);
-  WriteDwordSetting(L"Height", normal.bottom - normal.top);
+  return true;
+}
+
+}  // namespace
+
+void SaveWindowPlacement(HWND window) {
+  RECT rect{};
+  UINT show = 0;
+  if (!RestoredRect(window, &rect, &show)) return;
+  WriteDwordSetting(L"Top", rect.top);
+  WriteDwordSetting(L"Left", rect.left);
+  WriteDwordSetting(L"Width", rect.right - rect.left);
+  WriteDwordSetting(L"Height", rect.bottom - rect.top);
   WriteDwordSetting(L"showCmd", static_cast<int32_t>(show));
 }
 
@@ -376,18 +383,9 @@ bool ReadResultsPlacement(RECT* rect) {
 }
 
 void SaveResultsPlacement(HWND window) {
-  WINDOWPLACEMENT placement{};
-  placement.length = sizeof placement;
   RECT rect{};
-  if (!GetWindowPlacement(window, &placement) || !GetWindowRect(window, &rect)) return;
-  if (IsIconic(window) || IsZoomed(window)) {
-    // The place it restores to: the normal position counts from the work
-    // area's corner.
-    RECT work{};
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) work = RECT{};
-    rect = placement.rcNormalPosition;
-    OffsetRect(&rect, work.left, work.top);
-  }
+  UINT show = 0;
+  if (!RestoredRect(window, &rect, &show)) return;
   WriteDwordSetting(L"ResultsLeft", rect.left);
   WriteDwordSetting(L"ResultsTop", rect.top);
   WriteDwordSetting(L"ResultsWidth", rect.right - rect.left);
