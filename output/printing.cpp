@@ -12,6 +12,7 @@
 #include <cwchar>
 
 #include "layout/draw.h"
+#include "layout/selected.h"
 #include "output/settings.h"
 #include "store/product.h"
 
@@ -211,38 +212,26 @@ bool IsWinePostScript(const wchar_t* driver) {
   return _wcsicmp(name, L"wineps.drv") == 0 || _wcsicmp(name, L"wineps") == 0;
 }
 
-// A 12-point font of a face, selected into a device context while the guard
-// lives; then the previous font is selected back and this one deleted.
-struct FaceOnDc {
-  HDC Dc;
-  HFONT Font;
-  HGDIOBJ Old = nullptr;
-  FaceOnDc(HDC dc, const wchar_t* face, int weight) : Dc(dc) {
-    LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(12, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    lf.lfWeight = weight;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    std::wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-    Font = CreateFontIndirectW(&lf);
-    if (Font) Old = SelectObject(dc, Font);
-  }
-  ~FaceOnDc() {
-    if (!Font) return;
-    SelectObject(Dc, Old);
-    DeleteObject(Font);
-  }
-};
+// A 12-point font of a face on a device context.
+HFONT FaceFont(HDC dc, const wchar_t* face, int weight) {
+  LOGFONTW lf{};
+  lf.lfHeight = -MulDiv(12, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  lf.lfWeight = weight;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  std::wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+  return CreateFontIndirectW(&lf);
+}
 
 // Whether the font the face gives on the printer has TrueType outlines.
 bool HasTrueTypeOutlines(HDC dc, const wchar_t* face, int weight) {
-  FaceOnDc selected(dc, face, weight);
-  return selected.Font && GetFontData(dc, 0x66796C67 /* 'glyf' */, 0, nullptr, 0) != GDI_ERROR;
+  const SelectedObject selected(dc, FaceFont(dc, face, weight), true);
+  return selected.Object && GetFontData(dc, 0x66796C67 /* 'glyf' */, 0, nullptr, 0) != GDI_ERROR;
 }
 
 BYTE FamilyOf(HDC dc, const wchar_t* face) {
-  FaceOnDc selected(dc, face, FW_NORMAL);
+  const SelectedObject selected(dc, FaceFont(dc, face, FW_NORMAL), true);
   TEXTMETRICW tm{};
-  if (!selected.Font || !GetTextMetricsW(dc, &tm)) return FF_DONTCARE;
+  if (!selected.Object || !GetTextMetricsW(dc, &tm)) return FF_DONTCARE;
   return tm.tmPitchAndFamily & 0xF0;
 }
 

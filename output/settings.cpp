@@ -282,17 +282,24 @@ bool RestoredRect(HWND window, RECT* rect, UINT* show) {
   return true;
 }
 
-}  // namespace
-
-void SaveWindowPlacement(HWND window) {
+// Writes where a window restores to under the given names, in this order:
+// top, left, width, height and (unless null) the show state.
+void SavePlacement(HWND window, const wchar_t* const names[5]) {
   RECT rect{};
   UINT show = 0;
   if (!RestoredRect(window, &rect, &show)) return;
-  WriteDwordSetting(L"Top", rect.top);
-  WriteDwordSetting(L"Left", rect.left);
-  WriteDwordSetting(L"Width", rect.right - rect.left);
-  WriteDwordSetting(L"Height", rect.bottom - rect.top);
-  WriteDwordSetting(L"showCmd", static_cast<int32_t>(show));
+  WriteDwordSetting(names[0], rect.top);
+  WriteDwordSetting(names[1], rect.left);
+  WriteDwordSetting(names[2], rect.right - rect.left);
+  WriteDwordSetting(names[3], rect.bottom - rect.top);
+  if (names[4]) WriteDwordSetting(names[4], static_cast<int32_t>(show));
+}
+
+}  // namespace
+
+void SaveWindowPlacement(HWND window) {
+  static const wchar_t* const names[] = {L"Top", L"Left", L"Width", L"Height", L"showCmd"};
+  SavePlacement(window, names);
 }
 
 void RestoreWindowPlacement(HWND window, int showCommand) {
@@ -383,11 +390,6 @@ bool ReadResultsPlacement(RECT* rect) {
 }
 
 void SaveResultsPlacement(HWND window) {
-  RECT rect{};
-  UINT show = 0;
-  if (!RestoredRect(window, &rect, &show)) return;
-  WriteDwordSetting(L"ResultsLeft", rect.left);
-  WriteDwordSetting(L"ResultsTop", rect.top);
-  WriteDwordSetting(L"ResultsWidth", rect.right - rect.left);
-  WriteDwordSetting(L"ResultsHeight", rect.bottom - rect.top);
+  static const wchar_t* const names[] = {L"ResultsTop", L"ResultsLeft", L"ResultsWidth", L"ResultsHeight", nullptr};
+  SavePlacement(window, names);
 }

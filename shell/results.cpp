@@ -6,6 +6,7 @@
 
 #include "dialogs/search_dialog.h"
 #include "layout/scale.h"
+#include "layout/selected.h"
 #include "output/settings.h"
 #include "resources/resource.h"
 #include "shell/globals.h"
@@ -36,16 +37,6 @@ HFONT HitFont = nullptr;
 FindAllRun Run{};
 bool Filling = false;
 bool FirstRowSelected = false;
-
-// Selects a GDI object into a DC for one scope.
-struct Selected {
-  HDC Dc;
-  HGDIOBJ Old;
-  Selected(HDC dc, HGDIOBJ object) : Dc(dc), Old(SelectObject(dc, object)) {}
-  ~Selected() { SelectObject(Dc, Old); }
-  Selected(const Selected&) = delete;
-  Selected& operator=(const Selected&) = delete;
-};
 
 // Whether text goes to the system in reading order: under Reverse with a
 // Hebrew mapping the system lays right-to-left text out itself.
@@ -133,7 +124,7 @@ void DrawContext(HDC dc, const RECT& cell, int row, bool selected) {
   for (int r = 0; r < 3; ++r) {
     runs[r].count = std::max(0, std::min(runs[r].count, ContextBytes + SearchStringBytes));
     Convert(held.Text + runs[r].from, runs[r].count, reading, units[r]);
-    Selected font(dc, runs[r].font);
+    const SelectedObject font(dc, runs[r].font);
     SIZE size = {};
     GetTextExtentPoint32W(dc, units[r], runs[r].count, &size);
     widths[r] = size.cx;
@@ -142,7 +133,7 @@ void DrawContext(HDC dc, const RECT& cell, int row, bool selected) {
   const COLORREF oldColour = SetTextColor(dc, GetSysColor(fore));
   int x = cell.left + (cell.right - cell.left - widths[1]) / 2 - widths[0];
   for (int r = 0; r < 3; ++r) {
-    Selected font(dc, runs[r].font);
+    const SelectedObject font(dc, runs[r].font);
     TEXTMETRICW tm = {};
     GetTextMetricsW(dc, &tm);
     const int y = cell.top + (cell.bottom - cell.top - tm.tmHeight) / 2;
@@ -260,7 +251,7 @@ void AddColumns() {
   TEXTMETRICW tm = {};
   HDC dc = GetDC(List);
   if (dc) {
-    Selected font(dc, ListFont);
+    const SelectedObject font(dc, ListFont);
     GetTextMetricsW(dc, &tm);
     ReleaseDC(List, dc);
   }
