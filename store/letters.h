@@ -33,6 +33,12 @@ DisplayChar* ToDisplayText(const unsigned char* bytes, ConversionBufferRecord* b
 // out may equal in. No reversal, no rule for '~'.
 void MapLetters16(DisplayChar* out, const DisplayChar* in);
 
+// Right-to-left embedding: a run between these two marks is laid out as
+// right-to-left text wherever the system puts it (a menu item, a list row,
+// an English label around a Hebrew name).
+constexpr DisplayChar RightToLeftEmbedding = 0x202B;
+constexpr DisplayChar PopDirectionalFormatting = 0x202C;
+
 // Reverses the first count units in place, mirroring (), [] and {}.
 // Returns 0, or 1 (string unchanged) when the working copy cannot be allocated.
 int32_t ReverseMirror(DisplayChar* units, int32_t count);
