@@ -118,7 +118,8 @@ INT_PTR CALLBACK DailyFolioProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     }
     case WM_NOTIFY: {
       const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->idFrom == IDC_DAILY_DATE && header->code == DTN_DATETIMECHANGE) ShowChosenFolio(dialog);
+      if (header->idFrom != IDC_DAILY_DATE || header->code != DTN_DATETIMECHANGE) return FALSE;
+      ShowChosenFolio(dialog);
       return TRUE;
     }
     case WM_COMMAND:

@@ -17,7 +17,6 @@
 #include "store/folios.h"
 #include "store/letters.h"
 #include "store/places.h"
-#include "store/tractates.h"
 #include "tests/win/common/message_boxes.h"
 #include "tests/win/common/reader_setup.h"
 
@@ -29,51 +28,35 @@ CivilDate TestClock() { return Today; }
 std::function<void(HWND)> Driver;
 int DriveTries;
 
-BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
-  wchar_t name[16];
-  if (IsWindowVisible(window) && GetClassNameW(window, name, 16) && lstrcmpW(name, L"#32770") == 0) {
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
+// Runs inside the dialog's own loop once the dialog is shown.
 void CALLBACK DriveDialog(HWND, UINT, UINT_PTR id, DWORD) {
-  HWND dialog = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
-  if (!dialog && ++DriveTries < 100) return;  // not shown yet: look again
+  HWND dialog = FindWindowW(L"#32770", L"Daily Folio");
+  if ((!dialog || !IsWindowVisible(dialog)) && ++DriveTries < 100) return;
   KillTimer(nullptr, id);
   ASSERT_NE(dialog, nullptr) << "the dialog is open";
   Driver(dialog);
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);  // finds no dialog after an OK that ended it
 }
 
-// Answers the boxes that a dialog shows, and keeps what the last one said
-// (the dialog itself is activated again once a box closes: it is left alone).
+// OK in the dialog, answering the box it may show (and not the dialog, which
+// is activated again once the box closes).
 HWND BoxOwner;
 HHOOK BoxHook;
 std::wstring BoxText;
 int Boxes;
 
-BOOL CALLBACK KeepText(HWND child, LPARAM) {
-  wchar_t text[256] = {};
-  GetWindowTextW(child, text, 256);
-  if (std::wstring(text).size() > BoxText.size()) BoxText = text;
-  return TRUE;
-}
-
 LRESULT CALLBACK AnswerBox(int code, WPARAM wParam, LPARAM lParam) {
   HWND box = reinterpret_cast<HWND>(wParam);
-  if (code == HCBT_ACTIVATE && box != BoxOwner && GetWindow(box, GW_OWNER) == BoxOwner) {
+  if (code == HCBT_ACTIVATE && GetWindow(box, GW_OWNER) == BoxOwner) {
+    wchar_t text[256] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 256);  // the box's text
+    BoxText = text;
     ++Boxes;
-    BoxText.clear();
-    EnumChildWindows(box, KeepText, 0);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
   }
   return CallNextHookEx(BoxHook, code, wParam, lParam);
 }
 
-// Presses a dialog's OK and answers the box it may show.
 void PressOk(HWND dialog) {
   BoxOwner = dialog;
   Boxes = 0;
@@ -170,10 +153,7 @@ TEST_F(DailyFolioCommands, TodaysFolioJumpsThereAndItsLabelFollowsTheDate) {
 
 TEST_F(DailyFolioCommands, TheDialogOpensOnTodayAndGoesToTheChosenDaysFolio) {
   Today = {2021, 2, 23};  // folio 94 of tractate 4
-  int32_t article = 1;
-  for (int t = 0; t < 3; ++t) article += TractateTable[t].SideCount;
-  const int32_t folio94 = RecordOfArticle(article + 2 * (94 - 2));
-  WithDialog([&](HWND d) {
+  WithDialog([](HWND d) {
     HWND picker = GetDlgItem(d, IDC_DAILY_DATE);
     EXPECT_EQ(GetFocus(), picker);
     SYSTEMTIME t = {}, range[2] = {};
@@ -181,7 +161,7 @@ TEST_F(DailyFolioCommands, TheDialogOpensOnTodayAndGoesToTheChosenDaysFolio) {
     EXPECT_EQ(t.wYear * 10000 + t.wMonth * 100 + t.wDay, 20210223);
     EXPECT_EQ(DateTime_GetRange(picker, range) & GDTR_MIN, static_cast<DWORD>(GDTR_MIN));
     EXPECT_EQ(range[0].wYear * 10000 + range[0].wMonth * 100 + range[0].wDay, 19750624);
-    EXPECT_EQ(FolioLine(d), Embedded(folio94));
+    EXPECT_EQ(FolioLine(d), Embedded(DailyFolioOn(Today).Record));
     // As a user types: Right selects the month, Up steps it to 23 March, the
     // first of the 21 days the text lacks, then to 23 April, folio 12 of
     // tractate 6, and Down back.
