@@ -7,6 +7,7 @@
 
 #include "dialogs/search_dialog.h"
 #include "store/appsettings.h"
+#include "store/dailyfolio.h"
 #include "store/places.h"
 
 // Returns the main-text record of the chosen article, or 0 when cancelled.
@@ -21,3 +22,15 @@ void CheckForUpdates(HWND window);
 void OpenUrl(HWND window, const wchar_t* address);
 // Organize Bookmarks over the list; every change is stored at once.
 INT_PTR OrganizeBookmarks(HWND owner, BookmarkList* list);
+
+// The daily folio. The local date it is counted from: GetLocalTime's, unless
+// a test puts another clock here.
+extern CivilDate (*LocalDate)();
+// Today's folio: its main-text record, or 0 after a box that says the text
+// does not hold it.
+int32_t TodaysFolio(HWND owner);
+// Daily Folio: a date (today's to begin with) and its folio; returns the
+// folio's main-text record, or 0 when cancelled.
+int32_t DailyFolioDialog(HWND owner);
+// Brings the label of Today's Folio in the window's menu up to date.
+void UpdateDailyFolioMenu(HMENU menu);

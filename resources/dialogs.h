@@ -10,6 +10,7 @@
 #define IDB_LOGO_150 164
 #define IDB_LOGO_200 165
 #define IDD_CHOOSE_DAF 120
+#define IDD_DAILY_FOLIO 140
 
 // Choose Daf.
 #define IDC_DAF_TRACTATES 1016
@@ -29,3 +30,7 @@
 // About box.
 #define IDC_ABOUT_LINK 1025
 #define IDC_ABOUT_NOTICE 1026
+
+// Daily Folio.
+#define IDC_DAILY_DATE 1401
+#define IDC_DAILY_FOLIO 1402

@@ -50,6 +50,8 @@
 #define CMD_ZOOM_IN 2121
 #define CMD_ZOOM_OUT 2122
 #define CMD_ZOOM_RESET 2123
+#define CMD_TODAYS_FOLIO 2141
+#define CMD_DAILY_FOLIO 2142
 // The Bookmarks menu's entries: the first 50 bookmarks of the list.
 #define CMD_BOOKMARK_FIRST 2200
 #define CMD_BOOKMARK_LAST 2249

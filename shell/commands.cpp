@@ -24,6 +24,11 @@ void ChooseArticle(HWND window) {
   if (chosen != 0 && chosen != AppSettings.Lesson) JumpToRecord(window, chosen);
 }
 
+// A folio of the daily cycle (0: none), reached as Choose Daf reaches a page.
+void GoToDailyFolio(HWND window, int32_t record) {
+  if (record != 0 && record != AppSettings.Lesson) JumpToRecord(window, record);
+}
+
 void ChooseFont(HWND window) {
   if (FontDialog(window, &AppSettings.FontSettings) == 1) ApplyFontKeepingPlace(window);
 }
@@ -63,6 +68,8 @@ int OnCommand(HWND window, int command) {
     case CMD_ZOOM_IN: Zoom(window, 1); return 0;
     case CMD_ZOOM_OUT: Zoom(window, -1); return 0;
     case CMD_ZOOM_RESET: Zoom(window, 0); return 0;
+    case CMD_TODAYS_FOLIO: GoToDailyFolio(window, TodaysFolio(MainWindow)); return 0;
+    case CMD_DAILY_FOLIO: GoToDailyFolio(window, DailyFolioDialog(MainWindow)); return 0;
     default:
       if (command < CMD_BOOKMARK_FIRST || command > CMD_BOOKMARK_LAST) return 1;
       GoToBookmark(window, command - CMD_BOOKMARK_FIRST);

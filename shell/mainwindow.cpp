@@ -248,6 +248,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_INITMENUPOPUP:
       UpdatePlaceMenus(window, reinterpret_cast<HMENU>(wParam));
+      UpdateDailyFolioMenu(GetMenu(window));
       return 0;
     case WM_APPCOMMAND:
       // The mouse's back and forward buttons (and such keys on keyboards).
