@@ -86,7 +86,14 @@ bool SignalRunningReader() {
   if (!running) {
     if (InstanceMutex) return false;  // this process holds it already
     InstanceMutex = CreateMutexW(nullptr, TRUE, InstanceMutexName);
-    if (!InstanceMutex || GetLastError() != ERROR_ALREADY_EXISTS) return false;  // the first: it owns it
+    bool taken = InstanceMutex && GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!InstanceMutex && GetLastError() == ERROR_ACCESS_DENIED) {
+      // Made by a reader with more rights (run as administrator): waiting
+      // on it needs only this one.
+      InstanceMutex = OpenMutexW(SYNCHRONIZE, FALSE, InstanceMutexName);
+      taken = InstanceMutex != nullptr;
+    }
+    if (!taken) return false;  // the first start, which owns it (or nothing to wait on)
     // Another reader holds it and has no window: one that is starting, or
     // one between the end of its window and its exit.
     for (int waited = 0; !running && waited < StartingReaderWaitMs; waited += LookAgainMs) {
