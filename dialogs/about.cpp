@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cwchar>
+
 #include "dialogs/dialogs.h"
 #include "layout/scale.h"
 #include "resources/dialogs.h"
@@ -119,7 +121,13 @@ void OpenUrl(HWND window, const wchar_t* address) {
   info.lpFile = address;
   // The browser a web address starts must come up visible.
   info.nShow = SW_SHOWNORMAL;
-  ShellExecuteExW(&info);
+  if (ShellExecuteExW(&info) || GetLastError() == ERROR_CANCELLED) return;
+  // The shell shows nothing itself (no UI): without a word the click would
+  // seem to have been lost.
+  wchar_t text[UpdateAddressUnits + 128] = {};
+  std::swprintf(text, sizeof text / sizeof text[0],
+                L"The address could not be opened: no web browser took it.\n\n%ls", address);
+  MessageBoxW(window ? GetAncestor(window, GA_ROOT) : nullptr, text, PRODUCT_NAME, MB_OK | MB_ICONWARNING);
 }
 
 void CheckForUpdates(HWND window) {

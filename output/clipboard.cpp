@@ -43,17 +43,19 @@ int CopyOpenClipboardData(UINT format, unsigned char** data, size_t* length) {
   *data = nullptr;
   *length = 0;
   HANDLE handle = GetClipboardData(format);
-  if (!handle) return ClipboardRead;
+  // Data the clipboard says it has but does not give (its owner did not
+  // render it), or a block that cannot be locked (discarded, or of no
+  // size), is not nothing: it cannot be read.
+  if (!handle) return IsClipboardFormatAvailable(format) ? ClipboardUnreadable : ClipboardRead;
   const size_t size = GlobalSize(handle);
   const auto* bytes = static_cast<const unsigned char*>(GlobalLock(handle));
+  if (!bytes) return ClipboardUnreadable;
   size_t n = 0;
-  if (bytes) {
-    if (format == CF_UNICODETEXT) {
-      const auto* units = reinterpret_cast<const wchar_t*>(bytes);
-      n = wcsnlen(units, size / sizeof(wchar_t)) * sizeof(wchar_t);
-    } else {
-      n = strnlen(reinterpret_cast<const char*>(bytes), size);
-    }
+  if (format == CF_UNICODETEXT) {
+    const auto* units = reinterpret_cast<const wchar_t*>(bytes);
+    n = wcsnlen(units, size / sizeof(wchar_t)) * sizeof(wchar_t);
+  } else {
+    n = strnlen(reinterpret_cast<const char*>(bytes), size);
   }
   // Two zero bytes after the data end a copy of either kind.
   auto* copy = n <= SIZE_MAX - 2 ? static_cast<unsigned char*>(std::malloc(n + 2)) : nullptr;
@@ -62,7 +64,7 @@ int CopyOpenClipboardData(UINT format, unsigned char** data, size_t* length) {
     copy[n] = 0;
     copy[n + 1] = 0;
   }
-  if (bytes) GlobalUnlock(handle);
+  GlobalUnlock(handle);
   if (!copy) return ClipboardUnreadable;
   *data = copy;
   *length = n;

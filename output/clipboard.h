@@ -28,7 +28,7 @@ void PutTextOnClipboard(HWND owner, const wchar_t* copyText, bool append);
 
 // Results of ReadClipboardData.
 constexpr int ClipboardRead = 0;        // *data is a copy, or null: nothing of that format
-constexpr int ClipboardUnreadable = 1;  // not opened, or no memory for the copy
+constexpr int ClipboardUnreadable = 1;  // not opened, data held but not given, or no memory for the copy
 
 // Opens the clipboard without an owner, for reading only. A malloc'ed,
 // zero-terminated copy of the clipboard's data in a format and

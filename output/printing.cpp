@@ -28,11 +28,12 @@ constexpr int32_t BandGap = 5;  // pixels between a band and the text
 HGLOBAL RunDevMode = nullptr;
 HGLOBAL RunDevNames = nullptr;
 
-// The smallest record the platform's printer code reads whole: every public
-// field up to the display frequency.
-constexpr size_t MinDevModeSize = offsetof(DEVMODEW, dmICMMethod);
-
-uint16_t ReadU16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+// The platform's records, as output/printer_blocks spells them.
+static_assert(offsetof(DEVMODEW, dmSize) == DevModeSizeAt && offsetof(DEVMODEW, dmDriverExtra) == DevModeDriverExtraAt);
+static_assert(offsetof(DEVMODEW, dmICMMethod) == DevModeMinSize);
+static_assert(sizeof(DEVMODEW{}.dmDeviceName) == 2 * DevModeDeviceNameUnits);
+static_assert(sizeof(DEVNAMES) == DevNamesHeaderBytes && offsetof(DEVNAMES, wDeviceOffset) == DevNamesDeviceAt);
+static_assert(offsetof(DEVNAMES, wDefault) == DevNamesDefaultAt && DN_DEFAULTPRN == DevNamesDefaultPrinter);
 
 using BlockCheck = bool (*)(const void*, size_t);
 
@@ -81,6 +82,16 @@ void StoreBlock(const wchar_t* name, HGLOBAL block) {
   GlobalUnlock(block);
 }
 
+// The names of a printer, never marked as the default printer's: the
+// default may change before they are used again (Windows 10 and 11 change
+// it by themselves), and a dialog given names so marked then fails.
+void ClearDefaultFlag(HGLOBAL devNames) {
+  void* bytes = devNames ? GlobalLock(devNames) : nullptr;
+  if (!bytes) return;
+  ClearDefaultPrinterFlag(bytes, GlobalSize(devNames));
+  GlobalUnlock(devNames);
+}
+
 // Takes the blocks a dialog returned: they are stored and kept for the run.
 // The copies asked for are for one job: the kept record asks for one.
 void KeepPrinter(HGLOBAL devMode, HGLOBAL devNames) {
@@ -94,6 +105,7 @@ void KeepPrinter(HGLOBAL devMode, HGLOBAL devNames) {
     RunDevMode = devMode;
   }
   if (devNames) {
+    ClearDefaultFlag(devNames);
     StoreBlock(L"DevNames", devNames);
     if (RunDevNames != devNames) FreeBlock(&RunDevNames);
     RunDevNames = devNames;
@@ -109,13 +121,25 @@ void ForgetPrinter() {
   FreeBlock(&RunDevNames);
 }
 
-bool PrinterIsGone(DWORD code) { return code == PDERR_PRINTERNOTFOUND || code == PDERR_DNDMMISMATCH; }
+// Dialog errors that refuse the printer it was given: it is shown once more
+// without it. Only "not found" means the printer itself is gone.
+bool RefusesPrinter(DWORD code) {
+  return code == PDERR_PRINTERNOTFOUND || code == PDERR_DNDMMISMATCH || code == PDERR_DEFAULTDIFFERENT;
+}
 
-bool PrinterExists(const wchar_t* name) {
+enum class PrinterState { Present, Gone, Unreachable };
+
+// Whether the system has the printer. Only a name it does not know is a
+// printer that is gone; any other failure (a network printer out of reach,
+// access denied) may pass.
+PrinterState StateOf(const wchar_t* name) {
   HANDLE printer = nullptr;
-  if (!OpenPrinterW(const_cast<wchar_t*>(name), &printer, nullptr)) return false;
-  ClosePrinter(printer);
-  return true;
+  SetLastError(0);
+  if (PrinterDialogs.Open(const_cast<wchar_t*>(name), &printer, nullptr)) {
+    ClosePrinter(printer);
+    return PrinterState::Present;
+  }
+  return GetLastError() == ERROR_INVALID_PRINTER_NAME ? PrinterState::Gone : PrinterState::Unreachable;
 }
 
 // A name in a DEVNAMES block that IsUsableDevNames accepted.
@@ -140,24 +164,54 @@ HDC CreatePrinterDc(HGLOBAL devMode, HGLOBAL devNames) {
   return dc;
 }
 
-// The remembered printer's blocks for a dialog, each a block of its own; none
-// when the printer they name is gone (it is forgotten then). Wine's page
-// setup dialog fails inside when it is given a printer that is gone.
-void RememberedPrinter(HGLOBAL* devMode, HGLOBAL* devNames) {
+// The remembered printer's blocks for a dialog, each a block of its own, or
+// none: when the system no longer has the printer they name (it is
+// forgotten then; Wine's page setup dialog fails inside when it is given a
+// printer that is gone), and when it cannot be reached now (the registry
+// keeps it for later). True when blocks were given.
+bool RememberedPrinter(HGLOBAL* devMode, HGLOBAL* devNames) {
   *devMode = PrinterBlock(L"DevMode", RunDevMode, IsUsableDevMode);
   *devNames = PrinterBlock(L"DevNames", RunDevNames, IsUsableDevNames);
+  if (!*devMode && !*devNames) return false;
+  ClearDefaultFlag(*devNames);  // names stored by older versions may carry it
   const auto* dm = *devMode ? static_cast<const DEVMODEW*>(GlobalLock(*devMode)) : nullptr;
   const auto* names = *devNames ? static_cast<const DEVNAMES*>(GlobalLock(*devNames)) : nullptr;
   wchar_t device[CCHDEVICENAME + 1] = {};
   if (dm) std::memcpy(device, dm->dmDeviceName, sizeof dm->dmDeviceName);
   const wchar_t* name = names ? NameAt(names, names->wDeviceOffset) : device;
-  const bool gone = (dm || names) && !PrinterExists(name);
+  PrinterState state = StateOf(name);
+  // A DEVMODE alone keeps 31 characters of a longer name: not knowing that
+  // name proves nothing.
+  if (state == PrinterState::Gone && !names && wcsnlen(device, CCHDEVICENAME) >= CCHDEVICENAME - 1) {
+    state = PrinterState::Unreachable;
+  }
   if (names) GlobalUnlock(*devNames);
   if (dm) GlobalUnlock(*devMode);
-  if (!gone) return;
+  if (state == PrinterState::Present) return true;
   FreeBlock(devMode);
   FreeBlock(devNames);
-  ForgetPrinter();
+  if (state == PrinterState::Gone) ForgetPrinter();
+  return false;
+}
+
+// Shows a printer dialog (Print or Page Setup) with the remembered printer.
+// A dialog that refuses that printer is shown once more with the default
+// printer; the registry is changed only when the printer is gone. On failure
+// the request holds no blocks and code is the dialog's error (0: Cancel).
+template <class Request>
+bool ShowWithRememberedPrinter(Request* request, BOOL(WINAPI* dialog)(Request*), DWORD* code) {
+  const Request initial = *request;
+  const bool remembered = RememberedPrinter(&request->hDevMode, &request->hDevNames);
+  for (int attempt = 0;; ++attempt) {
+    const BOOL ok = dialog(request);
+    *code = ok ? 0 : PrinterDialogs.Error();
+    if (ok) return true;
+    FreeBlock(&request->hDevMode);
+    FreeBlock(&request->hDevNames);
+    if (attempt > 0 || !remembered || !RefusesPrinter(*code)) return false;
+    if (*code == PDERR_PRINTERNOTFOUND) ForgetPrinter();
+    *request = initial;
+  }
 }
 
 void DriverOf(HGLOBAL devNames, wchar_t* driver, size_t units) {
@@ -273,54 +327,25 @@ int CALLBACK ScoreFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD type, LPARA
 constexpr DWORD NoPrinterDc = 0xFFFFFFFF;
 
 bool ShowPrintDialog(HWND owner, PRINTDLGW* pd, DWORD* code) {
-  for (int attempt = 0;; ++attempt) {
-    *pd = PRINTDLGW{};
-    pd->lStructSize = sizeof *pd;
-    pd->hwndOwner = owner;
-    RememberedPrinter(&pd->hDevMode, &pd->hDevNames);
-    // The driver makes the copies when it can; nCopies says what is left to
-    // the program.
-    pd->Flags = PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE | PD_NOPAGENUMS | PD_NOSELECTION | PD_HIDEPRINTTOFILE;
-    pd->nCopies = 1;
-    const bool remembered = pd->hDevMode || pd->hDevNames;
-    const BOOL ok = PrintDlgW(pd);
-    *code = ok ? 0 : CommDlgExtendedError();
-    if (ok && !pd->hDC) pd->hDC = CreatePrinterDc(pd->hDevMode, pd->hDevNames);
-    if (ok && pd->hDC) return true;
-    FreeBlock(&pd->hDevMode);
-    FreeBlock(&pd->hDevNames);
-    // The remembered printer is gone: once more with the default printer.
-    if (attempt == 0 && remembered && (ok || PrinterIsGone(*code))) {
-      ForgetPrinter();
-      continue;
-    }
-    if (ok) *code = NoPrinterDc;
-    return false;
-  }
+  *pd = PRINTDLGW{};
+  pd->lStructSize = sizeof *pd;
+  pd->hwndOwner = owner;
+  // The driver makes the copies (DEVMODE's dmCopies and dmCollate): the
+  // dialog offers as many as the driver can make, and nCopies stays 1.
+  pd->Flags = PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE | PD_NOPAGENUMS | PD_NOSELECTION | PD_HIDEPRINTTOFILE;
+  pd->nCopies = 1;
+  if (!ShowWithRememberedPrinter(pd, PrinterDialogs.Print, code)) return false;
+  if (!pd->hDC) pd->hDC = CreatePrinterDc(pd->hDevMode, pd->hDevNames);
+  if (pd->hDC) return true;
+  FreeBlock(&pd->hDevMode);
+  FreeBlock(&pd->hDevNames);
+  *code = NoPrinterDc;
+  return false;
 }
 
 }  // namespace
 
-bool IsUsableDevMode(const void* bytes, size_t size) {
-  if (!bytes || size < MinDevModeSize) return false;
-  const auto* p = static_cast<const unsigned char*>(bytes);
-  const size_t dmSize = ReadU16(p + offsetof(DEVMODEW, dmSize));
-  const size_t extra = ReadU16(p + offsetof(DEVMODEW, dmDriverExtra));
-  return dmSize >= MinDevModeSize && dmSize + extra <= size;
-}
-
-bool IsUsableDevNames(const void* bytes, size_t size) {
-  const size_t units = size / sizeof(wchar_t);
-  constexpr size_t Header = sizeof(DEVNAMES) / sizeof(wchar_t);
-  if (!bytes || units <= Header) return false;
-  const auto* p = static_cast<const unsigned char*>(bytes);
-  const auto* all = static_cast<const wchar_t*>(bytes);
-  for (size_t field = 0; field < 3; ++field) {
-    const size_t at = ReadU16(p + 2 * field);
-    if (at < Header || at >= units || wcsnlen(all + at, units - at) == units - at) return false;
-  }
-  return all[ReadU16(p + offsetof(DEVNAMES, wDeviceOffset))] != 0;
-}
+PrinterDialogCalls PrinterDialogs = {PrintDlgW, PageSetupDlgW, CommDlgExtendedError, OpenPrinterW};
 
 const wchar_t* PrintErrorText(DWORD code) {
   switch (code) {
@@ -402,9 +427,6 @@ bool ChoosePrinter(HWND owner, ChosenPrinter* chosen) {
     return false;
   }
   chosen->Dc = pd.hDC;
-  // With the driver's copies the dialog gives 1 here; otherwise the copies
-  // and their order are the program's to draw.
-  chosen->Copies = PrintCopies{pd.nCopies > 1 ? pd.nCopies : 1, (pd.Flags & PD_COLLATE) != 0};
   DriverOf(pd.hDevNames, chosen->Driver, sizeof chosen->Driver / sizeof chosen->Driver[0]);
   KeepPrinter(pd.hDevMode, pd.hDevNames);
   return true;
@@ -412,27 +434,14 @@ bool ChoosePrinter(HWND owner, ChosenPrinter* chosen) {
 
 void PageSetup(HWND owner) {
   PAGESETUPDLGW setup{};
+  setup.lStructSize = sizeof setup;
+  setup.hwndOwner = owner;
+  setup.hInstance = GetModuleHandleW(nullptr);
+  setup.Flags = PSD_MARGINS | PSD_INTHOUSANDTHSOFINCHES;
+  setup.rtMargin = RECT{ReadMargin(L"PrintLeft"), ReadMargin(L"PrintTop"), ReadMargin(L"PrintRight"),
+                        ReadMargin(L"PrintBottom")};
   DWORD code = 0;
-  BOOL chosen = FALSE;
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    setup = PAGESETUPDLGW{};
-    setup.lStructSize = sizeof setup;
-    setup.hwndOwner = owner;
-    setup.hInstance = GetModuleHandleW(nullptr);
-    RememberedPrinter(&setup.hDevMode, &setup.hDevNames);
-    setup.Flags = PSD_MARGINS | PSD_INTHOUSANDTHSOFINCHES;
-    setup.rtMargin = RECT{ReadMargin(L"PrintLeft"), ReadMargin(L"PrintTop"), ReadMargin(L"PrintRight"),
-                          ReadMargin(L"PrintBottom")};
-    const bool remembered = setup.hDevMode || setup.hDevNames;
-    chosen = PageSetupDlgW(&setup);
-    code = chosen ? 0 : CommDlgExtendedError();
-    if (chosen) break;
-    FreeBlock(&setup.hDevMode);
-    FreeBlock(&setup.hDevNames);
-    if (!remembered || !PrinterIsGone(code)) break;
-    ForgetPrinter();
-  }
-  if (!chosen) {
+  if (!ShowWithRememberedPrinter(&setup, PrinterDialogs.PageSetup, &code)) {
     if (code != 0) ShowDialogError(owner, code);
     return;
   }
@@ -441,14 +450,30 @@ void PageSetup(HWND owner) {
   WriteMargins(PrintMargins{m.left, m.top, m.right, m.bottom});
 }
 
-void SetPrintArea(PaneView* job, const PrintMargins& margins, int32_t dpiX, int32_t dpiY, int32_t width,
-                  int32_t height) {
-  const int64_t left = int64_t{dpiX} * margins.Left / 1000;
-  const int64_t top = int64_t{dpiY} * margins.Top / 1000;
+PageMeasures MeasurePage(HDC dc) {
+  return PageMeasures{GetDeviceCaps(dc, LOGPIXELSX),      GetDeviceCaps(dc, LOGPIXELSY),
+                      GetDeviceCaps(dc, HORZRES),         GetDeviceCaps(dc, VERTRES),
+                      GetDeviceCaps(dc, PHYSICALOFFSETX), GetDeviceCaps(dc, PHYSICALOFFSETY),
+                      GetDeviceCaps(dc, PHYSICALWIDTH),   GetDeviceCaps(dc, PHYSICALHEIGHT)};
+}
+
+void SetPrintArea(PaneView* job, const PrintMargins& margins, const PageMeasures& page) {
+  // How far a margin reaches into the printable area from one of its edges.
+  auto inset = [](int32_t dpi, int32_t margin, int64_t strip) {
+    const int64_t reach = int64_t{dpi} * margin / 1000 - (strip > 0 ? strip : 0);
+    return reach > 0 ? reach : 0;
+  };
+  auto strip = [](int32_t paper, int32_t offset, int32_t printable) {
+    return paper > 0 ? int64_t{paper} - offset - printable : 0;
+  };
+  const int64_t left = inset(page.DpiX, margins.Left, page.OffsetX);
+  const int64_t top = inset(page.DpiY, margins.Top, page.OffsetY);
+  const int64_t right = inset(page.DpiX, margins.Right, strip(page.PaperWidth, page.OffsetX, page.Width));
+  const int64_t bottom = inset(page.DpiY, margins.Bottom, strip(page.PaperHeight, page.OffsetY, page.Height));
   job->AreaLeft = Clamp32(left);
   job->AreaTop = Clamp32(top);
-  job->AreaWidth = Clamp32(width - int64_t{dpiX} * margins.Right / 1000 - left);
-  job->AreaHeight = Clamp32(height - int64_t{dpiY} * margins.Bottom / 1000 - top);
+  job->AreaWidth = Clamp32(page.Width - right - left);
+  job->AreaHeight = Clamp32(page.Height - bottom - top);
 }
 
 int32_t ReserveHeaderFooter(PaneView* job) {
@@ -488,34 +513,26 @@ void DrawHeaderFooter(PaneView* job, int32_t headerHeight, int32_t page) {
   if (old) SelectObject(dc, old);
 }
 
-int32_t PrintPages(PaneView* job, int32_t headerHeight, PrintCopies copies, const PageCalls& calls) {
+int32_t PrintPages(PaneView* job, int32_t headerHeight, const PageCalls& calls) {
   if (!job->Lines || job->LineCount == 0) return PrintNoText;
-  const int32_t count = copies.Count > 1 ? copies.Count : 1;
-  const int32_t rounds = copies.Collate ? count : 1;
-  const int32_t repeats = copies.Collate ? 1 : count;
-  int32_t sheets = 0;
-  for (int32_t round = 0; round < rounds; ++round) {
-    LineEntry* next = job->Lines;
-    for (int32_t page = 1; next->Style != 0; ++page) {
-      // A page is begun only for a line that fits on it; a line that fits
-      // on no page would end the text there unseen.
-      if (next->LineHeight > job->AreaHeight) return PrintNothingFits;
-      for (int32_t copy = 0; copy < repeats; ++copy) {
-        if (calls.Start(job->Dc) <= 0) return PrintPageFailed;
-        job->StartLine = next;
-        DrawPane(job, 0);
-        DrawHeaderFooter(job, headerHeight, page);
-        if (calls.End(job->Dc) <= 0) return PrintPageFailed;
-        ++sheets;
-      }
-      if (job->RowsDrawn == 0) return PrintNothingFits;
-      next = job->NextLine;
-    }
+  LineEntry* next = job->Lines;
+  int32_t page = 1;
+  for (; next->Style != 0; ++page) {
+    // A page is begun only for a line that fits on it; a line that fits on
+    // no page would end the text there unseen.
+    if (next->LineHeight > job->AreaHeight) return PrintNothingFits;
+    if (calls.Start(job->Dc) <= 0) return PrintPageFailed;
+    job->StartLine = next;
+    DrawPane(job, 0);
+    DrawHeaderFooter(job, headerHeight, page);
+    if (calls.End(job->Dc) <= 0) return PrintPageFailed;
+    if (job->RowsDrawn == 0) return PrintNothingFits;
+    next = job->NextLine;
   }
-  return sheets;
+  return page - 1;
 }
 
-int32_t PrintDocument(HDC dc, PaneView* job, const PrintMargins& margins, PrintCopies copies) {
+int32_t PrintDocument(HDC dc, PaneView* job, const PrintMargins& margins) {
   job->Dc = dc;
   DOCINFOW doc{};
   doc.cbSize = sizeof doc;
@@ -526,16 +543,15 @@ int32_t PrintDocument(HDC dc, PaneView* job, const PrintMargins& margins, PrintC
   if (StartDocW(dc, &doc) <= 0) return GetLastError() == ERROR_CANCELLED ? PrintCancelled : PrintDocRefused;
   SetMapMode(dc, MM_TEXT);
   WriteMargins(margins);
-  SetPrintArea(job, margins, GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY),
-               GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES));
+  SetPrintArea(job, margins, MeasurePage(dc));
   int32_t result = PrintOk;
   if (job->AreaWidth <= 0 || job->AreaHeight <= 0) {
     result = PrintNothingFits;
   } else if (LayoutPane(job, job->Text, false) != LayoutOk) {
     result = PrintLayoutFailed;
   } else {
-    const int32_t sheets = PrintPages(job, ReserveHeaderFooter(job), copies);
-    if (sheets < 0) result = sheets;
+    const int32_t pages = PrintPages(job, ReserveHeaderFooter(job));
+    if (pages < 0) result = pages;
   }
   if (result == PrintOk && EndDoc(dc) <= 0) result = PrintEndFailed;
   if (result != PrintOk) AbortDoc(dc);
@@ -584,7 +600,7 @@ void PrintPane(PaneView* pane) {
     // there may change what the job reads, or end the program under it.
     const bool disable = owner && IsWindowEnabled(owner);
     if (disable) EnableWindow(owner, FALSE);
-    result = PrintDocument(printer.Dc, &job, printer.Margins, printer.Copies);
+    result = PrintDocument(printer.Dc, &job, printer.Margins);
     if (disable) EnableWindow(owner, TRUE);
   }
   DestroyPaneView(&job, false);

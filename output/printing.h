@@ -7,10 +7,13 @@
 // of this run that succeeded. Only this file writes them.
 #pragma once
 #include <windows.h>
+#include <commdlg.h>
+#include <winspool.h>
 
 #include <cstdint>
 
 #include "layout/paneview.h"
+#include "output/printer_blocks.h"
 
 // Ctrl+P: the whole command. Nothing happens for a missing pane or one
 // without text. The window that owns the pane is disabled while the job runs.
@@ -27,18 +30,20 @@ struct PrintMargins {
   int32_t Bottom;
 };
 
-// Copies the program itself draws: more than 1 only when the printer's
-// driver does not make the copies the user asked for.
-struct PrintCopies {
-  int32_t Count;
-  bool Collate;
-};
-
 // The calls that begin and end a page: the platform's, or a stand-in.
 struct PageCalls {
   int(WINAPI* Start)(HDC);
   int(WINAPI* End)(HDC);
 };
+
+// The printer dialogs and the printer look-up: the platform's, or stand-ins.
+struct PrinterDialogCalls {
+  BOOL(WINAPI* Print)(PRINTDLGW*);
+  BOOL(WINAPI* PageSetup)(PAGESETUPDLGW*);
+  DWORD(WINAPI* Error)();
+  BOOL(WINAPI* Open)(LPWSTR, HANDLE*, PRINTER_DEFAULTSW*);
+};
+extern PrinterDialogCalls PrinterDialogs;
 
 // Results of a print job (PrintDocument), and of PrintPages when negative.
 constexpr int32_t PrintOk = 0;
@@ -55,29 +60,25 @@ constexpr int32_t PrintFaceUnusable = -7;  // the printer has no outlines of the
 struct ChosenPrinter {
   HDC Dc;                // the printer's device context, the caller's to delete
   PrintMargins Margins;  // as stored in the registry
-  PrintCopies Copies;
   wchar_t Driver[64];    // the driver's name, from the dialog's DEVNAMES
 };
 
 // The Print dialog with the remembered printer: false after any message was
-// shown (none for Cancel). A remembered printer that is gone is forgotten
-// and the dialog shown once more with the default printer.
+// shown (none for Cancel). The copies are the driver's (the dialog asks it
+// for them). A remembered printer that the system no longer has is
+// forgotten; one that cannot be reached now is left stored. Either way, and
+// when the dialog refuses the remembered printer, the dialog opens with the
+// default printer instead.
 bool ChoosePrinter(HWND owner, ChosenPrinter* chosen);
 // The job on a printer's device context: the document begun, the job's text
 // laid out and its pages drawn, the document ended; on any failure the
 // document is aborted, so that nothing half-finished reaches the printer.
 // The job holds its own text and font settings; its Dc is set here.
-int32_t PrintDocument(HDC dc, PaneView* job, const PrintMargins& margins, PrintCopies copies);
+int32_t PrintDocument(HDC dc, PaneView* job, const PrintMargins& margins);
 // The message for a failed job, or null for PrintOk and PrintCancelled.
 const wchar_t* PrintResultText(int32_t result);
 // The printer dialogs' message for a common-dialog extended error, or null.
 const wchar_t* PrintErrorText(DWORD code);
-// Whether a stored printer-settings block is a whole DEVMODE record that the
-// platform may be given: header fields inside the block and consistent.
-bool IsUsableDevMode(const void* bytes, size_t size);
-// Whether a stored DEVNAMES block may be given to the platform: its offsets
-// inside the block, each string ended inside it, a device name.
-bool IsUsableDevNames(const void* bytes, size_t size);
 // Whether a printer with this driver can draw the face. Wine's PostScript
 // driver embeds only TrueType outlines: a face with PostScript (CFF or
 // Type 1) outlines ends the program inside its text output.
@@ -86,17 +87,26 @@ bool PrinterDrawsFace(HDC printer, const wchar_t* driver, const wchar_t* face);
 // Hebrew letters: face[32] is replaced; false when there is none.
 bool NearestPrintableFace(HDC printer, const wchar_t* driver, wchar_t* face);
 
-// The print area from the margins, a device's resolution (dots per inch)
-// and its printable size, measured from the printable area's edges.
-void SetPrintArea(PaneView* job, const PrintMargins& margins, int32_t dpiX, int32_t dpiY, int32_t width,
-                  int32_t height);
+// A printer's page in device units: its resolution (dots per inch), its
+// printable area (the device's coordinates start at that area's top left
+// corner), where that area lies on the paper, and the paper's size (0 for a
+// device that is no printer: the paper is the printable area then).
+struct PageMeasures {
+  int32_t DpiX, DpiY;
+  int32_t Width, Height;            // HORZRES, VERTRES
+  int32_t OffsetX, OffsetY;         // PHYSICALOFFSETX, PHYSICALOFFSETY
+  int32_t PaperWidth, PaperHeight;  // PHYSICALWIDTH, PHYSICALHEIGHT
+};
+PageMeasures MeasurePage(HDC dc);
+// The print area from the margins, which Page Setup measures from the
+// paper's edges: each margin less the strip of paper the printer cannot
+// reach on that side, never less than none.
+void SetPrintArea(PaneView* job, const PrintMargins& margins, const PageMeasures& page);
 // Moves the area in by the header and footer bands; returns their height F.
 int32_t ReserveHeaderFooter(PaneView* job);
 void DrawHeaderFooter(PaneView* job, int32_t headerHeight, int32_t page);
 // Draws the laid-out job page by page from its first line, each page begun
-// and ended here, copies as asked (each page repeated, or the whole run
-// repeated when collated). Returns the sheets drawn, or a negative result:
+// and ended here. Returns the pages drawn, or a negative result:
 // PrintNothingFits when a line fits on no page (nothing more is drawn),
 // PrintPageFailed, PrintNoText.
-int32_t PrintPages(PaneView* job, int32_t headerHeight, PrintCopies copies = {1, false},
-                   const PageCalls& calls = {StartPage, EndPage});
+int32_t PrintPages(PaneView* job, int32_t headerHeight, const PageCalls& calls = {StartPage, EndPage});

@@ -63,14 +63,17 @@ void OnDpiChanged(HWND window, WPARAM wParam, const RECT* suggested) {
   InvalidateRect(window, nullptr, TRUE);
 }
 
-// Held for the whole run: a second start that finds it taken, but no window
-// yet, knows that a reader is starting and waits for its window.
+// Owned by the reader's thread from its start to its end: a later start
+// that finds it taken but no window waits on it, and so learns both when a
+// reader that is starting has made its window and when one that is ending
+// has gone (the system releases a mutex whose owner ends, as abandoned).
 HANDLE InstanceMutex;
 constexpr wchar_t InstanceMutexName[] = L"Local\\Quillary.Orvane.Reader";
 // How long a second start waits for the window of a reader that is starting,
 // and for a running reader to take its command; a hung reader is not waited
 // for at all.
 constexpr int StartingReaderWaitMs = 10000;
+constexpr DWORD LookAgainMs = 50;
 constexpr UINT SignalTimeoutMs = 30 * 60 * 1000;
 
 // Hands control to a reader that runs already: with the reader in front its
@@ -82,13 +85,24 @@ bool SignalRunningReader() {
   HWND running = FindWindowW(MainClassName, MainClassName);
   if (!running) {
     if (InstanceMutex) return false;  // this process holds it already
-    InstanceMutex = CreateMutexW(nullptr, FALSE, InstanceMutexName);
-    if (!InstanceMutex || GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    // Another start got here first and has no window yet.
-    for (int waited = 0; !running && waited < StartingReaderWaitMs; waited += 50) {
-      Sleep(50);
+    InstanceMutex = CreateMutexW(nullptr, TRUE, InstanceMutexName);
+    bool taken = InstanceMutex && GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!InstanceMutex && GetLastError() == ERROR_ACCESS_DENIED) {
+      // Made by a reader with more rights (run as administrator): waiting
+      // on it needs only this one.
+      InstanceMutex = OpenMutexW(SYNCHRONIZE, FALSE, InstanceMutexName);
+      taken = InstanceMutex != nullptr;
+    }
+    if (!taken) return false;  // the first start, which owns it (or nothing to wait on)
+    // Another reader holds it and has no window: one that is starting, or
+    // one between the end of its window and its exit.
+    for (int waited = 0; !running && waited < StartingReaderWaitMs; waited += LookAgainMs) {
+      const DWORD wait = WaitForSingleObject(InstanceMutex, LookAgainMs);
+      if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) return false;  // that reader is gone: this one runs
       running = FindWindowW(MainClassName, MainClassName);
     }
+    CloseHandle(InstanceMutex);
+    InstanceMutex = nullptr;
     if (!running) return true;
   }
   HWND foreground = GetForegroundWindow();

@@ -5,7 +5,10 @@
 # runs the printing tests under Wine against it, and checks what was
 # printed: the number of pages the test expects for its text and the footer
 # of the first page; then the first article of the corpus once per face of
-# the table below, with its Hebrew letters, footer and face on page 1. The
+# the table below, with its Hebrew letters, footer and face on page 1; and
+# that the margins are measured from the paper's edges on a printer that
+# cannot reach the outer quarter inch at the sides and half inch at the top
+# and bottom (the printer's description says so). The
 # PDF backend reads its settings only from /etc and writes into the user's
 # home, so the queue prints to a file through CUPS's own file device and
 # Ghostscript makes the PDF, as that backend does.
@@ -65,7 +68,10 @@ cupsd -f -c "$work/conf/cupsd.conf" -s "$work/conf/cups-files.conf" &
 cupsd_pid=$!
 export CUPS_SERVER="$work/cups.sock"
 for _ in $(seq 50); do [ -S "$CUPS_SERVER" ] && break; sleep 0.1; done
-if ! lpadmin -p Orvane-PDF-printer-with-a-long-queue-name -E -v "file://$work/pdf/job.ps" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd ||
+sed -e 's|^\*ImageableArea A4/A4: .*|*ImageableArea A4/A4: "18 36 577 806"|' \
+    -e 's|^\*ImageableArea Letter/US Letter: .*|*ImageableArea Letter/US Letter: "18 36 594 756"|' \
+    /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd >"$work/printer.ppd"
+if ! lpadmin -p Orvane-PDF-printer-with-a-long-queue-name -E -v "file://$work/pdf/job.ps" -P "$work/printer.ppd" ||
    ! lpadmin -d Orvane-PDF-printer-with-a-long-queue-name; then
   echo "FAIL the PDF printer could not be set up"; cat "$work/log/error_log" 2>/dev/null; exit 1
 fi
@@ -92,6 +98,20 @@ check "the first footer's page label" "1" "$(grep -c ' Page 1$' <<<"$footer")"
 last=$(pdftotext -f "$pages" -l "$pages" -layout "$pdf" - | perl -CSD -pe 's/[\x{202A}-\x{202E}]//g')
 check "the last footer's page label" "1" "$(grep -c " Page $pages\$" <<<"$last")"
 check "job name" "1" "$(grep -c 'Vandrel Orvane' <<<"$(pdfinfo "$pdf" | grep '^Title:')")"
+# The test's margins are half an inch left and an inch right (36 and 72
+# points from the paper's edges): the footer text starts at the one, the
+# page label ends at the other (to within a glyph's side bearing).
+paper=$(pdfinfo "$pdf" | awk '/^Page size:/ {print $3}')
+footer_ends=$(pdftotext -f 1 -l 1 -bbox "$pdf" - | perl -ne '
+  push @w, [$1, $2, $3] if /<word xMin="([\d.]+)" yMin="[\d.]+" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</;
+  END { for $i (0 .. $#w) {
+    $left = $w[$i][0] if $w[$i][2] eq "www.quillary.example";
+    $right = $w[$i + 1][1] if $w[$i][2] eq "Page" && $i < $#w;
+  } printf "%.0f %.0f\n", $left, $right }')
+read -r footer_left footer_right <<<"$footer_ends"
+near() { [ "$(( $1 - $2 ))" -ge -2 ] && [ "$(( $1 - $2 ))" -le 2 ] && echo yes || echo "at $1, not $2"; }
+check "the footer starts at the left margin from the paper's edge" "yes" "$(near "$footer_left" 36)"
+check "the page label ends at the right margin from the paper's edge" "yes" "$(near "$footer_right" "$(awk -v p="$paper" 'BEGIN { printf "%.0f", p - 72 }')")"
 
 # face | the face printed | the box before printing (a face it cannot draw)
 faces=${ORVANE_PRINT_FACES:-'DejaVu Sans|DejaVu Sans|

@@ -100,6 +100,7 @@ wait "$second"
 check "second start ends with code 0" "0" "$?"
 sleep 1
 check "one reader runs" "1" "$(readers)"
+check "the reader owns the single-instance mutex" "owned" "$(wine "$probe" owner 2>/dev/null | tr -d '\r')"
 
 # Ctrl+N, Right and Left walk the articles; Down scrolls the main pane a row;
 # File > Exit.
@@ -186,6 +187,25 @@ for _ in $(seq 40); do [ "$(readers)" == "0" ] && break; sleep 0.5; done
 reap "$fifth"
 check "a cancelled first font dialog stores no face" "" "$(reg_value FontName)"
 check "the first run set Reverse" "0xd1140840" "$(reg_value Flags)"
+
+# A start while a reader is between the end of its window and its exit (a
+# stand-in that owns the reader's mutex for 3 s, without a window, and ends
+# without releasing it) waits for that reader to end, then is the reader.
+add FontName REG_SZ "DejaVu Sans"
+wine "$probe" hold 3000 >"$work/hold" 2>/dev/null &
+holder=$!
+for _ in $(seq 40); do [ "$(wine "$probe" owner 2>/dev/null | tr -d '\r')" == "owned" ] && break; sleep 0.2; done
+wine "$exe" &
+sixth=$!
+wait_for_window || echo "FAIL the start after an ending reader did not come up"
+check "the stand-in held the mutex" "held" "$(tr -d '\r' <"$work/hold")"
+check "a start after a reader that ends is the reader" "1" "$(readers)"
+check "and owns the mutex" "owned" "$(wine "$probe" owner 2>/dev/null | tr -d '\r')"
+wait "$holder"
+wait_for_title "Orvane"
+xdotool key --clearmodifiers ctrl+q
+for _ in $(seq 40); do [ "$(readers)" == "0" ] && break; sleep 0.5; done
+reap "$sixth"
 
 rm -rf "$work"
 echo "system test: $failures failure(s)"

@@ -17,6 +17,7 @@
 #include "store/product.h"
 #include "store/tractates.h"
 #include "tests/win/common/gdi_tracking.h"
+#include "tests/win/common/message_boxes.h"
 
 namespace {
 
@@ -318,9 +319,18 @@ TEST_F(Dialogs, AboutLinkAndUpdateCheckHandTheirAddressesToTheBrowser) {
   // The shell hands on the site address in its canonical form.
   EXPECT_EQ(BrowserAddresses(1), std::string("http://www.quillary.example/\n"));
 
+  AnswerMessageBoxes();
   CheckForUpdates(owner_);
   EXPECT_EQ(BrowserAddresses(2), std::string("http://www.quillary.example/\n"
                                              "http://www.quillary.example/cgi-bin/upgrade?p=windows/Quillary/Orvane&v=1.84a\n"));
+  EXPECT_EQ(LastMessageBox().count, 0);
+  // An address that no program takes: the shell shows nothing, so the box says so.
+  OpenUrl(owner_, L"orvane-no-such-scheme:page");
+  StopAnsweringMessageBoxes();
+  EXPECT_EQ(LastMessageBox().count, 1);
+  EXPECT_NE(LastMessageBox().text.find(L"could not be opened"), std::wstring::npos) << LastMessageBox().text;
+  EXPECT_NE(LastMessageBox().text.find(L"orvane-no-such-scheme:page"), std::wstring::npos);
+  EXPECT_EQ(LastMessageBox().owner, owner_);
 }
 
 // A system whose text output keeps memory order: the run is handed over

@@ -150,6 +150,43 @@ TEST_F(Clipboard, ForeignRtfBlocks) {
   EXPECT_EQ(data, nullptr) << "nothing of that format";
 }
 
+// What the clipboard holds but will not give: a block that cannot be locked
+// (discarded), and data promised by its owner and never rendered. An append
+// leaves it alone; a copy replaces it.
+TEST_F(Clipboard, AnAppendLeavesAloneWhatItCannotRead) {
+  HWND other = CreateWindowExW(0, L"STATIC", L"other", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  for (int base : {1488, 224}) {
+    AppSettings.FontSettings.FontAsciiBase = base;
+    const UINT format = base > 256 ? RtfFormat() : CF_UNICODETEXT;
+    for (bool promised : {false, true}) {
+      const char* what = promised ? "never rendered" : "discarded";
+      ASSERT_TRUE(OpenClipboard(other));
+      EmptyClipboard();
+      HGLOBAL block = promised ? nullptr : GlobalAlloc(GMEM_MOVEABLE, 8);
+      if (block) {
+        std::memset(GlobalLock(block), 'x', 8);
+        GlobalUnlock(block);
+      }
+      SetClipboardData(format, block);
+      if (!promised) {
+        // The block this process is given for it (Wine hands out its own copy).
+        HANDLE given = GetClipboardData(format);
+        GlobalDiscard(given);
+        EXPECT_EQ(GlobalLock(GetClipboardData(format)), nullptr) << base << ": the block cannot be locked";
+      }
+      CloseClipboard();
+      ASSERT_TRUE(IsClipboardFormatAvailable(format)) << what;
+      const DWORD before = GetClipboardSequenceNumber();
+      CopyPaneToClipboard(owner, &pane, true);
+      EXPECT_EQ(GetClipboardSequenceNumber(), before) << base << ", " << what << ": nothing written";
+      EXPECT_EQ(GetClipboardOwner(), other) << base << ", " << what;
+      CopyPaneToClipboard(owner, &pane, false);
+      EXPECT_EQ(GetClipboardOwner(), owner) << base << ", " << what << ": a copy replaces it";
+    }
+  }
+  DestroyWindow(other);
+}
+
 DWORD WINAPI HoldClipboard(void* opened) {
   if (!OpenClipboard(nullptr)) return 1;
   SetEvent(opened);

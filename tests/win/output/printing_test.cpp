@@ -5,9 +5,11 @@
 // skipped without it.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cderr.h>
 #include <commdlg.h>
 #include <winspool.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -54,7 +56,7 @@ class Page : public ::testing::Test {
   // (left, top, right, bottom) and reserves the bands; returns F.
   int Lay(int lines) {
     DestroyPaneView(&job, false);
-    SetPrintArea(&job, PrintMargins{1000, 500, 750, 1000}, 300, 300, 2550, 3300);
+    SetPrintArea(&job, PrintMargins{1000, 500, 750, 1000}, PageMeasures{300, 300, 2550, 3300, 0, 0, 0, 0});
     EXPECT_EQ(LayoutPane(&job, BuildText(Words(lines)), true), LayoutOk);
     return ReserveHeaderFooter(&job);
   }
@@ -80,7 +82,7 @@ TEST_F(Page, HeaderTextAndFooterBands) {
   EXPECT_GT(f, 5);
   EXPECT_EQ(job.AreaTop, t + f + 5);
   EXPECT_EQ(job.AreaHeight, h - 2 * f - 10);
-  EXPECT_EQ(PrintPages(&job, f, PrintCopies{1, false}, Counted()), 1);
+  EXPECT_EQ(PrintPages(&job, f, Counted()), 1);
 
   // Ink only in the three bands, and in each of them.
   EXPECT_FALSE(InkIn(0, 0, canvas.Width, t));
@@ -101,20 +103,43 @@ TEST_F(Page, HeaderTextAndFooterBands) {
 TEST_F(Page, WholePagesOnlyAndNoEmptyLastPage) {
   const int f = Lay(1);
   const int perPage = job.AreaHeight / LineHeight();
-  const int n = 3 * perPage + 1;
-  struct Row { int lines, copies; bool collate; int sheets; };  // pages of 2 or 3 copies drawn by the program
-  for (Row r : {Row{3 * perPage, 1, 0, 3}, Row{n, 1, 0, 4}, Row{1, 1, 0, 1}, Row{n, 2, 0, 8}, Row{n, 3, 1, 12}}) {
+  struct Row { int lines, pages; };
+  for (Row r : {Row{3 * perPage, 3}, Row{3 * perPage + 1, 4}, Row{1, 1}}) {
     Lay(r.lines);
-    EXPECT_EQ(PrintPages(&job, f, PrintCopies{r.copies, r.collate}, Counted()), r.sheets) << r.lines << " lines";
-    EXPECT_EQ(Started + Ended, 2 * r.sheets);
+    EXPECT_EQ(PrintPages(&job, f, Counted()), r.pages) << r.lines << " lines";
+    EXPECT_EQ(Started + Ended, 2 * r.pages);
   }
   // Not even one line fits: no page is begun, no header and no footer.
   FillCanvas(canvas, RGB(255, 255, 255));
   Lay(3);
   job.AreaHeight = LineHeight() - 1;
-  EXPECT_EQ(PrintPages(&job, f, PrintCopies{1, false}, Counted()), PrintNothingFits);
+  EXPECT_EQ(PrintPages(&job, f, Counted()), PrintNothingFits);
   EXPECT_EQ(Started, 0);
   EXPECT_FALSE(InkIn(0, 0, canvas.Width, canvas.Height));
+}
+
+// Page Setup's margins are from the paper's edges; the device's coordinates
+// start at the printable area. A 300-dpi letter page whose printer cannot
+// reach the outer 75 dots left and right and 150 top and bottom.
+TEST(PrintArea, MarginsAreMeasuredFromThePapersEdge) {
+  const PageMeasures printer{300, 300, 2400, 3000, 75, 150, 2550, 3300};
+  struct Row { PrintMargins margins; PageMeasures page; RECT area; const char* what; };
+  const Row rows[] = {
+      {{1000, 1000, 1000, 1000}, printer, {225, 150, 2175, 2850}, "one inch on every side"},
+      {{1000, 500, 750, 2000}, printer, {225, 0, 2250, 2550}, "a top margin of the unprintable strip's size"},
+      {{200, 100, 0, 400}, printer, {0, 0, 2400, 3000}, "margins inside the strips: the printable area"},
+      {{-1000, -5, 250, 500}, printer, {0, 0, 2400, 3000}, "negative margins count as none"},
+      {{1000, 1000, 1000, 1000}, {300, 300, 2550, 3300, 0, 0, 0, 0}, {300, 300, 2250, 3000}, "no paper size"},
+      {{1000, 1000, 1000, 1000}, {600, 600, 4800, 6000, 150, 300, 5100, 6600}, {450, 300, 4350, 5700}, "600 dpi"},
+  };
+  for (const Row& r : rows) {
+    PaneView job{};
+    SetPrintArea(&job, r.margins, r.page);
+    EXPECT_EQ(job.AreaLeft, r.area.left) << r.what;
+    EXPECT_EQ(job.AreaTop, r.area.top) << r.what;
+    EXPECT_EQ(job.AreaLeft + job.AreaWidth, r.area.right) << r.what;
+    EXPECT_EQ(job.AreaTop + job.AreaHeight, r.area.bottom) << r.what;
+  }
 }
 
 TEST(DevMode, OnlyWholeRecordsReachThePlatform) {
@@ -206,6 +231,100 @@ TEST(NoPrinter, PageSetupFailureIsShownWordForWord) {
       << "nothing is stored";
 }
 
+// Stand-ins for the printer dialogs and the printer look-up: each dialog call
+// takes the next answer of a script and notes what it was handed.
+namespace standin {
+constexpr DWORD Ok = 0xFFFFFFFF;  // else the extended error; 0 is Cancel
+std::vector<DWORD> Answers;
+DWORD Error = 0, OpenError = 0;
+struct Handed { bool names; WORD flags; };
+std::vector<Handed> Calls;
+
+template <class Request>
+BOOL WINAPI Dialog(Request* r) {
+  Handed h{r->hDevNames != nullptr, 0};
+  const DWORD answer = Calls.size() < Answers.size() ? Answers[Calls.size()] : 0;
+  if (auto* names = h.names ? static_cast<DEVNAMES*>(GlobalLock(r->hDevNames)) : nullptr) {
+    h.flags = names->wDefault;
+    if (answer == Ok) names->wDefault |= DN_DEFAULTPRN;  // as for the default printer
+    GlobalUnlock(r->hDevNames);
+  }
+  Calls.push_back(h);
+  Error = answer == Ok ? 0 : answer;
+  return answer == Ok;
+}
+DWORD WINAPI LastError() { return Error; }
+BOOL WINAPI Open(LPWSTR, HANDLE* printer, PRINTER_DEFAULTSW*) {
+  *printer = nullptr;
+  SetLastError(OpenError);
+  return OpenError == 0;
+}
+}  // namespace standin
+
+// What becomes of a remembered printer (stored as the default printer's, by
+// an older version) in either dialog, by what the system and the dialog say.
+TEST(PrinterDialogs, ARememberedPrinterIsForgottenOnlyWhenItIsGone) {
+  struct Restore {
+    const PrinterDialogCalls platform = PrinterDialogs;
+    ~Restore() { PrinterDialogs = platform; }
+  } restore;
+  PrinterDialogs = {standin::Dialog<PRINTDLGW>, standin::Dialog<PAGESETUPDLGW>, standin::LastError, standin::Open};
+  std::wstring marked = Names;
+  marked[3] = DN_DEFAULTPRN;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(marked.data());
+  const std::vector<unsigned char> stored(bytes, bytes + 2 * marked.size());
+  std::vector<unsigned char> cleared = stored;
+  cleared[6] = 0;
+  const std::vector<unsigned char> forgotten;
+  struct Row {
+    DWORD openError;
+    std::vector<DWORD> answers;
+    size_t calls;
+    const std::vector<unsigned char>& after;
+    const wchar_t* box;
+    const char* what;
+  };
+  const Row rows[] = {
+      {0, {standin::Ok}, 1, cleared, L"", "chosen: stored, not marked as the default's"},
+      {0, {PDERR_DEFAULTDIFFERENT, 0}, 2, stored, L"", "refused: once more with the default printer"},
+      {0, {PDERR_DEFAULTDIFFERENT, PDERR_DEFAULTDIFFERENT}, 2, stored, L"Error Printing: Default Different",
+       "refused twice: told"},
+      {0, {PDERR_NODEFAULTPRN}, 1, stored, L"Error Printing: No Default Printer", "another error: told at once"},
+      {ERROR_ACCESS_DENIED, {0}, 1, stored, L"", "out of reach: kept, the dialog without it"},
+      {0, {PDERR_PRINTERNOTFOUND, 0}, 2, forgotten, L"", "not found by the dialog: forgotten"},
+      {ERROR_INVALID_PRINTER_NAME, {0}, 1, forgotten, L"", "unknown to the system: forgotten"},
+  };
+  for (const Row& r : rows) {
+    for (bool print : {false, true}) {
+      if (print && r.answers[0] == standin::Ok) continue;  // OK in the Print dialog wants a real printer
+      DeleteSettingsTree();
+      PutBinary(L"DevNames", stored);
+      standin::OpenError = r.openError;
+      standin::Answers = r.answers;
+      standin::Calls.clear();
+      DialogDriver driver(false);
+      ChosenPrinter chosen{};
+      if (print) {
+        EXPECT_FALSE(ChoosePrinter(nullptr, &chosen)) << r.what;
+      } else {
+        PageSetup(nullptr);
+      }
+      const std::string what = std::string(print ? "Print: " : "Page Setup: ") + r.what;
+      ASSERT_EQ(standin::Calls.size(), r.calls) << what;
+      EXPECT_EQ(standin::Calls[0].names, r.openError == 0) << what;
+      EXPECT_EQ(standin::Calls[0].flags & DN_DEFAULTPRN, 0) << what << ": handed over unmarked";
+      if (r.calls > 1) {
+        EXPECT_FALSE(standin::Calls[1].names) << what << ": the second time without it";
+      }
+      EXPECT_EQ(GetValue(L"DevNames").bytes, r.after) << what;
+      EXPECT_EQ(driver.Boxes.size(), r.box[0] ? 1u : 0u) << what;
+      if (r.box[0] && !driver.Boxes.empty()) {
+        EXPECT_EQ(driver.Boxes[0], r.box) << what;
+      }
+    }
+  }
+}
+
 // The script's printer, with a name longer than a DEVMODE holds.
 constexpr wchar_t CupsPrinter[] = L"Orvane-PDF-printer-with-a-long-queue-name";
 std::wstring StoredDevice() {
@@ -285,23 +404,29 @@ TEST_F(Printer, PrintsAPaneAndKeepsPrinterAndMargins) {
   ASSERT_NE(dm, nullptr);
   ASSERT_TRUE(IsUsableDevMode(dm, size));
 
-  // The expected pages, from the printer's own measures: whole lines of the
-  // plain style into the text band.
+  // The expected pages, from the printer's own measures and fonts made here:
+  // the page less one inch from the paper's top and bottom edges, less the
+  // header and footer bands (the face at 8 points) and their 5-dot gaps,
+  // holds whole lines of the face at 12 points.
   HDC dc = CreateDCW(nullptr, CupsPrinter, nullptr, reinterpret_cast<DEVMODEW*>(dm));
   std::free(dm);
   ASSERT_NE(dc, nullptr);
-  PaneView job{};
-  job.Dc = dc;
-  job.Font = TestFont(12);
-  SetPrintArea(&job, PrintMargins{500, 1000, 1000, 1000}, GetDeviceCaps(dc, LOGPIXELSX),
-               GetDeviceCaps(dc, LOGPIXELSY), GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES));
-  ReserveHeaderFooter(&job);
-  HFONT old = SelectStyle(&job, StylePlain);
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  const int perPage = job.AreaHeight / tm.tmHeight;
-  DestroyPaneView(&job, false);
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSY), printable = GetDeviceCaps(dc, VERTRES);
+  const int unprintableTop = GetDeviceCaps(dc, PHYSICALOFFSETY);
+  const int unprintableBottom = GetDeviceCaps(dc, PHYSICALHEIGHT) - unprintableTop - printable;
+  auto cellHeight = [&](int points) {
+    HFONT font = CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                             L"DejaVu Sans");
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    return static_cast<int>(tm.tmHeight);
+  };
+  const int band = cellHeight(8);
+  const int text = printable - std::max(0, dpi - unprintableTop) - std::max(0, dpi - unprintableBottom) - 2 * band - 10;
+  const int perPage = text / cellHeight(12);
   DeleteDC(dc);
   ASSERT_GT(perPage, 0);
   const int pages = (lines + perPage - 1) / perPage;

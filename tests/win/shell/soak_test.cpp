@@ -94,11 +94,11 @@ int PrintToMemory() {
   PaneView job{};
   job.Dc = dc;
   job.Font = AppSettings.FontSettings;
-  SetPrintArea(&job, PrintMargins{500, 500, 500, 500}, 100, 100, 850, 1100);
+  SetPrintArea(&job, PrintMargins{500, 500, 500, 500}, PageMeasures{100, 100, 850, 1100, 0, 0, 0, 0});
   int pages = 0;
   // The pane's own buffer, not handed over: the job is released without it.
   if (CurrentPane()->Text && LayoutPane(&job, CurrentPane()->Text, false) == LayoutOk)
-    pages = PrintPages(&job, ReserveHeaderFooter(&job), {1, false}, {MemoryPage, MemoryPage});
+    pages = PrintPages(&job, ReserveHeaderFooter(&job), {MemoryPage, MemoryPage});
   job.Text = nullptr;
   DestroyPaneView(&job, false);
   SelectObject(dc, old);

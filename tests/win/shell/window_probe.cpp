@@ -1,12 +1,31 @@
 // Prints where the running reader's client area lies on the screen and the
 // sizes the split view depends on, for the system tests that read pixels.
-// With the argument "title", prints the foreground window's title instead.
+// With the argument "title", prints the foreground window's title instead;
+// with "owner", whether a reader owns the single-instance mutex ("owned",
+// "free" or "none"); with "hold MS", owns that mutex for MS milliseconds and
+// ends without releasing it, as a reader does that ends (prints "held", or
+// "taken" when another has it).
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 int main(int argc, char** argv) {
+  const wchar_t mutexName[] = L"Local\\Quillary.Orvane.Reader";
+  if (argc > 1 && std::strcmp(argv[1], "owner") == 0) {
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, mutexName);
+    const DWORD wait = mutex ? WaitForSingleObject(mutex, 0) : WAIT_FAILED;
+    std::puts(!mutex ? "none" : wait == WAIT_TIMEOUT ? "owned" : "free");
+    return 0;
+  }
+  if (argc > 2 && std::strcmp(argv[1], "hold") == 0) {
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, mutexName);
+    std::puts(mutex && GetLastError() != ERROR_ALREADY_EXISTS ? "held" : "taken");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(std::atoi(argv[2])));
+    return 0;
+  }
   if (argc > 1 && std::strcmp(argv[1], "title") == 0) {
     char title[128] = {};
     GetWindowTextA(GetForegroundWindow(), title, sizeof title);
