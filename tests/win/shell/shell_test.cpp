@@ -642,7 +642,7 @@ TEST_F(Shell, ToolbarMenuAndAcceleratorsCarryTheCommandTable) {
   EXPECT_STREQ(label, L"E&xit\bCtrl+Q");
   GetMenuStringW(menu, CMD_SEARCH_AGAIN, label, 64, MF_BYCOMMAND);
   EXPECT_STREQ(label, L"Search A&gain\bF3");
-  GetMenuStringW(GetSubMenu(menu, 3), 0, label, 64, MF_BYPOSITION);
+  GetMenuStringW(GetSubMenu(menu, 4), 0, label, 64, MF_BYPOSITION);
   EXPECT_STREQ(label, L"1/&4 Screen");
 
   HACCEL table = LoadAcceleratorsW(AppInstance, MAKEINTRESOURCEW(IDA_ACCELERATORS));
