@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "layout/colours.h"
 #include "layout/pane_internal.h"
 #include "store/letters.h"
 
@@ -135,8 +136,8 @@ void HighlightRun(PaneView* pane, const unsigned char* text, const unsigned char
   if (count > limit) count = static_cast<int32_t>(limit);
   if (count <= 0) return;
   const SIZE size = MeasureRun(pane->Dc, run, count);
-  DrawRunColored(pane->Dc, run, count, U16(x + prefix), U16(y), U16(size.cx), U16(size.cy), HitTextColour,
-                 HitBackColour);
+  DrawRunColored(pane->Dc, run, count, U16(x + prefix), U16(y), U16(size.cx), U16(size.cy),
+                 PaneColours(pane).HitText, PaneColours(pane).HitBack);
 }
 
 int32_t DrawHitHighlight(PaneView* pane) {
@@ -169,7 +170,7 @@ int32_t DrawHitHighlight(PaneView* pane) {
         if (pane->HitStart < wordStart + fit && pane->HitEnd > wordStart) {
           MeasureFit(pane->Dc, word, &w, &fit);
           DrawRunColored(pane->Dc, word, fit, U16(line->X + line->RunWidth + line->Hang - w), U16(y), U16(w),
-                         line->LineHeight, HitTextColour, HitBackColour);
+                         line->LineHeight, PaneColours(pane).HitText, PaneColours(pane).HitBack);
         }
         HighlightRun(pane, text, start, line->Length, line->X, y);
       }
@@ -197,17 +198,19 @@ int32_t DrawPane(PaneView* pane, int32_t erase) {
   uint8_t current = FirstStyle(*line);
   const HFONT oldFont = SelectStyle(pane, current + StyleWithColour);
   if (erase) {
-    const int32_t area[4] = {pane->AreaLeft, pane->AreaTop, pane->AreaWidth, pane->AreaHeight};
-    FillArea(dc, area, WHITE_BRUSH);
+    const RECT area{pane->AreaLeft, pane->AreaTop, pane->AreaLeft + pane->AreaWidth, pane->AreaTop + pane->AreaHeight};
+    FillWithColour(dc, area, PaneColours(pane).Page);
   }
 
   const unsigned char* text = pane->Text;
   for (; line->Style != 0 && line->LineHeight <= room; ++line) {
     const int32_t h = line->LineHeight;
     if (IsRule(*line)) {
-      HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
+      HBRUSH ruleBrush = CreateSolidBrush(PaneColours(pane).Rule);
+      HGDIOBJ oldBrush = SelectObject(dc, ruleBrush ? ruleBrush : GetStockObject(BLACK_BRUSH));
       PatBlt(dc, U16(line->X), U16(y + h / 2), line->RunWidth, PaneLength(pane, 1), PATCOPY);
       SelectObject(dc, oldBrush);
+      if (ruleBrush) DeleteObject(ruleBrush);
     } else {
       if ((current & StyleKeyMask) != (line->Style & 0x1F)) SelectStyle(pane, line->Style + StyleWithColour);
       current = line->Style;
@@ -282,10 +285,11 @@ void DrawHeaderBox(PaneView* pane) {
   rect.right = rect.left + box;
   rect.top = pane->AreaTop + pane->AreaHeight - rows * f - PaneLength(pane, 12);
   rect.bottom = pane->AreaTop + pane->AreaHeight - PaneLength(pane, 2);
-  DrawFrame(dc, &rect, BoxOuterColour, PaneLength(pane, 2));
-  DrawFrame(dc, &rect, BoxMiddleColour, PaneLength(pane, 1));
-  DrawFrame(dc, &rect, BoxInnerColour, PaneLength(pane, 2));
-  if (HBRUSH fill = CreateSolidBrush(BoxFillColour)) {
+  const ColourScheme& colours = PaneColours(pane);
+  DrawFrame(dc, &rect, colours.BoxOuter, PaneLength(pane, 2));
+  DrawFrame(dc, &rect, colours.BoxMiddle, PaneLength(pane, 1));
+  DrawFrame(dc, &rect, colours.BoxInner, PaneLength(pane, 2));
+  if (HBRUSH fill = CreateSolidBrush(colours.BoxFill)) {
     FillRect(dc, &rect, fill);
     DeleteObject(fill);
   }
@@ -303,8 +307,8 @@ void DrawHeaderBox(PaneView* pane) {
       width = interior > 0 ? interior : 0;
       MeasureFit(dc, s.String, &width, &length);
     }
-    DrawRunColored(dc, s.String, length, rect.left + (interior - width) / 2, y, width, f, BoxTextColour,
-                   BoxFillColour);
+    DrawRunColored(dc, s.String, length, rect.left + (interior - width) / 2, y, width, f, colours.BoxText,
+                   colours.BoxFill);
     y += f;
   }
   if (oldFont) SelectObject(dc, oldFont);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "layout/colours.h"
 #include "layout/draw.h"
 #include "layout/pane_internal.h"
 #include "layout/scale.h"
@@ -17,10 +18,10 @@ constexpr int32_t MaxOffset = 0xFFFF;  // offsets, counts and coordinates are 16
 constexpr unsigned char Space = 0x20;
 constexpr unsigned char Hyphen = 0x2D;
 
-constexpr COLORREF StyleColour(uint32_t key) {
-  if (key & StyleSmall) return 0x800000;                              // navy
-  if ((key & StyleLarge) && (key & StyleBold)) return 0xFF0000;       // blue
-  return 0x000000;                                                    // black
+COLORREF StyleColour(const ColourScheme& scheme, uint32_t key) {
+  if (key & StyleSmall) return scheme.SmallText;                          // navy by day
+  if ((key & StyleLarge) && (key & StyleBold)) return scheme.HeadingText;  // blue by day
+  return scheme.PlainText;                                                // black by day
 }
 
 HFONT MakeStyleFont(const PaneView* pane, uint32_t key) {
@@ -307,7 +308,7 @@ HFONT SelectStyle(PaneView* pane, uint32_t flags) {
   // An entry whose font could not be made (or was released) tries again.
   if (entry && !entry->Font) entry->Font = MakeStyleFont(pane, key);
 
-  if (flags & StyleWithColour) SetTextColor(pane->Dc, StyleColour(key));
+  if (flags & StyleWithColour) SetTextColor(pane->Dc, StyleColour(PaneColours(pane), key));
   if (entry && entry->Font) return static_cast<HFONT>(SelectObject(pane->Dc, entry->Font));
   // No font for this key: the device context keeps its font, and selecting
   // the returned one back changes nothing.

@@ -53,6 +53,9 @@ struct PaneView {
   // made for: the window's for a pane on screen (written by the shell), 0 for
   // the device context's LOGPIXELSY (a print job's pane on the printer).
   int32_t Dpi;
+  // The colours it is drawn in (layout/colours.h); null: the day scheme, as
+  // for every print job. Written by the shell for the panes on screen.
+  const struct ColourScheme* Colours;
 };
 
 // Style byte bits.

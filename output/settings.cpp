@@ -102,6 +102,49 @@ int32_t ReadSetting(const wchar_t* name, int32_t fallback) {
   return ReadDwordSetting(SettingsKeyPath, name, fallback);
 }
 
+// When a number is written back at exit.
+enum class Written { Always, IfNotZero, WithMainPane, WithCommentaryPane };
+
+// One stored number: its name, its default when absent, how a read value
+// goes into AppSettings (with its range check) and what is written back.
+struct NumberSetting {
+  const wchar_t* Name;
+  int32_t Default;
+  void (*Take)(int32_t stored);
+  int32_t (*Give)();
+  Written When;
+};
+
+// In the order they are read and written.
+constexpr NumberSetting NumberSettings[] = {
+    {L"FontSize", 0, [](int32_t v) { AppSettings.FontSettings.FontSize = v; },
+     [] { return AppSettings.FontSettings.FontSize; }, Written::IfNotZero},
+    {L"FontAsciiBase", DefaultFontAsciiBase, [](int32_t v) { AppSettings.FontSettings.FontAsciiBase = v; },
+     [] { return AppSettings.FontSettings.FontAsciiBase; }, Written::IfNotZero},
+    {L"LastPosition", 0, [](int32_t v) { AppSettings.LastPosition = static_cast<uint16_t>(v); },
+     [] { return static_cast<int32_t>(AppSettings.LastPosition); }, Written::WithMainPane},
+    {L"Flags", static_cast<int32_t>(DefaultFlags), [](int32_t v) { AppSettings.Flags = static_cast<uint32_t>(v); },
+     [] { return static_cast<int32_t>(AppSettings.Flags); }, Written::Always},
+    {L"Lesson", 0, [](int32_t v) { AppSettings.Lesson = static_cast<uint16_t>(v); },
+     [] { return static_cast<int32_t>(AppSettings.Lesson); }, Written::IfNotZero},
+    // The commentary height divides by the units digit and the menu checks
+    // the item of the code: anything but a menu code falls back to the default.
+    {L"BottomSection", DefaultBottomSection,
+     [](int32_t v) { AppSettings.BottomSection = IsShareCode(v) ? v : DefaultBottomSection; },
+     [] { return AppSettings.BottomSection; }, Written::Always},
+    {L"BottomSectionLastPosition", 0,
+     [](int32_t v) { AppSettings.BottomSectionLastPosition = static_cast<uint16_t>(v); },
+     [] { return static_cast<int32_t>(AppSettings.BottomSectionLastPosition); }, Written::WithCommentaryPane},
+    {L"NightColours", 0, [](int32_t v) { AppSettings.NightColours = v == 1 ? 1 : 0; },
+     [] { return static_cast<int32_t>(AppSettings.NightColours); }, Written::Always},
+    {L"TopLesson", 0, [](int32_t v) { AppSettings.TopLesson = v; }, [] { return AppSettings.TopLesson; },
+     Written::WithMainPane},
+    {L"MainTop", 0, [](int32_t v) { AppSettings.MainTop = static_cast<uint32_t>(v); },
+     [] { return static_cast<int32_t>(AppSettings.MainTop); }, Written::WithMainPane},
+    {L"CommentaryTop", 0, [](int32_t v) { AppSettings.CommentaryTop = static_cast<uint32_t>(v); },
+     [] { return static_cast<int32_t>(AppSettings.CommentaryTop); }, Written::WithCommentaryPane},
+};
+
 void DestroyPane(PaneView** pane) {
   if (!pane || !*pane) return;
   DestroyPaneView(*pane, true);
@@ -191,16 +234,7 @@ int32_t LoadSettings() {
   if (!LoadStopped) LoadSearchString();
   Loading = false;
   if (LoadStopped) return 1;
-  AppSettings.FontSettings.FontSize = ReadSetting(L"FontSize", 0);
-  AppSettings.FontSettings.FontAsciiBase = ReadSetting(L"FontAsciiBase", DefaultFontAsciiBase);
-  AppSettings.LastPosition = static_cast<uint16_t>(ReadSetting(L"LastPosition", 0));
-  AppSettings.Flags = static_cast<uint32_t>(ReadSetting(L"Flags", static_cast<int32_t>(DefaultFlags)));
-  AppSettings.Lesson = static_cast<uint16_t>(ReadSetting(L"Lesson", 0));
-  // The commentary height divides by the units digit and the menu checks the
-  // item of the code: anything but a menu code falls back to the default.
-  int32_t bottom = ReadSetting(L"BottomSection", DefaultBottomSection);
-  AppSettings.BottomSection = IsShareCode(bottom) ? bottom : DefaultBottomSection;
-  AppSettings.BottomSectionLastPosition = static_cast<uint16_t>(ReadSetting(L"BottomSectionLastPosition", 0));
+  for (const NumberSetting& setting : NumberSettings) setting.Take(ReadSetting(setting.Name, setting.Default));
   return 0;
 }
 
@@ -218,24 +252,19 @@ void SaveSettings(PaneView** mainPane, PaneView** commentaryPane) {
     }
     WriteStringSetting(L"FontName", face);
   }
-  if (AppSettings.FontSettings.FontSize != 0) WriteDwordSetting(L"FontSize", AppSettings.FontSettings.FontSize);
-  if (AppSettings.FontSettings.FontAsciiBase != 0) {
-    WriteDwordSetting(L"FontAsciiBase", AppSettings.FontSettings.FontAsciiBase);
+  // The rows are the panes' at this moment, not the ones loaded.
+  const PaneView* main = mainPane ? *mainPane : nullptr;
+  const PaneView* commentary = commentaryPane ? *commentaryPane : nullptr;
+  if (main) AppSettings.LastPosition = main->FirstRow;
+  if (commentary) AppSettings.BottomSectionLastPosition = commentary->FirstRow;
+  for (const NumberSetting& setting : NumberSettings) {
+    const int32_t value = setting.Give();
+    const bool write = setting.When == Written::Always || (setting.When == Written::IfNotZero && value != 0) ||
+                       (setting.When == Written::WithMainPane && main) ||
+                       (setting.When == Written::WithCommentaryPane && commentary);
+    if (write) WriteDwordSetting(setting.Name, value);
   }
-  PaneView* main = mainPane ? *mainPane : nullptr;
-  if (main) {
-    AppSettings.LastPosition = main->FirstRow;
-    WriteDwordSetting(L"LastPosition", main->FirstRow);
-  }
-  WriteDwordSetting(L"Flags", static_cast<int32_t>(AppSettings.Flags));
-  if (AppSettings.Lesson != 0) WriteDwordSetting(L"Lesson", AppSettings.Lesson);
   DestroyPane(mainPane);
-  WriteDwordSetting(L"BottomSection", AppSettings.BottomSection);
-  PaneView* commentary = commentaryPane ? *commentaryPane : nullptr;
-  if (commentary) {
-    AppSettings.BottomSectionLastPosition = commentary->FirstRow;
-    WriteDwordSetting(L"BottomSectionLastPosition", commentary->FirstRow);
-  }
   DestroyPane(commentaryPane);
   PostQuitMessage(0);
 }

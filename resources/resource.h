@@ -52,12 +52,14 @@
 #define CMD_ZOOM_RESET 2123
 #define CMD_TODAYS_FOLIO 2141
 #define CMD_DAILY_FOLIO 2142
+#define CMD_NIGHT_COLOURS 2131
+#define CMD_FULL_SCREEN 2132
 // The Bookmarks menu's entries: the first 50 bookmarks of the list.
 #define CMD_BOOKMARK_FIRST 2200
 #define CMD_BOOKMARK_LAST 2249
 
 // The Bookmarks popup: its place in the menu bar.
-#define BOOKMARKS_MENU_POSITION 2
+#define BOOKMARKS_MENU_POSITION 3
 
 // Organize Bookmarks.
 #define IDD_BOOKMARKS 130

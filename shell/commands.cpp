@@ -13,6 +13,7 @@
 #include "shell/results.h"
 #include "shell/search.h"
 #include "shell/splitview.h"
+#include "shell/view.h"
 #include "store/records.h"
 
 namespace {
@@ -70,6 +71,8 @@ int OnCommand(HWND window, int command) {
     case CMD_ZOOM_RESET: Zoom(window, 0); return 0;
     case CMD_TODAYS_FOLIO: GoToDailyFolio(window, TodaysFolio(MainWindow)); return 0;
     case CMD_DAILY_FOLIO: GoToDailyFolio(window, DailyFolioDialog(MainWindow)); return 0;
+    case CMD_NIGHT_COLOURS: ToggleNightColours(window); return 0;
+    case CMD_FULL_SCREEN: ToggleFullScreen(window); return 0;
     default:
       if (command < CMD_BOOKMARK_FIRST || command > CMD_BOOKMARK_LAST) return 1;
       GoToBookmark(window, command - CMD_BOOKMARK_FIRST);
@@ -107,7 +110,7 @@ int SetMenuCheck(HMENU menu, bool setMode, UINT item, uint32_t value) {
 }
 
 void UpdateReverse(HWND window, bool setMode) {
-  if (SetMenuCheck(GetMenu(window), setMode, CMD_REVERSE, AppSettings.Flags & Reverse)) {
+  if (SetMenuCheck(MainMenu(window), setMode, CMD_REVERSE, AppSettings.Flags & Reverse)) {
     AppSettings.Flags |= Reverse;
   } else {
     AppSettings.Flags &= ~Reverse;
@@ -124,6 +127,12 @@ LRESULT OnKeyDown(HWND window, WPARAM key) {
       return 0;
     case VK_LEFT: PreviousArticle(window); return 0;
     case VK_RIGHT: NextArticle(window); return 0;
+    // Here rather than among the accelerators, which the results window's
+    // keys pass through first: its Esc closes it.
+    case VK_ESCAPE:
+      if (!InFullScreen()) return 1;
+      LeaveFullScreen(window);
+      return 0;
     case VK_PRIOR: rows = -PageRows(pane, mode); break;
     case VK_NEXT: rows = PageRows(pane, mode); break;
     case VK_END: rows = (pane && pane->MaxFirstRow) ? pane->MaxFirstRow : PageRows(pane, mode); break;

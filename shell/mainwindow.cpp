@@ -14,6 +14,7 @@
 #include "shell/results.h"
 #include "shell/reverseprobe.h"
 #include "shell/splitview.h"
+#include "shell/view.h"
 #include "store/product.h"
 #include "store/records.h"
 
@@ -21,8 +22,39 @@ const wchar_t MainClassName[] = PRODUCT_NAME;
 
 namespace {
 
+// Each pane's top line as places keep it, for the next start to open on
+// (the rows, which older versions read, are saved beside them).
+void RememberTops() {
+  if (!MainPane) return;
+  AppSettings.TopLesson = AppSettings.Lesson;
+  AppSettings.MainTop = PackPosition(TopPosition(MainPane));
+  AppSettings.CommentaryTop = PackPosition(TopPosition(CommentaryPane));
+}
+
+// At start, once the window has its stored size: each pane opens on the line
+// that was at its top, when the stored tops belong to this article and both
+// its texts have such a line; otherwise the rows stay as loaded.
+bool OpenOnStoredTops() {
+  PanePosition main{}, commentary{};
+  if (!MainPane || !CommentaryPane || AppSettings.TopLesson != AppSettings.Lesson ||
+      !UnpackPosition(AppSettings.MainTop, &main) || !UnpackPosition(AppSettings.CommentaryTop, &commentary)) {
+    return false;
+  }
+  const uint16_t mainRow = MainPane->FirstRow, commentaryRow = CommentaryPane->FirstRow;
+  if (!ScrollToOffset(MainPane, main.Offset) || !ScrollToOffset(CommentaryPane, commentary.Offset)) {
+    MainPane->FirstRow = mainRow;
+    CommentaryPane->FirstRow = commentaryRow;
+    return false;
+  }
+  ScrollToPosition(MainPane, main);
+  ScrollToPosition(CommentaryPane, commentary);
+  SyncScrollBars(false);
+  return true;
+}
+
 // Saves with both panes, which it releases: nothing may point at them after.
 void SaveWithPanes() {
+  RememberTops();
   ActivePane = nullptr;
   SaveSettings(&MainPane, &CommentaryPane);
 }
@@ -119,6 +151,7 @@ bool SignalRunningReader() {
 }
 
 void ShutDown(HWND window) {
+  LeaveFullScreen(window);  // the placement saved is the one from before it
   MessageBoxOwner = nullptr;  // the window is going: boxes from here on stand alone
   if (MainPane) ReleaseDC(window, MainPane->Dc);
   if (Toolbar) {
@@ -163,6 +196,7 @@ HWND InitInstance(int showCommand) {
   HWND window = CreateMainWindow();
   if (!window) return nullptr;
   RestoreWindowPlacement(window, showCommand);
+  OpenOnStoredTops();
   UpdateWindow(window);
   if (AppSettings.FontSettings.FontName[0] == 0) {
     FontDialog(window, &AppSettings.FontSettings);
@@ -219,6 +253,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       OnCreate(window);
       LoadStoredArticle(window);
       UpdateReverse(window, true);
+      ApplyColourScheme(window);
       return 0;
     case WM_DESTROY:
       ShutDown(window);
@@ -231,6 +266,13 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       // at a normal exit (and only once).
       if (wParam) DestroyWindow(window);
       return 0;
+    case WM_ERASEBKGND:
+      EraseBackground(window, reinterpret_cast<HDC>(wParam));
+      return 1;
+    case WM_SYSCOMMAND:
+      // Alt in full screen, where there is no menu bar.
+      if ((wParam & 0xFFF0) == SC_KEYMENU && OpenMenuInFullScreen(window, static_cast<wchar_t>(lParam))) return 0;
+      return DefWindowProcW(window, message, wParam, lParam);
     case WM_SIZE:
       OnSize(window, lParam);
       return 0;
@@ -262,7 +304,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_INITMENUPOPUP:
       UpdatePlaceMenus(window, reinterpret_cast<HMENU>(wParam));
-      UpdateDailyFolioMenu(GetMenu(window));
+      UpdateDailyFolioMenu(MainMenu(window));
       return 0;
     case WM_APPCOMMAND:
       // The mouse's back and forward buttons (and such keys on keyboards).

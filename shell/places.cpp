@@ -8,6 +8,7 @@
 #include "shell/article.h"
 #include "shell/globals.h"
 #include "shell/splitview.h"
+#include "shell/view.h"
 #include "store/records.h"
 
 BookmarkList Bookmarks;
@@ -46,7 +47,7 @@ void GoToBookmark(HWND window, int index) {
 void OrganizeBookmarksDialog(HWND window) { OrganizeBookmarks(window, &Bookmarks); }
 
 void UpdatePlaceMenus(HWND window, HMENU popup) {
-  HMENU bar = GetMenu(window);
+  HMENU bar = MainMenu(window);
   if (!bar || !popup) return;
   EnableMenuItem(bar, CMD_BACK, MF_BYCOMMAND | (History.BackCount ? MF_ENABLED : MF_GRAYED));
   EnableMenuItem(bar, CMD_FORWARD, MF_BYCOMMAND | (History.ForwardCount ? MF_ENABLED : MF_GRAYED));

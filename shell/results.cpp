@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "dialogs/search_dialog.h"
+#include "layout/colours.h"
 #include "layout/scale.h"
 #include "layout/selected.h"
 #include "output/settings.h"
@@ -103,7 +104,8 @@ void DrawContext(HDC dc, const RECT& cell, int row, bool selected) {
   const bool focused = GetFocus() == List;
   const int back = !selected ? COLOR_WINDOW : focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE;
   const int fore = !selected ? COLOR_WINDOWTEXT : focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT;
-  FillRect(dc, &cell, GetSysColorBrush(back));
+  const bool night = !selected && AppSettings.NightColours == 1;  // selected rows keep the system's colours
+  if (night) FillWithColour(dc, cell, NightScheme.Page); else FillRect(dc, &cell, GetSysColorBrush(back));
   const SearchHit hit = FindAllHit(Run, static_cast<uint32_t>(row));
   HeldText held;
   if (hit.Record == 0 || !CorpusText(hit.Record, &held)) return;
@@ -130,7 +132,7 @@ void DrawContext(HDC dc, const RECT& cell, int row, bool selected) {
     widths[r] = size.cx;
   }
   const int oldMode = SetBkMode(dc, TRANSPARENT);
-  const COLORREF oldColour = SetTextColor(dc, GetSysColor(fore));
+  const COLORREF oldColour = SetTextColor(dc, night ? NightScheme.PlainText : GetSysColor(fore));
   int x = cell.left + (cell.right - cell.left - widths[1]) / 2 - widths[0];
   for (int r = 0; r < 3; ++r) {
     const SelectedObject font(dc, runs[r].font);
@@ -141,13 +143,14 @@ void DrawContext(HDC dc, const RECT& cell, int row, bool selected) {
       RECT mark = {std::max(x, static_cast<int>(cell.left)), cell.top, std::min(x + widths[1], static_cast<int>(cell.right)),
                    cell.bottom};
       if (mark.right > mark.left) {
-        HBRUSH yellow = CreateSolidBrush(HitBackColour);
+        HBRUSH yellow = CreateSolidBrush(night ? NightScheme.HitBack : HitBackColour);
         if (yellow) {
           FillRect(dc, &mark, yellow);
           DeleteObject(yellow);
         }
       }
     }
+    if (night) SetTextColor(dc, r == 1 ? NightScheme.HitText : NightScheme.PlainText);
     ExtTextOutW(dc, x, y, ETO_CLIPPED, &cell, units[r], static_cast<UINT>(runs[r].count), nullptr);
     x += widths[r];
   }
@@ -282,6 +285,7 @@ bool OnCreate(HWND window) {
   SendMessageW(NotFoundLabel, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   MakeFonts();
   AddColumns();
+  ApplyResultsColours();
   return true;
 }
 
@@ -368,6 +372,16 @@ bool MakeWindow() {
 }
 
 }  // namespace
+
+void ApplyResultsColours() {
+  if (!List) return;
+  const bool night = AppSettings.NightColours == 1;
+  const COLORREF back = night ? NightScheme.Page : GetSysColor(COLOR_WINDOW);
+  SendMessageW(List, LVM_SETBKCOLOR, 0, back);
+  SendMessageW(List, LVM_SETTEXTBKCOLOR, 0, back);
+  SendMessageW(List, LVM_SETTEXTCOLOR, 0, night ? NightScheme.PlainText : GetSysColor(COLOR_WINDOWTEXT));
+  InvalidateRect(List, nullptr, TRUE);
+}
 
 void OpenSearchDialog(HWND window) {
   if (SearchDialog(MainWindow ? MainWindow : window, SearchNext) == SearchDialogFindAll) FindAll(window);

@@ -25,6 +25,8 @@ void OpenSearchDialog(HWND window);
 void FindAll(HWND window);
 // Fills the list for about one frame: true while more is left to fill.
 bool FillResultsSlice();
+// The list in the colours of AppSettings.NightColours (the system's by day).
+void ApplyResultsColours();
 // For the message loop: true when msg belonged to the results window and has
 // been handled (keyboard navigation, Enter and Esc).
 bool ResultsDialogMessage(MSG* msg);

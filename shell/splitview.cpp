@@ -4,11 +4,13 @@
 
 #include <cstdlib>
 
+#include "layout/colours.h"
 #include "layout/draw.h"
 #include "layout/scale.h"
 #include "output/settings.h"
 #include "resources/resource.h"
 #include "shell/globals.h"
+#include "shell/view.h"
 #include "store/records.h"
 
 namespace {
@@ -22,7 +24,7 @@ constexpr int ToolbarButtonHeight = 22;
 constexpr int SeparatorLine = 2;
 
 void CheckShareItem(HWND window) {
-  CheckMenuRadioItem(GetMenu(window), CMD_SHARE_MINIMAL, CMD_SHARE_THREE_QUARTERS,
+  CheckMenuRadioItem(MainMenu(window), CMD_SHARE_MINIMAL, CMD_SHARE_THREE_QUARTERS,
                      static_cast<UINT>(AppSettings.BottomSection + 400), MF_BYCOMMAND);
 }
 
@@ -70,7 +72,7 @@ void PlaceWindow(HWND window, int x, int y, int width, int height) {
 RECT PaneRect(HWND window) {
   RECT r;
   GetClientRect(window, &r);
-  if (Toolbar) r.top += ToolbarHeight() - 1;
+  if (const int t = ToolbarHeight()) r.top += t - 1;
   const int g = Gutter();
   if (r.bottom - r.top > 2 * g) {
     r.top += g;
@@ -126,8 +128,20 @@ void ApplyDpi(HWND window, int dpi) {
   if (CommentaryPane) CommentaryPane->AreaLeft = r.left;
 }
 
+void PlacePaneCorner(HWND window) {
+  const RECT r = PaneRect(window);
+  CommentaryArea.left = r.left;
+  if (MainPane) {
+    MainPane->AreaLeft = r.left;
+    MainPane->AreaTop = r.top;
+  }
+  if (CommentaryPane) CommentaryPane->AreaLeft = r.left;
+}
+
 int ToolbarHeight() {
-  if (!Toolbar) return 0;
+  // Hidden (in full screen) it takes no room: its own style, not whether the
+  // main window shows yet.
+  if (!Toolbar || !(GetWindowLongPtrW(Toolbar, GWL_STYLE) & WS_VISIBLE)) return 0;
   RECT r;
   GetWindowRect(Toolbar, &r);
   return r.bottom - r.top;
@@ -247,10 +261,15 @@ void PaintPanes(HDC dc, HWND window, int bits) {
   if (bits & RepaintClear) {
     RECT r;
     GetClientRect(window, &r);
-    if (Toolbar) r.top += ToolbarHeight() - 1;
-    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    if (const int t = ToolbarHeight()) r.top += t - 1;
+    FillWithColour(dc, r, PaneColours(MainPane).Page);
   }
-  if (bits & RepaintMain) DrawPane(MainPane, bits & RepaintErase);
+  if ((bits & RepaintMain) && MainPane) {
+    // Runs are drawn opaque: on the page's colour.
+    const COLORREF oldBack = SetBkColor(MainPane->Dc, PaneColours(MainPane).Page);
+    DrawPane(MainPane, bits & RepaintErase);
+    SetBkColor(MainPane->Dc, oldBack);
+  }
   if (bits & RepaintCommentary) PaintCommentarySection(dc);
   if (own) EndPaint(window, &ps);
 }
@@ -260,9 +279,10 @@ void PaintCommentarySection(HDC dc) {
   const int g = Gutter();
   const int s = SeparatorWidth();
   const int cx = ScrollBarWidth();
-  HPEN palePen = CreatePen(PS_SOLID, 1, CommentaryBackground);
-  HPEN greenPen = CreatePen(PS_SOLID, 1, SeparatorColour);
-  HBRUSH brush = CreateSolidBrush(CommentaryBackground);
+  const ColourScheme& colours = PaneColours(CommentaryPane);
+  HPEN palePen = CreatePen(PS_SOLID, 1, colours.CommentaryPage);
+  HPEN greenPen = CreatePen(PS_SOLID, 1, colours.Separator);
+  HBRUSH brush = CreateSolidBrush(colours.CommentaryPage);
   HGDIOBJ oldPen = SelectObject(dc, palePen ? palePen : GetStockObject(NULL_PEN));
   HGDIOBJ oldBrush = SelectObject(dc, brush ? brush : GetStockObject(NULL_BRUSH));
   Rectangle(dc, CommentaryArea.left - g, CommentaryArea.top + s, CommentaryArea.right + g,
@@ -270,7 +290,7 @@ void PaintCommentarySection(HDC dc) {
   SelectObject(dc, greenPen ? greenPen : GetStockObject(NULL_PEN));
   // The separator: a rectangle drawn with a pen of width 1 fills its
   // interior with the brush, so it is filled green as well.
-  HBRUSH greenBrush = CreateSolidBrush(SeparatorColour);
+  HBRUSH greenBrush = CreateSolidBrush(colours.Separator);
   SelectObject(dc, greenBrush ? greenBrush : GetStockObject(NULL_BRUSH));
   Rectangle(dc, CommentaryArea.left - g, CommentaryArea.top, CommentaryArea.right + g + cx,
             CommentaryArea.top + s);

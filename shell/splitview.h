@@ -11,7 +11,8 @@
 // OnSize's "lay out again with the last client size".
 constexpr LPARAM RelayoutSize = static_cast<LPARAM>(0xBAADF00D);
 
-// Commentary colours (0x00BBGGRR).
+// Commentary colours by day (0x00BBGGRR); the panes' scheme gives the ones
+// drawn (layout/colours.h).
 constexpr COLORREF CommentaryBackground = 0xFFFFF8;
 constexpr COLORREF SeparatorColour = 0x008000;
 
@@ -47,7 +48,10 @@ int ScrollBarWidth();
 // Takes the DPI of the window: the toolbar's picture set and button size, the
 // panes' fonts and lengths; the caller lays the panes out again (OnSize).
 void ApplyDpi(HWND window, int dpi);
-// Height of the toolbar window, 0 without one.
+// Places the panes' top left corner below the toolbar (if shown) and inside
+// the gutter; the caller lays the panes out again (OnSize).
+void PlacePaneCorner(HWND window);
+// Height of the toolbar window, 0 without one or while it is hidden.
 int ToolbarHeight();
 // Rows one page step moves: half the rows last drawn for page modes 2 and 4,
 // otherwise one row less than a page; never less than one row.

@@ -4,7 +4,8 @@
 // (output/settings). Writers during a run: the settings loader and SaveSettings,
 // SetCurrentArticle (Lesson, LastPosition), the shell's commands (Flags through
 // UpdateReverse, BottomSection), the font dialog (FontSettings), the search
-// (SearchString), and measuring/export, which clear Reverse for the length of
+// (SearchString), the View menu (NightColours), the shell's exit (TopLesson,
+// MainTop, CommentaryTop), and measuring/export, which clear Reverse for the length of
 // one call and put it back. Everything else only reads it.
 #pragma once
 #include <cstdint>
@@ -35,6 +36,13 @@ struct AppSettingsRecord {
   int32_t BottomSection;
   uint16_t BottomSectionLastPosition;
   int32_t SurroundingGutter;
+  uint32_t NightColours;   // 1: the panes show the night scheme; 0 otherwise
+  // Where each pane's top line was at exit, as places keep it (a packed
+  // PanePosition, store/places.h), and the Lesson they belong to. Written by
+  // the shell just before the settings are saved.
+  int32_t TopLesson;
+  uint32_t MainTop;
+  uint32_t CommentaryTop;
 };
 extern AppSettingsRecord AppSettings;
 

@@ -16,6 +16,18 @@ struct PanePosition {
   uint8_t BlankRow;  // 1: the top row is the blank row after that line
 };
 
+// A position as one number, as a stored bookmark holds each: the offset in
+// the low 16 bits, the blank-row flag at bit 16.
+constexpr uint32_t PackPosition(const PanePosition& position) {
+  return position.Offset | static_cast<uint32_t>(position.BlankRow ? 1 : 0) << 16;
+}
+// False (nothing written) for a number with any other bit set.
+constexpr bool UnpackPosition(uint32_t packed, PanePosition* position) {
+  if (packed >> 17) return false;
+  *position = PanePosition{static_cast<uint16_t>(packed), static_cast<uint8_t>(packed >> 16)};
+  return true;
+}
+
 struct Place {
   int32_t Lesson;  // main-text record of the article
   PanePosition Main;

@@ -4,16 +4,23 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
+#include "layout/colours.h"
 #include "output/settings.h"
 #include "resources/resource.h"
 #include "shell/article.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/mainwindow.h"
+#include "shell/places.h"
+#include "shell/results.h"
 #include "shell/splitview.h"
+#include "shell/view.h"
 #include "store/records.h"
 #include "tests/win/common/gdi_tracking.h"
 #include "tests/win/common/message_boxes.h"
@@ -610,6 +617,10 @@ TEST_F(Shell, AWholeRunGivesBackEveryGdiObjectAndDeviceContext) {
     Command(CMD_SHARE_HALF);
     Command(CMD_REVERSE);
     Command(CMD_REVERSE);
+    Command(CMD_NIGHT_COLOURS);
+    Command(CMD_FULL_SCREEN);
+    Command(CMD_FULL_SCREEN);
+    Command(CMD_NIGHT_COLOURS);
     AppSettings.FontSettings.FontSize = 14 + round;
     SetPaneFont(MainPane, &AppSettings.FontSettings);
     SetPaneFont(CommentaryPane, &AppSettings.FontSettings);
@@ -642,7 +653,7 @@ TEST_F(Shell, ToolbarMenuAndAcceleratorsCarryTheCommandTable) {
   EXPECT_STREQ(label, L"E&xit\bCtrl+Q");
   GetMenuStringW(menu, CMD_SEARCH_AGAIN, label, 64, MF_BYCOMMAND);
   EXPECT_STREQ(label, L"Search A&gain\bF3");
-  GetMenuStringW(GetSubMenu(menu, 3), 0, label, 64, MF_BYPOSITION);
+  GetMenuStringW(GetSubMenu(menu, 4), 0, label, 64, MF_BYPOSITION);
   EXPECT_STREQ(label, L"1/&4 Screen");
 
   HACCEL table = LoadAcceleratorsW(AppInstance, MAKEINTRESOURCEW(IDA_ACCELERATORS));
@@ -659,6 +670,261 @@ TEST_F(Shell, ToolbarMenuAndAcceleratorsCarryTheCommandTable) {
     EXPECT_TRUE(entries[i].fVirt & FNOINVERT) << "entry " << i;
     EXPECT_EQ(entries[i].key, expected[i].key) << "entry " << i;
     EXPECT_EQ(entries[i].cmd, expected[i].command) << "entry " << i;
+  }
+}
+
+
+// The client area as one paint draws it, read back from a memory bitmap that
+// both panes draw on for that paint.
+class PaintedClient {
+ public:
+  explicit PaintedClient(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    HDC screen = GetDC(window);
+    dc_ = CreateCompatibleDC(screen);
+    bitmap_ = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(window, screen);
+    old_ = SelectObject(dc_, bitmap_);
+    HDC paneDc = MainPane->Dc;
+    MainPane->Dc = CommentaryPane->Dc = dc_;
+    PaintPanes(dc_, window, RepaintClear | RepaintErase | 0xFF);
+    MainPane->Dc = CommentaryPane->Dc = paneDc;
+  }
+  ~PaintedClient() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  // Pixels of a pane's area in the colour.
+  int Count(const PaneView* pane, COLORREF colour) const {
+    int n = 0;
+    for (int y = pane->AreaTop; y < pane->AreaTop + pane->AreaHeight; ++y)
+      for (int x = pane->AreaLeft; x < pane->AreaLeft + pane->AreaWidth; ++x) n += GetPixel(dc_, x, y) == colour;
+    return n;
+  }
+  HDC Dc() const { return dc_; }
+
+ private:
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
+// WCAG 2's contrast ratio of two colours.
+double Contrast(COLORREF a, COLORREF b) {
+  auto luminance = [](COLORREF c) {
+    auto channel = [](int v) {
+      const double s = v / 255.0;
+      return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(GetRValue(c)) + 0.7152 * channel(GetGValue(c)) + 0.0722 * channel(GetBValue(c));
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+int Area(const PaneView* pane) { return pane->AreaWidth * pane->AreaHeight; }
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message != WM_QUIT) DispatchMessageW(&msg);
+  }
+}
+
+TEST_F(Shell, NightColoursPaintThePanesDarkFollowTheResultsListAndAreStored) {
+  GoToLongArticle(1, 3, 3);
+  const LineEntry* line = MainPane->Lines + 1;  // the first line below the page header
+  ASSERT_GT(line->Length, 3);
+  MainPane->HitStart = line->Start;
+  MainPane->HitEnd = line->Start + 3;
+  Command(CMD_NIGHT_COLOURS);
+  EXPECT_TRUE(GetMenuState(GetMenu(window_), CMD_NIGHT_COLOURS, MF_BYCOMMAND) & MF_CHECKED);
+  {
+    const PaintedClient night(window_);
+    const ColourScheme& n = NightScheme;
+    EXPECT_GT(night.Count(MainPane, n.Page), Area(MainPane) / 2);
+    EXPECT_GT(night.Count(MainPane, n.PlainText), 0) << "the body text";
+    EXPECT_GT(night.Count(MainPane, n.HitBack), 0) << "the hit's highlight";
+    EXPECT_GT(night.Count(MainPane, n.HitText), 0) << "the hit's letters";
+    EXPECT_GT(night.Count(CommentaryPane, n.CommentaryPage), Area(CommentaryPane) / 2);
+    EXPECT_GT(night.Count(CommentaryPane, n.PlainText) + night.Count(CommentaryPane, n.SmallText), 0);
+    EXPECT_EQ(night.Count(MainPane, 0xFFFFFF) + night.Count(CommentaryPane, 0xFFFFFF), 0) << "no white left";
+    // Readable for long, without glare.
+    for (const COLORREF page : {n.Page, n.CommentaryPage}) {
+      EXPECT_GE(Contrast(n.PlainText, page), 7.0);
+      EXPECT_LE(Contrast(n.PlainText, page), 15.0);
+    }
+    EXPECT_GE(Contrast(n.HitText, n.HitBack), 7.0);
+  }
+  // The results list follows the scheme, both ways.
+  std::strcpy(reinterpret_cast<char*>(AppSettings.SearchString), "a");
+  FindAll(window_);
+  HWND list = FindWindowExW(ResultsWindow, nullptr, WC_LISTVIEWW, nullptr);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)), NightScheme.Page);
+  Command(CMD_NIGHT_COLOURS);
+  EXPECT_EQ(static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)), GetSysColor(COLOR_WINDOW));
+  DestroyWindow(ResultsWindow);
+  EXPECT_FALSE(GetMenuState(GetMenu(window_), CMD_NIGHT_COLOURS, MF_BYCOMMAND) & MF_CHECKED);
+  EXPECT_GT(PaintedClient(window_).Count(MainPane, 0xFFFFFF), Area(MainPane) / 2) << "day again";
+
+  // Stored at exit, and read back as 1 only from a 1.
+  Command(CMD_NIGHT_COLOURS);
+  DestroyWindow(window_);
+  Pump();
+  EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"NightColours", -1), 1);
+  const struct { uint32_t stored, read; } values[] = {{0, 0}, {2, 0}, {0xFFFFFFFF, 0}, {0x10001, 0}, {1, 1}};
+  for (const auto& v : values) {
+    WriteDwordSetting(L"NightColours", static_cast<int32_t>(v.stored));
+    LoadSettings();
+    EXPECT_EQ(AppSettings.NightColours, v.read) << v.stored;
+  }
+  // A night start is dark from its first paint, background included.
+  window_ = CreateMainWindow();
+  ASSERT_NE(MainPane, nullptr);
+  EXPECT_EQ(MainPane->Colours, &NightScheme);
+  EXPECT_EQ(CommentaryPane->Colours, &NightScheme);
+  EXPECT_TRUE(GetMenuState(GetMenu(window_), CMD_NIGHT_COLOURS, MF_BYCOMMAND) & MF_CHECKED);
+  const PaintedClient first(window_);
+  SendMessageW(window_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(first.Dc()), 0);
+  EXPECT_EQ(GetPixel(first.Dc(), 1, 1), NightScheme.Page);
+}
+
+// Closes the menu a test opened, from inside the menu's own message loop.
+void CALLBACK EndMenuSoon(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  EndMenu();
+}
+
+TEST_F(Shell, FullScreenCoversTheMonitorAndPutsBackExactlyTheWindowThatWasThere) {
+  GoToLongArticle(1, 60, 5);  // long enough to scroll on a whole screen
+  Bookmarks = BookmarkList{};
+  AddBookmarkHere();
+  // The window at 30,40 700x500, maximised over that or not.
+  auto place = [&](bool maximised) {
+    ShowWindow(window_, SW_SHOWNORMAL);
+    MoveWindow(window_, 30, 40, 700, 500, TRUE);
+    if (maximised) ShowWindow(window_, SW_SHOWMAXIMIZED);
+  };
+  for (const bool maximised : {false, true}) {
+    const char* what = maximised ? "maximised" : "normal";
+    place(maximised);
+    ASSERT_EQ(IsZoomed(window_) != FALSE, maximised);
+    const LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE), exStyle = GetWindowLongPtrW(window_, GWL_EXSTYLE);
+    RECT before;
+    GetWindowRect(window_, &before);
+    HMENU menu = GetMenu(window_);
+    const int paneTop = MainPane->AreaTop;
+
+    Command(CMD_FULL_SCREEN);
+    EXPECT_TRUE(InFullScreen());
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT r, client;
+    GetWindowRect(window_, &r);
+    GetClientRect(window_, &client);
+    EXPECT_TRUE(EqualRect(&r, &monitor.rcMonitor)) << what;
+    EXPECT_TRUE(client.right == r.right - r.left && client.bottom == r.bottom - r.top) << "no caption, menu or frame";
+    EXPECT_EQ(ToolbarHeight(), 0);
+    EXPECT_EQ(MainPane->AreaTop, Gutter()) << "the panes take the toolbar's room";
+    const uint16_t row = MainPane->FirstRow;
+    Key(VK_DOWN);
+    EXPECT_EQ(MainPane->FirstRow, row + 1);
+    // Alt+B drops the Bookmarks list down (a timer closes it again).
+    HMENU bookmarks = GetSubMenu(MainMenu(window_), BOOKMARKS_MENU_POSITION);
+    while (GetMenuItemCount(bookmarks) > 2) DeleteMenu(bookmarks, 2, MF_BYPOSITION);
+    SetTimer(nullptr, 0, 100, EndMenuSoon);
+    SendMessageW(window_, WM_SYSCOMMAND, SC_KEYMENU, 'b');
+    EXPECT_EQ(GetMenuItemCount(bookmarks), 4) << "opened and filled: two commands, a separator, the bookmark";
+
+    // Esc leaves it, and F11 again.
+    if (maximised) {
+      Command(CMD_FULL_SCREEN);
+    } else {
+      EXPECT_EQ(Key(VK_ESCAPE), 0);
+    }
+    EXPECT_FALSE(InFullScreen());
+    RECT after;
+    GetWindowRect(window_, &after);
+    EXPECT_TRUE(EqualRect(&after, &before)) << what;
+    EXPECT_EQ(GetWindowLongPtrW(window_, GWL_STYLE), style) << what;
+    EXPECT_EQ(GetWindowLongPtrW(window_, GWL_EXSTYLE), exStyle) << what;
+    EXPECT_EQ(IsZoomed(window_) != FALSE, maximised);
+    EXPECT_EQ(GetMenu(window_), menu);
+    EXPECT_GT(ToolbarHeight(), 0);
+    EXPECT_EQ(MainPane->AreaTop, paneTop);
+  }
+  EXPECT_EQ(Key(VK_ESCAPE), 1) << "outside full screen Esc is not the main window's";
+
+  // Closed in full screen, the window is saved as it was before.
+  for (const bool maximised : {false, true}) {
+    place(maximised);
+    Command(CMD_FULL_SCREEN);
+    DestroyWindow(window_);
+    Pump();
+    EXPECT_FALSE(InFullScreen());
+    EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"Left", -1), 30);
+    EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"Top", -1), 40);
+    EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"Width", -1), 700);
+    EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"Height", -1), 500);
+    EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"showCmd", -1), maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    window_ = CreateMainWindow();
+    ASSERT_NE(MainPane, nullptr);
+  }
+  Bookmarks = BookmarkList{};
+}
+
+TEST_F(Shell, AStartWithAnotherSizeAndFontOpensOnTheSameLines) {
+  ShowWindow(window_, SW_SHOWNORMAL);
+  MoveWindow(window_, 20, 20, 900, 700, TRUE);
+  GoToLongArticle(1, 60, 30);
+  MainPane->FirstRow = 17;
+  CommentaryPane->FirstRow = 9;
+  const int32_t lesson = AppSettings.Lesson;
+  const PanePosition main = TopPosition(MainPane), commentary = TopPosition(CommentaryPane);
+  DestroyWindow(window_);
+  Pump();
+  EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"TopLesson", -1), lesson);
+  EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"LastPosition", -1), 17) << "the rows as before";
+  // Another size and a larger font: other rows, the same lines.
+  WriteDwordSetting(L"Width", 600);
+  WriteDwordSetting(L"Height", 450);
+  WriteDwordSetting(L"FontSize", 16);
+  auto start = [&] {
+    AppSettings = {};
+    AppSettings.SurroundingGutter = ReadSurroundingGutter();
+    window_ = InitInstance(SW_SHOWNORMAL);
+    ASSERT_NE(window_, nullptr);
+    ASSERT_NE(MainPane, nullptr);
+  };
+  start();
+  // The text broke into other lines: the one at the top holds the same place.
+  for (const PaneView* pane : {MainPane, CommentaryPane}) {
+    const uint16_t offset = (pane == MainPane ? main : commentary).Offset;
+    const LineEntry* line = pane->Lines;
+    for (int rows = 0; line->Style && rows + RowsOf(*line) <= pane->FirstRow; ++line) rows += RowsOf(*line);
+    EXPECT_TRUE(line->Start <= offset && offset <= line->Start + line->Length)
+        << offset << " in " << line->Start << "+" << line->Length;
+  }
+  EXPECT_NE(MainPane->FirstRow, 17) << "not the stored row";
+
+  // Tops that belong to another article (an older version ran since) or
+  // name no line of the texts: the stored rows.
+  const struct { const wchar_t* name; uint32_t value; } damaged[] = {
+      {L"TopLesson", static_cast<uint32_t>(lesson + 2)}, {L"MainTop", 0xFFFF}, {L"MainTop", 0x20000},
+      {L"CommentaryTop", 0x1FFFF}, {L"CommentaryTop", 0xFFFFFFFF}};
+  for (const auto& d : damaged) {
+    DestroyWindow(window_);
+    Pump();
+    WriteDwordSetting(L"LastPosition", 3);
+    WriteDwordSetting(L"BottomSectionLastPosition", 2);
+    WriteDwordSetting(d.name, static_cast<int32_t>(d.value));
+    start();
+    EXPECT_EQ(MainPane->FirstRow, 3) << d.value;
+    EXPECT_EQ(CommentaryPane->FirstRow, 2) << d.value;
   }
 }
 

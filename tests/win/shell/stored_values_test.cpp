@@ -122,6 +122,8 @@ TEST(StoredValues, EveryValueOfEveryWrongKindStartsWorksAndIsUsableAfterwards) {
       {settings, L"Lesson"},     {settings, L"BottomSection"}, {settings, L"BottomSectionLastPosition"},
       {settings, L"Top"},        {settings, L"Left"},          {settings, L"Width"},
       {settings, L"Height"},     {settings, L"showCmd"},       {L"software\\Quillary", L"SurroundingGutter"},
+      {settings, L"NightColours"}, {settings, L"TopLesson"},   {settings, L"MainTop"},
+      {settings, L"CommentaryTop"},
   };
   AnswerMessageBoxes();  // "Resource not found" for a Lesson that names no record
   int runs = 0;
@@ -131,6 +133,7 @@ TEST(StoredValues, EveryValueOfEveryWrongKindStartsWorksAndIsUsableAfterwards) {
       Put(settings, L"FontName", REG_SZ, Units(L"DejaVu Sans"));
       PutDword(L"FontSize", 12);
       PutDword(L"Lesson", 5);
+      PutDword(L"TopLesson", 5);  // the stored tops belong to it: they are read
       Put(value.key, value.name, data.type, data.bytes);
       std::string what = std::string(value.name, value.name + wcslen(value.name)) + " as " + data.what;
       std::string first = RunOnce(false);

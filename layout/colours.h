@@ -1,0 +1,60 @@
+// The colours the panes are drawn in: the day scheme (the page as it is
+// printed) and the night scheme, a dark grey page with light grey text for
+// reading in the dark. A pane on screen points at the scheme it shows; a pane
+// that points at none (every print job's) is drawn in the day colours, so
+// printing never changes with the screen.
+//
+// Night contrasts by WCAG 2's measure: body text 10.7:1 on the page and
+// 9.6:1 on the commentary strip, the small print 8.8:1 and 7.9:1, the
+// headings 8.4:1 and 7.6:1, the search hit 7.6:1 on its highlight.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "layout/paneview.h"
+
+struct ColourScheme {
+  COLORREF Page;            // the main pane and the window around the panes
+  COLORREF CommentaryPage;  // the commentary section
+  COLORREF Separator;       // the line above the commentary
+  COLORREF PlainText;
+  COLORREF SmallText;       // the small style (commentary headings)
+  COLORREF HeadingText;     // large bold
+  COLORREF Rule;
+  COLORREF HitText;
+  COLORREF HitBack;
+  COLORREF BoxOuter;  // the page-header box: three frames, fill and text
+  COLORREF BoxMiddle;
+  COLORREF BoxInner;
+  COLORREF BoxFill;
+  COLORREF BoxText;
+};
+
+inline constexpr ColourScheme DayScheme = {
+    0xFFFFFF, 0xFFFFF8, 0x008000,            // white, a faint blue-white, green
+    0x000000, 0x800000, 0xFF0000, 0x000000,  // black, navy, blue; black rules
+    0xFF0000, 0x00FFFF,                      // blue on yellow
+    0x0000FF, 0xFFFFFF, 0xFF0000, 0x00FFFF, 0x0000FF,
+};
+
+inline constexpr ColourScheme NightScheme = {
+    RGB(0x1E, 0x1F, 0x22), RGB(0x26, 0x28, 0x2C), RGB(0x4C, 0x8C, 0x5C),
+    RGB(0xD0, 0xD0, 0xD0), RGB(0xA8, 0xC0, 0xDC), RGB(0x98, 0xBB, 0xF4), RGB(0x8A, 0x8F, 0x98),
+    RGB(0xFF, 0xF0, 0xCC), RGB(0x5C, 0x4A, 0x14),
+    RGB(0xC0, 0x60, 0x5A), RGB(0x1E, 0x1F, 0x22), RGB(0x6A, 0x8C, 0xC8), RGB(0x5C, 0x4A, 0x14),
+    RGB(0xFF, 0xD9, 0xB8),
+};
+
+// The scheme of a stored NightColours value: night for 1, day for anything else.
+inline const ColourScheme& SchemeForSetting(uint32_t nightColours) {
+  return nightColours == 1 ? NightScheme : DayScheme;
+}
+
+// The scheme a pane is drawn in.
+inline const ColourScheme& PaneColours(const PaneView* pane) {
+  return pane && pane->Colours ? *pane->Colours : DayScheme;
+}
+
+// Fills a rectangle with a solid colour (a brush made and deleted for it).
+void FillWithColour(HDC dc, const RECT& rect, COLORREF colour);
