@@ -129,6 +129,9 @@ void MakeListFont(bool redraw) {
 
 void PlaceLists(int w, int h);
 
+// After the dialog manager's layout for dpi: the lists' font, and the lists
+// placed as at any resize (the lengths of the template's layout, which the
+// dialog manager scales, are not those of PlaceLists).
 void OnDpiChanged(HWND dialog, int dpi) {
   Daf.Dpi = dpi;
   MakeListFont(true);
@@ -175,8 +178,11 @@ INT_PTR CALLBACK ChooseDafProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
       PlaceLists(LOWORD(lParam), HIWORD(lParam));
       return 0;
     case DpiChangedMessage:
+      // The dialog manager lays the dialog out for the new DPI: its resize
+      // places the lists with the new lengths already.
+      if (HIWORD(wParam) > 0) Daf.Dpi = HIWORD(wParam);
       PostDialogDpiChange(dialog, wParam);
-      return FALSE;  // the dialog manager lays the dialog out for the new DPI
+      return FALSE;
     case DialogDpiChanged:
       OnDpiChanged(dialog, static_cast<int>(wParam));
       return TRUE;
