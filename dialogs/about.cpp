@@ -47,8 +47,6 @@ void SetUpLinkButton(HWND dialog) {
   lf.lfWeight = 800;
   LinkBase = lf;
   LinkBaseDpi = DpiOfWindow(dialog);
-  // Its own font: the dialog manager must not give it the dialog's.
-  KeepOwnFont(button);
   SizeLinkButton(button, CreateFontIndirectW(&lf), LinkBaseDpi);
 }
 
@@ -56,6 +54,7 @@ void SetUpLinkButton(HWND dialog) {
 // text in it, at dpi; the font it had goes. Nothing changes without a font.
 void SizeLinkButton(HWND button, HFONT font, int dpi) {
   if (!font) return;
+  KeepOwnFont(button);  // the dialog manager must not give it the dialog's
   HDC dc = GetDC(button);
   const HGDIOBJ old = SelectObject(dc, font);
   wchar_t text[LinkTextUnits];

@@ -121,8 +121,12 @@ void FillTractateList() {
 void MakeListFont(bool redraw) {
   HFONT font = MakeFont(AppSettings.FontSettings, FontKeyList, Daf.Dpi);
   if (!font) return;
+  KeepOwnFont(Daf.Tractates);
   SendMessageW(Daf.Tractates, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
-  for (HWND list : Daf.Lists) SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+  for (HWND list : Daf.Lists) {
+    KeepOwnFont(list);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+  }
   if (Daf.ListFont) DeleteObject(Daf.ListFont);
   Daf.ListFont = font;
 }
@@ -144,8 +148,6 @@ void OnInitDialog(HWND dialog) {
   Daf.Dpi = DpiOfWindow(dialog);
   Daf.Tractates = GetDlgItem(dialog, IDC_DAF_TRACTATES);
   for (int i = 0; i < DigitListCount; ++i) Daf.Lists[i] = GetDlgItem(dialog, ListIds[i]);
-  KeepOwnFont(Daf.Tractates);
-  for (HWND list : Daf.Lists) KeepOwnFont(list);
   SetFocus(Daf.Tractates);
   MakeListFont(false);
   InitCommonControls();

@@ -139,6 +139,8 @@ void UpdateFontChoice(HWND dialog, int mode) {
   LOGFONTW shown = FaceList.Preview;
   shown.lfHeight = ScaleForDpi(shown.lfHeight, DialogDpi);
   FaceList.PreviewFont = CreateFontIndirectW(&shown);
+  // With a font of its own, the dialog manager must not give it the dialog's.
+  if (FaceList.PreviewFont) KeepOwnFont(GetDlgItem(dialog, IDC_FONT_PREVIEW));
   SendDlgItemMessageW(dialog, IDC_FONT_PREVIEW, WM_SETFONT, reinterpret_cast<WPARAM>(FaceList.PreviewFont), TRUE);
   if (old) DeleteObject(old);
 }
@@ -147,7 +149,6 @@ void OnInitDialog(HWND dialog, FontSettings* settings) {
   FaceList = {};
   Editing = settings;
   DialogDpi = DpiOfWindow(dialog);
-  KeepOwnFont(GetDlgItem(dialog, IDC_FONT_PREVIEW));
   if (settings->FontAsciiBase == 0) settings->FontAsciiBase = AsciiBaseUnicode;
   SetPreviewLetters(dialog, settings->FontAsciiBase);
   if (settings->FontAsciiBase == AsciiBaseCodePage) CheckDlgButton(dialog, IDC_FONT_BASE_224, BST_CHECKED);

@@ -97,7 +97,9 @@ void ApplyDpi(HWND dialog, int dpi) {
   ShowPictureForDpi(dialog, keyboards, dpi);
   HFONT font = MakeFont(AppSettings.FontSettings, FontKeyCellPixels, dpi);
   if (!font) return;
-  SendDlgItemMessageW(dialog, IDC_SEARCH_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
+  KeepOwnFont(edit);
+  SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (EditFont) DeleteObject(EditFont);
   EditFont = font;
 }
@@ -105,7 +107,6 @@ void ApplyDpi(HWND dialog, int dpi) {
 void OnInitDialog(HWND dialog, LPARAM search) {
   DialogSearch = reinterpret_cast<int (*)(HWND)>(search);
   HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
-  KeepOwnFont(edit);
   ApplyDpi(dialog, DpiOfWindow(dialog));
   SendMessageW(edit, EM_SETLIMITTEXT, SearchTextLimit, 0);
   // The stored string as the edit holds it: letters in the mapping, the
