@@ -159,7 +159,6 @@ preset() {  # preset LEFT TOP WIDTH HEIGHT SHOW: the main window's place
 }
 
 info=$(wine "$probe" place 2>/dev/null | tr -d '\r')
-primary="0 0 1024 768"
 second="1024 0 2304 1024"
 
 # Stored normal on the second monitor: there again, at its size; the results
@@ -206,14 +205,6 @@ if start "on a monitor that is gone"; then
   check "gone: results whole in its work area" "yes" "$(inside results)"
   check "gone: results' size" "500 300" \
     "$(($(field results 4) - $(field results 2))) $(($(field results 5) - $(field results 3)))"
-  stop
-fi
-
-# Nothing stored: where the system puts a new window, the primary monitor.
-wine reg delete 'HKCU\Software\Quillary' /f >/dev/null 2>&1
-add FontName REG_SZ "DejaVu Sans"
-if start "nothing stored"; then
-  check "nothing stored: on the primary monitor" "$primary" "$(monitor main)"
   stop
 fi
 
