@@ -20,6 +20,10 @@ constexpr wchar_t ProductComponent[] = L"Quillary/Orvane";
 // While the box is open.
 HFONT LinkFont;
 WNDPROC LinkButtonPrevious;
+// The link's font as first made, and the DPI it was made for: the link's
+// font at another DPI is made from it.
+LOGFONTW LinkBase;
+int LinkBaseDpi;
 
 LRESULT CALLBACK LinkButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SETCURSOR) {
@@ -28,6 +32,8 @@ LRESULT CALLBACK LinkButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
   }
   return CallWindowProcW(LinkButtonPrevious, button, message, wParam, lParam);
 }
+
+void SizeLinkButton(HWND button, HFONT font, int dpi);
 
 void SetUpLinkButton(HWND dialog) {
   HWND button = GetDlgItem(dialog, IDC_ABOUT_LINK);
@@ -41,20 +47,41 @@ void SetUpLinkButton(HWND dialog) {
   GetObjectW(dialogFont, sizeof lf, &lf);
   lf.lfUnderline = TRUE;
   lf.lfWeight = 800;
-  LinkFont = CreateFontIndirectW(&lf);
-  if (!LinkFont) return;
+  LinkBase = lf;
+  LinkBaseDpi = DpiOfWindow(dialog);
+  SizeLinkButton(button, CreateFontIndirectW(&lf), LinkBaseDpi);
+}
 
+// Gives the link the font (which then belongs to the box) and the size of its
+// text in it, at dpi; the font it had goes. Nothing changes without a font.
+void SizeLinkButton(HWND button, HFONT font, int dpi) {
+  if (!font) return;
+  KeepOwnFont(button);  // the dialog manager must not give it the dialog's
   HDC dc = GetDC(button);
-  const HGDIOBJ old = SelectObject(dc, LinkFont);
+  const HGDIOBJ old = SelectObject(dc, font);
   wchar_t text[LinkTextUnits];
   const int length = GetWindowTextW(button, text, LinkTextUnits);
-  SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(LinkFont), TRUE);
+  SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (LinkFont) DeleteObject(LinkFont);
+  LinkFont = font;
   SIZE extent = {};
   GetTextExtentPoint32W(dc, text, length, &extent);
-  SetWindowPos(button, nullptr, 0, 0, extent.cx + 2 * GetSystemMetrics(SM_CXEDGE),
-               extent.cy + 2 * GetSystemMetrics(SM_CYEDGE), SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
+  SetWindowPos(button, nullptr, 0, 0, extent.cx + 2 * MetricForDpi(SM_CXEDGE, dpi),
+               extent.cy + 2 * MetricForDpi(SM_CYEDGE, dpi), SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
   SelectObject(dc, old);
   ReleaseDC(button, dc);
+}
+
+const UINT Logos[3] = {IDB_LOGO, IDB_LOGO_150, IDB_LOGO_200};
+
+// The logo and the link at another DPI.
+void OnDpiChanged(HWND dialog, int dpi) {
+  ShowPictureForDpi(dialog, Logos, dpi);
+  if (!LinkBaseDpi) return;
+  LOGFONTW lf = LinkBase;
+  lf.lfHeight = MulDiv(LinkBase.lfHeight, dpi, LinkBaseDpi);
+  lf.lfWidth = MulDiv(LinkBase.lfWidth, dpi, LinkBaseDpi);
+  SizeLinkButton(GetDlgItem(dialog, IDC_ABOUT_LINK), CreateFontIndirectW(&lf), dpi);
 }
 
 void DrawLink(const DRAWITEMSTRUCT* item) {
@@ -82,10 +109,15 @@ INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
   switch (message) {
     case WM_INITDIALOG: {
       SetUpLinkButton(dialog);
-      static const UINT logos[3] = {IDB_LOGO, IDB_LOGO_150, IDB_LOGO_200};
-      ShowPictureForDpi(dialog, logos);
+      ShowPictureForDpi(dialog, Logos, DpiOfWindow(dialog));
       return TRUE;
     }
+    case DpiChangedMessage:
+      PostDialogDpiChange(dialog, wParam);
+      return FALSE;  // the dialog manager lays the dialog out for the new DPI
+    case DialogDpiChanged:
+      OnDpiChanged(dialog, static_cast<int>(wParam));
+      return TRUE;
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       if (item->CtlID != IDC_ABOUT_LINK) return FALSE;

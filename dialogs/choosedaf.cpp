@@ -21,6 +21,7 @@ struct ChooseDafState {
   HWND Tractates;
   HWND Lists[DigitListCount];  // hundreds, tens, units, side
   HFONT ListFont;
+  int Dpi;                  // the dialog's; its lists' font and places follow it
   int32_t SelectedArticle;  // 1..5358; 0 = none
 };
 ChooseDafState Daf;
@@ -116,16 +117,39 @@ void FillTractateList() {
   }
 }
 
-void OnInitDialog(HWND dialog) {
-  Daf.ListFont = MakeFont(AppSettings.FontSettings, FontKeyList, DpiOfWindow(dialog));
+// The lists' font for the dialog's DPI; the old one goes once no list has it.
+void MakeListFont(bool redraw) {
+  HFONT font = MakeFont(AppSettings.FontSettings, FontKeyList, Daf.Dpi);
+  if (!font) return;
+  KeepOwnFont(Daf.Tractates);
+  SendMessageW(Daf.Tractates, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+  for (HWND list : Daf.Lists) {
+    KeepOwnFont(list);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+  }
+  if (Daf.ListFont) DeleteObject(Daf.ListFont);
+  Daf.ListFont = font;
+}
 
+void PlaceLists(int w, int h);
+
+// After the dialog manager's layout for dpi: the lists' font, and the lists
+// placed as at any resize (the lengths of the template's layout, which the
+// dialog manager scales, are not those of PlaceLists).
+void OnDpiChanged(HWND dialog, int dpi) {
+  Daf.Dpi = dpi;
+  MakeListFont(true);
+  RECT client{};
+  GetClientRect(dialog, &client);
+  PlaceLists(client.right, client.bottom);
+}
+
+void OnInitDialog(HWND dialog) {
+  Daf.Dpi = DpiOfWindow(dialog);
   Daf.Tractates = GetDlgItem(dialog, IDC_DAF_TRACTATES);
   for (int i = 0; i < DigitListCount; ++i) Daf.Lists[i] = GetDlgItem(dialog, ListIds[i]);
   SetFocus(Daf.Tractates);
-  if (Daf.ListFont) {
-    SendMessageW(Daf.Tractates, WM_SETFONT, reinterpret_cast<WPARAM>(Daf.ListFont), FALSE);
-    for (HWND list : Daf.Lists) SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(Daf.ListFont), FALSE);
-  }
+  MakeListFont(false);
   InitCommonControls();
   FillTractateList();
 
@@ -134,15 +158,17 @@ void OnInitDialog(HWND dialog) {
   ShowChoice(choice);
 }
 
+// The gaps and the side list's height are 96-DPI lengths.
 void PlaceLists(int w, int h) {
   if (!Daf.Tractates) return;
+  const auto px = [](int length) { return ScaleForDpi(length, Daf.Dpi); };
   const int q = w / 4;
-  const int r = (q - 4) / 3;
-  MoveWindow(Daf.Lists[SideList], 2, 2, q, 40, TRUE);
-  MoveWindow(Daf.Lists[UnitsList], q + 4, 2, r, h - 6, TRUE);
-  MoveWindow(Daf.Lists[TensList], q + r + 6, 2, r, h - 6, TRUE);
-  MoveWindow(Daf.Lists[HundredsList], q + 2 * r + 8, 2, r, h - 6, TRUE);
-  MoveWindow(Daf.Tractates, w / 2 + 4, 2, w / 2 - 4, h - 6, TRUE);
+  const int r = (q - px(4)) / 3;
+  MoveWindow(Daf.Lists[SideList], px(2), px(2), q, px(40), TRUE);
+  MoveWindow(Daf.Lists[UnitsList], q + px(4), px(2), r, h - px(6), TRUE);
+  MoveWindow(Daf.Lists[TensList], q + r + px(6), px(2), r, h - px(6), TRUE);
+  MoveWindow(Daf.Lists[HundredsList], q + 2 * r + px(8), px(2), r, h - px(6), TRUE);
+  MoveWindow(Daf.Tractates, w / 2 + px(4), px(2), w / 2 - px(4), h - px(6), TRUE);
 }
 
 INT_PTR CALLBACK ChooseDafProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -153,6 +179,15 @@ INT_PTR CALLBACK ChooseDafProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case WM_SIZE:
       PlaceLists(LOWORD(lParam), HIWORD(lParam));
       return 0;
+    case DpiChangedMessage:
+      // The dialog manager lays the dialog out for the new DPI: its resize
+      // places the lists with the new lengths already.
+      if (HIWORD(wParam) > 0) Daf.Dpi = HIWORD(wParam);
+      PostDialogDpiChange(dialog, wParam);
+      return FALSE;
+    case DialogDpiChanged:
+      OnDpiChanged(dialog, static_cast<int>(wParam));
+      return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:

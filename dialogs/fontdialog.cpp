@@ -32,6 +32,7 @@ struct FaceListRecord {
 };
 FaceListRecord FaceList;
 FontSettings* Editing;
+int DialogDpi;  // the preview is drawn for it
 
 constexpr int Sizes[] = {10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 32, 52, 72};
 
@@ -136,8 +137,10 @@ void UpdateFontChoice(HWND dialog, int mode) {
   FaceList.Preview.lfCharSet = DEFAULT_CHARSET;
   // The sizes listed are cell heights at 96 DPI (see layout/scale.h).
   LOGFONTW shown = FaceList.Preview;
-  shown.lfHeight = ScaleForDpi(shown.lfHeight, DpiOfWindow(dialog));
+  shown.lfHeight = ScaleForDpi(shown.lfHeight, DialogDpi);
   FaceList.PreviewFont = CreateFontIndirectW(&shown);
+  // With a font of its own, the dialog manager must not give it the dialog's.
+  if (FaceList.PreviewFont) KeepOwnFont(GetDlgItem(dialog, IDC_FONT_PREVIEW));
   SendDlgItemMessageW(dialog, IDC_FONT_PREVIEW, WM_SETFONT, reinterpret_cast<WPARAM>(FaceList.PreviewFont), TRUE);
   if (old) DeleteObject(old);
 }
@@ -145,6 +148,7 @@ void UpdateFontChoice(HWND dialog, int mode) {
 void OnInitDialog(HWND dialog, FontSettings* settings) {
   FaceList = {};
   Editing = settings;
+  DialogDpi = DpiOfWindow(dialog);
   if (settings->FontAsciiBase == 0) settings->FontAsciiBase = AsciiBaseUnicode;
   SetPreviewLetters(dialog, settings->FontAsciiBase);
   if (settings->FontAsciiBase == AsciiBaseCodePage) CheckDlgButton(dialog, IDC_FONT_BASE_224, BST_CHECKED);
@@ -217,6 +221,13 @@ INT_PTR CALLBACK FontDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
           return 0;
       }
       return 0;
+    case DpiChangedMessage:
+      PostDialogDpiChange(dialog, wParam);
+      return FALSE;  // the dialog manager lays the dialog out for the new DPI
+    case DialogDpiChanged:
+      DialogDpi = static_cast<int>(wParam);
+      if (Editing) UpdateFontChoice(dialog, 0);  // the preview font again, at the new DPI
+      return TRUE;
     case WM_DESTROY:
       if (FaceList.PreviewFont) {
         DeleteObject(FaceList.PreviewFont);

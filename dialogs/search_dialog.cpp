@@ -91,13 +91,23 @@ HWND KeyboardPicture(HWND dialog) { return DialogPicture(dialog); }
 // A place on the picture as shown, in the 1x picture's pixels (-1 off it).
 int ToPictureCell(int at, int shown, int designed) { return at < 0 || shown <= 0 ? -1 : at * designed / shown; }
 
+// The keyboard picture and the edit's font (the user's face) for dpi.
+void ApplyDpi(HWND dialog, int dpi) {
+  static const UINT keyboards[3] = {IDB_KEYBOARD, IDB_KEYBOARD_150, IDB_KEYBOARD_200};
+  ShowPictureForDpi(dialog, keyboards, dpi);
+  HFONT font = MakeFont(AppSettings.FontSettings, FontKeyCellPixels, dpi);
+  if (!font) return;
+  HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
+  KeepOwnFont(edit);
+  SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (EditFont) DeleteObject(EditFont);
+  EditFont = font;
+}
+
 void OnInitDialog(HWND dialog, LPARAM search) {
   DialogSearch = reinterpret_cast<int (*)(HWND)>(search);
   HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
-  static const UINT keyboards[3] = {IDB_KEYBOARD, IDB_KEYBOARD_150, IDB_KEYBOARD_200};
-  ShowPictureForDpi(dialog, keyboards);
-  EditFont = MakeFont(AppSettings.FontSettings, FontKeyCellPixels, DpiOfWindow(dialog));
-  if (EditFont) SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(EditFont), TRUE);
+  ApplyDpi(dialog, DpiOfWindow(dialog));
   SendMessageW(edit, EM_SETLIMITTEXT, SearchTextLimit, 0);
   // The stored string as the edit holds it: letters in the mapping, the
   // brace as EditBrace, and in reading order under Reverse.
@@ -251,6 +261,12 @@ INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
       if (ch) InsertTyped(GetDlgItem(dialog, IDC_SEARCH_TEXT), ch);
       return TRUE;
     }
+    case DpiChangedMessage:
+      PostDialogDpiChange(dialog, wParam);
+      return FALSE;  // the dialog manager lays the dialog out for the new DPI
+    case DialogDpiChanged:
+      ApplyDpi(dialog, static_cast<int>(wParam));
+      return TRUE;
     case WM_DESTROY:
       TakeBackPicture(dialog);
       if (EditFont) {

@@ -98,18 +98,22 @@ HWND DialogPicture(HWND dialog) {
   return nullptr;
 }
 
-void ShowPictureForDpi(HWND dialog, const UINT ids[3]) {
+void ShowPictureForDpi(HWND dialog, const UINT ids[3], int dpi) {
   HWND picture = DialogPicture(dialog);
-  const int set = PictureSetForDpi(DpiOfWindow(dialog));
-  if (!picture || set == 0) return;
+  if (!picture) return;
+  const int set = PictureSetForDpi(dpi);
+  auto* given = static_cast<HBITMAP>(GetPropW(picture, ShownPicture));
+  if (set == 0 && !given) return;  // the template's picture is the 1x one
   auto* bitmap = static_cast<HBITMAP>(
       LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ids[set]), IMAGE_BITMAP, 0, 0, 0));
   if (!bitmap) return;
-  // The control loaded the 1x picture from the template; it no longer shows
-  // it and does not delete it.
+  // What the control gives back is the template's picture (which it loaded
+  // and no longer shows, and does not delete) or the one given before, or
+  // its copy of that one: whatever it is goes, and so does the one given.
   auto* previous = reinterpret_cast<HBITMAP>(
       SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
   if (previous && previous != bitmap) DeleteObject(previous);
+  if (given && given != previous && given != bitmap) DeleteObject(given);
   SetPropW(picture, ShownPicture, bitmap);
 }
 
@@ -122,6 +126,39 @@ void TakeBackPicture(HWND dialog) {
   auto* shown = reinterpret_cast<HBITMAP>(SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, 0));
   if (shown && shown != bitmap) DeleteObject(shown);
   DeleteObject(bitmap);
+}
+
+void KeepOwnFont(HWND control) {
+  // DIALOG_CONTROL_DPI_CHANGE_BEHAVIORS: DCDC_DISABLE_FONT_UPDATE.
+  constexpr DWORD DisableFontUpdate = 0x0001;
+  using Function = BOOL(WINAPI*)(HWND, DWORD, DWORD);
+  static const auto keep = reinterpret_cast<Function>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetDialogControlDpiChangeBehavior")));
+  if (keep && control) keep(control, DisableFontUpdate, DisableFontUpdate);
+}
+
+void PostDialogDpiChange(HWND dialog, WPARAM dpiChangedWParam) {
+  const int dpi = HIWORD(dpiChangedWParam);
+  if (dpi > 0) PostMessageW(dialog, DialogDpiChanged, static_cast<WPARAM>(dpi), 0);
+}
+
+HFONT MakeMessageFont(int dpi) {
+  using Function = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+  static const auto forDpi = reinterpret_cast<Function>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  const bool read = forDpi && dpi > 0
+                        ? forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi)) != 0
+                        : SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) != 0;
+  if (!read) {
+    // The dialog font of old: 8 points.
+    metrics.lfMessageFont = LOGFONTW{};
+    metrics.lfMessageFont.lfHeight = -MulDiv(8, dpi > 0 ? dpi : BaseDpi, 72);
+    metrics.lfMessageFont.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyW(metrics.lfMessageFont.lfFaceName, L"MS Shell Dlg");
+  }
+  return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
 void EnableNonClientScaling(HWND window) {

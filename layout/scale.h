@@ -3,10 +3,12 @@
 // designed at 96 DPI (1x) and scaled with the DPI of the window it appears in;
 // stored lengths (the gutter) stay in 96-DPI units.
 //
-// The functions of newer systems (GetDpiForWindow, GetSystemMetricsForDpi)
-// are looked up at run time; without them (Windows 7 and 8.1, where the
-// process is system aware) the screen's LOGPIXELSY and GetSystemMetrics stand
-// in, which there are already at the one system DPI.
+// The functions of newer systems (GetDpiForWindow, GetSystemMetricsForDpi,
+// SetDialogControlDpiChangeBehavior) are looked up at run time. The manifest
+// makes the process per-monitor aware (v2) only where all of them exist
+// (Windows 10 1703 on); everywhere else it is system aware, so that the
+// screen's LOGPIXELSY and GetSystemMetrics, which stand in there, are at the
+// one DPI every window has.
 //
 // Owns no state but the looked-up function pointers, written once on first use.
 #pragma once
@@ -45,15 +47,35 @@ HFONT MakeFont(const FontSettings& font, uint32_t key, int dpi);
 
 // Dialog pictures: a dialog's first SS_BITMAP control shows the picture of a
 // set drawn at 1x, 1.5x and 2x (resource ids in that order, in the program's
-// module) that suits the dialog's DPI; the control takes the picture's size.
-// At 1x the picture of the template stays. TakeBackPicture, called before the
-// dialog is destroyed, deletes what ShowPictureForDpi put there.
-void ShowPictureForDpi(HWND dialog, const UINT ids[3]);
+// module) that suits dpi; the control takes the picture's size. At 1x the
+// picture of the template stays until another set has been shown. Called
+// again for another DPI, it swaps the picture and deletes the one it put there
+// before. TakeBackPicture, called before the dialog is destroyed, deletes what
+// ShowPictureForDpi put there.
+void ShowPictureForDpi(HWND dialog, const UINT ids[3], int dpi);
 void TakeBackPicture(HWND dialog);
 // The first SS_BITMAP control of a dialog, or null.
 HWND DialogPicture(HWND dialog);
 
-// For a top-level window's WM_NCCREATE: under per-monitor awareness v1
-// (Windows 10 before 1703) the caption and menu scale with the monitor's DPI
-// only when asked; v2 does it anyway, and older systems have no such call.
+// WM_DPICHANGED (Windows 8.1 on; the headers name it only for newer targets).
+constexpr UINT DpiChangedMessage = 0x02E0;
+
+// Dialogs on a monitor of another scale. Under per-monitor v2 the dialog
+// manager answers a dialog's WM_DPICHANGED, once the dialog procedure has
+// seen it, by resizing the dialog, moving and resizing its controls and
+// giving each the dialog's font at the new DPI. A control with a font of its
+// own is excluded from that font (KeepOwnFont, on WM_INITDIALOG), and the
+// dialog procedure answers WM_DPICHANGED with PostDialogDpiChange and FALSE:
+// DialogDpiChanged (wParam: the new DPI) then arrives after the dialog
+// manager's layout, for the dialog to remake its fonts and pictures.
+constexpr UINT DialogDpiChanged = WM_APP + 0x2E0;
+void KeepOwnFont(HWND control);
+void PostDialogDpiChange(HWND dialog, WPARAM dpiChangedWParam);
+// A font for a label: the system's message font at dpi; the caller deletes it.
+HFONT MakeMessageFont(int dpi);
+
+// For a top-level window's WM_NCCREATE: under per-monitor awareness v1 the
+// caption and menu scale with the monitor's DPI only when asked; v2 does it
+// anyway (the manifest asks for no v1, but a thread may be put in it), and
+// systems before Windows 10 1607 have no such call.
 void EnableNonClientScaling(HWND window);

@@ -8,6 +8,7 @@
 #include "output/settings_data.h"
 #include "store/records.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -303,11 +304,10 @@ bool RestoredRect(HWND window, RECT* rect, UINT* show) {
     OffsetRect(rect, offset.x, offset.y);
     // A show state that brings a minimised window back.
     if (minimised) *show = (placement.flags & WPF_RESTORETOMAXIMIZED) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
-  } else {
-    // The size is the normal one in any case.
-    rect->right = rect->left + (normal.right - normal.left);
-    rect->bottom = rect->top + (normal.bottom - normal.top);
   }
+  // Otherwise the window's rectangle, as the user sees it: a window snapped
+  // to a screen's edge keeps its size from before the snap as its normal
+  // rectangle, but it is the snapped one that is on the screen.
   return true;
 }
 
@@ -331,43 +331,58 @@ void SaveWindowPlacement(HWND window) {
   SavePlacement(window, names);
 }
 
-void RestoreWindowPlacement(HWND window, int showCommand) {
-  int32_t top = ReadSetting(L"Top", 0);
-  int32_t left = ReadSetting(L"Left", 0);
+namespace {
+
+// A rectangle on no monitor (a monitor removed, a changed resolution, a bad
+// value) brought whole onto the work area of the given monitor, shrunk to it
+// where it is larger. A rectangle on any monitor stays as it is.
+RECT OntoScreen(RECT wanted, HMONITOR fallback) {
+  // Empty rectangles intersect nothing, so test at least one pixel.
+  RECT probe{wanted.left, wanted.top, wanted.right > wanted.left ? wanted.right : wanted.left + 1,
+             wanted.bottom > wanted.top ? wanted.bottom : wanted.top + 1};
+  if (MonitorFromRect(&probe, MONITOR_DEFAULTTONULL) != nullptr) return wanted;
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!fallback) fallback = MonitorFromRect(&probe, MONITOR_DEFAULTTONEAREST);
+  if (!GetMonitorInfoW(fallback, &info)) return wanted;
+  const RECT& work = info.rcWork;
+  const LONG width = std::min(wanted.right - wanted.left, work.right - work.left);
+  const LONG height = std::min(wanted.bottom - wanted.top, work.bottom - work.top);
+  const LONG left = std::max(work.left, std::min(wanted.left, work.right - width));
+  const LONG top = std::max(work.top, std::min(wanted.top, work.bottom - height));
+  return RECT{left, top, left + width, top + height};
+}
+
+}  // namespace
+
+bool StoredWindowPlacement(int showCommand, RECT* rect, int* show) {
+  const int32_t top = ReadSetting(L"Top", 0);
+  const int32_t left = ReadSetting(L"Left", 0);
   int32_t width = ReadSetting(L"Width", 0);
   int32_t height = ReadSetting(L"Height", 0);
-  int32_t show = ReadSetting(L"showCmd", showCommand);
+  *show = ReadSetting(L"showCmd", showCommand);
   // A stored state that would hide the window, or no state at all, leaves the
   // program running with nothing to see: use the state it was started with.
-  if (show <= SW_HIDE || show > SW_MAX) show = showCommand;
-  if (width > 0 || height > 0) {
-    if (width < 0) width = 0;
-    if (height < 0) height = 0;
-    int64_t right = static_cast<int64_t>(left) + width;
-    int64_t bottom = static_cast<int64_t>(top) + height;
-    bool fits = right <= INT32_MAX && bottom <= INT32_MAX;
-    RECT wanted{left, top, static_cast<LONG>(fits ? right : left), static_cast<LONG>(fits ? bottom : top)};
-    // Empty rectangles intersect nothing, so test at least one pixel.
-    RECT probe{wanted.left, wanted.top, wanted.right > wanted.left ? wanted.right : wanted.left + 1,
-               wanted.bottom > wanted.top ? wanted.bottom : wanted.top + 1};
-    if (!fits || MonitorFromRect(&probe, MONITOR_DEFAULTTONULL) == nullptr) {
-      // Off every screen (a monitor removed, a changed resolution, a bad
-      // value): bring it onto the nearest monitor's work area.
-      MONITORINFO info{};
-      info.cbSize = sizeof info;
-      if (GetMonitorInfoW(MonitorFromRect(&probe, MONITOR_DEFAULTTONEAREST), &info)) {
-        const RECT& work = info.rcWork;
-        int32_t workWidth = work.right - work.left;
-        int32_t workHeight = work.bottom - work.top;
-        if (width > workWidth) width = workWidth;
-        if (height > workHeight) height = workHeight;
-        if (left < work.left) left = work.left;
-        if (left > work.right - width) left = work.right - width;
-        if (top < work.top) top = work.top;
-        if (top > work.bottom - height) top = work.bottom - height;
-      }
-    }
-    MoveWindow(window, left, top, width, height, TRUE);
+  if (*show <= SW_HIDE || *show > SW_MAX) *show = showCommand;
+  if (width <= 0 && height <= 0) return false;
+  if (width < 0) width = 0;
+  if (height < 0) height = 0;
+  const int64_t right = static_cast<int64_t>(left) + width;
+  const int64_t bottom = static_cast<int64_t>(top) + height;
+  if (right > INT32_MAX || bottom > INT32_MAX) {
+    // Beyond the coordinates' range: on no screen, with its size.
+    *rect = OntoScreen(RECT{INT32_MIN, INT32_MIN, INT32_MIN + width, INT32_MIN + height}, nullptr);
+    return true;
+  }
+  *rect = OntoScreen(RECT{left, top, static_cast<LONG>(right), static_cast<LONG>(bottom)}, nullptr);
+  return true;
+}
+
+void RestoreWindowPlacement(HWND window, int showCommand) {
+  RECT rect{};
+  int show = showCommand;
+  if (StoredWindowPlacement(showCommand, &rect, &show)) {
+    MoveWindow(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
   }
   ShowWindow(window, show);
 }
@@ -405,7 +420,7 @@ void* AllocOrDie(size_t bytes) {
   return nullptr;
 }
 
-bool ReadResultsPlacement(RECT* rect) {
+bool ReadResultsPlacement(RECT* rect, HMONITOR fallback) {
   const int32_t width = ReadSetting(L"ResultsWidth", 0);
   const int32_t height = ReadSetting(L"ResultsHeight", 0);
   const int32_t left = ReadSetting(L"ResultsLeft", 0);
@@ -414,8 +429,8 @@ bool ReadResultsPlacement(RECT* rect) {
       top < -0x7FFF || top > 0x7FFF) {
     return false;
   }
-  *rect = RECT{left, top, left + width, top + height};
-  return MonitorFromRect(rect, MONITOR_DEFAULTTONULL) != nullptr;
+  *rect = OntoScreen(RECT{left, top, left + width, top + height}, fallback);
+  return true;
 }
 
 void SaveResultsPlacement(HWND window) {

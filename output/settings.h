@@ -32,12 +32,25 @@ int32_t LoadSettings();
 // the panes' FirstRow; destroys both panes (the pointers are cleared) and
 // posts the quit message with code 0. Either pane may be null.
 void SaveSettings(PaneView** mainPane, PaneView** commentaryPane);
+// Where a window restores to, as the user sees it: a maximised or minimised
+// window's normal rectangle, otherwise the window's rectangle (a window
+// snapped to a screen's edge has a normal rectangle that is not on the
+// screen). Top, Left, Width, Height, showCmd.
 void SaveWindowPlacement(HWND window);
+// The stored place of the main window: false when no size is stored (the
+// window then goes where the system puts a new one); a rectangle on no
+// monitor comes whole onto the nearest monitor's work area. *show is the
+// stored show state, or showCommand when it is none or would hide the window.
+// The main window is created at this rectangle, so that it is made on its
+// monitor and at that monitor's DPI, and only then shown.
+bool StoredWindowPlacement(int showCommand, RECT* rect, int* show);
+// Moves the window to the stored place and shows it in the stored state.
 void RestoreWindowPlacement(HWND window, int showCommand);
 // The results window's place and size (ResultsLeft, ResultsTop, ResultsWidth,
-// ResultsHeight, in screen pixels): read is false when none is stored or the
-// stored rectangle lies on no screen.
-bool ReadResultsPlacement(RECT* rect);
+// ResultsHeight, in screen pixels): false when none is stored. A stored
+// rectangle on no monitor comes whole onto fallback's work area (the main
+// window's monitor; null: the nearest monitor).
+bool ReadResultsPlacement(RECT* rect, HMONITOR fallback);
 void SaveResultsPlacement(HWND window);
 void SetCurrentArticle(int32_t n);
 

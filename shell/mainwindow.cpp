@@ -70,20 +70,24 @@ HWND TopLevelOf(HWND window) {
   return window;
 }
 
-// WM_DPICHANGED (Windows 8.1 on; the headers name it only for newer targets).
-constexpr UINT DpiChangedMessage = 0x02E0;
+// True from the main window's creation until it is shown in its stored
+// state: the window is then where the user left it.
+bool PlacingWindow;
 
 // The window moved to a monitor of another DPI (wParam: the new DPI, lParam:
 // the rectangle the system suggests for it). Fonts, toolbar and lengths are
 // made for the new DPI, the window takes the suggested rectangle, and each
-// pane shows the same line at its top as before.
+// pane shows the same line at its top as before. While the stored place is
+// being restored the window keeps its rectangle: the suggested one is the
+// stored size scaled for the new DPI, which would be stored at exit and
+// scaled again at the next start.
 void OnDpiChanged(HWND window, WPARAM wParam, const RECT* suggested) {
   const int dpi = HIWORD(wParam);
   if (dpi <= 0 || dpi == WindowDpi) return;
   const PanePosition mainTop = TopPosition(MainPane);
   const PanePosition commentaryTop = TopPosition(CommentaryPane);
   ApplyDpi(window, dpi);
-  if (suggested) {
+  if (suggested && !PlacingWindow) {
     SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -178,12 +182,16 @@ void RegisterMainClass(HINSTANCE instance, const wchar_t* className) {
   RegisterClassExW(&wc);
 }
 
-HWND CreateMainWindow() {
+HWND CreateMainWindow(const RECT* place) {
   OutOfMemoryExit = SaveWithPanes;
   RegisterMainClass(AppInstance, MainClassName);
-  return CreateWindowExW(WS_EX_WINDOWEDGE, MainClassName, MainClassName, WS_OVERLAPPEDWINDOW,
-                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                         AppInstance, nullptr);
+  // Made on the monitor of its place, so that it is laid out once, at that
+  // monitor's DPI, and the size stays the size stored.
+  const int x = place ? place->left : CW_USEDEFAULT, y = place ? place->top : CW_USEDEFAULT;
+  const int width = place ? place->right - place->left : CW_USEDEFAULT;
+  const int height = place ? place->bottom - place->top : CW_USEDEFAULT;
+  return CreateWindowExW(WS_EX_WINDOWEDGE, MainClassName, MainClassName, WS_OVERLAPPEDWINDOW, x, y, width, height,
+                         nullptr, nullptr, AppInstance, nullptr);
 }
 
 HWND InitInstance(int showCommand) {
@@ -193,9 +201,14 @@ HWND InitInstance(int showCommand) {
   LoadPlaces();
   SetReverseOnFirstRun();
   SetCurrentArticle(0);
-  HWND window = CreateMainWindow();
+  RECT place{};
+  int show = showCommand;
+  const bool stored = StoredWindowPlacement(showCommand, &place, &show);
+  PlacingWindow = true;
+  HWND window = CreateMainWindow(stored ? &place : nullptr);
+  if (window) ShowWindow(window, show);
+  PlacingWindow = false;
   if (!window) return nullptr;
-  RestoreWindowPlacement(window, showCommand);
   OpenOnStoredTops();
   UpdateWindow(window);
   if (AppSettings.FontSettings.FontName[0] == 0) {

@@ -14,5 +14,6 @@ HWND InitInstance(int showCommand);
 void RegisterMainClass(HINSTANCE instance, const wchar_t* className);
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Builds the main window as start-up does (without the instance check, the
-// placement or the first-run font dialog); null when creation failed.
-HWND CreateMainWindow();
+// show state or the first-run font dialog), at place (null: where the system
+// puts a new window); null when creation failed.
+HWND CreateMainWindow(const RECT* place = nullptr);

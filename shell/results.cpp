@@ -35,6 +35,8 @@ HWND List = nullptr;
 HWND NotFoundLabel = nullptr;
 HFONT ListFont = nullptr;
 HFONT HitFont = nullptr;
+HFONT LabelFont = nullptr;  // the "Not Found" label's, at the window's DPI
+int ResultsDpi = 0;         // the window's DPI, which the column widths are for
 FindAllRun Run{};
 bool Filling = false;
 bool FirstRowSelected = false;
@@ -273,6 +275,35 @@ void AddColumns() {
   }
 }
 
+// The label's font for ResultsDpi; the old one goes once the label has the new one.
+void MakeLabelFont() {
+  HFONT font = MakeMessageFont(ResultsDpi);
+  SendMessageW(NotFoundLabel, WM_SETFONT,
+               reinterpret_cast<WPARAM>(font ? font : GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+  if (LabelFont) DeleteObject(LabelFont);
+  LabelFont = font;
+}
+
+// The window moved to a monitor of another DPI: the rectangle the system
+// suggests, the columns' widths scaled as they are, the fonts for the DPI.
+void OnDpiChanged(HWND window, int dpi, const RECT* suggested) {
+  if (dpi <= 0) return;
+  const int old = ResultsDpi;
+  ResultsDpi = dpi;
+  if (old > 0 && old != dpi) {
+    for (int c = 0; c < ColumnCount; ++c) {
+      const int width = static_cast<int>(SendMessageW(List, LVM_GETCOLUMNWIDTH, c, 0));
+      SendMessageW(List, LVM_SETCOLUMNWIDTH, c, MulDiv(width, dpi, old));
+    }
+  }
+  if (suggested) {
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  MakeLabelFont();
+  MakeFonts();
+}
+
 bool OnCreate(HWND window) {
   List = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL |
@@ -282,7 +313,8 @@ bool OnCreate(HWND window) {
   SendMessageW(List, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
   NotFoundLabel = CreateWindowExW(0, L"STATIC", L"Not Found", WS_CHILD | SS_CENTER, 0, 0, 0, 0, List, nullptr,
                                   AppInstance, nullptr);
-  SendMessageW(NotFoundLabel, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  ResultsDpi = DpiOfWindow(window);
+  MakeLabelFont();
   MakeFonts();
   AddColumns();
   ApplyResultsColours();
@@ -311,13 +343,12 @@ LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CREATE: return OnCreate(window) ? 0 : -1;
     case WM_SIZE: PlaceChildren(LOWORD(lParam), HIWORD(lParam)); return 0;
     case WM_SETFOCUS: SetFocus(List); return 0;
-    case 0x02E0: {  // WM_DPICHANGED: the suggested rectangle, fonts for the new DPI
-      const auto* r = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      MakeFonts();
+    case WM_NCCREATE:
+      EnableNonClientScaling(window);
+      return DefWindowProcW(window, message, wParam, lParam);
+    case DpiChangedMessage:
+      OnDpiChanged(window, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
-    }
     case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case WM_COMMAND:
       // From the dialog keys: Enter and Esc.
@@ -327,6 +358,9 @@ LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_DESTROY:
       SaveResultsPlacement(window);
       ReleaseFonts();
+      SendMessageW(NotFoundLabel, WM_SETFONT, 0, FALSE);
+      if (LabelFont) DeleteObject(LabelFont);
+      LabelFont = nullptr;
       EndFindAll(&Run);
       Filling = false;
       ResultsWindow = List = NotFoundLabel = nullptr;
@@ -349,17 +383,25 @@ bool MakeWindow() {
     registered = RegisterClassExW(&wc) != 0;
     if (!registered) return false;
   }
+  // On the main window's monitor when nothing is stored, or what is stored
+  // lies on a monitor that is gone.
+  const HMONITOR monitor = MainWindow ? MonitorFromWindow(MainWindow, MONITOR_DEFAULTTONEAREST)
+                                      : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
   RECT place = {};
-  if (!ReadResultsPlacement(&place)) {
+  if (!ReadResultsPlacement(&place, monitor)) {
     // First time: two thirds of the work area's width and half its height,
-    // below the main window's top edge.
+    // below the main window's top edge, with the metrics of its DPI.
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
     RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    if (GetMonitorInfoW(monitor, &info)) work = info.rcWork;
+    const int dpi = DpiOfWindow(MainWindow);
     RECT main = work;
     if (MainWindow) GetWindowRect(MainWindow, &main);
     const int width = (work.right - work.left) * 2 / 3, height = (work.bottom - work.top) / 2;
-    const int left = std::max(work.left, std::min(main.left + GetSystemMetrics(SM_CXSIZE), work.right - width));
-    const int top = std::max(work.top, std::min(main.top + 3 * GetSystemMetrics(SM_CYCAPTION), work.bottom - height));
+    const int left = std::max(work.left, std::min(main.left + MetricForDpi(SM_CXSIZE, dpi), work.right - width));
+    const int top =
+        std::max(work.top, std::min(main.top + 3 * MetricForDpi(SM_CYCAPTION, dpi), work.bottom - height));
     place = RECT{left, top, left + width, top + height};
   }
   // A pop-up, so that it stays above its owner when the main window takes

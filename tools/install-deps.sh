@@ -13,6 +13,7 @@ PACKAGES=(
   fonts-dejavu-core culmus python3-pil
   icoutils nsis zip unzip
   cups cups-client printer-driver-cups-pdf libcups2:i386 ghostscript poppler-utils
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils libxrandr2:i386 libxinerama1:i386
 )
 
 SUDO=""

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "output/settings.h"
@@ -196,6 +197,36 @@ TEST_F(Placement, PlacementOffEveryScreenIsBroughtBack) {
   StorePlacement(-100, 50, 400, 300, SW_SHOWNORMAL);
   RestoreWindowPlacement(w, SW_SHOWNORMAL);
   ExpectRect(WindowRect(w), -100, 50, 400, 300);
+}
+
+TEST_F(Placement, ResultsPlaceOnNoMonitorComesWholeOntoTheOneGiven) {
+  const HMONITOR primary = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetMonitorInfoW(primary, &info));
+  const RECT work = info.rcWork;
+  RECT r{};
+  EXPECT_FALSE(ReadResultsPlacement(&r, primary)) << "nothing stored";
+  const struct {
+    int left, top, width, height;
+    bool moved;  // false: the rectangle as stored
+  } rows[] = {{200, 150, 500, 300, false}, {-100, 50, 500, 300, false}, {-30000, 100, 500, 300, true},
+              {20000, 20000, 640, 480, true}, {-30000, -30000, 0x7000, 0x7000, true}};
+  for (const auto& row : rows) {
+    PutDword(L"ResultsLeft", static_cast<uint32_t>(row.left));
+    PutDword(L"ResultsTop", static_cast<uint32_t>(row.top));
+    PutDword(L"ResultsWidth", static_cast<uint32_t>(row.width));
+    PutDword(L"ResultsHeight", static_cast<uint32_t>(row.height));
+    ASSERT_TRUE(ReadResultsPlacement(&r, primary)) << row.left;
+    if (!row.moved) {
+      ExpectRect(r, row.left, row.top, row.width, row.height);
+      continue;
+    }
+    EXPECT_EQ(std::min<LONG>(row.width, work.right - work.left), r.right - r.left) << row.left;
+    EXPECT_EQ(std::min<LONG>(row.height, work.bottom - work.top), r.bottom - r.top) << row.left;
+    EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right && r.bottom <= work.bottom)
+        << row.left << " comes whole into the work area";
+  }
 }
 
 TEST_F(Placement, ZeroSizeDoesNotMoveButOneNonZeroSideDoes) {

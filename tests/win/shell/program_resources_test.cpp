@@ -119,13 +119,18 @@ TEST(ProgramResources, ManifestBringsCommonControls6AndAsksNoRights) {
   context.lpResourceName = MAKEINTRESOURCEW(1);
   HANDLE activation = CreateActCtxW(&context);
   ASSERT_NE(activation, INVALID_HANDLE_VALUE) << "the loader refused the manifest: " << GetLastError();
-  // Systems before Windows 10 read only dpiAware: it must be where they look.
-  // (Per-monitor awareness itself is checked by the Dpi test, whose program
-  // carries this manifest.)
+  // Systems before Windows 10 1607 read only dpiAware, where the program is
+  // system aware; later ones read dpiAwareness and fall back to system aware
+  // without per-monitor v2. (Per-monitor awareness itself is checked by the
+  // Dpi test, whose program carries this manifest.)
   wchar_t aware[32] = {};
   EXPECT_TRUE(QueryActCtxSettingsW(0, activation, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings",
                                    L"dpiAware", aware, 32, nullptr));
-  EXPECT_STREQ(aware, L"true/pm");
+  EXPECT_STREQ(aware, L"true");
+  wchar_t awareness[64] = {};
+  EXPECT_TRUE(QueryActCtxSettingsW(0, activation, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings",
+                                   L"dpiAwareness", awareness, 64, nullptr));
+  EXPECT_STREQ(awareness, L"PerMonitorV2, System");
   ULONG_PTR cookie = 0;
   ASSERT_TRUE(ActivateActCtx(activation, &cookie));
   EXPECT_TRUE(IsCommonControls6(CommonControlsPath())) << Narrow(CommonControlsPath());

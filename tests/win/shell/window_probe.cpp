@@ -4,12 +4,36 @@
 // with "owner", whether a reader owns the single-instance mutex ("owned",
 // "free" or "none"); with "hold MS", owns that mutex for MS milliseconds and
 // ends without releasing it, as a reader does that ends (prints "held", or
-// "taken" when another has it).
+// "taken" when another has it); with "place", where the reader's window and
+// its results window lie and on which monitor; with "command ID", posts that
+// command to the reader; with "close", closes the reader as its close box does.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+namespace {
+
+// "NAME left top right bottom zoomed Z monitor l t r b work l t r b", or "NAME none".
+void PrintPlace(const char* name, HWND window) {
+  if (!window || !IsWindowVisible(window)) {
+    std::printf("%s none\n", name);
+    return;
+  }
+  RECT r{};
+  GetWindowRect(window, &r);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+  const RECT& m = info.rcMonitor;
+  const RECT& w = info.rcWork;
+  std::printf("%s %ld %ld %ld %ld zoomed %d monitor %ld %ld %ld %ld work %ld %ld %ld %ld\n", name, r.left, r.top,
+              r.right, r.bottom, IsZoomed(window) ? 1 : 0, m.left, m.top, m.right, m.bottom, w.left, w.top, w.right,
+              w.bottom);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const wchar_t mutexName[] = L"Local\\Quillary.Orvane.Reader";
@@ -37,6 +61,16 @@ int main(int argc, char** argv) {
     std::puts("none");
     return 1;
   }
+  if (argc > 1 && std::strcmp(argv[1], "place") == 0) {
+    std::printf("monitors %d\n", GetSystemMetrics(SM_CMONITORS));
+    PrintPlace("main", window);
+    PrintPlace("results", FindWindowW(L"OrvaneResults", nullptr));
+    return 0;
+  }
+  if (argc > 2 && std::strcmp(argv[1], "command") == 0) {
+    return PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[2])), 0) ? 0 : 1;
+  }
+  if (argc > 1 && std::strcmp(argv[1], "close") == 0) return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
   RECT client;
   GetClientRect(window, &client);
   POINT origin = {0, 0};
