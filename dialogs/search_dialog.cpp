@@ -33,12 +33,11 @@ wchar_t DisplayLetter(unsigned char letter) {
   return static_cast<wchar_t>(AppSettings.FontSettings.FontAsciiBase + (letter - FirstLetter));
 }
 
-// Under Reverse with a Hebrew mapping the system reorders the edit's
-// right-to-left text itself: the edit then holds the string in reading order,
-// typed at the caret as in any edit control, and OK turns it round.
-bool ReadingOrder() {
-  return (AppSettings.Flags & Reverse) && AppSettings.FontSettings.FontAsciiBase != AsciiBaseLatin;
-}
+// Where the text goes to the system in reading order (store/letters.h), the
+// system reorders the edit's right-to-left text itself: the edit then holds
+// the string in reading order, typed at the caret as in any edit control,
+// and OK turns it round (numbers keep their digits' order both ways).
+bool ReadingOrder() { return CurrentOrder() == RunOrder::Reading; }
 
 // The brace as the edit holds it: with the Latin mapping '{' is the last
 // letter, so the brace is shown as its stored byte.
@@ -107,7 +106,12 @@ void OnInitDialog(HWND dialog, LPARAM search) {
     const unsigned char b = AppSettings.SearchString[n];
     text[n] = b == OpenBraceByte ? EditBrace() : DisplayOf(b, AppSettings.FontSettings.FontAsciiBase);
   }
-  if (ReadingOrder()) ReverseMirror(text, n);
+  if (ReadingOrder()) {
+    ToReadingOrder(text, n);
+    // Laid out as a right-to-left line where the system offers that for a
+    // control (a right-to-left shell); elsewhere the style is ignored.
+    SetWindowLongW(edit, GWL_EXSTYLE, GetWindowLongW(edit, GWL_EXSTYLE) | WS_EX_RTLREADING);
+  }
   SetWindowTextW(edit, text);
   SubclassWindow(edit);
 }
@@ -126,7 +130,7 @@ void InsertTyped(HWND edit, wchar_t ch) {
 void StoreTyped(HWND edit) {
   wchar_t typed[SearchTextLimit + 1] = {};
   const int n = GetWindowTextW(edit, typed, SearchTextLimit + 1);
-  if (ReadingOrder()) ReverseMirror(typed, n);  // reading order to stored order
+  if (ReadingOrder()) ToReadingOrder(typed, n);  // reading order to stored order
   SetSearchString(typed);
 }
 

@@ -3,9 +3,8 @@
 // AppSettings is zeroed at process start and filled by the settings loader
 // (output/settings). Writers during a run: the settings loader and SaveSettings,
 // SetCurrentArticle (Lesson, LastPosition), the shell's commands (Flags through
-// UpdateReverse, BottomSection), the font dialog (FontSettings), the search
-// (SearchString), and measuring/export, which clear Reverse for the length of
-// one call and put it back. Everything else only reads it.
+// UpdateReverse, BottomSection), the font dialog (FontSettings) and the search
+// (SearchString). Everything else only reads it.
 #pragma once
 #include <cstdint>
 

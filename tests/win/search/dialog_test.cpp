@@ -179,13 +179,13 @@ TEST_F(Dialog, UnderReverseTheStringRoundTrips) {
   SetWindowTextW(edit_, L"");
   Type(L"tcx\b");
   EXPECT_EQ(Text(), L"\u05D0\u05D1") << "typing order; Backspace is the edit's own";
-  Type(L"d 1{");
+  Type(L"d 12{");
   Click(8 * 17 + 8, 12);
-  EXPECT_EQ(Text(), L"\u05D0\u05D1\u05D2 1{\u05D0");
+  EXPECT_EQ(Text(), L"\u05D0\u05D1\u05D2 12{\u05D0");
   SearchResult = 1;
   SendMessageW(dialog_, WM_COMMAND, IDOK, 0);
   const std::string stored = Stored();
-  EXPECT_EQ(stored, "a}1 cba") << "stored order: reversed, the brace mirrored";
+  EXPECT_EQ(stored, "a}12 cba") << "stored order: reversed, the brace mirrored, the number as typed";
   Open();
   SendMessageW(dialog_, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(Stored(), stored) << "unchanged on OK";
