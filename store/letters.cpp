@@ -151,9 +151,7 @@ int32_t StripDirectionalMarks(DisplayChar* units) {
   if (!units) return 0;
   int32_t n = 0;
   for (const DisplayChar* p = units; *p; ++p) {
-    const DisplayChar u = *p;
-    if (u == 0x200E || u == 0x200F || (u >= 0x202A && u <= 0x202E)) continue;
-    units[n++] = u;
+    if (!IsDirectionalMark(*p)) units[n++] = *p;
   }
   units[n] = 0;
   return n;

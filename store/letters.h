@@ -96,6 +96,9 @@ bool StartsRightToLeft(const DisplayChar* units);
 // Returns the units written before the 0. out may not overlap in.
 int32_t EmbedRightToLeft(const DisplayChar* in, int32_t count, DisplayChar* out);
 
+// The embedding, override and left-to-right and right-to-left marks.
+constexpr bool IsDirectionalMark(DisplayChar u) { return u == 0x200E || u == 0x200F || (u >= 0x202A && u <= 0x202E); }
+
 // Removes the directional marks a control was given (the embedding marks
 // and the left-to-right and right-to-left marks) from a 0-terminated text,
 // in place. Returns the units left.
