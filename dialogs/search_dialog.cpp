@@ -71,7 +71,9 @@ void KeepMarks(HWND edit) {
   // (A new text puts the caret at its start: the place is given again.)
   const bool changed = std::wcscmp(text, marked) != 0;
   if (changed) CallWindowProcW(PreviousEditProc, edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(marked));
-  if (changed || start != from + 1 || end != to + 1) CallWindowProcW(PreviousEditProc, edit, EM_SETSEL, from + 1, to + 1);
+  if (changed || start != from + 1 || end != to + 1) {
+    CallWindowProcW(PreviousEditProc, edit, EM_SETSEL, from + 1, to + 1);
+  }
   KeepingMarks = false;
 }
 

@@ -144,7 +144,8 @@ TEST_F(Dialogs, ChooseDafOffersThePagesThatExistAndReturnsTheChosenRecord) {
       [](HWND d) {
         EXPECT_EQ(Selected(d, IDC_DAF_TRACTATES), 0);
         EXPECT_EQ(Selected(d, IDC_DAF_UNITS), 2);
-        EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_TRACTATES), 0), L'\u202B' + Display(TractateTable[0].Name, true) + L'\u202C');
+        EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_TRACTATES), 0),
+                  L'\u202B' + Display(TractateTable[0].Name, true) + L'\u202C');
         EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_SIDE), 1),
                   L'\u202B' + Display((L"b" + std::wstring(SIDE_SUFFIX)).c_str(), true) + L'\u202C');
         EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_UNITS), 2), L"\u202B\u05D1\u202C");
