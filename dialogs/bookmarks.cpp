@@ -4,6 +4,7 @@
 
 #include "output/bookmarks.h"
 #include "resources/resource.h"
+#include "store/letters.h"
 
 namespace {
 
@@ -19,8 +20,18 @@ void Refill(HWND dialog, int selected) {
   HWND list = GetDlgItem(dialog, IDC_BOOKMARK_LIST);
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
-  for (int32_t i = 0; i < Editing->Count; ++i)
-    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Editing->Items[i].Name));
+  for (int32_t i = 0; i < Editing->Count; ++i) {
+    // The list lays its rows out left to right; a name in reading order that
+    // starts with a Hebrew letter goes between right-to-left embedding marks.
+    const DisplayChar* name = Editing->Items[i].Name;
+    DisplayChar embedded[MaxBookmarkNameUnits + 3];
+    if (FormFor(TextUse::Name, AppSettings.Flags, AppSettings.FontSettings.FontAsciiBase).RightToLeft &&
+        StartsRightToLeft(name)) {
+      EmbedRightToLeft(name, lstrlenW(name), embedded);
+      name = embedded;
+    }
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  }
   if (selected >= Editing->Count) selected = Editing->Count - 1;
   SendMessageW(list, LB_SETCURSEL, selected, 0);
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);

@@ -36,9 +36,23 @@ int32_t Count(HWND list) {
   return n < 0 ? 0 : static_cast<int32_t>(n);
 }
 
+// An item as the list box gets it: the mapped display characters, in the
+// order the one decision of store/letters.h gives, and when that is reading
+// order between embedding marks (the list lays its rows out left to right).
+void AddItem(HWND list, DisplayChar* item, int32_t n) {
+  const TextForm form = FormFor(TextUse::Control, AppSettings.Flags, AppSettings.FontSettings.FontAsciiBase);
+  MapLetters16(item, item);
+  if (form.Order == RunOrder::Reading) ToReadingOrder(item, n);
+  DisplayChar embedded[40];
+  if (form.RightToLeft && n <= 36) {
+    EmbedRightToLeft(item, n, embedded);
+    item = embedded;
+  }
+  SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+}
+
 // Brings the list to the items 0..max, item k being table byte k and the
-// suffix in display characters, reversed under Reverse (which leaves the
-// one-letter digit items as they are).
+// suffix in display characters.
 void FillDigitList(HWND list, const char* table, const DisplayChar* suffix, int32_t max, bool keepFirst) {
   const int32_t wanted = max + 1;
   int32_t count = Count(list);
@@ -54,9 +68,7 @@ void FillDigitList(HWND list, const char* table, const DisplayChar* suffix, int3
     int32_t n = 1;
     for (const DisplayChar* s = suffix; *s && n < 15; ++s) item[n++] = *s;
     item[n] = 0;
-    MapLetters16(item, item);
-    if (AppSettings.Flags & Reverse) ReverseMirror(item, n);
-    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    AddItem(list, item, n);
   }
   if (max == 0) SendMessageW(list, LB_SETCURSEL, 0, 0);
 }
@@ -111,9 +123,7 @@ void FillTractateList() {
       ++n;
     }
     name[n] = 0;
-    MapLetters16(name, name);
-    if (AppSettings.Flags & Reverse) ReverseMirror(name, n);
-    SendMessageW(Daf.Tractates, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    AddItem(Daf.Tractates, name, n);
   }
 }
 

@@ -8,6 +8,7 @@
 #include "dialogs/dialogs.h"
 #include "layout/scale.h"
 #include "resources/dialogs.h"
+#include "store/letters.h"
 
 namespace {
 
@@ -73,11 +74,17 @@ void FreeFaceList() {
   FaceList.PreviewFont = preview;  // deleted with the dialog
 }
 
+// The 27 letters from the last on the left, as the panes show them: handed
+// over as the panes' runs are (store/letters.h), for the mapping shown.
 void SetPreviewLetters(HWND dialog, int32_t base) {
-  wchar_t letters[28];
-  for (int i = 0; i < 27; ++i) letters[i] = static_cast<wchar_t>(base + 26 - i);
-  letters[27] = 0;
-  SetDlgItemTextW(dialog, IDC_FONT_PREVIEW, letters);
+  wchar_t letters[LetterCount + 1];
+  for (int i = 0; i < LetterCount; ++i) letters[i] = static_cast<wchar_t>(base + LetterCount - 1 - i);
+  letters[LetterCount] = 0;
+  const TextForm form = FormFor(TextUse::Control, AppSettings.Flags, base);
+  if (form.Order == RunOrder::Reading) ToReadingOrder(letters, LetterCount);
+  wchar_t embedded[LetterCount + 3];
+  if (form.RightToLeft) EmbedRightToLeft(letters, LetterCount, embedded);
+  SetDlgItemTextW(dialog, IDC_FONT_PREVIEW, form.RightToLeft ? embedded : letters);
 }
 
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }

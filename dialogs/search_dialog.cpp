@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 #include "layout/scale.h"
 #include "resources/resource.h"
@@ -22,6 +23,7 @@ static_assert(sizeof KeyMapBytes == sizeof KeyMapKeys - 1, "one byte per key");
 namespace {
 
 constexpr int SearchTextLimit = 33;
+constexpr int EditUnits = SearchTextLimit + 2;  // with the two embedding marks
 
 HFONT EditFont;
 WNDPROC PreviousEditProc;
@@ -33,11 +35,53 @@ wchar_t DisplayLetter(unsigned char letter) {
   return static_cast<wchar_t>(AppSettings.FontSettings.FontAsciiBase + (letter - FirstLetter));
 }
 
-// Under Reverse with a Hebrew mapping the system reorders the edit's
-// right-to-left text itself: the edit then holds the string in reading order,
-// typed at the caret as in any edit control, and OK turns it round.
-bool ReadingOrder() {
-  return (AppSettings.Flags & Reverse) && AppSettings.FontSettings.FontAsciiBase != AsciiBaseLatin;
+// Where the text goes to the system in reading order (store/letters.h), the
+// system reorders the edit's right-to-left text itself: the edit then holds
+// the string in reading order, typed at the caret as in any edit control,
+// and OK turns it round (numbers keep their digits' order both ways).
+bool ReadingOrder() { return CurrentOrder() == RunOrder::Reading; }
+
+// In reading order the edit lays its line out left to right, as any edit
+// does outside a right-to-left system: its text is kept between right-to-left
+// embedding marks, with the caret between them, so that it comes out as a
+// right-to-left line (a stop or a bracket typed at an end stays there).
+bool KeepingMarks = false;
+
+// Puts the marks back around the text after whatever changed it or moved
+// the caret: a mark deleted or typed over, a character typed before the
+// first or after the last, a caret put outside them.
+void KeepMarks(HWND edit) {
+  if (KeepingMarks || !ReadingOrder() || !PreviousEditProc) return;
+  KeepingMarks = true;
+  wchar_t text[EditUnits + 1] = {};
+  CallWindowProcW(PreviousEditProc, edit, WM_GETTEXT, EditUnits + 1, reinterpret_cast<LPARAM>(text));
+  DWORD start = 0, end = 0;
+  CallWindowProcW(PreviousEditProc, edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  // The text without its marks, and the selection as places in it.
+  wchar_t body[EditUnits + 1];
+  DWORD n = 0, from = 0, to = 0;
+  for (DWORD i = 0; text[i]; ++i) {
+    if (IsDirectionalMark(text[i]) || n == SearchTextLimit) continue;
+    if (i < start) ++from;
+    if (i < end) ++to;
+    body[n++] = text[i];
+  }
+  wchar_t marked[EditUnits + 3];
+  EmbedRightToLeft(body, static_cast<int32_t>(n), marked);
+  // (A new text puts the caret at its start: the place is given again.)
+  const bool changed = std::wcscmp(text, marked) != 0;
+  if (changed) CallWindowProcW(PreviousEditProc, edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(marked));
+  if (changed || start != from + 1 || end != to + 1) {
+    CallWindowProcW(PreviousEditProc, edit, EM_SETSEL, from + 1, to + 1);
+  }
+  KeepingMarks = false;
+}
+
+// The edit's string without the marks; returns its length.
+int EditString(HWND edit, wchar_t out[EditUnits + 1]) {
+  out[0] = 0;
+  GetWindowTextW(edit, out, EditUnits + 1);
+  return StripDirectionalMarks(out);
 }
 
 // The brace as the edit holds it: with the Latin mapping '{' is the last
@@ -108,7 +152,7 @@ void OnInitDialog(HWND dialog, LPARAM search) {
   DialogSearch = reinterpret_cast<int (*)(HWND)>(search);
   HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
   ApplyDpi(dialog, DpiOfWindow(dialog));
-  SendMessageW(edit, EM_SETLIMITTEXT, SearchTextLimit, 0);
+  SendMessageW(edit, EM_SETLIMITTEXT, ReadingOrder() ? EditUnits : SearchTextLimit, 0);
   // The stored string as the edit holds it: letters in the mapping, the
   // brace as EditBrace, and in reading order under Reverse.
   wchar_t text[SearchStringBytes] = {};
@@ -117,9 +161,10 @@ void OnInitDialog(HWND dialog, LPARAM search) {
     const unsigned char b = AppSettings.SearchString[n];
     text[n] = b == OpenBraceByte ? EditBrace() : DisplayOf(b, AppSettings.FontSettings.FontAsciiBase);
   }
-  if (ReadingOrder()) ReverseMirror(text, n);
+  if (ReadingOrder()) ToReadingOrder(text, n);
   SetWindowTextW(edit, text);
   SubclassWindow(edit);
+  KeepMarks(edit);
 }
 
 // Inserts at the caret: in reading order after it, as typed; else before it.
@@ -134,9 +179,9 @@ void InsertTyped(HWND edit, wchar_t ch) {
 
 // Stores the edit's string as SearchString.
 void StoreTyped(HWND edit) {
-  wchar_t typed[SearchTextLimit + 1] = {};
-  const int n = GetWindowTextW(edit, typed, SearchTextLimit + 1);
-  if (ReadingOrder()) ReverseMirror(typed, n);  // reading order to stored order
+  wchar_t typed[EditUnits + 1];
+  const int n = EditString(edit, typed);
+  if (ReadingOrder()) ToReadingOrder(typed, n);  // reading order to stored order
   SetSearchString(typed);
 }
 
@@ -223,7 +268,14 @@ LRESULT CALLBACK HebrewEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM l
         break;
     }
   }
-  return PreviousEditProc ? CallWindowProcW(PreviousEditProc, edit, message, wParam, lParam) : 0;
+  const LRESULT result = PreviousEditProc ? CallWindowProcW(PreviousEditProc, edit, message, wParam, lParam) : 0;
+  switch (message) {
+    case WM_CHAR: case WM_KEYDOWN: case WM_PASTE: case WM_CUT: case WM_CLEAR: case WM_UNDO: case EM_UNDO:
+    case EM_REPLACESEL: case WM_SETTEXT: case EM_SETSEL: case WM_LBUTTONUP:
+      KeepMarks(edit);
+      break;
+  }
+  return result;
 }
 
 INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

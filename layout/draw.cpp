@@ -79,12 +79,17 @@ bool InTable(const PaneView* pane, const LineEntry* line) {
 
 }  // namespace
 
+UINT ReadingFlag(UINT rtlFlag) {
+  const TextForm form = FormFor(TextUse::Drawn, AppSettings.Flags, AppSettings.FontSettings.FontAsciiBase);
+  return form.RightToLeft ? rtlFlag : 0;
+}
+
 int DrawRun(HDC dc, const unsigned char* bytes, int32_t count, int32_t x, int32_t y, int32_t w, int32_t h) {
   int32_t n = 0;
   const wchar_t* units = ConvertRun(bytes, count, false, &n);
   if (!units || n == 0) return 0;
   RECT rect{x, y, x + w, y + h};
-  return DrawTextW(dc, units, n, &rect, RunFormat);
+  return DrawTextW(dc, units, n, &rect, RunFormat | ReadingFlag(DT_RTLREADING));
 }
 
 int DrawRunColored(HDC dc, const unsigned char* bytes, int32_t count, int32_t x, int32_t y, int32_t w,

@@ -20,6 +20,14 @@ constexpr COLORREF BoxFillColour = 0x00FFFF;    // yellow
 constexpr COLORREF BoxTextColour = 0x0000FF;    // red
 constexpr UINT RunFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;  // 0x825
 
+// The right-to-left reading flag of a text call (DT_RTLREADING for DrawTextW,
+// ETO_RTLREADING for ExtTextOutW) when the program's own runs go in reading
+// order (store/letters.h: TextUse::Drawn), else 0. A run in reading order is
+// then laid out as a right-to-left line, so that the marks at its reading
+// end (". : , ?") come to its left end. Its glyphs take the same room in
+// either order, so the measured widths and places stay as they are.
+UINT ReadingFlag(UINT rtlFlag);
+
 struct HeaderString {
   int32_t StringLength;          // bytes to draw
   int32_t StringWidth;           // measured width

@@ -240,10 +240,9 @@ const wchar_t* ConvertRun(const unsigned char* bytes, int32_t count, bool measur
   }
   const void* end = std::memchr(bytes, 0, static_cast<size_t>(count));
   const int32_t n = end ? static_cast<int32_t>(static_cast<const unsigned char*>(end) - bytes) : count;
-  const uint32_t flags = AppSettings.Flags;
-  if (measuring) AppSettings.Flags &= ~Reverse;
-  const wchar_t* units = ToDisplayText(bytes, &ConversionBuffer, n);
-  AppSettings.Flags = flags;
+  // Widths are those of the characters in stored order, which is their order
+  // on the screen; only what is drawn may go in reading order.
+  const wchar_t* units = ToDisplayText(bytes, &ConversionBuffer, n, measuring ? RunOrder::Display : CurrentOrder());
   if (units) *length = n;
   return units;
 }

@@ -77,13 +77,48 @@ HFONT MakeFont(const FontSettings& font, uint32_t key, int dpi) {
     lf.lfHeight = -MulDiv(StylePoints(key, font.FontSize), dpi, 72);
   }
   lf.lfWeight = (key & StyleBold) && !(key & (FontKeyCellPixels | FontKeyList)) ? FW_BOLD : FW_NORMAL;
-  // The face name decides: a face listed only under the Hebrew character set
-  // would otherwise be swapped for one without Hebrew letters.
-  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfCharSet = FontCharSet(font);
   for (int i = 0; i < LF_FACESIZE - 1 && i < FontNameUnits && font.FontName[i]; ++i) {
     lf.lfFaceName[i] = font.FontName[i];
   }
   return CreateFontIndirectW(&lf);
+}
+
+namespace {
+
+int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+// Whether the installed face is listed under the Hebrew character set. The
+// last face asked about is remembered: every style of every pane asks.
+bool FaceHasHebrewSet(const wchar_t* face) {
+  static wchar_t lastFace[LF_FACESIZE] = {};
+  static bool lastAnswer = false;
+  static bool asked = false;
+  if (asked && lstrcmpW(face, lastFace) == 0) return lastAnswer;
+  LOGFONTW lf{};
+  lf.lfCharSet = HEBREW_CHARSET;
+  lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+  bool found = false;
+  if (HDC screen = GetDC(nullptr)) {
+    EnumFontFamiliesExW(screen, &lf, FoundFace, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+  }
+  lstrcpynW(lastFace, face, LF_FACESIZE);
+  lastAnswer = found;
+  asked = true;
+  return found;
+}
+
+}  // namespace
+
+BYTE FontCharSet(const FontSettings& font) {
+  if (font.FontAsciiBase != AsciiBaseUnicode || font.FontName[0] == 0) return DEFAULT_CHARSET;
+  wchar_t face[LF_FACESIZE] = {};
+  for (int i = 0; i < LF_FACESIZE - 1 && i < FontNameUnits && font.FontName[i]; ++i) face[i] = font.FontName[i];
+  return FaceHasHebrewSet(face) ? HEBREW_CHARSET : DEFAULT_CHARSET;
 }
 
 namespace {

@@ -44,6 +44,13 @@ constexpr uint32_t FontKeyCellPixels = 0x2000;
 constexpr uint32_t FontKeyList = 0x4000;
 // A new font for the key at dpi; the caller deletes it. Null when none could be made.
 HFONT MakeFont(const FontSettings& font, uint32_t key, int dpi);
+// The character set every font of the text is asked for: with the letters
+// at 1488, HEBREW_CHARSET when the face offers it, so that the right-to-left
+// reading flags of the text calls apply (Windows applies them only to a
+// font of a Hebrew or Arabic character set); the face and so every width
+// stay the same. Otherwise DEFAULT_CHARSET, with which the face name
+// decides (a face listed only under the Hebrew set would else be swapped).
+BYTE FontCharSet(const FontSettings& font);
 
 // Dialog pictures: a dialog's first SS_BITMAP control shows the picture of a
 // set drawn at 1x, 1.5x and 2x (resource ids in that order, in the program's

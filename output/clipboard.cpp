@@ -164,12 +164,12 @@ void CopyPaneToClipboard(HWND owner, PaneView* pane, bool append) {
   if (!pane || !pane->Text) return;
   wchar_t* copy = SizeCopyText(pane->Text);
   if (!copy) return;
-  // A word processor lays out the RTF's right-to-left text itself, so for
-  // the Unicode mapping the conversion runs with the Reverse bit inverted.
-  const uint32_t saved = AppSettings.Flags;
-  if (AppSettings.FontSettings.FontAsciiBase > 256) AppSettings.Flags ^= Reverse;
-  BuildCopyText(pane->Text, copy);
-  AppSettings.Flags = saved;
+  // A word processor lays the RTF's right-to-left text out itself: with the
+  // Unicode mapping the copy is in reading order whatever Reverse says. The
+  // letters of the other mappings are Latin code points that nothing
+  // reorders: the plain text keeps the order of the screen.
+  BuildCopyText(pane->Text, copy,
+                AppSettings.FontSettings.FontAsciiBase > 256 ? RunOrder::Reading : RunOrder::Display);
   PutTextOnClipboard(owner, copy, append);
   std::free(copy);
 }

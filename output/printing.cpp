@@ -14,6 +14,7 @@
 #include "layout/draw.h"
 #include "layout/selected.h"
 #include "output/settings.h"
+#include "store/letters.h"
 #include "store/product.h"
 
 namespace {
@@ -506,8 +507,12 @@ void DrawHeaderFooter(PaneView* job, int32_t headerHeight, int32_t page) {
   wchar_t label[32];
   std::swprintf(label, 32, L" Page %d", page);
   DrawTextW(dc, label, -1, &footer, Line | DT_RIGHT);
+  // The title is held in display order: where the text's runs go in reading
+  // order, so does the title, laid out right to left like them.
+  const TextForm form = FormFor(TextUse::Drawn, AppSettings.Flags, job->Font.FontAsciiBase);
+  if (form.Order == RunOrder::Reading) ToReadingOrder(title, 4);
   RECT header{job->AreaLeft, job->AreaTop - f - BandGap, right, job->AreaTop - BandGap};
-  DrawTextW(dc, title, 4, &header, Line | DT_RIGHT);
+  DrawTextW(dc, title, 4, &header, Line | DT_RIGHT | (form.RightToLeft ? DT_RTLREADING : 0));
 
   SetBkMode(dc, oldMode);
   if (old) SelectObject(dc, old);

@@ -96,7 +96,9 @@ size_t CopyTextUnits(const unsigned char* text) {
   return bytes + bytes / 2 + 2 * lines + spaces + rules + 1;
 }
 
-size_t BuildCopyText(const unsigned char* text, DisplayChar* out) {
+size_t BuildCopyText(const unsigned char* text, DisplayChar* out) { return BuildCopyText(text, out, CurrentOrder()); }
+
+size_t BuildCopyText(const unsigned char* text, DisplayChar* out, RunOrder order) {
   size_t k = 0;
   const unsigned char* p = text;
   while (p && p[0] != 0) {
@@ -106,7 +108,7 @@ size_t BuildCopyText(const unsigned char* text, DisplayChar* out) {
     if (IsRule(style)) {
       for (int32_t i = RuleHyphens(param); i > 0; --i) out[k++] = '-';
     } else {
-      const DisplayChar* units = n ? ToDisplayText(s, &ConversionBuffer, static_cast<int32_t>(n)) : nullptr;
+      const DisplayChar* units = n ? ToDisplayText(s, &ConversionBuffer, static_cast<int32_t>(n), order) : nullptr;
       if (units) {
         std::memcpy(out + k, units, n * sizeof(DisplayChar));
         k += n;

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "store/appsettings.h"
+#include "store/letters.h"
 
 // The fixed pieces of a document. A fresh document is header + body +
 // closing; appended pieces are joined by the separator.
@@ -24,6 +25,8 @@ size_t CopyTextUnits(const unsigned char* text);
 // which holds CopyTextUnits(text) units. Returns the units written before
 // the terminator.
 size_t BuildCopyText(const unsigned char* text, DisplayChar* out);
+// The same with the order of the paragraphs' characters given (store/letters.h).
+size_t BuildCopyText(const unsigned char* text, DisplayChar* out, RunOrder order);
 
 // The RTF body of a copy text: with out null only counts. Returns the bytes
 // of the body; when out is given it gets them and a 0 after them.

@@ -9,6 +9,7 @@
 #include "shell/globals.h"
 #include "shell/splitview.h"
 #include "shell/view.h"
+#include "store/letters.h"
 #include "store/records.h"
 
 BookmarkList Bookmarks;
@@ -16,13 +17,19 @@ BookmarkList Bookmarks;
 namespace {
 
 // The menu label of a bookmark: its name with every '&' doubled, so that
-// none becomes a mnemonic.
+// none becomes a mnemonic. A menu lays its items out left to right: a name
+// that starts with a Hebrew letter (it is held in reading order) goes
+// between right-to-left embedding marks.
 void MenuLabel(const DisplayChar* name, wchar_t* out, int units) {
+  const bool embed = FormFor(TextUse::Name, AppSettings.Flags, AppSettings.FontSettings.FontAsciiBase).RightToLeft &&
+                     StartsRightToLeft(name);
   int n = 0;
-  for (const DisplayChar* p = name; *p && n < units - 2; ++p) {
+  if (embed) out[n++] = RightToLeftEmbedding;
+  for (const DisplayChar* p = name; *p && n < units - 3; ++p) {
     if (*p == L'&') out[n++] = L'&';
     out[n++] = *p;
   }
+  if (embed) out[n++] = PopDirectionalFormatting;
   out[n] = 0;
 }
 

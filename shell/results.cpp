@@ -41,18 +41,14 @@ FindAllRun Run{};
 bool Filling = false;
 bool FirstRowSelected = false;
 
-// Whether text goes to the system in reading order: under Reverse with a
-// Hebrew mapping the system lays right-to-left text out itself.
-bool ReadingOrder() {
-  return (AppSettings.Flags & Reverse) && AppSettings.FontSettings.FontAsciiBase != AsciiBaseLatin;
-}
+// How the list's texts go to the system (store/letters.h).
+TextForm Form(TextUse use) { return FormFor(use, AppSettings.Flags, AppSettings.FontSettings.FontAsciiBase); }
 
-// Display units of n LetterCode bytes stored in display order; reversed into
-// reading order when readingOrder.
-int32_t Convert(const unsigned char* bytes, int32_t n, bool readingOrder, wchar_t* out) {
+// Display units of n LetterCode bytes stored in display order, in the given order.
+int32_t Convert(const unsigned char* bytes, int32_t n, RunOrder order, wchar_t* out) {
   for (int32_t i = 0; i < n; ++i) out[i] = DisplayOf(bytes[i], AppSettings.FontSettings.FontAsciiBase);
   out[n] = 0;
-  if (readingOrder) ReverseMirror(out, n);
+  if (order == RunOrder::Reading) ToReadingOrder(out, n);
   return n;
 }
 
@@ -95,7 +91,17 @@ void RowText(int row, int column, wchar_t* out, int room) {
     default:
       return;
   }
-  Convert(bytes, n, ReadingOrder(), out);
+  // The list lays its rows out left to right: a right-to-left text goes
+  // between embedding marks.
+  const TextForm form = Form(TextUse::Control);
+  if (!form.RightToLeft) {
+    Convert(bytes, n, form.Order, out);
+    return;
+  }
+  wchar_t units[64];
+  if (n > room - 3) n = room - 3;  // room for the two marks and the end
+  Convert(bytes, n, form.Order, units);
+  EmbedRightToLeft(units, n, out);
 }
 
 // Draws row's hit in its context into the cell: the hit in bold on yellow,
@@ -122,12 +128,13 @@ void DrawContext(HDC dc, const RECT& cell, int row, bool selected) {
     int32_t from, count;
     HFONT font;
   } runs[3] = {{from, low - from, ListFont}, {low, high - low + 1, HitFont}, {high + 1, to - high, ListFont}};
-  const bool reading = ReadingOrder();
+  const TextForm form = Form(TextUse::Drawn);
+  const UINT rtl = form.RightToLeft ? ETO_RTLREADING : 0;
   wchar_t units[3][ContextBytes + SearchStringBytes + 1];
   int widths[3] = {};
   for (int r = 0; r < 3; ++r) {
     runs[r].count = std::max(0, std::min(runs[r].count, ContextBytes + SearchStringBytes));
-    Convert(held.Text + runs[r].from, runs[r].count, reading, units[r]);
+    Convert(held.Text + runs[r].from, runs[r].count, form.Order, units[r]);
     const SelectedObject font(dc, runs[r].font);
     SIZE size = {};
     GetTextExtentPoint32W(dc, units[r], runs[r].count, &size);
@@ -153,7 +160,7 @@ void DrawContext(HDC dc, const RECT& cell, int row, bool selected) {
       }
     }
     if (night) SetTextColor(dc, r == 1 ? NightScheme.HitText : NightScheme.PlainText);
-    ExtTextOutW(dc, x, y, ETO_CLIPPED, &cell, units[r], static_cast<UINT>(runs[r].count), nullptr);
+    ExtTextOutW(dc, x, y, ETO_CLIPPED | rtl, &cell, units[r], static_cast<UINT>(runs[r].count), nullptr);
     x += widths[r];
   }
   SetTextColor(dc, oldColour);
@@ -228,7 +235,7 @@ void MakeFonts() {
   LOGFONTW lf = {};
   const int points = std::min(16, std::max(8, AppSettings.FontSettings.FontSize ? AppSettings.FontSettings.FontSize : 12));
   lf.lfHeight = -MulDiv(points, DpiOfWindow(List), 72);
-  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfCharSet = FontCharSet(AppSettings.FontSettings);
   lstrcpynW(lf.lfFaceName, AppSettings.FontSettings.FontName, LF_FACESIZE);
   ListFont = CreateFontIndirectW(&lf);
   lf.lfWeight = FW_BOLD;

@@ -4,9 +4,8 @@
 // (output/settings). Writers during a run: the settings loader and SaveSettings,
 // SetCurrentArticle (Lesson, LastPosition), the shell's commands (Flags through
 // UpdateReverse, BottomSection), the font dialog (FontSettings), the search
-// (SearchString), the View menu (NightColours), the shell's exit (TopLesson,
-// MainTop, CommentaryTop), and measuring/export, which clear Reverse for the length of
-// one call and put it back. Everything else only reads it.
+// (SearchString), the View menu (NightColours) and the shell's exit (TopLesson,
+// MainTop, CommentaryTop). Everything else only reads it.
 #pragma once
 #include <cstdint>
 

@@ -138,17 +138,18 @@ TEST_F(Dialogs, ChooseDafOffersThePagesThatExistAndReturnsTheChosenRecord) {
       [&] { return ChooseDaf(GetModuleHandleW(nullptr), owner_, 10715); });
   EXPECT_EQ(chosen, 2 * 5191 - 1);
 
-  // Cancel returns 0; Reverse shows names and side items reversed even for
-  // the Latin mapping, one-letter digits as they are.
+  // Cancel returns 0; under Reverse the items go in reading order between
+  // right-to-left embedding marks.
   AppSettings.Flags |= Reverse;
-  AppSettings.FontSettings.FontAsciiBase = AsciiBaseLatin;
   const int32_t cancelled = WithDialog(
       [](HWND d) {
         EXPECT_EQ(Selected(d, IDC_DAF_TRACTATES), 0);
         EXPECT_EQ(Selected(d, IDC_DAF_UNITS), 2);
-        EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_TRACTATES), 0), Display(TractateTable[0].Name, true));
-        EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_SIDE), 1), Display((L"b" + std::wstring(SIDE_SUFFIX)).c_str(), true));
-        EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_UNITS), 2), L"b");
+        EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_TRACTATES), 0),
+                  L'\u202B' + Display(TractateTable[0].Name, true) + L'\u202C');
+        EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_SIDE), 1),
+                  L'\u202B' + Display((L"b" + std::wstring(SIDE_SUFFIX)).c_str(), true) + L'\u202C');
+        EXPECT_EQ(ItemText(GetDlgItem(d, IDC_DAF_UNITS), 2), L"\u202B\u05D1\u202C");
         SendMessageW(d, WM_COMMAND, IDCANCEL, 0);
       },
       [&] { return ChooseDaf(GetModuleHandleW(nullptr), owner_, 1); });

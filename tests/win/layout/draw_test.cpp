@@ -399,28 +399,62 @@ TEST_F(Draw, StyleColoursReachTheScreen) {
   }
 }
 
-TEST_F(Draw, ReverseMirrorsWhatIsDrawnButNotWhereOrWhatIsHit) {
-  const std::vector<Paragraph> text = {{0x81, 0, "WWWW...."}};
+// A made-up line as the texts have them, in stored (display) order: its
+// reading ends with the stop at the left; a colon, a number in brackets, a
+// comma, quotes and a decimal on the way.
+const std::string SentenceLine = ".bc :(12 de) fg ,\"hi\" 3.5 jk";
+
+// Under Reverse with the Unicode letters, runs go to the system in reading
+// order and are laid out right to left: the line then shows exactly as
+// stored, character for character (the stop at its left end, the digits in
+// their order, the brackets opening and closing), in the main text's and the
+// commentary's styles; the hit is placed by the stored order's widths.
+TEST_F(Draw, UnderReverseALineShowsAsStoredWithItsStopAtTheLeftEnd) {
+  SetBkMode(canvas.Dc, TRANSPARENT);
+  for (const uint8_t style : {uint8_t{0x91}, uint8_t{0x92}}) {
+    const std::vector<Paragraph> text = {{style, 0, SentenceLine}};
+    ASSERT_EQ(LayoutPane(pane, BuildText(text), true), LayoutOk);
+    ASSERT_EQ(pane->LineCount, 1);
+    const LineEntry line = pane->Lines[0];
+    const RECT band{10, 20, 410, 20 + line.LineHeight};
+    AppSettings.Flags = Reverse;
+    FillCanvas(canvas, White);
+    ASSERT_EQ(DrawPane(pane, 0), 0);
+    const std::vector<uint32_t> drawn = Pixels(canvas, band);
+
+    FillCanvas(canvas, White);
+    const COLORREF colour = GetTextColor(canvas.Dc);
+    const HFONT old = SelectStyle(pane, style | StyleWithColour);
+    DrawStoredOrder(canvas.Dc, SentenceLine, line.X, 20);
+    SelectObject(canvas.Dc, old);
+    SetTextColor(canvas.Dc, colour);
+    EXPECT_EQ(DifferingPixels(drawn, Pixels(canvas, band)), 0) << "style " << int(style);
+
+    // The stop is the leftmost ink, and no letter reaches above it.
+    const int stop = Width(style, ".");
+    FillCanvas(canvas, White);
+    ASSERT_EQ(DrawPane(pane, 0), 0);
+    int lo = 0;
+    const auto ink = [](COLORREF c) { return c != White; };
+    ASSERT_GT(Scan(0, band.top, 500, band.bottom, ink, &lo), 0);
+    EXPECT_GE(lo, line.X);
+    EXPECT_LT(lo, line.X + stop) << "style " << int(style);
+    EXPECT_EQ(Scan(line.X, band.top, line.X + stop, band.top + line.LineHeight / 2, ink), 0);
+  }
+
+  // The hit on the stored "12" is placed by the stored order's widths.
+  const std::vector<Paragraph> text = {{0x91, 0, SentenceLine}};
   ASSERT_EQ(LayoutPane(pane, BuildText(text), true), LayoutOk);
   const LineEntry line = pane->Lines[0];
-  const int dots = Width(0x81, "....");
-  AppSettings.Flags = Reverse;
-  ASSERT_EQ(DrawPane(pane, 1), 0);
-  // Drawn reversed: the dots come first, the wide letters last.
-  const int left = Scan(line.X, 20, line.X + dots, 20 + h, IsDark);
-  const int right = Scan(line.X + line.RunWidth - dots, 20, line.X + line.RunWidth, 20 + h, IsDark);
-  EXPECT_LT(2 * left, right);
-  EXPECT_EQ(pane->Lines[0].RunWidth, line.RunWidth);
-
-  // The hit on the stored dots is placed by the stored order's widths.
-  pane->HitStart = static_cast<uint16_t>(StringOffset(text, 0) + 4);
+  pane->HitStart = static_cast<uint16_t>(StringOffset(text, 0) + 6);
   pane->HitEnd = static_cast<uint16_t>(StringOffset(text, 0) + 8);
   FillCanvas(canvas, White);
   ASSERT_EQ(DrawPane(pane, 1), 0);
   int lo = 0, hi = 0;
   ASSERT_GT(Scan(0, 20, 500, 20 + h, [](COLORREF c) { return c == HitBackColour; }, &lo, &hi), 0);
-  EXPECT_NEAR(lo, line.X + Width(0x81, "WWWW"), 2);
-  EXPECT_NEAR(hi + 1, line.X + line.RunWidth, 2);
+  EXPECT_NEAR(lo, line.X + Width(0x91, ".bc :("), 2);
+  EXPECT_NEAR(hi + 1, line.X + Width(0x91, ".bc :(12"), 2);
+  EXPECT_EQ(pane->Lines[0].RunWidth, line.RunWidth);
   EXPECT_EQ(AppSettings.Flags, Reverse);
   AppSettings.Flags = 0;
 }

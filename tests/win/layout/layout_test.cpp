@@ -236,7 +236,7 @@ TEST_F(Layout, StyleFontsSizesAndColours) {
     GetObjectW(GetCurrentObject(pane->Dc, OBJ_FONT), sizeof lf, &lf);
     EXPECT_EQ(lf.lfHeight, -MulDiv(c.points, dpi, 72)) << std::hex << c.flags;
     EXPECT_EQ(lf.lfWeight, c.weight) << std::hex << c.flags;
-    EXPECT_EQ(lf.lfCharSet, DEFAULT_CHARSET);
+    EXPECT_EQ(lf.lfCharSet, HEBREW_CHARSET) << "the letters at 1488, and the face has the Hebrew set";
     EXPECT_STREQ(lf.lfFaceName, L"DejaVu Sans");
     EXPECT_EQ(GetTextColor(pane->Dc), c.colour) << std::hex << c.flags;
     SelectObject(pane->Dc, old);

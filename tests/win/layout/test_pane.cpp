@@ -1,7 +1,10 @@
 #include "test_pane.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+
+#include "store/letters.h"
 
 Canvas MakeCanvas(int width, int height) {
   Canvas c;
@@ -81,4 +84,32 @@ int StyleWidth(PaneView* pane, uint8_t style, const std::string& bytes) {
   MeasureFit(pane->Dc, reinterpret_cast<const unsigned char*>(bytes.c_str()), &width, &count);
   SelectObject(pane->Dc, old);
   return width;
+}
+
+void DrawStoredOrder(HDC dc, const std::string& bytes, int x, int y) {
+  const int n = static_cast<int>(bytes.size());
+  wchar_t* units = ToDisplayText(reinterpret_cast<const unsigned char*>(bytes.c_str()), nullptr, n, RunOrder::Display);
+  std::vector<INT> extents(static_cast<size_t>(n) + 1);
+  INT fit = 0;
+  SIZE size{};
+  GetTextExtentExPointW(dc, units, n, INT_MAX, &fit, extents.data() + 1, &size);
+  const UINT align = SetTextAlign(dc, TA_LEFT | TA_TOP);
+  for (int i = 0; i < n; ++i) ExtTextOutW(dc, x + extents[i], y, 0, nullptr, units + i, 1, nullptr);
+  SetTextAlign(dc, align);
+  std::free(units);
+}
+
+std::vector<uint32_t> Pixels(const Canvas& c, const RECT& r) {
+  GdiFlush();
+  std::vector<uint32_t> out;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) out.push_back(c.Bits[y * c.Width + x] & 0xFFFFFF);
+  return out;
+}
+
+int DifferingPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+  if (a.size() != b.size()) return -1;
+  int n = 0;
+  for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
+  return n;
 }

@@ -37,6 +37,16 @@ int StringOffset(const std::vector<Paragraph>& paragraphs, size_t i);
 
 FontSettings TestFont(int32_t size);
 
+// Draws LetterCode bytes one character at a time, each at the place the run
+// measured whole gives it (x plus the width of the characters before it),
+// so that no text layout can reorder them: the line as stored, in the DC's
+// font and colour.
+void DrawStoredOrder(HDC dc, const std::string& bytes, int x, int y);
+// The pixels of a rectangle of the canvas, row by row, and how many of two
+// such lists differ (-1 when their sizes do).
+std::vector<uint32_t> Pixels(const Canvas& canvas, const RECT& r);
+int DifferingPixels(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b);
+
 // Width of bytes in the font of a style on the pane, measured as the layout does.
 int StyleWidth(PaneView* pane, uint8_t style, const std::string& bytes);
 

@@ -14,7 +14,8 @@
 namespace {
 
 const std::string Break = "\\par\\par\r\n";
-const std::string Letters = "\\u1488\\u1489" + Break + Break;  // the body of 'a' 'b' in stored order
+// The body of 'a' 'b': in reading order, the letter stored last first.
+const std::string Letters = "\\u1489\\u1488" + Break + Break;
 
 UINT RtfFormat() { return RegisterClipboardFormatW(L"Rich Text Format"); }
 
@@ -75,18 +76,18 @@ TEST_F(Clipboard, CopyAndAppendCollectOneRtfDocument) {
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT)) << "RTF only";
 
   CopyPaneToClipboard(owner, &pane, true);
-  AppSettings.Flags = 0;  // now the conversion runs reversed
+  AppSettings.Flags = 0;  // the word processor reorders whatever Reverse says
   CopyPaneToClipboard(owner, &pane, true);
-  EXPECT_EQ(GetRaw(RtfFormat()), Terminated(RtfHeader + Letters + RtfSeparator + Letters + RtfSeparator +
-                                            "\\u1489\\u1488" + Break + Break + "}\r\n"));
+  EXPECT_EQ(GetRaw(RtfFormat()),
+            Terminated(RtfHeader + Letters + RtfSeparator + Letters + RtfSeparator + Letters + "}\r\n"));
 
   // Copy replaces; a pane without text, or none, changes nothing.
   CopyPaneToClipboard(owner, &pane, false);
-  EXPECT_EQ(GetRaw(RtfFormat()), Fresh("\\u1489\\u1488" + Break + Break));
+  EXPECT_EQ(GetRaw(RtfFormat()), Fresh(Letters));
   PaneView empty{};
   CopyPaneToClipboard(owner, &empty, false);
   CopyPaneToClipboard(owner, nullptr, true);
-  EXPECT_EQ(GetRaw(RtfFormat()), Fresh("\\u1489\\u1488" + Break + Break));
+  EXPECT_EQ(GetRaw(RtfFormat()), Fresh(Letters));
 }
 
 TEST_F(Clipboard, PlainTextBelowTheUnicodeMapping) {

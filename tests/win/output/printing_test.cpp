@@ -100,6 +100,37 @@ TEST_F(Page, HeaderTextAndFooterBands) {
   EXPECT_TRUE(InkIn(l + w - 2 * f, t + h - f, l + w, t + h));
 }
 
+// Under Reverse with the Unicode letters the printed line and the header's
+// title show as stored, character for character: the line's stop at its
+// left end, the title reading right to left as it is held.
+TEST_F(Page, UnderReverseTheLineAndTheTitleShowAsStored) {
+  const std::string line = ".bc :(12 de) fg ,\"hi\" 3.5 jk";
+  SetPrintArea(&job, PrintMargins{1000, 500, 750, 1000}, 300, 300, 2550, 3300);
+  ASSERT_EQ(LayoutPane(&job, BuildText({{0x91, 0, line}}), true), LayoutOk);
+  const int f = ReserveHeaderFooter(&job);
+  AppSettings.Flags = Reverse;
+  SetBkMode(canvas.Dc, TRANSPARENT);
+  ASSERT_EQ(PrintPages(&job, f, PrintCopies{1, false}, Counted()), 1);
+  const LineEntry first = job.Lines[0];
+  const RECT body{0, job.AreaTop, canvas.Width, job.AreaTop + first.LineHeight};
+  const RECT header{0, job.AreaTop - f - 5, canvas.Width, job.AreaTop - 5};
+  const std::vector<uint32_t> printed = Pixels(canvas, body), title = Pixels(canvas, header);
+
+  FillCanvas(canvas, RGB(255, 255, 255));
+  HFONT old = SelectStyle(&job, 0x91);
+  DrawStoredOrder(canvas.Dc, line, first.X, job.AreaTop);
+  SelectStyle(&job, StyleSmallPrint);
+  // The title as held: dalet, a double quote, samekh, bet (U+05D3 " U+05E1 U+05D1).
+  const std::string held = {'d', '"', 'r', 'b'};
+  SIZE size{};
+  GetTextExtentPoint32W(canvas.Dc, L"\u05D3\"\u05E1\u05D1", 4, &size);
+  DrawStoredOrder(canvas.Dc, held, job.AreaLeft + job.AreaWidth - size.cx, job.AreaTop - f - 5);
+  SelectObject(canvas.Dc, old);
+  EXPECT_EQ(DifferingPixels(printed, Pixels(canvas, body)), 0);
+  EXPECT_EQ(DifferingPixels(title, Pixels(canvas, header)), 0);
+  AppSettings.Flags = 0;
+}
+
 TEST_F(Page, WholePagesOnlyAndNoEmptyLastPage) {
   const int f = Lay(1);
   const int perPage = job.AreaHeight / LineHeight();

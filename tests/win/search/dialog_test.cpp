@@ -169,23 +169,30 @@ TEST_F(Dialog, OkSearchesAndStaysOpenWhileNothingIsFound) {
   EXPECT_EQ(AppSettings.SearchString[0], 0);
 }
 
-// Under Reverse (a Hebrew mapping) the edit holds reading order: what is
-// typed stays in typing order, and OK on the reopened dialog stores the same
-// string again.
+// Under Reverse (the Unicode letters) the edit holds reading order between
+// right-to-left embedding marks: what is typed stays in typing order, the
+// marks stay at the ends whatever is typed or deleted there, and OK on the
+// reopened dialog stores the same string again.
 TEST_F(Dialog, UnderReverseTheStringRoundTrips) {
   AppSettings.Flags |= Reverse;
   Open();
-  EXPECT_EQ(Text(), L"\u05D0\u05D1") << "the stored \"ba\" in reading order";
+  EXPECT_EQ(Text(), L"\u202B\u05D0\u05D1\u202C") << "the stored \"ba\" in reading order";
   SetWindowTextW(edit_, L"");
+  EXPECT_EQ(Text(), L"\u202B\u202C");
   Type(L"tcx\b");
-  EXPECT_EQ(Text(), L"\u05D0\u05D1") << "typing order; Backspace is the edit's own";
-  Type(L"d 1{");
+  EXPECT_EQ(Text(), L"\u202B\u05D0\u05D1\u202C") << "typing order; Backspace is the edit's own";
+  Caret(0);
+  Type(L"\b");
+  Key(VK_END);
+  Key(VK_DELETE);
+  EXPECT_EQ(Text(), L"\u202B\u05D0\u05D1\u202C") << "nothing before the first or after the last";
+  Type(L"d 12{");
   Click(8 * 17 + 8, 12);
-  EXPECT_EQ(Text(), L"\u05D0\u05D1\u05D2 1{\u05D0");
+  EXPECT_EQ(Text(), L"\u202B\u05D0\u05D1\u05D2 12{\u05D0\u202C");
   SearchResult = 1;
   SendMessageW(dialog_, WM_COMMAND, IDOK, 0);
   const std::string stored = Stored();
-  EXPECT_EQ(stored, "a}1 cba") << "stored order: reversed, the brace mirrored";
+  EXPECT_EQ(stored, "a}12 cba") << "stored order: reversed, the brace mirrored, the number as typed";
   Open();
   SendMessageW(dialog_, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(Stored(), stored) << "unchanged on OK";
