@@ -105,12 +105,12 @@ TEST_F(Page, HeaderTextAndFooterBands) {
 // left end, the title reading right to left as it is held.
 TEST_F(Page, UnderReverseTheLineAndTheTitleShowAsStored) {
   const std::string line = ".bc :(12 de) fg ,\"hi\" 3.5 jk";
-  SetPrintArea(&job, PrintMargins{1000, 500, 750, 1000}, 300, 300, 2550, 3300);
+  SetPrintArea(&job, PrintMargins{1000, 500, 750, 1000}, PageMeasures{300, 300, 2550, 3300, 0, 0, 0, 0});
   ASSERT_EQ(LayoutPane(&job, BuildText({{0x91, 0, line}}), true), LayoutOk);
   const int f = ReserveHeaderFooter(&job);
   AppSettings.Flags = Reverse;
   SetBkMode(canvas.Dc, TRANSPARENT);
-  ASSERT_EQ(PrintPages(&job, f, PrintCopies{1, false}, Counted()), 1);
+  ASSERT_EQ(PrintPages(&job, f, Counted()), 1);
   const LineEntry first = job.Lines[0];
   const RECT body{0, job.AreaTop, canvas.Width, job.AreaTop + first.LineHeight};
   const RECT header{0, job.AreaTop - f - 5, canvas.Width, job.AreaTop - 5};
