@@ -274,6 +274,37 @@ TEST_F(Search, LandsWhereTheReferencePredicts) {
   EXPECT_EQ(AppSettings.Lesson, record) << "the one occurrence is in a commentary";
 }
 
+// A hit shown keeps its range and its place at the top of its pane through
+// every new layout of its text, so that Search Again goes on past it.
+TEST_F(Search, AHitShownOutlivesEveryRelayoutOfItsText) {
+  const struct { const char* what; std::function<void()> relayout; } rows[] = {
+      {"zoom in", [&] { SendMessageW(window_, WM_COMMAND, CMD_ZOOM_IN, 0); }},
+      {"zoom out", [&] { SendMessageW(window_, WM_COMMAND, CMD_ZOOM_OUT, 0); }},
+      {"a narrower window", [&] { OnSize(window_, MAKELPARAM(520, 600)); }},
+      {"a wider window", [&] { OnSize(window_, MAKELPARAM(1000, 600)); }},
+      {"another share", [&] { SendMessageW(window_, WM_COMMAND, CMD_SHARE_QUARTER, 0); }},
+      {"Choose Font", [&] {
+         AppSettings.FontSettings.FontSize = 16;
+         ApplyFontKeepingPlace(window_);
+       }},
+  };
+  for (const auto& row : rows) {
+    ActivePane = MainPane;
+    ActiveScrollBar = MainScrollBar;
+    ASSERT_EQ(GoToRecord(window_, 2001), 0);
+    MainPane->FirstRow = 4;
+    const int start = FirstVisibleStart();
+    const std::string pattern(reinterpret_cast<const char*>(Records[2001].data() + start - 40), 2);
+    SearchAndCheck(pattern, start, row.what);
+    PaneView* pane = CurrentPane();
+    const uint16_t hitStart = pane->HitStart, hitEnd = pane->HitEnd;
+    row.relayout();
+    EXPECT_EQ(pane->HitStart, hitStart) << row.what;
+    EXPECT_EQ(pane->HitEnd, hitEnd) << row.what;
+    SearchAndCheck(pattern, hitStart - 1, std::string("Search Again after ") + row.what);
+  }
+}
+
 // A stored article beyond the corpus: the panes come up empty, and a search
 // still ends its pass (a fruitless one with "Not Found!") or finds its hit.
 TEST_F(Search, ACurrentArticleBeyondTheCorpusStillEndsItsPass) {
