@@ -23,6 +23,7 @@
 #include "store/records.h"
 #include "store/tractates.h"
 #include "tests/common/wildcard_reference.h"
+#include "tests/win/common/gdi_tracking.h"
 #include "tests/win/common/reader_setup.h"
 
 namespace {
@@ -544,6 +545,18 @@ TEST_F(Search, TheResultsWindowFollowsTheMainWindowUnderModalWindowsAndFontChang
   GetObjectW(HFONT(SendMessageW(list, WM_GETFONT, 0, 0)), sizeof face, &face);
   EXPECT_STREQ(face.lfFaceName, L"DejaVu Serif");
   DestroyWindow(ResultsWindow);
+
+  // A window's life, with its fonts made anew, gives back all it takes.
+  const int objects = LiveGdiObjects(), dcs = HeldDcs();
+  SendMessageW(window_, WM_COMMAND, CMD_FIND_ALL, 0);
+  while (FillResultsSlice()) {
+  }
+  UpdateWindow(ResultsWindow);
+  RefreshResultsList();
+  UpdateWindow(ResultsWindow);
+  DestroyWindow(ResultsWindow);
+  EXPECT_EQ(LiveGdiObjects(), objects);
+  EXPECT_EQ(HeldDcs(), dcs);
 }
 
 }  // namespace
