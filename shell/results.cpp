@@ -26,7 +26,7 @@ constexpr int ListId = 1;
 enum Column { TractateColumn, FolioColumn, TextColumn, ContextColumn, ColumnCount };
 constexpr int ContextBytes = 40;     // bytes of context on either side of a hit
 constexpr int LongHitBytes = SearchStringBytes - 1;  // a longer hit (from a `*`) shows as its
-constexpr int HitEndBytes = 12;                      // two ends, this many bytes of each
+constexpr int HitEndBytes = 12;                      // two ends, at most this many bytes of each
 constexpr int32_t SliceRecords = 16;   // records searched between looks at the clock
 constexpr uint32_t SliceHits = 8192;  // or hits gathered
 constexpr LONGLONG SliceMilliseconds = 8;  // searching in a slice, half a frame: the rest is for showing it
@@ -111,7 +111,7 @@ struct Piece {
 // stored order: the context after the hit in reading order, the hit (a long
 // one as its two ends with an ellipsis between), the context before it.
 int ContextPieces(const unsigned char* text, int32_t textStart, int32_t lastByte, int32_t low, int32_t high,
-                  Piece out[5]) {
+                  int32_t ends, Piece out[5]) {
   struct Span {
     int32_t from, count;
     bool hit;
@@ -120,9 +120,9 @@ int ContextPieces(const unsigned char* text, int32_t textStart, int32_t lastByte
   const int32_t from = std::max(textStart, low - ContextBytes), to = std::min(lastByte, high + ContextBytes);
   spans[n++] = {from, low - from, false};
   if (high - low + 1 > LongHitBytes) {
-    spans[n++] = {low, HitEndBytes, true};
+    spans[n++] = {low, ends, true};
     spans[n++] = {-1, 0, true};  // the ellipsis
-    spans[n++] = {high - HitEndBytes + 1, HitEndBytes, true};
+    spans[n++] = {high - ends + 1, ends, true};
   } else {
     spans[n++] = {low, high - low + 1, true};
   }
@@ -163,22 +163,27 @@ void DrawContext(HDC dc, const RECT& cell, int row, bool selected) {
   const int32_t i = static_cast<int32_t>(std::upper_bound(para, para + held.ParagraphCount + 1, hit.Offset) - para) - 1;
   if (i < 0 || i >= held.ParagraphCount) return;
   const int32_t low = hit.Offset - hit.Length + 1, high = hit.Offset;
-  Piece pieces[5];
-  const int count = ContextPieces(held.Text, para[i] + 2, para[i + 1] - 2, low, high, pieces);
-  int before = 0, hitWidth = 0;  // widths left of the hit, and of the hit
-  for (int r = 0; r < count; ++r) {
-    Piece& piece = pieces[r];
-    const SelectedObject font(dc, piece.font);
-    SIZE size = {};
-    GetTextExtentPoint32W(dc, piece.units, piece.count, &size);
-    piece.width = size.cx;
-    if (piece.hit) hitWidth += size.cx;
-    if (!piece.hit && hitWidth == 0) before += size.cx;
-  }
   RECT client = {};
   GetClientRect(List, &client);
   const int left = std::max(cell.left, client.left), right = std::min(cell.right, client.right);
   const int middle = right > left ? (left + right) / 2 : (cell.left + cell.right) / 2;
+  // A long hit's ends get shorter until the hit takes at most half the view.
+  Piece pieces[5];
+  int count = 0, before = 0, hitWidth = 0;  // widths left of the hit, and of the hit
+  for (int32_t ends = HitEndBytes;; ends -= 2) {
+    count = ContextPieces(held.Text, para[i] + 2, para[i + 1] - 2, low, high, ends, pieces);
+    before = hitWidth = 0;
+    for (int r = 0; r < count; ++r) {
+      Piece& piece = pieces[r];
+      const SelectedObject font(dc, piece.font);
+      SIZE size = {};
+      GetTextExtentPoint32W(dc, piece.units, piece.count, &size);
+      piece.width = size.cx;
+      if (piece.hit) hitWidth += size.cx;
+      if (!piece.hit && hitWidth == 0) before += size.cx;
+    }
+    if (count < 5 || ends <= 4 || 2 * hitWidth <= right - left) break;
+  }
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldColour = SetTextColor(dc, GetSysColor(fore));
   int x = middle - hitWidth / 2 - before;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "layout/scale.h"
 #include "output/settings.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
@@ -516,7 +517,8 @@ TEST_F(Search, TheResultsWindowFollowsTheMainWindowUnderModalWindowsAndFontChang
   // both sides (row 1 is not selected, so its hit is marked).
   RECT r;
   GetWindowRect(ResultsWindow, &r);
-  MoveWindow(ResultsWindow, r.left, r.top, 450, r.bottom - r.top, TRUE);
+  const int dpi = DpiOfWindow(ResultsWindow);
+  MoveWindow(ResultsWindow, r.left, r.top, ScaleForDpi(450, dpi), r.bottom - r.top, TRUE);
   CellLook look = LookAtContext(list, 1);
   EXPECT_TRUE(look.hitInView && look.textLeft && look.textRight);
   // Long `*` hits (from one rare letter to the next) show as their two ends.
@@ -530,7 +532,7 @@ TEST_F(Search, TheResultsWindowFollowsTheMainWindowUnderModalWindowsAndFontChang
   SendMessageW(window_, WM_COMMAND, CMD_FIND_ALL, 0);
   while (FillResultsSlice()) {
   }
-  MoveWindow(ResultsWindow, r.left, r.top, 900, r.bottom - r.top, TRUE);
+  MoveWindow(ResultsWindow, r.left, r.top, ScaleForDpi(900, dpi), r.bottom - r.top, TRUE);
   SendMessageW(list, LVM_SETCOLUMNWIDTH, 3, LVSCW_AUTOSIZE_USEHEADER);
   for (int row = 1; row < 8; ++row) {
     look = LookAtContext(list, row);
