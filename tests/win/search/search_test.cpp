@@ -279,6 +279,12 @@ TEST_F(Search, LandsWhereTheReferencePredicts) {
 // A hit shown keeps its range and its place at the top of its pane through
 // every new layout of its text, so that Search Again goes on past it.
 TEST_F(Search, AHitShownOutlivesEveryRelayoutOfItsText) {
+  const int dpi = DpiOfWindow(window_);
+  auto ChangeDpi = [&](int to) {
+    RECT r;
+    GetWindowRect(window_, &r);
+    SendMessageW(window_, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(to, to), LPARAM(&r));
+  };
   const struct { const char* what; std::function<void()> relayout; } rows[] = {
       {"zoom in", [&] { SendMessageW(window_, WM_COMMAND, CMD_ZOOM_IN, 0); }},
       {"zoom out", [&] { SendMessageW(window_, WM_COMMAND, CMD_ZOOM_OUT, 0); }},
@@ -289,6 +295,7 @@ TEST_F(Search, AHitShownOutlivesEveryRelayoutOfItsText) {
          AppSettings.FontSettings.FontSize = 16;
          ApplyFontKeepingPlace(window_);
        }},
+      {"another display scale", [&] { ChangeDpi(DpiOfWindow(window_) * 3 / 2); }},
   };
   for (const auto& row : rows) {
     ActivePane = MainPane;
@@ -305,6 +312,7 @@ TEST_F(Search, AHitShownOutlivesEveryRelayoutOfItsText) {
     EXPECT_EQ(pane->HitEnd, hitEnd) << row.what;
     SearchAndCheck(pattern, hitStart - 1, std::string("Search Again after ") + row.what);
   }
+  ChangeDpi(dpi);
 }
 
 // A stored article beyond the corpus: the panes come up empty, and a search
