@@ -14,10 +14,21 @@ int SelectedIndex(HWND dialog) {
   return static_cast<int>(SendDlgItemMessageW(dialog, IDC_BOOKMARK_LIST, LB_GETCURSEL, 0, 0));
 }
 
-// Fills the list from the bookmarks, selects an entry and shows its name
-// in the edit line; the buttons follow what the selection allows.
+// The name line and the buttons for the selected entry (none: -1).
+void ShowSelection(HWND dialog, int selected) {
+  const bool any = selected >= 0 && selected < Editing->Count;
+  SetDlgItemTextW(dialog, IDC_BOOKMARK_NAME, any ? Editing->Items[selected].Name : L"");
+  EnableWindow(GetDlgItem(dialog, IDC_BOOKMARK_RENAME), any);
+  EnableWindow(GetDlgItem(dialog, IDC_BOOKMARK_DELETE), any);
+  EnableWindow(GetDlgItem(dialog, IDC_BOOKMARK_UP), any && selected > 0);
+  EnableWindow(GetDlgItem(dialog, IDC_BOOKMARK_DOWN), any && selected + 1 < Editing->Count);
+}
+
+// Fills the list from the bookmarks after a change, scrolled as it was, and
+// selects an entry.
 void Refill(HWND dialog, int selected) {
   HWND list = GetDlgItem(dialog, IDC_BOOKMARK_LIST);
+  const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   for (int32_t i = 0; i < Editing->Count; ++i) {
@@ -33,19 +44,15 @@ void Refill(HWND dialog, int selected) {
     SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   }
   if (selected >= Editing->Count) selected = Editing->Count - 1;
-  SendMessageW(list, LB_SETCURSEL, selected, 0);
+  SendMessageW(list, LB_SETTOPINDEX, top > 0 ? top : 0, 0);
+  SendMessageW(list, LB_SETCURSEL, selected, 0);  // scrolls only to bring it into view
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
-  SetDlgItemTextW(dialog, IDC_BOOKMARK_NAME, selected >= 0 ? Editing->Items[selected].Name : L"");
-  const bool any = selected >= 0;
-  EnableWindow(GetDlgItem(dialog, IDC_BOOKMARK_RENAME), any);
-  EnableWindow(GetDlgItem(dialog, IDC_BOOKMARK_DELETE), any);
-  EnableWindow(GetDlgItem(dialog, IDC_BOOKMARK_UP), any && selected > 0);
-  EnableWindow(GetDlgItem(dialog, IDC_BOOKMARK_DOWN), any && selected + 1 < Editing->Count);
+  ShowSelection(dialog, selected);
 }
 
 void Changed(HWND dialog, int selected) {
-  SaveBookmarks(Editing);
+  SaveBookmarksOrSay(dialog, Editing);
   Refill(dialog, selected);
 }
 
@@ -59,7 +66,7 @@ INT_PTR CALLBACK BookmarksProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
       const int i = SelectedIndex(dialog);
       switch (LOWORD(wParam)) {
         case IDC_BOOKMARK_LIST:
-          if (HIWORD(wParam) == LBN_SELCHANGE) Refill(dialog, i);
+          if (HIWORD(wParam) == LBN_SELCHANGE) ShowSelection(dialog, i);
           return TRUE;
         case IDC_BOOKMARK_RENAME: {
           wchar_t name[MaxBookmarkNameUnits + 1] = {};

@@ -368,12 +368,28 @@ int32_t GrowLineTable(PaneView* pane, int32_t index) {
   return 0;
 }
 
+namespace {
+
+// Whether the search hit ends (in reading order, begins) on the first
+// visible line, where showing it put it.
+bool HitOnFirstLine(const PaneView* pane) {
+  if ((!pane->HitStart && !pane->HitEnd) || !pane->Lines || pane->Lines[0].Style == 0) return false;
+  const LineEntry* line = pane->Lines;
+  for (int rows = 0; rows < pane->FirstRow && line[1].Style != 0; ++line) rows += RowsOf(*line);
+  return pane->HitEnd >= line->Start && pane->HitEnd <= line->Start + line->Length;
+}
+
+}  // namespace
+
 int32_t LayoutPane(PaneView* pane, unsigned char* text, bool releaseOld) {
   if (!pane) return LayoutNoPane;
+  // The same text laid out anew (another width, font or DPI) keeps its hit,
+  // which is in text offsets, and a hit on the first line stays there.
+  const bool sameText = text && text == pane->Text;
+  const bool hitOnTop = sameText && HitOnFirstLine(pane);
   pane->RowCount = 0;
   pane->MaxFirstRow = 0;
-  pane->HitStart = 0;
-  pane->HitEnd = 0;
+  if (!sameText) pane->HitStart = pane->HitEnd = 0;
   // Laying out the pane's own text again must never release it.
   if (text == pane->Text) releaseOld = false;
   if (!text) {
@@ -495,6 +511,7 @@ int32_t LayoutPane(PaneView* pane, unsigned char* text, bool releaseOld) {
   }
   pane->Text = text;
   ComputeMaxFirstRow(pane);
+  if (hitOnTop) ScrollToOffset(pane, pane->HitEnd);
   return LayoutOk;
 }
 

@@ -31,13 +31,57 @@ bool IsListName(const wchar_t* name, int32_t count) {
   return name[0] != 0 && n < count;
 }
 
+// Numbers looked at, at most, for the end of the stored run.
+constexpr int32_t MaxStoredRun = 65536;
+
+bool ValueExists(HKEY key, int32_t index) {
+  wchar_t name[16];
+  ValueName(index, name);
+  return RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+bool WriteValue(void* context, int32_t index, const unsigned char* bytes, size_t size) {
+  wchar_t name[16];
+  ValueName(index, name);
+  return RegSetValueExW(*static_cast<HKEY*>(context), name, 0, REG_BINARY, bytes, static_cast<DWORD>(size)) ==
+         ERROR_SUCCESS;
+}
+
+bool RemoveValue(void* context, int32_t index) {
+  wchar_t name[16];
+  ValueName(index, name);
+  const LONG result = RegDeleteValueW(*static_cast<HKEY*>(context), name);
+  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
+// Removes every value the list does not read: past its end, damaged ones,
+// names of another form. Names are collected first, as deleting while
+// enumerating would skip some; any error ends it (what is left is never read).
+void RemoveStaleValues(HKEY key, int32_t count) {
+  for (;;) {
+    wchar_t stale[64][64];
+    int found = 0;
+    for (DWORD i = 0; found < 64; ++i) {
+      DWORD length = 64;
+      const LONG result = RegEnumValueW(key, i, stale[found], &length, nullptr, nullptr, nullptr, nullptr);
+      // A name too long for the buffer is none the list reads: left alone.
+      if (result == ERROR_MORE_DATA) continue;
+      if (result != ERROR_SUCCESS) break;
+      if (!IsListName(stale[found], count)) ++found;
+    }
+    if (found == 0) return;
+    for (int k = 0; k < found; ++k)
+      if (RegDeleteValueW(key, stale[k]) != ERROR_SUCCESS) return;
+  }
+}
+
 }  // namespace
 
 void LoadBookmarks(BookmarkList* list, int32_t recordCount) {
   list->Count = 0;
   OpenKey open;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, BookmarksKeyPath, 0, KEY_READ, &open.key) != ERROR_SUCCESS) return;
-  for (int32_t i = 0; i < MaxBookmarks; ++i) {
+  for (int32_t i = 0; i < MaxStoredRun && list->Count < MaxBookmarks; ++i) {
     wchar_t name[16];
     ValueName(i, name);
     DWORD type = 0, size = 0;
@@ -47,7 +91,10 @@ void LoadBookmarks(BookmarkList* list, int32_t recordCount) {
     DWORD got = sizeof bytes;
     if (RegQueryValueExW(open.key, name, nullptr, &type, bytes, &got) != ERROR_SUCCESS) continue;
     Bookmark& mark = list->Items[list->Count];
-    if (ReadBookmark(type, bytes, got, recordCount, &mark)) ++list->Count;
+    if (!ReadBookmark(type, bytes, got, recordCount, &mark)) continue;
+    bool known = false;
+    for (int32_t k = 0; k < list->Count && !known; ++k) known = SamePlace(list->Items[k].At, mark.At);
+    if (!known) ++list->Count;
   }
 }
 
@@ -57,30 +104,18 @@ bool SaveBookmarks(const BookmarkList* list) {
                       nullptr, &open.key, nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  bool written = true;
-  for (int32_t i = 0; i < list->Count; ++i) {
-    unsigned char bytes[MaxBookmarkBytes];
-    const DWORD size = static_cast<DWORD>(StoreBookmark(list->Items[i], bytes));
-    wchar_t name[16];
-    ValueName(i, name);
-    written = RegSetValueExW(open.key, name, 0, REG_BINARY, bytes, size) == ERROR_SUCCESS && written;
-  }
-  if (!written) return false;
-  // Everything else goes: values past the list's end, and any the list did
-  // not read (damaged ones, or names of another form). Names are collected
-  // first, as deleting while enumerating would skip some.
-  for (;;) {
-    wchar_t stale[64][64];
-    int found = 0;
-    for (DWORD i = 0; found < 64; ++i) {
-      DWORD length = 64;
-      const LONG result = RegEnumValueW(open.key, i, stale[found], &length, nullptr, nullptr, nullptr, nullptr);
-      if (result == ERROR_NO_MORE_ITEMS) break;
-      // A name too long for the buffer is none the list reads: left alone.
-      if (result == ERROR_SUCCESS && !IsListName(stale[found], list->Count)) ++found;
-    }
-    int deleted = 0;
-    for (int k = 0; k < found; ++k) deleted += RegDeleteValueW(open.key, stale[k]) == ERROR_SUCCESS;
-    if (deleted == 0) return true;
-  }
+  int32_t stored = 0;
+  while (stored < MaxStoredRun && ValueExists(open.key, stored)) ++stored;
+  if (!WriteBookmarkValues(list, stored, BookmarkValues{&open.key, WriteValue, RemoveValue})) return false;
+  RemoveStaleValues(open.key, list->Count);
+  return true;
+}
+
+bool SaveBookmarksOrSay(HWND owner, const BookmarkList* list) {
+  if (SaveBookmarks(list)) return true;
+  MessageBoxW(owner,
+              L"The bookmarks could not be saved in the registry.\n\n"
+              L"This change is kept only until the reader is closed.",
+              L"Orvane", MB_OK | MB_ICONWARNING);
+  return false;
 }

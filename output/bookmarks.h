@@ -9,10 +9,13 @@
 extern const wchar_t BookmarksKeyPath[];
 
 // Reads the values "0", "1", ... up to the first missing number; a value
-// that is malformed, or names an article beyond a corpus of recordCount
-// records, is skipped. Never fails: the list may come back empty.
+// that is malformed, names an article beyond a corpus of recordCount
+// records, or names a place read already (a save cut short stores some
+// twice), is skipped. Never fails: the list may come back empty.
 void LoadBookmarks(BookmarkList* list, int32_t recordCount);
 // Writes the list as values "0" .. "n-1" and then removes every other value
-// of the key, so that a failure part way loses nothing that was stored.
-// False when a value could not be written.
+// of the key; a failure at any point leaves every bookmark, old or new,
+// stored (WriteBookmarkValues). False when the list could not be stored.
 bool SaveBookmarks(const BookmarkList* list);
+// SaveBookmarks, telling the user (a box owned by owner) when it fails.
+bool SaveBookmarksOrSay(HWND owner, const BookmarkList* list);

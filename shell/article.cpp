@@ -74,6 +74,10 @@ PanePosition TopPosition(const PaneView* pane) {
   if (line->Style == 0) return position;
   // The line's first byte in reading order: the text runs down from it.
   position.Offset = static_cast<uint16_t>(line->Length ? line->Start + line->Length - 1 : line->Start);
+  // A search hit shown on that line is where the reader looks: a new layout
+  // brings the hit itself back to the top, not only the start of its line.
+  if (pane->HitEnd && pane->HitEnd >= line->Start && pane->HitEnd <= line->Start + line->Length)
+    position.Offset = pane->HitEnd;
   position.BlankRow = static_cast<uint8_t>(pane->FirstRow - rows);
   return position;
 }

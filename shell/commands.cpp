@@ -45,6 +45,7 @@ int OnCommand(HWND window, int command) {
     case CMD_REVERSE:
       UpdateReverse(window, false);
       RepaintPanes(window, RepaintErase | 0xFF);
+      RefreshResultsList();
       return 0;
     case CMD_COPY: CopyPaneToClipboard(MainWindow, CurrentPane(), false); return 0;
     case CMD_APPEND: CopyPaneToClipboard(MainWindow, CurrentPane(), true); return 0;

@@ -250,7 +250,7 @@ int RunInstance(int showCommand) {
     if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
     // The main window's keys work from the results window too; that window
     // then has its dialog keys (arrows, Enter, Esc).
-    if (TranslateAcceleratorW(MainWindow, accelerators, &msg) || ResultsDialogMessage(&msg)) continue;
+    if (ReaderPreTranslate(&msg, accelerators)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -288,6 +288,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return DefWindowProcW(window, message, wParam, lParam);
     case WM_SIZE:
       OnSize(window, lParam);
+      return 0;
+    case WM_ENABLE:
+      FollowMainWindowEnabled(wParam != 0);
       return 0;
     case WM_PAINT:
       PaintPanes(reinterpret_cast<HDC>(wParam), window, 0xFF);

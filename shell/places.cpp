@@ -7,6 +7,7 @@
 #include "resources/resource.h"
 #include "shell/article.h"
 #include "shell/globals.h"
+#include "shell/results.h"
 #include "shell/splitview.h"
 #include "shell/view.h"
 #include "store/letters.h"
@@ -43,7 +44,16 @@ void AddBookmarkHere() {
   mark.At.CommentaryActive = 0;
   PlaceName(mark.At.Lesson, mark.Name);
   if (mark.Name[0] == 0) std::swprintf(mark.Name, MaxBookmarkNameUnits + 1, L"%d", mark.At.Lesson);
-  if (AddBookmark(&Bookmarks, mark)) SaveBookmarks(&Bookmarks);
+  if (Bookmarks.Count >= MaxBookmarks) {
+    wchar_t text[200];
+    std::swprintf(text, 200,
+                  L"The list of bookmarks is full: it holds %d, as many as the reader keeps.\n\n"
+                  L"Delete some in Organize Bookmarks to add this place.",
+                  MaxBookmarks);
+    MessageBoxW(MainWindow, text, L"Orvane", MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  if (AddBookmark(&Bookmarks, mark)) SaveBookmarksOrSay(MainWindow, &Bookmarks);
 }
 
 void GoToBookmark(HWND window, int index) {
@@ -87,6 +97,7 @@ void ApplyFont(HWND window, bool zooming) {
   ScrollToPosition(CommentaryPane, ZoomAnchor.Commentary);
   ZoomLeft = CurrentPlace();
   RepaintPanes(window, RepaintClear | RepaintErase | 0xFF);
+  RefreshResultsList();
 }
 
 }  // namespace

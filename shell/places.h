@@ -14,7 +14,8 @@ extern BookmarkList Bookmarks;
 // Reads the stored bookmarks (at start-up).
 void LoadPlaces();
 // Adds the current place at the front of the bookmarks and stores the list;
-// nothing when it is bookmarked already.
+// nothing when it is bookmarked already. A full list, or a list that could
+// not be stored, is told.
 void AddBookmarkHere();
 // Jumps to the bookmark a menu command names (CMD_BOOKMARK_FIRST + index).
 void GoToBookmark(HWND window, int index);

@@ -26,6 +26,8 @@ const wchar_t ResultsClassName[] = L"OrvaneResults";
 constexpr int ListId = 1;
 enum Column { TractateColumn, FolioColumn, TextColumn, ContextColumn, ColumnCount };
 constexpr int ContextBytes = 40;     // bytes of context on either side of a hit
+constexpr int LongHitBytes = SearchStringBytes - 1;  // a longer hit (from a `*`) shows as its
+constexpr int HitEndBytes = 12;                      // two ends, at most this many bytes of each
 constexpr int32_t SliceRecords = 16;   // records searched between looks at the clock
 constexpr uint32_t SliceHits = 8192;  // or hits gathered
 constexpr LONGLONG SliceMilliseconds = 8;  // searching in a slice, half a frame: the rest is for showing it
@@ -104,8 +106,58 @@ void RowText(int row, int column, wchar_t* out, int room) {
   EmbedRightToLeft(units, n, out);
 }
 
+// One piece of a context cell: display units drawn in one font.
+struct Piece {
+  wchar_t units[ContextBytes + 1];
+  int count;
+  HFONT font;
+  bool hit;
+  int width;
+};
+
+// The pieces of a hit in its paragraph (bytes textStart .. lastByte, the hit
+// low .. high), left to right as they stand on the screen, which is the
+// stored order: the context after the hit in reading order, the hit (a long
+// one as its two ends with an ellipsis between), the context before it.
+int ContextPieces(const unsigned char* text, int32_t textStart, int32_t lastByte, int32_t low, int32_t high,
+                  int32_t ends, Piece out[5]) {
+  struct Span {
+    int32_t from, count;
+    bool hit;
+  } spans[5];
+  int n = 0;
+  const int32_t from = std::max(textStart, low - ContextBytes), to = std::min(lastByte, high + ContextBytes);
+  spans[n++] = {from, low - from, false};
+  if (high - low + 1 > LongHitBytes) {
+    spans[n++] = {low, ends, true};
+    spans[n++] = {-1, 0, true};  // the ellipsis
+    spans[n++] = {high - ends + 1, ends, true};
+  } else {
+    spans[n++] = {low, high - low + 1, true};
+  }
+  spans[n++] = {high + 1, to - high, false};
+  const RunOrder order = Form(TextUse::Drawn).Order;
+  for (int i = 0; i < n; ++i) {
+    Piece& piece = out[i];
+    piece.hit = spans[i].hit;
+    piece.font = piece.hit ? HitFont : ListFont;
+    piece.width = 0;
+    if (spans[i].from < 0) {
+      lstrcpyW(piece.units, L"...");
+      piece.count = 3;
+    } else {
+      piece.count = std::max(0, std::min(spans[i].count, ContextBytes));
+      Convert(text + spans[i].from, piece.count, order, piece.units);
+    }
+  }
+  return n;
+}
+
 // Draws row's hit in its context into the cell: the hit in bold on yellow,
-// centred, with up to ContextBytes bytes of its paragraph on either side.
+// with up to ContextBytes bytes of its paragraph on either side. The hit
+// stands in the middle of the part of the cell that is in view, so that it
+// shows with words on both sides however wide the column is and however far
+// the list is scrolled sideways.
 void DrawContext(HDC dc, const RECT& cell, int row, bool selected) {
   // A selected row as the list draws it: highlighted while the list has the
   // focus, in the face colour otherwise.
@@ -120,37 +172,41 @@ void DrawContext(HDC dc, const RECT& cell, int row, bool selected) {
   const uint16_t* para = held.Paragraphs;
   const int32_t i = static_cast<int32_t>(std::upper_bound(para, para + held.ParagraphCount + 1, hit.Offset) - para) - 1;
   if (i < 0 || i >= held.ParagraphCount) return;
-  const int32_t textStart = para[i] + 2, lastByte = para[i + 1] - 2;
   const int32_t low = hit.Offset - hit.Length + 1, high = hit.Offset;
-  const int32_t from = std::max(textStart, low - ContextBytes), to = std::min(lastByte, high + ContextBytes);
-  // Left to right on the screen: the stored order of the bytes.
-  struct Piece {
-    int32_t from, count;
-    HFONT font;
-  } runs[3] = {{from, low - from, ListFont}, {low, high - low + 1, HitFont}, {high + 1, to - high, ListFont}};
-  const TextForm form = Form(TextUse::Drawn);
-  const UINT rtl = form.RightToLeft ? ETO_RTLREADING : 0;
-  wchar_t units[3][ContextBytes + SearchStringBytes + 1];
-  int widths[3] = {};
-  for (int r = 0; r < 3; ++r) {
-    runs[r].count = std::max(0, std::min(runs[r].count, ContextBytes + SearchStringBytes));
-    Convert(held.Text + runs[r].from, runs[r].count, form.Order, units[r]);
-    const SelectedObject font(dc, runs[r].font);
-    SIZE size = {};
-    GetTextExtentPoint32W(dc, units[r], runs[r].count, &size);
-    widths[r] = size.cx;
+  RECT client = {};
+  GetClientRect(List, &client);
+  const int left = std::max(cell.left, client.left), right = std::min(cell.right, client.right);
+  const int middle = right > left ? (left + right) / 2 : (cell.left + cell.right) / 2;
+  // A long hit's ends get shorter until the hit takes at most half the view.
+  Piece pieces[5];
+  int count = 0, before = 0, hitWidth = 0;  // widths left of the hit, and of the hit
+  for (int32_t ends = HitEndBytes;; ends -= 2) {
+    count = ContextPieces(held.Text, para[i] + 2, para[i + 1] - 2, low, high, ends, pieces);
+    before = hitWidth = 0;
+    for (int r = 0; r < count; ++r) {
+      Piece& piece = pieces[r];
+      const SelectedObject font(dc, piece.font);
+      SIZE size = {};
+      GetTextExtentPoint32W(dc, piece.units, piece.count, &size);
+      piece.width = size.cx;
+      if (piece.hit) hitWidth += size.cx;
+      if (!piece.hit && hitWidth == 0) before += size.cx;
+    }
+    if (count < 5 || ends <= 4 || 2 * hitWidth <= right - left) break;
   }
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldColour = SetTextColor(dc, night ? NightScheme.PlainText : GetSysColor(fore));
-  int x = cell.left + (cell.right - cell.left - widths[1]) / 2 - widths[0];
-  for (int r = 0; r < 3; ++r) {
-    const SelectedObject font(dc, runs[r].font);
+  const UINT rtl = Form(TextUse::Drawn).RightToLeft ? ETO_RTLREADING : 0;
+  int x = middle - hitWidth / 2 - before;
+  for (int r = 0; r < count; ++r) {
+    const Piece& piece = pieces[r];
+    const SelectedObject font(dc, piece.font);
     TEXTMETRICW tm = {};
     GetTextMetricsW(dc, &tm);
     const int y = cell.top + (cell.bottom - cell.top - tm.tmHeight) / 2;
-    if (r == 1 && !selected) {
-      RECT mark = {std::max(x, static_cast<int>(cell.left)), cell.top, std::min(x + widths[1], static_cast<int>(cell.right)),
-                   cell.bottom};
+    if (piece.hit && !selected) {
+      RECT mark = {std::max(x, static_cast<int>(cell.left)), cell.top,
+                   std::min(x + piece.width, static_cast<int>(cell.right)), cell.bottom};
       if (mark.right > mark.left) {
         HBRUSH yellow = CreateSolidBrush(night ? NightScheme.HitBack : HitBackColour);
         if (yellow) {
@@ -159,9 +215,9 @@ void DrawContext(HDC dc, const RECT& cell, int row, bool selected) {
         }
       }
     }
-    if (night) SetTextColor(dc, r == 1 ? NightScheme.HitText : NightScheme.PlainText);
-    ExtTextOutW(dc, x, y, ETO_CLIPPED | rtl, &cell, units[r], static_cast<UINT>(runs[r].count), nullptr);
-    x += widths[r];
+    if (night) SetTextColor(dc, piece.hit ? NightScheme.HitText : NightScheme.PlainText);
+    ExtTextOutW(dc, x, y, ETO_CLIPPED | rtl, &cell, piece.units, static_cast<UINT>(piece.count), nullptr);
+    x += piece.width;
   }
   SetTextColor(dc, oldColour);
   SetBkMode(dc, oldMode);
@@ -228,6 +284,8 @@ void PlaceChildren(int width, int height) {
   MoveWindow(NotFoundLabel, 0, top, width, MetricForDpi(SM_CYMENU, dpi) + ScaleForDpi(4, dpi), TRUE);
 }
 
+void SizeColumns();
+
 // The list's fonts from the user's font: its face and mapping, its size kept
 // between 8 and 16 points so that rows stay readable.
 void MakeFonts() {
@@ -250,6 +308,7 @@ void MakeFonts() {
   SendMessageW(List, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont), TRUE);
   if (oldHit && oldHit != oldList) DeleteObject(oldHit);
   if (oldList) DeleteObject(oldList);  // a stock object ignores this
+  SizeColumns();
 }
 
 void ReleaseFonts() {
@@ -259,27 +318,65 @@ void ReleaseFonts() {
   ListFont = HitFont = nullptr;
 }
 
-void AddColumns() {
-  TEXTMETRICW tm = {};
+const wchar_t* const ColumnTitles[ColumnCount] = {L"Tractate", L"Folio", L"Text", L"Context"};
+
+// The columns' widths for the list's font and DPI: each of the first three
+// as wide as its widest text (every tractate, every folio, either text), the
+// context the rest of the window's width, at least 40 average characters.
+void SizeColumns() {
+  if (!List) return;
   HDC dc = GetDC(List);
-  if (dc) {
+  if (!dc) return;
+  int widths[ColumnCount] = {};
+  int unit = 8;
+  {
     const SelectedObject font(dc, ListFont);
-    GetTextMetricsW(dc, &tm);
-    ReleaseDC(List, dc);
+    TEXTMETRICW tm = {};
+    if (GetTextMetricsW(dc, &tm) && tm.tmAveCharWidth > 0) unit = tm.tmAveCharWidth;
+    auto fit = [&](int column, const wchar_t* units, int n) {
+      SIZE size = {};
+      if (GetTextExtentPoint32W(dc, units, n, &size)) widths[column] = std::max(widths[column], static_cast<int>(size.cx));
+    };
+    for (int c = 0; c < ColumnCount; ++c) fit(c, ColumnTitles[c], lstrlenW(ColumnTitles[c]));
+    const RunOrder reading = Form(TextUse::Control).Order;
+    wchar_t units[80];
+    unsigned char bytes[64];
+    for (int t = 0; TractateTable[t].Name; ++t) {
+      int n = 0;
+      for (const DisplayChar* p = TractateTable[t].Name; *p && n < 63; ++p) bytes[n++] = static_cast<unsigned char>(*p);
+      fit(TractateColumn, units, Convert(bytes, n, reading, units));
+    }
+    int32_t lastSide = 0;
+    for (int t = 0; TractateTable[t].Name; ++t)
+      lastSide = std::max(lastSide, TractateTable[t].FirstSideOffset + 2 + TractateTable[t].SideCount - 1);
+    for (int32_t side = 2; side <= lastSide; ++side)
+      fit(FolioColumn, units, Convert(bytes, FolioBytes(side, bytes, 63), reading, units));
+    fit(TextColumn, L"commentary", 10);
   }
-  const int unit = tm.tmAveCharWidth > 0 ? tm.tmAveCharWidth : 8;
-  const struct {
-    const wchar_t* title;
-    int width;
-  } columns[ColumnCount] = {{L"Tractate", 12 * unit}, {L"Folio", 10 * unit}, {L"Text", 14 * unit}, {L"Context", 60 * unit}};
+  ReleaseDC(List, dc);
+  const int dpi = DpiOfWindow(List);
+  const int padding = 2 * unit + ScaleForDpi(12, dpi);
+  RECT client = {};
+  GetClientRect(GetParent(List), &client);
+  int rest = client.right - client.left - MetricForDpi(SM_CXVSCROLL, dpi) - MetricForDpi(SM_CXEDGE, dpi) * 2;
+  for (int c = 0; c < ContextColumn; ++c) {
+    widths[c] += padding;
+    rest -= widths[c];
+  }
+  widths[ContextColumn] = std::max(rest, 40 * unit);
+  for (int c = 0; c < ColumnCount; ++c) SendMessageW(List, LVM_SETCOLUMNWIDTH, c, MAKELPARAM(widths[c], 0));
+}
+
+void AddColumns() {
   for (int c = 0; c < ColumnCount; ++c) {
     LVCOLUMNW column = {};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.pszText = const_cast<wchar_t*>(columns[c].title);
-    column.cx = columns[c].width;
+    column.pszText = const_cast<wchar_t*>(ColumnTitles[c]);
+    column.cx = 100;
     column.iSubItem = c;
     SendMessageW(List, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
   }
+  SizeColumns();
 }
 
 // The label's font for ResultsDpi; the old one goes once the label has the new one.
@@ -328,6 +425,50 @@ bool OnCreate(HWND window) {
   return true;
 }
 
+// A typed unit as a LetterCode byte: a letter as the current mapping shows
+// it or as a Hebrew keyboard types it; anything else as itself, lower case.
+unsigned TypedByte(wchar_t u) {
+  const int32_t base = AppSettings.FontSettings.FontAsciiBase;
+  if (u >= base && u < base + LetterCount) return FirstLetter + (u - base);
+  if (u >= AsciiBaseUnicode && u < AsciiBaseUnicode + LetterCount) return FirstLetter + (u - AsciiBaseUnicode);
+  return u >= L'A' && u <= L'Z' ? u - L'A' + L'a' : u;
+}
+
+// Whether the tractate's name, read from its first letter, begins with typed.
+bool TractateBegins(int32_t tractate, const wchar_t* typed) {
+  const DisplayChar* name = TractateTable[tractate].Name;
+  int32_t n = 0;
+  while (name[n]) ++n;
+  for (int32_t k = 0; typed[k]; ++k) {
+    if (k >= n || TypedByte(typed[k]) != static_cast<unsigned char>(name[n - 1 - k])) return false;
+  }
+  return true;
+}
+
+// The list's type-ahead: the first row from the start row on (round to the
+// top when asked) whose tractate begins with the typed text; -1 for none,
+// which leaves the selection where it is.
+int FindRow(const NMLVFINDITEMW& find) {
+  if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz || !find.lvfi.psz[0]) return -1;
+  const int count = static_cast<int>(Run.Count);
+  const int start = find.iStart >= 0 && find.iStart < count ? find.iStart : 0;
+  const int rows = find.lvfi.flags & LVFI_WRAP ? count : count - start;
+  int32_t record = 0;
+  bool matches = false;
+  for (int k = 0; k < rows; ++k) {
+    const int row = (start + k) % count;
+    const int32_t r = FindAllHit(Run, static_cast<uint32_t>(row)).Record;
+    if (r != record) {
+      // Rows come in corpus order: the answer changes only with the record.
+      record = r;
+      int32_t tractate = 0, sideCode = 0;
+      matches = LocateArticle((r + 1) / 2, &tractate, &sideCode) && TractateBegins(tractate, find.lvfi.psz);
+    }
+    if (matches) return row;
+  }
+  return -1;
+}
+
 LRESULT OnNotify(NMHDR* header) {
   if (header->hwndFrom != List) return 0;
   switch (header->code) {
@@ -337,6 +478,7 @@ LRESULT OnNotify(NMHDR* header) {
       return 0;
     }
     case NM_CUSTOMDRAW: return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+    case LVN_ODFINDITEMW: return FindRow(*reinterpret_cast<NMLVFINDITEMW*>(header));
     case LVN_ITEMACTIVATE: GoToSelectedHit(); return 0;
     case LVN_KEYDOWN:
       if (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey == VK_ESCAPE) DestroyWindow(ResultsWindow);
@@ -417,7 +559,10 @@ bool MakeWindow() {
                                   WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
                                   place.left, place.top, place.right - place.left, place.bottom - place.top, MainWindow,
                                   nullptr, AppInstance, nullptr);
-  return ResultsWindow != nullptr;
+  if (!ResultsWindow) return false;
+  // Under a modal dialog of the main window it is as unusable as that.
+  if (MainWindow && !IsWindowEnabled(MainWindow)) EnableWindow(ResultsWindow, FALSE);
+  return true;
 }
 
 }  // namespace
@@ -446,10 +591,9 @@ void FindAll(HWND window) {
   BeginFindAll(&Run, AppSettings.SearchString, AppSettings.BottomSection < 10, ResultsLimit);
   Filling = true;
   FirstRowSelected = false;
-  MakeFonts();  // the font may have changed since the last fill
   SendMessageW(List, LVM_DELETEALLITEMS, 0, 0);
   ShowProgress();
-  ShowWindow(ResultsWindow, SW_SHOW);
+  ShowWindow(ResultsWindow, IsIconic(ResultsWindow) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(ResultsWindow);
   SetFocus(List);
 }
@@ -473,4 +617,18 @@ bool FillResultsSlice() {
 bool ResultsDialogMessage(MSG* msg) {
   if (!ResultsWindow || (msg->hwnd != ResultsWindow && !IsChild(ResultsWindow, msg->hwnd))) return false;
   return IsDialogMessageW(ResultsWindow, msg) != 0;
+}
+
+bool ReaderPreTranslate(MSG* msg, HACCEL accelerators) {
+  return (MainWindow && TranslateAcceleratorW(MainWindow, accelerators, msg)) || ResultsDialogMessage(msg);
+}
+
+void FollowMainWindowEnabled(bool enabled) {
+  if (ResultsWindow) EnableWindow(ResultsWindow, enabled);
+}
+
+void RefreshResultsList() {
+  if (!ResultsWindow) return;
+  MakeFonts();
+  InvalidateRect(List, nullptr, TRUE);
 }

@@ -3,7 +3,8 @@
 // demand from the hit records) holds every hit of SearchString in corpus
 // order. The list fills in slices while the message loop is idle; Enter or a
 // double click on a row shows that hit as Search Again shows one and gives
-// the main window the focus; Esc closes the window.
+// the main window the focus; Esc closes the window. Typing the first letters
+// of a tractate's name selects its first row.
 //
 // Owns: ResultsWindow, its list and fonts, and the run that fills the list.
 // Written only here.
@@ -30,3 +31,13 @@ void ApplyResultsColours();
 // For the message loop: true when msg belonged to the results window and has
 // been handled (keyboard navigation, Enter and Esc).
 bool ResultsDialogMessage(MSG* msg);
+// What the message loop does with a message before dispatching it: the main
+// window's accelerators, whichever window has the focus, then the results
+// window's dialog keys. True when it was handled.
+bool ReaderPreTranslate(MSG* msg, HACCEL accelerators);
+// For the main window's WM_ENABLE: a modal dialog or message box disables
+// the main window, and the results window with it, until it closes.
+void FollowMainWindowEnabled(bool enabled);
+// After a change of the font settings or of Reverse: the list's fonts,
+// columns and rows anew.
+void RefreshResultsList();

@@ -131,6 +131,26 @@ bool ReadBookmark(uint32_t type, const unsigned char* bytes, size_t size, int32_
   return true;
 }
 
+bool WriteBookmarkValues(const BookmarkList* list, int32_t stored, const BookmarkValues& values) {
+  if (stored < 0) stored = 0;
+  unsigned char bytes[BookmarkHeaderBytes + 2 * (MaxBookmarkNameUnits + 1)];
+  auto write = [&](int32_t index, const Bookmark& mark) {
+    return values.Write(values.Context, index, bytes, StoreBookmark(mark, bytes));
+  };
+  // A copy after the run: from here on every new bookmark is stored, and
+  // the old ones are where they were.
+  for (int32_t i = 0; i < list->Count; ++i)
+    if (!write(stored + i, list->Items[i])) return false;
+  // Over the run's start: what is overwritten is either in the copy or no
+  // longer in the list.
+  for (int32_t i = 0; i < list->Count; ++i)
+    if (!write(i, list->Items[i])) return false;
+  // The rest goes from the end, so that the run never has a gap.
+  for (int32_t i = stored + list->Count - 1; i >= list->Count; --i)
+    if (!values.Remove(values.Context, i)) return false;
+  return true;
+}
+
 void PlaceName(int32_t lesson, DisplayChar out[MaxBookmarkNameUnits + 1]) {
   out[0] = 0;
   int32_t tractate = 0, sideCode = 0;

@@ -92,6 +92,20 @@ size_t StoreBookmark(const Bookmark& mark, unsigned char* out);
 // other than 0 or 1, or a name without terminator or over 63 units.
 bool ReadBookmark(uint32_t type, const unsigned char* bytes, size_t size, int32_t recordCount, Bookmark* out);
 
+// The numbered values a list is stored in ("0", "1", ...; readers take them
+// up to the first missing number), as the settings code writes them.
+struct BookmarkValues {
+  void* Context;
+  bool (*Write)(void* context, int32_t index, const unsigned char* bytes, size_t size);
+  bool (*Remove)(void* context, int32_t index);
+};
+// Replaces the run of values 0 .. stored-1 by the list, in an order that
+// keeps every bookmark of both stored at every moment, within the run: the
+// list goes after the run first, then over its start, and the run is cut
+// back from its end. Stops at the first write or removal that fails (false);
+// what is stored then holds everything, some bookmarks perhaps twice.
+bool WriteBookmarkValues(const BookmarkList* list, int32_t stored, const BookmarkValues& values);
+
 // The name of a place as the page header shows it: tractate, folio as a
 // Hebrew numeral, side word and side letter, in reading order with the
 // letters at U+05D0. Empty for an article outside the tractate table.

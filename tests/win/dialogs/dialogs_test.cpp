@@ -11,10 +11,13 @@
 #include <string>
 
 #include "dialogs/dialogs.h"
+#include "output/bookmarks.h"
 #include "resources/dialogs.h"
+#include "resources/resource.h"
 #include "shell/reverseprobe.h"
 #include "store/letters.h"
 #include "store/product.h"
+#include "store/records.h"
 #include "store/tractates.h"
 #include "tests/win/common/gdi_tracking.h"
 #include "tests/win/common/message_boxes.h"
@@ -271,6 +274,64 @@ std::string BrowserAddresses(size_t count) {
     Sleep(50);
   }
   return text;
+}
+
+// Organize Bookmarks: a click on a row shows its name and leaves the list
+// scrolled where it was; Rename, Move Up, Move Down and Delete change the
+// list and store it at once; a save that fails is told.
+TEST_F(Dialogs, OrganizeBookmarksEditsStoresAndTellsAFailedSave) {
+  const wchar_t* const settings = L"Software\\Quillary\\Orvane";
+  RegDeleteTreeW(HKEY_CURRENT_USER, settings);
+  static BookmarkList list, stored;
+  list.Count = 40;
+  for (int i = 0; i < list.Count; ++i) {
+    list.Items[i] = Bookmark{};
+    list.Items[i].At.Lesson = 2 * i + 1;
+    swprintf(list.Items[i].Name, MaxBookmarkNameUnits + 1, L"n%d", i);
+  }
+  auto names = [](const BookmarkList& l, int from, int to) {
+    std::wstring all;
+    for (int i = from; i < to && i < l.Count; ++i) all += std::wstring(l.Items[i].Name) + L" ";
+    return all;
+  };
+  WithDialog(
+      [&](HWND d) {
+        HWND box = GetDlgItem(d, IDC_BOOKMARK_LIST);
+        SendMessageW(box, LB_SETTOPINDEX, 20, 0);
+        Pick(d, IDC_BOOKMARK_LIST, 25);
+        EXPECT_EQ(SendMessageW(box, LB_GETTOPINDEX, 0, 0), 20) << "the click leaves the list where it was";
+        wchar_t name[64] = {};
+        GetDlgItemTextW(d, IDC_BOOKMARK_NAME, name, 64);
+        EXPECT_STREQ(name, L"n25");
+        SetDlgItemTextW(d, IDC_BOOKMARK_NAME, L"renamed");
+        SendMessageW(d, WM_COMMAND, IDC_BOOKMARK_RENAME, 0);
+        SendMessageW(d, WM_COMMAND, IDC_BOOKMARK_UP, 0);
+        SendMessageW(d, WM_COMMAND, IDC_BOOKMARK_UP, 0);
+        SendMessageW(d, WM_COMMAND, IDC_BOOKMARK_DOWN, 0);
+        Pick(d, IDC_BOOKMARK_LIST, 22);
+        SendMessageW(d, WM_COMMAND, IDC_BOOKMARK_DELETE, 0);
+        EXPECT_EQ(names(list, 21, 26), L"n21 n23 renamed n24 n26 ");
+        EXPECT_EQ(ItemText(box, 23), L"renamed");
+        EXPECT_EQ(Selected(d, IDC_BOOKMARK_LIST), 22);
+        EXPECT_EQ(SendMessageW(box, LB_GETTOPINDEX, 0, 0), 20) << "changes leave it there too";
+        LoadBookmarks(&stored, RecordCount);
+        EXPECT_EQ(names(stored, 0, 40), names(list, 0, 40)) << "stored at once";
+        // A settings key that cannot hold a lasting subkey: the save fails.
+        HKEY key = nullptr;
+        RegDeleteTreeW(HKEY_CURRENT_USER, settings);
+        RegCreateKeyExW(HKEY_CURRENT_USER, settings, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr);
+        RegCloseKey(key);
+        AnswerMessageBoxes();
+        SendMessageW(d, WM_COMMAND, IDC_BOOKMARK_DELETE, 0);
+        StopAnsweringMessageBoxes();
+        // (The hook also sees the dialog come back to the front, and answers it.)
+        EXPECT_GE(LastMessageBox().count, 1);
+        EXPECT_NE(LastMessageBox().text.find(L"could not be saved"), std::wstring::npos) << "told";
+        EXPECT_EQ(list.Count, 38) << "kept for the session";
+      },
+      [&] { return OrganizeBookmarks(owner_, &list); });
+  RegDeleteTreeW(HKEY_CURRENT_USER, settings);
 }
 
 TEST_F(Dialogs, AboutLinkAndUpdateCheckHandTheirAddressesToTheBrowser) {

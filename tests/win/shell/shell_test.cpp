@@ -11,6 +11,7 @@
 #include <string>
 
 #include "layout/colours.h"
+#include "output/bookmarks.h"
 #include "output/settings.h"
 #include "resources/resource.h"
 #include "shell/article.h"
@@ -563,6 +564,40 @@ TEST_F(Shell, BackAndForwardReturnToBothScrollPositions) {
   EXPECT_EQ(AppSettings.Lesson, 2003);
   Command(CMD_BACK);
   EXPECT_EQ(AppSettings.Lesson, start);
+}
+
+// Ctrl+B puts the place at the front of the bookmarks and stores them; a
+// full list, and a list that cannot be stored, are told.
+TEST_F(Shell, AddBookmarkStoresOrSaysWhyNot) {
+  const wchar_t* const settings = L"Software\\Quillary\\Orvane";
+  const struct { const char* what; int32_t before; bool failing; int32_t after; const wchar_t* told; } rows[] = {
+      {"stored", 3, false, 4, nullptr},
+      {"a full list", MaxBookmarks, false, MaxBookmarks, L"full"},
+      {"a failed save", 3, true, 4, L"could not be saved"},
+  };
+  for (const auto& row : rows) {
+    RegDeleteTreeW(HKEY_CURRENT_USER, settings);
+    Bookmarks.Count = row.before;
+    for (int32_t i = 0; i < row.before; ++i) Bookmarks.Items[i] = Bookmark{{2001 + 2 * i, {0, 0}, {0, 0}, 0}, {L'n'}};
+    if (row.failing) {
+      HKEY key = nullptr;  // a volatile key cannot hold the lasting Bookmarks key
+      RegCreateKeyExW(HKEY_CURRENT_USER, settings, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr);
+      RegCloseKey(key);
+    }
+    AnswerMessageBoxes();
+    Command(CMD_ADD_BOOKMARK);
+    StopAnsweringMessageBoxes();
+    EXPECT_EQ(Bookmarks.Count, row.after) << row.what;
+    EXPECT_EQ(LastMessageBox().count, row.told ? 1 : 0) << row.what;
+    const std::wstring told = LastMessageBox().text;
+    EXPECT_TRUE(!row.told || told.find(row.told) != std::wstring::npos) << row.what;
+    static BookmarkList stored;
+    LoadBookmarks(&stored, RecordCount);
+    EXPECT_EQ(stored.Count, row.failing || row.told ? 0 : row.after) << row.what;
+  }
+  RegDeleteTreeW(HKEY_CURRENT_USER, settings);
+  Bookmarks.Count = 0;
 }
 
 TEST_F(Shell, ControlWheelZoomsKeepingTheTopLines) {
