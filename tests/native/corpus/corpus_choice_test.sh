@@ -16,7 +16,7 @@ failures=0
 check() {  # check WHAT EXPECTED ACTUAL
   if [ "$2" == "$3" ]; then echo "ok   $1"; else echo "FAIL $1: expected '$2', got '$3'"; failures=$((failures + 1)); fi
 }
-m() { env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL make -C "$root" --no-print-directory B="$b" "$@" 2>&1; }
+m() { env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL -u CORPUS make -C "$root" --no-print-directory B="$b" "$@" 2>&1; }
 configures() {  # configures TARGET: the tree and corpus folder of each cmake configure TARGET runs
   m -n "$1" | sed -n "s/^cmake -S \. -B \([^ ]*\) .*-DORVANE_TEXTS=\('[^']*'\).*/\1 \2/p" | sort -u
 }
