@@ -315,7 +315,7 @@ struct Parser {
       while (p != end && *p >= '0' && *p <= '9' && folio < 10000) folio = folio * 10 + int32_t(*p++ - '0');
     } else {
       while (p != end && (InRange(*p, 0x5D0, 0x5EA) || (folio && quote(*p)))) {
-        if (!quote(*p)) folio += Values[*p - 0x5D0];
+        if (!quote(*p) && folio <= 9999) folio += Values[*p - 0x5D0];  // no overflow on an endless line
         ++p;
       }
     }
