@@ -9,11 +9,11 @@ FUZZ     := $(B)/fuzz
 TESTB    := $(B)/test
 JOBS     ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
-# The corpus: `make build CORPUS=DIR` (or CORPUS in the environment) builds the reader from the UTF-8 texts
-# in DIR (see README) and remembers DIR in CHOICE; later builds, run, dist,
-# install, export and bench use it (and say so) until `make build CORPUS=`
-# goes back to the generated corpus. TEXTS is the folder this run builds
-# from, empty for the generated corpus.
+# The corpus: `make build CORPUS=DIR` (or CORPUS in the environment) builds
+# the reader from the UTF-8 texts in DIR (see README) and remembers DIR in
+# CHOICE; later builds, run, dist, install, export and bench use it (and say
+# so) until `make build CORPUS=` goes back to the generated corpus. TEXTS is
+# the folder this run builds from, empty for the generated corpus.
 CHOICE   := $(B)/corpus-texts
 ifneq ($(findstring $(origin CORPUS),command line|environment|environment override),)
 CHOOSE   := set
