@@ -4,24 +4,44 @@ B        := $(CURDIR)/build
 HOST     := $(B)/host
 WIN      := $(B)/win
 FUZZ     := $(B)/fuzz
+# `make test` builds and tests in a tree of its own, always from the
+# generated corpus, and leaves the program in build/ as it is.
+TESTB    := $(B)/test
 JOBS     ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
-# CORPUS=DIR builds the reader from the UTF-8 texts in DIR (see README);
-# without it the generated corpus is embedded. EXPORT is where `make export`
-# writes the texts of the embedded corpus.
-CORPUS   ?=
+# The corpus: `make build CORPUS=DIR` (or CORPUS in the environment) builds
+# the reader from the UTF-8 texts in DIR (see README) and remembers DIR in
+# CHOICE; later builds, run, dist, install, export and bench use it (and say
+# so) until `make build CORPUS=` goes back to the generated corpus. TEXTS is
+# the folder this run builds from, empty for the generated corpus.
+CHOICE   := $(B)/corpus-texts
+ifneq ($(findstring $(origin CORPUS),command line|environment|environment override),)
+CHOOSE   := set
+TEXTS    := $(if $(strip $(CORPUS)),$(if $(filter /%,$(CORPUS)),$(CORPUS),$(CURDIR)/$(CORPUS)))
+else
+CHOOSE   := keep
+TEXTS    := $(file <$(CHOICE))
+endif
+# EXPORT is where `make export` writes the texts of the embedded corpus.
 EXPORT   ?= $(B)/texts
 PREFIX   ?= $(HOME)/.local
+# A value as one shell word, whatever it holds.
+quote = '$(subst ','\'',$(1))'
 
-.PHONY: all deps host win build run test test-native test-win fuzz fuzz-build bench export clean dist install uninstall
+.PHONY: all deps corpus-choice host win build run test test-native test-win fuzz fuzz-build bench export clean dist install uninstall
 
 all: build
 
 deps:
 	@./tools/install-deps.sh
 
+# Records or checks the corpus choice, and says which corpus the build uses;
+# a remembered folder that has gone stops the build here.
+corpus-choice:
+	@./tools/corpus-choice.sh $(CHOOSE) $(call quote,$(CHOICE)) $(call quote,$(TEXTS))
+
 host:
-	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release -DORVANE_TEXTS="$(abspath $(CORPUS))" >/dev/null
+	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Release -DORVANE_TEXTS=$(call quote,$(TEXTS)) >/dev/null
 	cmake --build $(HOST) -j $(JOBS)
 
 win: host
@@ -30,22 +50,27 @@ win: host
 	  -DORVANE_CORPUS_DIR=$(HOST)/corpus -DORVANE_EXE_DIR=$(B) >/dev/null
 	cmake --build $(WIN) -j $(JOBS)
 
-# The program ends up at build/orvane.exe.
-build: deps
+# The program ends up at build/orvane.exe. The corpus is checked before
+# anything is installed or built.
+build: corpus-choice
+	@$(MAKE) --no-print-directory deps
 	@$(MAKE) --no-print-directory win
 
 run: build
 	./tools/run-reader.sh $(B)/orvane.exe
 
-test: build
+# The tests' program is build/test/orvane.exe, from the generated corpus.
+test: deps
+	@./tools/corpus-choice.sh test $(call quote,$(CHOICE))
+	@$(MAKE) --no-print-directory win B=$(TESTB) TEXTS=
 	@$(MAKE) --no-print-directory fuzz-build
-	./tools/run-tests.sh
+	./tools/run-tests.sh $(TESTB) $(FUZZ)
 
 test-native:
-	cd $(HOST) && ctest --output-on-failure -j $(JOBS)
+	cd $(TESTB)/host && ctest --output-on-failure -j $(JOBS)
 
 test-win:
-	./tools/with-display.sh sh -c 'cd $(WIN) && ctest --output-on-failure'
+	./tools/with-display.sh sh -c 'cd $(TESTB)/win && ctest --output-on-failure'
 
 fuzz-build:
 	CXX=clang++ CC=clang cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_FUZZ=ON >/dev/null
@@ -53,13 +78,14 @@ fuzz-build:
 
 fuzz: deps
 	@$(MAKE) --no-print-directory fuzz-build
-	./tools/run-fuzzers.sh $(FUZZ) $(FUZZ_SECONDS)
+	./tools/run-fuzzers.sh $(FUZZ) $(FUZZ_SECONDS) $(HOST)/corpus
 
 bench: build
-	./tools/run-bench.sh
+	./tools/run-bench.sh $(B)
 
 # Writes the texts of the corpus the build embeds: the template to fill.
-export: deps
+export: corpus-choice
+	@$(MAKE) --no-print-directory deps
 	@$(MAKE) --no-print-directory host
 	$(HOST)/tools/corpus/corpustext export $(HOST)/corpus $(abspath $(EXPORT))
 

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# run-fuzzers.sh BUILD_DIR SECONDS: runs every fuzz_* program for SECONDS each,
-# seeded with its committed seeds (tests/fuzz/seeds/NAME) and, for the record
-# parser, a few generated records when the host build has made them. Prints
-# each target's executions per second.
+# run-fuzzers.sh BUILD_DIR SECONDS [RECORDS]: runs every fuzz_* program for
+# SECONDS each, seeded with its committed seeds (tests/fuzz/seeds/NAME) and,
+# for the record parser, a few records from the corpus folder RECORDS when a
+# host build has made it. Prints each target's executions per second.
 set -u
 dir=$1
 seconds=${2:-10}
+records=${3:-}
 root=$(cd "$(dirname "$0")/.." && pwd)
 status=0
 for f in "$dir"/tests/fuzz/fuzz_*; do
@@ -13,8 +14,8 @@ for f in "$dir"/tests/fuzz/fuzz_*; do
   name=$(basename "$f")
   corpus="$dir/corpus-$name"
   mkdir -p "$corpus"
-  if [ "$name" = fuzz_records ] && [ -d "$root/build/host/corpus" ] && [ -z "$(ls -A "$corpus")" ]; then
-    find "$root/build/host/corpus" -name 'r10[0-2]?.bin' -exec cp {} "$corpus/" \;
+  if [ "$name" = fuzz_records ] && [ -n "$records" ] && [ -d "$records" ] && [ -z "$(ls -A "$corpus")" ]; then
+    find "$records" -name 'r10[0-2]?.bin' -exec cp {} "$corpus/" \;
   fi
   seeds=()
   [ -d "$root/tests/fuzz/seeds/$name" ] && seeds=("$root/tests/fuzz/seeds/$name")

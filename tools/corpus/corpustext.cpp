@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   if (command == "import") {
     TextDiagnostics diag;
     const int status = ImportCommand(argv[2], argv[3], diag, stdout);
+    std::fflush(stdout);  // the errors come after the lines of progress, also through a pipe
     const size_t shown = std::min<size_t>(diag.Errors.size(), 50);
     for (size_t i = 0; i < shown; ++i) std::fprintf(stderr, "%s\n", diag.Errors[i].c_str());
     if (diag.Errors.size() > shown) std::fprintf(stderr, "... and %zu more\n", diag.Errors.size() - shown);

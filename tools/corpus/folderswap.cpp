@@ -1,6 +1,9 @@
 // Replacing a folder through a sibling folder; reading files without throwing.
 #include "tools/corpus/folderswap.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +15,17 @@ namespace fs = std::filesystem;
 
 std::string Reason(int error) { return std::strerror(error); }
 
+// Waits until what was written to path (a file, or a folder's entries) is on
+// the disk, so that a crash or power cut after the swap cannot leave a
+// folder of empty or partly written files. 0, or the error.
+int SyncPath(const fs::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  const int failure = ::fsync(fd) == 0 ? 0 : errno;
+  ::close(fd);
+  return failure;
+}
+
 // Gives to the bytes of from, with from's modification time: a hard link,
 // or a copy when the file system has none.
 bool KeepFile(const fs::path& from, const fs::path& to) {
@@ -20,7 +34,7 @@ bool KeepFile(const fs::path& from, const fs::path& to) {
   if (!failure) return true;
   fs::remove(to, failure);
   fs::copy_file(from, to, failure);
-  if (failure) return false;
+  if (failure || SyncPath(to) != 0) return false;
   const fs::file_time_type time = fs::last_write_time(from, failure);
   if (!failure) fs::last_write_time(to, time, failure);
   return !failure;
@@ -108,6 +122,7 @@ int StageFile(const FolderSwap& swap, const std::string& name, const std::string
   FILE* f = std::fopen(path.c_str(), "wb");
   int failure = f ? 0 : errno;
   if (f && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) failure = errno ? errno : EIO;
+  if (f && !failure && (std::fflush(f) != 0 || ::fsync(fileno(f)) != 0)) failure = errno ? errno : EIO;
   if (f && std::fclose(f) != 0 && !failure) failure = errno ? errno : EIO;
   if (failure) {
     error = "cannot write " + path.string() + ": " + Reason(failure);
@@ -157,8 +172,15 @@ bool CommitFolderSwap(FolderSwap& swap, std::string& error) {
     if (!failure) {
       std::error_code ignored;  // the new folder gets the old one's permissions where it can
       fs::permissions(swap.Stage, fs::status(swap.Target, ignored).permissions(), ignored);
-      fs::rename(swap.Target, swap.Aside, failure);
     }
+  }
+  // The new folder's entries are on the disk before it takes the old one's place.
+  if (const int synced = failure ? 0 : SyncPath(swap.Stage)) {
+    error = "cannot write " + swap.Stage.string() + ": " + Reason(synced);
+    return moveBack();
+  }
+  if (existed) {
+    if (!failure) fs::rename(swap.Target, swap.Aside, failure);
     if (failure) {
       error = "cannot replace " + swap.Target.string() + ": " + failure.message();
       return moveBack();
@@ -171,7 +193,8 @@ bool CommitFolderSwap(FolderSwap& swap, std::string& error) {
     error = "cannot move " + swap.Stage.string() + " to " + swap.Target.string() + ": " + failure.message();
     return moveBack();
   }
-  // A folder left aside here is cleared by the next run.
+  // The swap itself; a folder left aside here is cleared by the next run.
+  SyncPath(swap.Target.parent_path());
   if (existed) fs::remove_all(swap.Aside, failure);
   return true;
 }

@@ -53,6 +53,32 @@ constexpr size_t ImportMaxText = 65533;
 // The paragraph styles "@#" takes: 41, 51, 81, 82, b1, b2 and d2.
 bool ImportableStyle(unsigned char style);
 
+// One tractate file parsed: its name (empty when the file gives none) and
+// each of the tractate's page sides, first to last.
+struct SideText {
+  int MarkerLine = 0;      // 0: the file does not give this page side
+  int CommentaryLine = 0;  // 0: no commentary marker
+  std::vector<CorpusParagraph> Main, Commentary;
+};
+struct TractateText {
+  std::string Name;
+  std::vector<SideText> Sides;
+};
+
+// Parses the bytes of tractate t's file (named file in the messages) with
+// the given side word; errors and what was dropped go to diag. After a
+// refused page marker the lines up to the next accepted one are skipped, and
+// that marker's error says how many.
+void ParseTractateText(int tractate, const std::string& file, const std::string& bytes, const std::string& sideWord,
+                       TractateText& out, TextDiagnostics& diag);
+
+// The side word of side.txt: its first line that is not blank. False, with
+// an error, when that is not one word of Hebrew letters.
+bool ParseSideWord(const std::string& bytes, std::string& word, TextDiagnostics& diag);
+
+// "2a", "157b": a page side's code (2 x folio + side) as the messages name it.
+std::string SideCodeName(int32_t code);
+
 // Texts to encoded records and names. On any error, returns false and leaves
 // records empty. progress, when given, gets one line per tractate.
 bool ImportTextFolder(const TextFolder& folder, std::vector<CorpusRecord>& records, CorpusNames& names,

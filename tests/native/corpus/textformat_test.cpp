@@ -183,6 +183,7 @@ TEST(CorpusText, BadInputIsRefusedWithFileAndLineAndWritesNothing) {
     std::string Content;
     const char* Message;
     Entry Kind = Text;
+    size_t Errors = 1;  // every case is one mistake
   } cases[] = {
       {"37.txt", "@ 40a\nא\n", "37.txt:1: tractate 37 has no page side 40a (its pages run from 34a to 37b)"},
       {"37.txt", "@ 34a\nא\n\n@ ל\"ד.\n", "37.txt:4: page side 34a is given twice (first at line 1)"},
@@ -200,12 +201,21 @@ TEST(CorpusText, BadInputIsRefusedWithFileAndLineAndWritesNothing) {
       {"37.txt", "@ 34a\n@#d1 x\n", "37.txt:2: \"@#\" is followed by a paragraph style"},
       {"37.txt", "@@\n", "37.txt:1: a commentary before the first page side"},
       {"37.txt", "@ 34a\n@@\n@@\n", "37.txt:3: the commentary of this page side is given twice (first at line 2)"},
+      // Lines after a refused marker belong to no side: skipped, not added
+      // to 34a and not reported again (the foreign letters included).
+      {"37.txt", "@ 34a\nא\n@ 2a\nב\n\nhello\n@@\nג | ד\n@ 34b\nה\n",
+       "37.txt:3: tractate 37 has no page side 2a (its pages run from 34a to 37b); the 4 lines of text after it, "
+       "up to line 9, were skipped"},
+      {"37.txt", "@ 2a\nב\n@ 3a\n", "37.txt:1: tractate 37 has no page side 2a (its pages run from 34a to 37b); "
+       "the line of text after it, up to line 3, was skipped", Text, 2},
+      {"37.txt", "שם\nעוד\nשורה\n@@\n", "37.txt:2: text before the first page side; only the tractate's name may "
+       "come first; the 2 lines of text after it, up to the end of the file, were skipped"},
       {"37.txt", "שם 2\n@ 34a\n", "37.txt:1: the tractate's name (the first line) may hold only Hebrew letters"},
       {"39.txt", "@ 2a\n", "39.txt: there are tractates 01 to 38 only"},
-      {"side.txt", "page\n", "side.txt:1: the side word is one word of Hebrew letters"},
+      {"side.txt", "page\n", "side.txt:1: the side word is one word of Hebrew letters", Text, 2},
       {"notes.md", "nothing\n", "no tractate files (01.txt to 38.txt)"},
-      {"side.txt", "צד x\n", "side.txt:1: the side word is one word of Hebrew letters"},
-      {"side.txt", "\n\xD7\nצד\n", "side.txt:2: the side word is one word of Hebrew letters"},
+      {"side.txt", "צד x\n", "side.txt:1: the side word is one word of Hebrew letters", Text, 2},
+      {"side.txt", "\n\xD7\nצד\n", "side.txt:2: the side word is one word of Hebrew letters", Text, 2},
       {"05.txt", "", "/05.txt: cannot read the file: it is a folder", Folder},
       {"side.txt", "", "/side.txt: cannot read the file: it is no regular file", Pipe},
   };
@@ -220,7 +230,7 @@ TEST(CorpusText, BadInputIsRefusedWithFileAndLineAndWritesNothing) {
     if (std::string(c.File) == "side.txt") std::ofstream(in / "01.txt") << "@ 2a\n";
     TextDiagnostics diag;
     EXPECT_EQ(ImportCommand(in.string(), out.string(), diag, nullptr), 1) << c.Message;
-    ASSERT_FALSE(diag.Errors.empty()) << c.Message;
+    ASSERT_EQ(diag.Errors.size(), c.Errors) << c.Message;
     EXPECT_NE(diag.Errors[0].find(c.Message), std::string::npos) << diag.Errors[0];
     EXPECT_FALSE(fs::exists(out)) << c.Message;
     fs::remove_all(in);
