@@ -292,7 +292,7 @@ void MakeFonts() {
   HFONT oldList = ListFont, oldHit = HitFont;
   LOGFONTW lf = {};
   const int points = std::min(16, std::max(8, AppSettings.FontSettings.FontSize ? AppSettings.FontSettings.FontSize : 12));
-  lf.lfHeight = -MulDiv(points, DpiOfWindow(List), 72);
+  lf.lfHeight = -MulDiv(points, ResultsDpi > 0 ? ResultsDpi : DpiOfWindow(List), 72);
   lf.lfCharSet = FontCharSet(AppSettings.FontSettings);
   lstrcpynW(lf.lfFaceName, AppSettings.FontSettings.FontName, LF_FACESIZE);
   ListFont = CreateFontIndirectW(&lf);
@@ -354,7 +354,7 @@ void SizeColumns() {
     fit(TextColumn, L"commentary", 10);
   }
   ReleaseDC(List, dc);
-  const int dpi = DpiOfWindow(List);
+  const int dpi = ResultsDpi > 0 ? ResultsDpi : DpiOfWindow(List);
   const int padding = 2 * unit + ScaleForDpi(12, dpi);
   RECT client = {};
   GetClientRect(GetParent(List), &client);
@@ -389,17 +389,10 @@ void MakeLabelFont() {
 }
 
 // The window moved to a monitor of another DPI: the rectangle the system
-// suggests, the columns' widths scaled as they are, the fonts for the DPI.
+// suggests, the fonts for the DPI and the columns measured with them.
 void OnDpiChanged(HWND window, int dpi, const RECT* suggested) {
   if (dpi <= 0) return;
-  const int old = ResultsDpi;
   ResultsDpi = dpi;
-  if (old > 0 && old != dpi) {
-    for (int c = 0; c < ColumnCount; ++c) {
-      const int width = static_cast<int>(SendMessageW(List, LVM_GETCOLUMNWIDTH, c, 0));
-      SendMessageW(List, LVM_SETCOLUMNWIDTH, c, MulDiv(width, dpi, old));
-    }
-  }
   if (suggested) {
     SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);

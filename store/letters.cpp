@@ -78,19 +78,52 @@ int32_t ReverseMirror(DisplayChar* units, int32_t count) {
 
 namespace {
 
-bool IsDigit(DisplayChar u) { return u >= '0' && u <= '9'; }
+template <typename Unit>
+bool IsDigit(Unit u) { return u >= '0' && u <= '9'; }
 // Separators that join two digits into one number (1,000  2.5  3:4  5-6).
-bool IsNumberSeparator(DisplayChar u) {
+template <typename Unit>
+bool IsNumberSeparator(Unit u) {
   return u == '+' || u == '-' || u == ',' || u == '.' || u == '/' || u == ':';
 }
 // Signs that belong to the number they touch (50%).
-bool IsNumberSign(DisplayChar u) { return u == '#' || u == '$' || u == '%'; }
+template <typename Unit>
+bool IsNumberSign(Unit u) { return u == '#' || u == '$' || u == '%'; }
 
-void ReverseRange(DisplayChar* units, int32_t from, int32_t to) {
+template <typename Unit>
+void ReverseRange(Unit* units, int32_t from, int32_t to) {
   for (--to; from < to; ++from, --to) {
-    const DisplayChar u = units[from];
+    const Unit u = units[from];
     units[from] = units[to];
     units[to] = u;
+  }
+}
+
+// After a string was turned round, puts each number back in its own order.
+// A number is a run of digits, separators and signs with a digit at each
+// end. It is found within the longest run of such characters, which turning
+// the string or a number round does not change: so turning twice gives back
+// what was there.
+template <typename Unit>
+void PutNumbersBackIn(Unit* units, int32_t count) {
+  auto inNumber = [](Unit u) { return IsDigit(u) || IsNumberSeparator(u) || IsNumberSign(u); };
+  int32_t i = 0;
+  while (i < count) {
+    if (!inNumber(units[i])) {
+      ++i;
+      continue;
+    }
+    int32_t end = i;
+    while (end < count && inNumber(units[end])) ++end;
+    int32_t first = i, last = end - 1;
+    while (first <= last && !IsDigit(units[first])) ++first;
+    while (last >= first && !IsDigit(units[last])) --last;
+    if (first <= last) {
+      // Signs at its ends belong to the number (5%, #3).
+      while (first > i && IsNumberSign(units[first - 1])) --first;
+      while (last + 1 < end && IsNumberSign(units[last + 1])) ++last;
+      ReverseRange(units, first, last + 1);
+    }
+    i = end;
   }
 }
 
@@ -99,33 +132,11 @@ void ReverseRange(DisplayChar* units, int32_t from, int32_t to) {
 void ToReadingOrder(DisplayChar* units, int32_t count) {
   if (!units || count <= 0) return;
   ReverseMirror(units, count);
-  // The numbers are found the same way from either end, so after the whole
-  // string was turned round each one is put back in its own order.
-  int32_t i = 0;
-  while (i < count) {
-    if (!IsDigit(units[i])) {
-      ++i;
-      continue;
-    }
-    int32_t start = i;
-    while (start > 0 && IsNumberSign(units[start - 1])) --start;
-    int32_t end = i;
-    for (;;) {
-      while (end < count && IsDigit(units[end])) ++end;
-      int32_t k = end;
-      while (k < count && IsNumberSign(units[k])) ++k;
-      if (k < count && IsDigit(units[k])) {
-        end = k;
-      } else if (k == end && end + 1 < count && IsNumberSeparator(units[end]) && IsDigit(units[end + 1])) {
-        end += 1;
-      } else {
-        end = k;
-        break;
-      }
-    }
-    ReverseRange(units, start, end);
-    i = end;
-  }
+  PutNumbersBackIn(units, count);
+}
+
+void PutNumbersBack(unsigned char* bytes, int32_t count) {
+  if (bytes && count > 0) PutNumbersBackIn(bytes, count);
 }
 
 bool StartsRightToLeft(const DisplayChar* units) {

@@ -84,9 +84,15 @@ int32_t ReverseMirror(DisplayChar* units, int32_t count);
 // Turns count display characters between display order and reading order, in
 // place (it is its own inverse): the string is reversed and its brackets
 // mirrored, except that a number keeps its digits in their order, as a
-// right-to-left line lays numbers out left to right. A number is a run of
-// digits, with one + - , . / or : between two digits and # $ % at its ends.
+// right-to-left line lays numbers out left to right. A number runs from a
+// digit to a digit over digits and + - , . / : # $ %, with the # $ % that
+// touch it at either end.
 void ToReadingOrder(DisplayChar* units, int32_t count);
+
+// The same rule for the LetterCode bytes of a paragraph that was just turned
+// round between reading order and the stored display order: each number is
+// put back in its own order (the corpus tools store and export with it).
+void PutNumbersBack(unsigned char* bytes, int32_t count);
 
 // Whether the first letter of a text (before any Latin one) is a Hebrew one.
 bool StartsRightToLeft(const DisplayChar* units);

@@ -111,7 +111,9 @@ TEST(ReadingOrder, NumbersKeepTheirDigitsAndEverythingElseTurnsRound) {
       {u"12 34", u"34 12"},
       {u"\u05D0 3.5 \u05D1", u"\u05D1 3.5 \u05D0"},
       {u"1,000-2", u"1,000-2"},
-      {u"1..2", u"2..1"},  // two separators: two numbers
+      {u"1..2", u"1..2"},  // one number from digit to digit, so that turning twice gives it back
+      {u":1.9%", u"1.9%:"},
+      {u"9%.1:", u":9%.1"},
       {u".1 2.", u".2 1."},
       {u"50% (7)", u"(7) 50%"},
       {u"#5$", u"#5$"},

@@ -1,6 +1,7 @@
 // Paragraph lists, page headers and the names resource.
 #include <algorithm>
 
+#include "store/letters.h"
 #include "tools/corpus/corpus.h"
 
 char MirrorBracket(char c) {
@@ -28,7 +29,11 @@ void AssembleParagraphs(const std::vector<CorpusParagraph>& list, std::vector<un
     out.push_back(p.Style);
     out.push_back(0);
     if (p.Style & 0x10) {
+      // Display order: the reading order turned round, brackets mirrored,
+      // each number still read left to right.
+      const size_t at = out.size();
       for (auto c = p.Text.rbegin(); c != p.Text.rend(); ++c) out.push_back(MirrorBracket(*c));
+      PutNumbersBack(out.data() + at, static_cast<int32_t>(p.Text.size()));
     } else {
       out.insert(out.end(), p.Text.begin(), p.Text.end());
     }
@@ -50,6 +55,7 @@ bool SplitParagraphs(const std::vector<unsigned char>& t, std::vector<CorpusPara
     if (p.Style & 0x10) {
       std::reverse(p.Text.begin(), p.Text.end());
       for (char& c : p.Text) c = MirrorBracket(c);
+      PutNumbersBack(reinterpret_cast<unsigned char*>(p.Text.data()), static_cast<int32_t>(p.Text.size()));
     }
     list.push_back(std::move(p));
     i = j + 1;

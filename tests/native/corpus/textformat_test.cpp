@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -145,6 +146,29 @@ TEST(CorpusText, SampleFolderImportsToTheExpectedRecords) {
   ASSERT_TRUE(ImportTextFolder(folder, again, againNames, againDiag, 2, nullptr));
   for (int32_t n = 1; n <= RecordCount; ++n) ASSERT_EQ(again[n - 1].Text, records[n - 1].Text) << n;
   EXPECT_EQ(BuildNamesResource(againNames), BuildNamesResource(names));
+}
+
+// A visual-order paragraph is stored as a right-to-left line shows it: the
+// reading order turned round with brackets mirrored, but numbers still read
+// left to right; splitting the record gives the reading order back.
+TEST(CorpusText, DisplayOrderKeepsNumbersWhole) {
+  const struct {
+    const char* reading;
+    const char* stored;
+  } rows[] = {
+      {"ab 12.5, (c) 50%.", ".50% (c) ,12.5 ba"},
+      {"a 1,000 b 3:4", "3:4 b 1,000 a"},
+      {"ab [c] ~d}", "~d} [c] ba"},
+      {"10%-20%. 1..2", "1..2 .10%-20%"},
+  };
+  for (const auto& r : rows) {
+    const std::vector<unsigned char> text = Record({{CorpusMainText, r.reading}});
+    EXPECT_EQ(std::string(text.begin() + 2, text.begin() + 2 + std::strlen(r.stored)), r.stored) << r.reading;
+    std::vector<CorpusParagraph> list;
+    ASSERT_TRUE(SplitParagraphs(text, list));
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].Text, r.reading);
+  }
 }
 
 // Every way of naming a page side, in tractate 2 (2a..157b) and 37 (34a..37b).
