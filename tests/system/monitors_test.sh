@@ -35,18 +35,11 @@ Section "Device"
   Driver "dummy"
   VideoRam 256000
 EndSection
-Section "Monitor"
-  Identifier "monitor"
-  HorizSync 5.0-1000.0
-  VertRefresh 5.0-200.0
-EndSection
 Section "Screen"
   Identifier "screen"
   Device "dummy"
-  Monitor "monitor"
   DefaultDepth 24
   SubSection "Display"
-    Depth 24
     Virtual 4096 2048
   EndSubSection
 EndSection
