@@ -97,46 +97,32 @@ stop() {
   for _ in $(seq 40); do kill -0 "$reader" 2>/dev/null || break; sleep 0.25; done
   kill "$reader" 2>/dev/null; wait "$reader" 2>/dev/null; wineserver -w >/dev/null 2>&1
 }
-preset() {  # preset LEFT TOP WIDTH HEIGHT SHOW: the main window's place; Find All finds a single alef
+preset() {  # preset LEFT TOP WIDTH HEIGHT SHOW [RESULTS' LEFT TOP WIDTH HEIGHT]; Find All finds one alef
   wine reg delete 'HKCU\Software\Quillary' /f >/dev/null 2>&1
   add FontName REG_SZ "DejaVu Sans"; add FontSize REG_DWORD 12; add SearchString REG_BINARY 6100
-  add Left REG_DWORD "$1"; add Top REG_DWORD "$2"; add Width REG_DWORD "$3"; add Height REG_DWORD "$4"
-  add showCmd REG_DWORD "$5"
+  local names=(Left Top Width Height showCmd ResultsLeft ResultsTop ResultsWidth ResultsHeight) i=0 v
+  for v; do add "${names[i++]}" REG_DWORD $((v & 0xFFFFFFFF)); done
 }
 on2="on 1024 0 2304 1024 inside"
 
-# Stored normal on the second monitor: there again at its size, stored again
-# as it came; the results window, with no place of its own, opens there too.
-preset 1200 100 700 500 1
-if start "normal"; then
-  check "normal: the window" "1200 100 1900 600 700x500 max=0 $on2" "$(seen main)"
-  find_all
-  check "normal: results on the reader's monitor" "* $on2" "$(seen results)"
+# Rows: the stored places; what the probe sees of the main window and of the
+# results (- for no Find All); the values stored at exit and what they hold.
+# Normal or maximised on the second monitor, they come back there; the
+# results, with no place of their own, open on the reader's monitor. On a
+# monitor that is gone (right of the second; the results left of the
+# primary), they come whole onto the nearest one, at their size.
+while IFS='|' read -r -u 3 what place main results names kept; do
+  preset $place
+  start "$what" || continue
+  check "$what: the window" "$main" "$(seen main)"
+  if [ "$results" != - ]; then find_all; check "$what: the results" "$results" "$(seen results)"; fi
   stop
-  check "normal: stored again" "1200 100 700 500 1" "$(stored Left Top Width Height showCmd)"
-fi
-
-# Stored maximised on the second monitor: maximised there, its restored size
-# stored again at exit.
-preset 1300 200 600 400 3
-if start "maximised"; then
-  check "maximised: the window" "* max=1 on 1024 0 2304 1024 *" "$(seen main)"
-  stop
-  check "maximised: stored again" "600 400 3" "$(stored Width Height showCmd)"
-fi
-
-# Stored on a monitor that is gone (right of the second): whole on the nearest
-# at its size. The results' place lies left of the primary, on another gone
-# one: they come whole onto the reader's monitor.
-preset 3000 100 800 600 1
-add ResultsLeft REG_DWORD 4294965296  # -2000
-add ResultsTop REG_DWORD 100; add ResultsWidth REG_DWORD 500; add ResultsHeight REG_DWORD 300
-if start "gone"; then
-  check "gone: the window" "* 800x600 max=0 $on2" "$(seen main)"
-  find_all
-  check "gone: the results" "* 500x300 max=* $on2" "$(seen results)"
-  stop
-fi
+  [ "$names" == - ] || check "$what: stored again" "$kept" "$(stored $names)"
+done 3<<EOF
+normal|1200 100 700 500 1|1200 100 1900 600 700x500 max=0 $on2|* $on2|Left Top Width Height showCmd|1200 100 700 500 1
+maximised|1300 200 600 400 3|* max=1 on 1024 0 2304 1024 *|-|Width Height showCmd|600 400 3
+gone|3000 100 800 600 1 -2000 100 500 300|* 800x600 max=0 $on2|* 500x300 max=* $on2|-|-
+EOF
 
 [ "$failures" -eq 0 ] && echo "two monitors: all passed"
 [ "$failures" -eq 0 ]
