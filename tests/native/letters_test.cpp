@@ -45,82 +45,49 @@ TEST_F(Conversion, CountLimitsAndZeroByteEndsTheRun) {
   EXPECT_EQ(Convert("ab\0cd", 5), U16(u"\u05D0\u05D1"));
 }
 
-// The one decision of the order, for every mapping, Reverse on and off and
-// every kind of caller, and what the conversion then gives: reading order
-// only for the Unicode letters under Reverse, whatever order a Name has.
+// The one decision of the order for each mapping, Reverse and kind of
+// caller ('R': reading order, laid out right to left; 'D': display order),
+// and what converting "(a)b" then gives.
 TEST_F(Conversion, OneDecisionForEveryMappingAndCaller) {
-  struct Row {
-    int32_t base;
-    bool reverse;
-    TextUse use;
-    RunOrder order;
-    bool rightToLeft;
-    const char16_t* converted;  // of "(a)b": display order, or reading order
-  } rows[] = {
-      {AsciiBaseLatin, false, TextUse::Drawn, RunOrder::Display, false, u"(a)b"},
-      {AsciiBaseLatin, true, TextUse::Drawn, RunOrder::Display, false, u"(a)b"},
-      {AsciiBaseLatin, true, TextUse::Control, RunOrder::Display, false, u"(a)b"},
-      {AsciiBaseLatin, false, TextUse::Name, RunOrder::Reading, true, u"(a)b"},
-      {AsciiBaseCodePage, false, TextUse::Drawn, RunOrder::Display, false, u"(\u00E0)\u00E1"},
-      {AsciiBaseCodePage, true, TextUse::Drawn, RunOrder::Display, false, u"(\u00E0)\u00E1"},
-      {AsciiBaseCodePage, true, TextUse::Control, RunOrder::Display, false, u"(\u00E0)\u00E1"},
-      {AsciiBaseCodePage, true, TextUse::Name, RunOrder::Reading, true, u"(\u00E0)\u00E1"},
-      {AsciiBaseUnicode, false, TextUse::Drawn, RunOrder::Display, false, u"(\u05D0)\u05D1"},
-      {AsciiBaseUnicode, false, TextUse::Control, RunOrder::Display, false, u"(\u05D0)\u05D1"},
-      {AsciiBaseUnicode, false, TextUse::Name, RunOrder::Reading, true, u"(\u05D0)\u05D1"},
-      {AsciiBaseUnicode, true, TextUse::Drawn, RunOrder::Reading, true, u"\u05D1(\u05D0)"},
-      {AsciiBaseUnicode, true, TextUse::Control, RunOrder::Reading, true, u"\u05D1(\u05D0)"},
-      {AsciiBaseUnicode, true, TextUse::Name, RunOrder::Reading, true, u"\u05D1(\u05D0)"},
+  const struct { int32_t base; bool reverse; const char* drawnControlName; const char16_t* converted; } rows[] = {
+      {AsciiBaseLatin, false, "DDR", u"(a)b"},         {AsciiBaseLatin, true, "DDR", u"(a)b"},
+      {AsciiBaseCodePage, false, "DDR", u"(\u00E0)\u00E1"}, {AsciiBaseCodePage, true, "DDR", u"(\u00E0)\u00E1"},
+      {AsciiBaseUnicode, false, "DDR", u"(\u05D0)\u05D1"},  {AsciiBaseUnicode, true, "RRR", u"\u05D1(\u05D0)"},
   };
-  for (const Row& r : rows) {
-    const uint32_t flags = DefaultFlags | (r.reverse ? Reverse : 0);
-    const TextForm form = FormFor(r.use, flags, r.base);
-    EXPECT_EQ(form.Order, r.order) << r.base << " " << r.reverse << " " << int(r.use);
-    EXPECT_EQ(form.RightToLeft, r.rightToLeft) << r.base << " " << r.reverse << " " << int(r.use);
+  for (const auto& r : rows) {
     AppSettings.FontSettings.FontAsciiBase = r.base;
-    AppSettings.Flags = flags;
-    // A name is built in reading order already; the others convert stored text.
-    if (r.use != TextUse::Name) {
-      EXPECT_EQ(Convert("(a)b", 4), U16(r.converted)) << r.base << " " << r.reverse;
+    AppSettings.Flags = DefaultFlags | (r.reverse ? Reverse : 0);
+    for (TextUse use : {TextUse::Drawn, TextUse::Control, TextUse::Name}) {
+      const TextForm form = FormFor(use, AppSettings.Flags, r.base);
+      const bool reading = r.drawnControlName[int(use)] == 'R';
+      EXPECT_EQ(form.Order, reading ? RunOrder::Reading : RunOrder::Display) << r.base << r.reverse << int(use);
+      EXPECT_EQ(form.RightToLeft, reading) << r.base << r.reverse << int(use);
     }
-    EXPECT_EQ(AppSettings.Flags, flags) << "the setting is read, never changed";
+    EXPECT_EQ(Convert("(a)b", 4), U16(r.converted)) << r.base << " " << r.reverse;
+    EXPECT_EQ(AppSettings.Flags, DefaultFlags | (r.reverse ? Reverse : 0)) << "the setting is read, never changed";
   }
   // An order given overrides the settings: measuring and export ask for theirs.
   AppSettings.FontSettings.FontAsciiBase = AsciiBaseUnicode;
   AppSettings.Flags = Reverse;
   const unsigned char* ab = reinterpret_cast<const unsigned char*>("ab");
   EXPECT_EQ(U16(ToDisplayText(ab, &ConversionBuffer, 2, RunOrder::Display)), U16(u"\u05D0\u05D1"));
-  AppSettings.Flags = 0;
-  EXPECT_EQ(U16(ToDisplayText(ab, &ConversionBuffer, 2, RunOrder::Reading)), U16(u"\u05D1\u05D0"));
-  AppSettings.Flags = Reverse;
   EXPECT_EQ(Convert("ab\0zz", 5), U16(u"\u05D1\u05D0")) << "only what was converted is turned round";
   EXPECT_EQ(Convert("ab[~", 4), U16(u"}]\u05D1\u05D0"));
+  AppSettings.Flags = 0;
+  EXPECT_EQ(U16(ToDisplayText(ab, &ConversionBuffer, 2, RunOrder::Reading)), U16(u"\u05D1\u05D0"));
 }
 
-// Reading order as a right-to-left line gives it back: reversed and
-// mirrored, numbers kept whole. Every row also goes back unchanged.
+// Reading order is a right-to-left line's: reversed and mirrored, numbers
+// kept whole; turning twice gives the text back.
 TEST(ReadingOrder, NumbersKeepTheirDigitsAndEverythingElseTurnsRound) {
-  struct Row {
-    const char16_t* display;
-    const char16_t* reading;
-  } rows[] = {
-      {u"", u""},
-      {u".\u05D0\u05D1", u"\u05D1\u05D0."},
-      {u"(\u05D0) [\u05D1]", u"[\u05D1] (\u05D0)"},
-      {u":12 \u05D0", u"\u05D0 12:"},
-      {u"12 34", u"34 12"},
-      {u"\u05D0 3.5 \u05D1", u"\u05D1 3.5 \u05D0"},
-      {u"1,000-2", u"1,000-2"},
-      {u"1..2", u"1..2"},  // one number from digit to digit, so that turning twice gives it back
-      {u":1.9%", u"1.9%:"},
-      {u"9%.1:", u":9%.1"},
-      {u".1 2.", u".2 1."},
-      {u"50% (7)", u"(7) 50%"},
-      {u"#5$", u"#5$"},
+  const struct { const char16_t *display, *reading; } rows[] = {
+      {u"", u""}, {u".\u05D0\u05D1", u"\u05D1\u05D0."}, {u"(\u05D0) [\u05D1]", u"[\u05D1] (\u05D0)"},
+      {u":12 \u05D0", u"\u05D0 12:"}, {u"12 34", u"34 12"}, {u"\u05D0 3.5 \u05D1", u"\u05D1 3.5 \u05D0"},
+      {u"1,000-2", u"1,000-2"}, {u"1..2", u"1..2"}, {u":1.9%", u"1.9%:"}, {u"9%.1:", u":9%.1"},
+      {u".1 2.", u".2 1."}, {u"50% (7)", u"(7) 50%"}, {u"#5$", u"#5$"}, {u"{a}", u"{a}"},
       {u"\"\u05D0\" 2:3,", u",2:3 \"\u05D0\""},
-      {u"{a}", u"{a}"},
   };
-  for (const Row& r : rows) {
+  for (const auto& r : rows) {
     U16 s(r.display);
     ToReadingOrder(s.data(), static_cast<int32_t>(s.size()));
     EXPECT_EQ(s, U16(r.reading)) << std::string(s.begin(), s.end());
@@ -129,14 +96,12 @@ TEST(ReadingOrder, NumbersKeepTheirDigitsAndEverythingElseTurnsRound) {
   }
 }
 
-// Which names a menu or a list gets between embedding marks: those whose
-// first letter is a Hebrew one; the marks come off again whole.
+// Names that start with a Hebrew letter go between embedding marks, which
+// come off again whole.
 TEST(ReadingOrder, NamesThatStartRightToLeft) {
   EXPECT_TRUE(StartsRightToLeft(u"12 \u05D1\u05E8 a"));
-  EXPECT_FALSE(StartsRightToLeft(u"(my \u05D1\u05E8"));
-  EXPECT_FALSE(StartsRightToLeft(u"\u00E9\u05D0"));
-  EXPECT_FALSE(StartsRightToLeft(u"12 ."));
-  EXPECT_FALSE(StartsRightToLeft(nullptr));
+  for (const DisplayChar* s : {u"(my \u05D1\u05E8", u"\u00E9\u05D0", u"12 .", static_cast<const char16_t*>(nullptr)})
+    EXPECT_FALSE(StartsRightToLeft(s));
   DisplayChar marked[] = u"\u200F\u202Ba\u202E\u200Eb\u202C";
   EXPECT_EQ(StripDirectionalMarks(marked), 2);
   EXPECT_EQ(U16(marked), U16(u"ab"));

@@ -1,41 +1,24 @@
 #!/usr/bin/env bash
-# monitors_test.sh ORVANE_EXE WINDOW_PROBE_EXE: the reader on two monitors.
-# Runs an X server of its own with two outputs (the dummy video driver, side
-# by side: 1024x768 at 0,0, the primary, and 1280x1024 at 1024,0) and a Wine
-# prefix booted on it, and starts the real program there without a virtual
-# desktop (which would be one monitor). Where the windows lie is read from
-# inside with the probe: without a window manager the X position of a window
-# can differ from what Windows reports.
-#
-# Xorg with the dummy driver needs root: without root or sudo the test is
-# skipped (exit code 77). Needs xserver-xorg-video-dummy, x11-xserver-utils
-# (xrandr), libxrandr2:i386 and libxinerama1:i386 (tools/install-deps.sh).
+# monitors_test.sh ORVANE_EXE WINDOW_PROBE_EXE: the reader on two monitors side
+# by side (1024x768 at 0,0, the primary, and 1280x1024 at 1024,0) of an X
+# server of its own (Xorg's dummy driver), in a prefix booted on it, with no
+# virtual desktop; places are read from inside with the probe. Xorg needs
+# root or sudo: without either the test is skipped (exit code 77).
 set -u
-exe=$1
-probe=$2
+exe=$1 probe=$2
 key='HKCU\Software\Quillary\Orvane'
 work=$(mktemp -d)
 failures=0
-
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then
-  if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
-    as_root=(sudo -n)
-  else
-    echo "SKIP: two monitors need Xorg with the dummy driver, which needs root or sudo; neither is available"
-    exit 77
-  fi
+  sudo -n true 2>/dev/null || { echo "SKIP: Xorg with the dummy driver needs root or sudo"; exit 77; }
+  as_root=(sudo -n)
 fi
-for tool in Xorg xrandr; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (run tools/install-deps.sh)"; exit 1; }
-done
+command -v Xorg xrandr >/dev/null || { echo "FAIL: Xorg or xrandr is missing (run tools/install-deps.sh)"; exit 1; }
 
 xorg_pid=
 cleanup() {
-  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
-    wineserver -k >/dev/null 2>&1
-    wineserver -w >/dev/null 2>&1
-  fi
+  [ -d "${WINEPREFIX:-/nonexistent}" ] && { wineserver -k; wineserver -w; } >/dev/null 2>&1
   [ -n "$xorg_pid" ] && "${as_root[@]}" kill "$xorg_pid" >/dev/null 2>&1
   wait 2>/dev/null
   "${as_root[@]}" rm -rf "$work"
@@ -52,161 +35,94 @@ Section "Device"
   Driver "dummy"
   VideoRam 256000
 EndSection
-Section "Monitor"
-  Identifier "monitor"
-  HorizSync 5.0-1000.0
-  VertRefresh 5.0-200.0
-EndSection
 Section "Screen"
   Identifier "screen"
   Device "dummy"
-  Monitor "monitor"
   DefaultDepth 24
   SubSection "Display"
-    Depth 24
     Virtual 4096 2048
   EndSubSection
 EndSection
 EOF
 mkdir -p "$work/none"
-
-# A free display number, chosen by the server itself.
-mkfifo "$work/displayfd"
+mkfifo "$work/displayfd"  # the server picks a free display number
 "${as_root[@]}" Xorg -displayfd 9 -config "$work/dummy.conf" -configdir "$work/none" -logfile "$work/xorg.log" \
   -noreset -nolisten tcp -novtswitch -sharevts -ac 9>"$work/displayfd" >/dev/null 2>&1 &
 xorg_pid=$!
-if ! read -r -t 30 n <"$work/displayfd"; then
-  echo "FAIL: Xorg did not start"; tail -20 "$work/xorg.log" 2>/dev/null; exit 1
-fi
+read -r -t 30 n <"$work/displayfd" || { echo "FAIL: Xorg did not start"; tail -20 "$work/xorg.log"; exit 1; }
 export DISPLAY=":$n"
 xrandr --newmode 1280x1024_60 108.88 1280 1360 1496 1712 1024 1025 1028 1060 -hsync +vsync >/dev/null 2>&1
 xrandr --addmode DUMMY1 1280x1024_60
 xrandr --output DUMMY0 --mode 1024x768 --primary --output DUMMY1 --mode 1280x1024_60 --right-of DUMMY0
 # A prefix booted before the server shows both outputs keeps one monitor.
 for _ in $(seq 50); do xrandr --listmonitors | grep -q '^Monitors: 2' && break; sleep 0.1; done
-if ! xrandr --listmonitors | grep -q '^Monitors: 2'; then echo "FAIL: the X server has no second output"; exit 1; fi
-
+xrandr --listmonitors | grep -q '^Monitors: 2' || { echo "FAIL: the X server has no second output"; exit 1; }
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win32
 wineboot -i >/dev/null 2>&1
 wineserver -w >/dev/null 2>&1
 
-check() {  # check WHAT EXPECTED ACTUAL
-  if [ "$2" == "$3" ]; then echo "ok   $1"; else echo "FAIL $1: expected '$2', got '$3'"; failures=$((failures + 1)); fi
+check() {  # check WHAT EXPECTED-PATTERN ACTUAL
+  # shellcheck disable=SC2053
+  if [[ "$3" == $2 ]]; then echo "ok   $1"; else echo "FAIL $1: expected '$2', got '$3'"; failures=$((failures + 1)); fi
 }
 add() { wine reg add "$key" /v "$1" /t "$2" /d "$3" /f >/dev/null 2>&1; }
-reg_value() {  # a stored number, in decimal
-  local v
-  v=$(wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n {print $3}')
-  [ -n "$v" ] && echo $((v))
+stored() {  # stored NAME...: the stored numbers, in decimal
+  local out=() n
+  for n; do out+=("$(($(wine reg query "$key" /v "$n" 2>/dev/null | tr -d '\r' | awk -v n="$n" '$1 == n {print $3}')))"); done
+  echo "${out[*]}"
 }
-place() { wine "$probe" place 2>/dev/null | tr -d '\r'; }
-# field WINDOW N: the Nth field of the probe's line for the window ("main", "results").
-field() { awk -v w="$1" -v i="$2" '$1 == w {print $i}' <<<"$info"; }
-rect() { echo "$(field "$1" 2) $(field "$1" 3) $(field "$1" 4) $(field "$1" 5)"; }
-monitor() { echo "$(field "$1" 9) $(field "$1" 10) $(field "$1" 11) $(field "$1" 12)"; }
-# inside WINDOW: "yes" when the window lies whole in its monitor's work area.
-inside() {
-  awk -v w="$1" '$1 == w { print ($2 >= $14 && $3 >= $15 && $4 <= $16 && $5 <= $17) ? "yes" : "no" }' <<<"$info"
+# seen WINDOW: rectangle, size, maximised, monitor, whole in its work area.
+seen() {
+  awk -v w="$1" '$1 == w { print $2, $3, $4, $5, ($4 - $2) "x" ($5 - $3), "max=" $7, "on", $9, $10, $11, $12,
+    ($2 >= $14 && $3 >= $15 && $4 <= $16 && $5 <= $17) ? "inside" : "outside" }' <<<"$info"
 }
 wait_for() {  # wait_for WINDOW: until the probe shows it
   for _ in $(seq 60); do
-    info=$(place)
-    [ -n "$(field "$1" 2)" ] && [ "$(field "$1" 2)" != "none" ] && return 0
+    info=$(wine "$probe" place 2>/dev/null | tr -d '\r')
+    awk -v w="$1" '$1 == w && $2 != "none" { f = 1 } END { exit !f }' <<<"$info" && return 0
     sleep 0.5
   done
   return 1
 }
-readers() {  # readers of this prefix only: other runs may have their own
-  local n=0 p
-  for p in $(pgrep -x 'orvane.exe'); do
-    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && n=$((n + 1))
-  done
-  echo "$n"
-}
-# start ROW: the reader with the settings preset; false when no window came.
-start() {
+start() {  # start ROW: the reader with the settings preset; false when no window came
   wine "$exe" >/dev/null 2>&1 &
   reader=$!
-  if ! wait_for main; then
-    echo "FAIL $1: no reader window"; failures=$((failures + 1)); kill "$reader" 2>/dev/null; wait "$reader"
-    return 1
-  fi
+  wait_for main && return 0
+  check "$1: a reader window" yes no
+  kill "$reader" 2>/dev/null; wait "$reader"; return 1
 }
-# find_all: the results window (the stored string is a single alef).
-find_all() {
-  wine "$probe" command 118 >/dev/null 2>&1
-  wait_for results || echo "FAIL no results window"
-  sleep 1
-  info=$(place)
-}
+find_all() { wine "$probe" command 118 >/dev/null 2>&1; wait_for results && sleep 1 && wait_for results; }
 stop() {
   wine "$probe" close >/dev/null 2>&1
-  for _ in $(seq 40); do [ "$(readers)" == "0" ] && break; sleep 0.25; done
-  [ "$(readers)" == "0" ] || kill "$reader" 2>/dev/null
-  wait "$reader" 2>/dev/null
-  wineserver -w >/dev/null 2>&1
+  for _ in $(seq 40); do kill -0 "$reader" 2>/dev/null || break; sleep 0.25; done
+  kill "$reader" 2>/dev/null; wait "$reader" 2>/dev/null; wineserver -w >/dev/null 2>&1
 }
-preset() {  # preset LEFT TOP WIDTH HEIGHT SHOW: the main window's place
+preset() {  # preset LEFT TOP WIDTH HEIGHT SHOW [RESULTS' LEFT TOP WIDTH HEIGHT]; Find All finds one alef
   wine reg delete 'HKCU\Software\Quillary' /f >/dev/null 2>&1
-  add FontName REG_SZ "DejaVu Sans"
-  add FontSize REG_DWORD 12
-  add SearchString REG_BINARY 6100
-  add Left REG_DWORD "$1"
-  add Top REG_DWORD "$2"
-  add Width REG_DWORD "$3"
-  add Height REG_DWORD "$4"
-  add showCmd REG_DWORD "$5"
+  add FontName REG_SZ "DejaVu Sans"; add FontSize REG_DWORD 12; add SearchString REG_BINARY 6100
+  local names=(Left Top Width Height showCmd ResultsLeft ResultsTop ResultsWidth ResultsHeight) i=0 v
+  for v; do add "${names[i++]}" REG_DWORD $((v & 0xFFFFFFFF)); done
 }
+on2="on 1024 0 2304 1024 inside"
 
-info=$(wine "$probe" place 2>/dev/null | tr -d '\r')
-second="1024 0 2304 1024"
-
-# Stored normal on the second monitor: there again, at its size; the results
-# window, with no place of its own, opens on that monitor; the place stored
-# at exit is the one it came with.
-preset 1200 100 700 500 1
-if start "normal on the second monitor"; then
-  check "monitors Wine sees" "2" "$(awk '$1 == "monitors" {print $2}' <<<"$info")"
-  check "normal: the window's rectangle" "1200 100 1900 600" "$(rect main)"
-  check "normal: its monitor" "$second" "$(monitor main)"
-  find_all
-  check "results: on the reader's monitor" "$second" "$(monitor results)"
-  check "results: whole in its work area" "yes" "$(inside results)"
+# Rows: the stored places; what the probe sees of the main window and of the
+# results (- for no Find All); the values stored at exit and what they hold.
+# Normal or maximised on the second monitor, they come back there; the
+# results, with no place of their own, open on the reader's monitor. On a
+# monitor that is gone (right of the second; the results left of the
+# primary), they come whole onto the nearest one, at their size.
+while IFS='|' read -r -u 3 what place main results names kept; do
+  preset $place
+  start "$what" || continue
+  check "$what: the window" "$main" "$(seen main)"
+  if [ "$results" != - ]; then find_all; check "$what: the results" "$results" "$(seen results)"; fi
   stop
-  check "normal: stored again as it came" "1200 100 700 500 1" \
-    "$(reg_value Left) $(reg_value Top) $(reg_value Width) $(reg_value Height) $(reg_value showCmd)"
-fi
-
-# Stored maximised on the second monitor: maximised there, and restoring it
-# later gives the stored rectangle, which is stored again at exit.
-preset 1300 200 600 400 3
-if start "maximised on the second monitor"; then
-  check "maximised: maximised" "1" "$(field main 7)"
-  check "maximised: its monitor" "$second" "$(monitor main)"
-  stop
-  check "maximised: stored again as it came" "600 400 3" "$(reg_value Width) $(reg_value Height) $(reg_value showCmd)"
-fi
-
-# Stored on a monitor that is gone (right of the second): whole on the
-# nearest one that is there, at its size. The results window's place lies
-# on another monitor that is gone (left of the primary, which is nearest to
-# it): it comes onto the reader's monitor instead.
-preset 3000 100 800 600 1
-add ResultsLeft REG_DWORD 4294965296  # -2000
-add ResultsTop REG_DWORD 100
-add ResultsWidth REG_DWORD 500
-add ResultsHeight REG_DWORD 300
-if start "on a monitor that is gone"; then
-  check "gone: on the nearest monitor" "$second" "$(monitor main)"
-  check "gone: whole in its work area" "yes" "$(inside main)"
-  check "gone: its size" "800 600" "$(($(field main 4) - $(field main 2))) $(($(field main 5) - $(field main 3)))"
-  find_all
-  check "gone: results on the reader's monitor" "$second" "$(monitor results)"
-  check "gone: results whole in its work area" "yes" "$(inside results)"
-  check "gone: results' size" "500 300" \
-    "$(($(field results 4) - $(field results 2))) $(($(field results 5) - $(field results 3)))"
-  stop
-fi
+  [ "$names" == - ] || check "$what: stored again" "$kept" "$(stored $names)"
+done 3<<EOF
+normal|1200 100 700 500 1|1200 100 1900 600 700x500 max=0 $on2|* $on2|Left Top Width Height showCmd|1200 100 700 500 1
+maximised|1300 200 600 400 3|* max=1 on 1024 0 2304 1024 *|-|Width Height showCmd|600 400 3
+gone|3000 100 800 600 1 -2000 100 500 300|* 800x600 max=0 $on2|* 500x300 max=* $on2|-|-
+EOF
 
 [ "$failures" -eq 0 ] && echo "two monitors: all passed"
 [ "$failures" -eq 0 ]

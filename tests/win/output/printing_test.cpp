@@ -101,8 +101,7 @@ TEST_F(Page, HeaderTextAndFooterBands) {
 }
 
 // Under Reverse with the Unicode letters the printed line and the header's
-// title show as stored, character for character: the line's stop at its
-// left end, the title reading right to left as it is held.
+// title show as stored: drawn again a glyph at a time in stored order, they match.
 TEST_F(Page, UnderReverseTheLineAndTheTitleShowAsStored) {
   const std::string line = ".bc :(12 de) fg ,\"hi\" 3.5 jk";
   SetPrintArea(&job, PrintMargins{1000, 500, 750, 1000}, PageMeasures{300, 300, 2550, 3300, 0, 0, 0, 0});
@@ -111,20 +110,16 @@ TEST_F(Page, UnderReverseTheLineAndTheTitleShowAsStored) {
   AppSettings.Flags = Reverse;
   SetBkMode(canvas.Dc, TRANSPARENT);
   ASSERT_EQ(PrintPages(&job, f, Counted()), 1);
-  const LineEntry first = job.Lines[0];
-  const RECT body{0, job.AreaTop, canvas.Width, job.AreaTop + first.LineHeight};
+  const RECT body{0, job.AreaTop, canvas.Width, job.AreaTop + job.Lines[0].LineHeight};
   const RECT header{0, job.AreaTop - f - 5, canvas.Width, job.AreaTop - 5};
   const std::vector<uint32_t> printed = Pixels(canvas, body), title = Pixels(canvas, header);
-
   FillCanvas(canvas, RGB(255, 255, 255));
   HFONT old = SelectStyle(&job, 0x91);
-  DrawStoredOrder(canvas.Dc, line, first.X, job.AreaTop);
+  DrawStoredOrder(canvas.Dc, line, job.Lines[0].X, job.AreaTop);
   SelectStyle(&job, StyleSmallPrint);
-  // The title as held: dalet, a double quote, samekh, bet (U+05D3 " U+05E1 U+05D1).
-  const std::string held = {'d', '"', 'r', 'b'};
-  SIZE size{};
+  SIZE size{};  // the title as held: dalet, a double quote, samekh, bet
   GetTextExtentPoint32W(canvas.Dc, L"\u05D3\"\u05E1\u05D1", 4, &size);
-  DrawStoredOrder(canvas.Dc, held, job.AreaLeft + job.AreaWidth - size.cx, job.AreaTop - f - 5);
+  DrawStoredOrder(canvas.Dc, "d\"rb", job.AreaLeft + job.AreaWidth - size.cx, job.AreaTop - f - 5);
   SelectObject(canvas.Dc, old);
   EXPECT_EQ(DifferingPixels(printed, Pixels(canvas, body)), 0);
   EXPECT_EQ(DifferingPixels(title, Pixels(canvas, header)), 0);
@@ -149,27 +144,24 @@ TEST_F(Page, WholePagesOnlyAndNoEmptyLastPage) {
   EXPECT_FALSE(InkIn(0, 0, canvas.Width, canvas.Height));
 }
 
-// Page Setup's margins are from the paper's edges; the device's coordinates
-// start at the printable area. A 300-dpi letter page whose printer cannot
-// reach the outer 75 dots left and right and 150 top and bottom.
+// Page Setup's margins are from the paper's edges, the device's coordinates
+// from the printable area: a 300-dpi letter page whose printer cannot reach
+// the outer 75 dots left and right and 150 top and bottom.
 TEST(PrintArea, MarginsAreMeasuredFromThePapersEdge) {
   const PageMeasures printer{300, 300, 2400, 3000, 75, 150, 2550, 3300};
-  struct Row { PrintMargins margins; PageMeasures page; RECT area; const char* what; };
-  const Row rows[] = {
-      {{1000, 1000, 1000, 1000}, printer, {225, 150, 2175, 2850}, "one inch on every side"},
-      {{1000, 500, 750, 2000}, printer, {225, 0, 2250, 2550}, "a top margin of the unprintable strip's size"},
-      {{200, 100, 0, 400}, printer, {0, 0, 2400, 3000}, "margins inside the strips: the printable area"},
-      {{-1000, -5, 250, 500}, printer, {0, 0, 2400, 3000}, "negative margins count as none"},
-      {{1000, 1000, 1000, 1000}, {300, 300, 2550, 3300, 0, 0, 0, 0}, {300, 300, 2250, 3000}, "no paper size"},
-      {{1000, 1000, 1000, 1000}, {600, 600, 4800, 6000, 150, 300, 5100, 6600}, {450, 300, 4350, 5700}, "600 dpi"},
+  const struct { PrintMargins margins; PageMeasures page; std::vector<int> area; } rows[] = {
+      {{1000, 1000, 1000, 1000}, printer, {225, 150, 2175, 2850}},
+      {{1000, 500, 750, 2000}, printer, {225, 0, 2250, 2550}},  // a top margin just the unprintable strip
+      {{200, 100, 0, 400}, printer, {0, 0, 2400, 3000}},        // inside the strips: the printable area
+      {{-1000, -5, 250, 500}, printer, {0, 0, 2400, 3000}},     // negative margins count as none
+      {{1000, 1000, 1000, 1000}, {300, 300, 2550, 3300, 0, 0, 0, 0}, {300, 300, 2250, 3000}},  // no paper size
+      {{1000, 1000, 1000, 1000}, {600, 600, 4800, 6000, 150, 300, 5100, 6600}, {450, 300, 4350, 5700}},
   };
-  for (const Row& r : rows) {
+  for (const auto& r : rows) {
     PaneView job{};
     SetPrintArea(&job, r.margins, r.page);
-    EXPECT_EQ(job.AreaLeft, r.area.left) << r.what;
-    EXPECT_EQ(job.AreaTop, r.area.top) << r.what;
-    EXPECT_EQ(job.AreaLeft + job.AreaWidth, r.area.right) << r.what;
-    EXPECT_EQ(job.AreaTop + job.AreaHeight, r.area.bottom) << r.what;
+    EXPECT_EQ((std::vector<int>{job.AreaLeft, job.AreaTop, job.AreaLeft + job.AreaWidth, job.AreaTop + job.AreaHeight}),
+              r.area) << "row " << &r - rows;
   }
 }
 
@@ -263,9 +255,10 @@ TEST(NoPrinter, PageSetupFailureIsShownWordForWord) {
 }
 
 // Stand-ins for the printer dialogs and the printer look-up: each dialog call
-// takes the next answer of a script and notes what it was handed.
+// takes the next answer of a script (Ok, 0 for Cancel, else the extended
+// error) and notes whether it was handed the names, and their flags.
 namespace standin {
-constexpr DWORD Ok = 0xFFFFFFFF;  // else the extended error; 0 is Cancel
+constexpr DWORD Ok = 0xFFFFFFFF;
 std::vector<DWORD> Answers;
 DWORD Error = 0, OpenError = 0;
 struct Handed { bool names; WORD flags; };
@@ -292,8 +285,9 @@ BOOL WINAPI Open(LPWSTR, HANDLE* printer, PRINTER_DEFAULTSW*) {
 }
 }  // namespace standin
 
-// What becomes of a remembered printer (stored as the default printer's, by
-// an older version) in either dialog, by what the system and the dialog say.
+// A remembered printer (stored marked as the default's, by an older version)
+// in either dialog, by what the system and the dialog say: handed over
+// unmarked, a second call without it after an error, forgotten only when gone.
 TEST(PrinterDialogs, ARememberedPrinterIsForgottenOnlyWhenItIsGone) {
   struct Restore {
     const PrinterDialogCalls platform = PrinterDialogs;
@@ -303,29 +297,20 @@ TEST(PrinterDialogs, ARememberedPrinterIsForgottenOnlyWhenItIsGone) {
   std::wstring marked = Names;
   marked[3] = DN_DEFAULTPRN;
   const auto* bytes = reinterpret_cast<const unsigned char*>(marked.data());
-  const std::vector<unsigned char> stored(bytes, bytes + 2 * marked.size());
+  const std::vector<unsigned char> stored(bytes, bytes + 2 * marked.size()), forgotten;
   std::vector<unsigned char> cleared = stored;
   cleared[6] = 0;
-  const std::vector<unsigned char> forgotten;
-  struct Row {
-    DWORD openError;
-    std::vector<DWORD> answers;
-    size_t calls;
-    const std::vector<unsigned char>& after;
-    const wchar_t* box;
-    const char* what;
+  using Boxes = std::vector<std::wstring>;
+  const struct { DWORD openError; std::vector<DWORD> answers; const std::vector<unsigned char>& after; Boxes box; } rows[] = {
+      {0, {standin::Ok}, cleared, {}},                 // chosen: stored unmarked
+      {0, {PDERR_DEFAULTDIFFERENT, 0}, stored, {}},    // refused: once more without it
+      {0, {PDERR_DEFAULTDIFFERENT, PDERR_DEFAULTDIFFERENT}, stored, {L"Error Printing: Default Different"}},
+      {0, {PDERR_NODEFAULTPRN}, stored, {L"Error Printing: No Default Printer"}},  // told at once
+      {ERROR_ACCESS_DENIED, {0}, stored, {}},          // out of reach: kept, the dialog without it
+      {0, {PDERR_PRINTERNOTFOUND, 0}, forgotten, {}},  // not found by the dialog
+      {ERROR_INVALID_PRINTER_NAME, {0}, forgotten, {}},
   };
-  const Row rows[] = {
-      {0, {standin::Ok}, 1, cleared, L"", "chosen: stored, not marked as the default's"},
-      {0, {PDERR_DEFAULTDIFFERENT, 0}, 2, stored, L"", "refused: once more with the default printer"},
-      {0, {PDERR_DEFAULTDIFFERENT, PDERR_DEFAULTDIFFERENT}, 2, stored, L"Error Printing: Default Different",
-       "refused twice: told"},
-      {0, {PDERR_NODEFAULTPRN}, 1, stored, L"Error Printing: No Default Printer", "another error: told at once"},
-      {ERROR_ACCESS_DENIED, {0}, 1, stored, L"", "out of reach: kept, the dialog without it"},
-      {0, {PDERR_PRINTERNOTFOUND, 0}, 2, forgotten, L"", "not found by the dialog: forgotten"},
-      {ERROR_INVALID_PRINTER_NAME, {0}, 1, forgotten, L"", "unknown to the system: forgotten"},
-  };
-  for (const Row& r : rows) {
+  for (const auto& r : rows) {
     for (bool print : {false, true}) {
       if (print && r.answers[0] == standin::Ok) continue;  // OK in the Print dialog wants a real printer
       DeleteSettingsTree();
@@ -335,23 +320,15 @@ TEST(PrinterDialogs, ARememberedPrinterIsForgottenOnlyWhenItIsGone) {
       standin::Calls.clear();
       DialogDriver driver(false);
       ChosenPrinter chosen{};
-      if (print) {
-        EXPECT_FALSE(ChoosePrinter(nullptr, &chosen)) << r.what;
-      } else {
-        PageSetup(nullptr);
-      }
-      const std::string what = std::string(print ? "Print: " : "Page Setup: ") + r.what;
-      ASSERT_EQ(standin::Calls.size(), r.calls) << what;
+      if (print) EXPECT_FALSE(ChoosePrinter(nullptr, &chosen));
+      else PageSetup(nullptr);
+      const std::string what = (print ? "Print, row " : "Page Setup, row ") + std::to_string(&r - rows);
+      ASSERT_EQ(standin::Calls.size(), r.answers.size()) << what;
       EXPECT_EQ(standin::Calls[0].names, r.openError == 0) << what;
       EXPECT_EQ(standin::Calls[0].flags & DN_DEFAULTPRN, 0) << what << ": handed over unmarked";
-      if (r.calls > 1) {
-        EXPECT_FALSE(standin::Calls[1].names) << what << ": the second time without it";
-      }
+      EXPECT_FALSE(r.answers.size() > 1 && standin::Calls[1].names) << what << ": the second time without it";
       EXPECT_EQ(GetValue(L"DevNames").bytes, r.after) << what;
-      EXPECT_EQ(driver.Boxes.size(), r.box[0] ? 1u : 0u) << what;
-      if (r.box[0] && !driver.Boxes.empty()) {
-        EXPECT_EQ(driver.Boxes[0], r.box) << what;
-      }
+      EXPECT_EQ(driver.Boxes, r.box) << what;
     }
   }
 }
@@ -436,28 +413,22 @@ TEST_F(Printer, PrintsAPaneAndKeepsPrinterAndMargins) {
   ASSERT_TRUE(IsUsableDevMode(dm, size));
 
   // The expected pages, from the printer's own measures and fonts made here:
-  // the page less one inch from the paper's top and bottom edges, less the
-  // header and footer bands (the face at 8 points) and their 5-dot gaps,
-  // holds whole lines of the face at 12 points.
+  // the paper less an inch at top and bottom, less the header and footer bands
+  // (the face at 8 points) and their 5-dot gaps, holds whole lines at 12 points.
   HDC dc = CreateDCW(nullptr, CupsPrinter, nullptr, reinterpret_cast<DEVMODEW*>(dm));
   std::free(dm);
   ASSERT_NE(dc, nullptr);
   const int dpi = GetDeviceCaps(dc, LOGPIXELSY), printable = GetDeviceCaps(dc, VERTRES);
-  const int unprintableTop = GetDeviceCaps(dc, PHYSICALOFFSETY);
-  const int unprintableBottom = GetDeviceCaps(dc, PHYSICALHEIGHT) - unprintableTop - printable;
-  auto cellHeight = [&](int points) {
-    HFONT font = CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                             L"DejaVu Sans");
-    HGDIOBJ old = SelectObject(dc, font);
+  const int top = GetDeviceCaps(dc, PHYSICALOFFSETY), bottom = GetDeviceCaps(dc, PHYSICALHEIGHT) - top - printable;
+  auto cell = [&](int points) {
+    HGDIOBJ old = SelectObject(dc, CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
+                                               0, 0, 0, 0, L"DejaVu Sans"));
     TEXTMETRICW tm{};
     GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    DeleteObject(font);
+    DeleteObject(SelectObject(dc, old));
     return static_cast<int>(tm.tmHeight);
   };
-  const int band = cellHeight(8);
-  const int text = printable - std::max(0, dpi - unprintableTop) - std::max(0, dpi - unprintableBottom) - 2 * band - 10;
-  const int perPage = text / cellHeight(12);
+  const int perPage = (printable - std::max(0, dpi - top) - std::max(0, dpi - bottom) - 2 * cell(8) - 10) / cell(12);
   DeleteDC(dc);
   ASSERT_GT(perPage, 0);
   const int pages = (lines + perPage - 1) / perPage;
