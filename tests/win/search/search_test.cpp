@@ -284,7 +284,7 @@ TEST_F(Search, AHitShownOutlivesEveryRelayoutOfItsText) {
       {"zoom in", [&] { SendMessageW(window_, WM_COMMAND, CMD_ZOOM_IN, 0); }},
       {"a narrower window", [&] { OnSize(window_, MAKELPARAM(520, 600)); }},
       {"another share", [&] { SendMessageW(window_, WM_COMMAND, CMD_SHARE_QUARTER, 0); }},
-      {"Choose Font", [&] { AppSettings.FontSettings.FontSize = 16, ApplyFontKeepingPlace(window_); }},
+      {"Choose Font", [&] { AppSettings.FontSettings.FontSize = 16; ApplyFontKeepingPlace(window_); }},
       {"another display scale", [&] {
          RECT r;
          GetWindowRect(window_, &r);
