@@ -8,7 +8,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -89,16 +88,6 @@ void ExpectScaled(const std::vector<Measure>& measures, const std::string& when)
   for (const Measure& m : measures) EXPECT_NEAR(m.measured, m.wanted, 1.0) << m.what << " " << when;
 }
 
-// The DPI of another monitor for each DPI of the session.
-int MovedTo(int dpi) {
-  switch (dpi) {
-    case 96: return 192;
-    case 144: return 96;
-    case 192: return 144;
-    default: return 0;
-  }
-}
-
 // Tells a window that it is now on a monitor of dpi, as the system does, and
 // handles what that posts.
 void MoveToDpi(HWND window, int dpi) {
@@ -109,43 +98,12 @@ void MoveToDpi(HWND window, int dpi) {
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
 
-LOGFONTW FontOf(HWND control) {
-  LOGFONTW font{};
-  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
-  return font;
-}
-
-// The width of a picture as drawn at 1x.
-int PictureWidth(UINT id) {
-  BITMAP bitmap{};
-  HANDLE image = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0);
-  GetObjectW(image, sizeof bitmap, &bitmap);
-  DeleteObject(image);
-  return bitmap.bmWidth;
-}
-
-int WidthOf(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  return r.right - r.left;
-}
-
-// A modal dialog, driven from a timer that fires inside its own loop.
+// Acts on the modal dialog once it shows (from a timer in its own loop), then cancels it.
 std::function<void(HWND)> Driver;
-BOOL CALLBACK FindDialog(HWND w, LPARAM found) {
-  wchar_t name[16];
-  if (!IsWindowVisible(w) || !GetClassNameW(w, name, 16) || lstrcmpW(name, L"#32770") != 0) return TRUE;
-  *reinterpret_cast<HWND*>(found) = w;
-  return FALSE;
-}
 void CALLBACK DriveDialog(HWND, UINT, UINT_PTR id, DWORD) {
-  static int tries = 0;
-  HWND dialog = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
-  if (!dialog && ++tries < 100) return;  // not shown yet: look again
-  tries = 0;
+  HWND dialog = FindWindowW(L"#32770", nullptr);
+  if (!dialog || !IsWindowVisible(dialog)) return;
   KillTimer(nullptr, id);
-  ASSERT_NE(dialog, nullptr) << "the dialog is open";
   Driver(dialog);
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }
@@ -154,9 +112,13 @@ void CALLBACK DriveDialog(HWND, UINT, UINT_PTR id, DWORD) {
 
 TEST(Dpi, EverythingLaidOutInPixelsFollowsTheDisplayScale) {
   // Each DPI of the session, and the DPI the window is then told it moved to.
+  const struct {
+    int dpi;
+    int movedTo;
+  } rows[] = {{96, 192}, {144, 96}, {192, 144}};
   const int dpi = SessionDpi();
-  const int movedTo = MovedTo(dpi);
-  ASSERT_NE(movedTo, 0) << "no row for a session at " << dpi << " DPI";
+  const auto* row = std::find_if(std::begin(rows), std::end(rows), [&](const auto& r) { return r.dpi == dpi; });
+  ASSERT_NE(row, std::end(rows)) << "no row for a session at " << dpi << " DPI";
   // This program carries the reader's manifest (resources/version.rc): the
   // system must have read per-monitor awareness from it.
   using GetContext = HANDLE(WINAPI*)();
@@ -218,8 +180,9 @@ TEST(Dpi, EverythingLaidOutInPixelsFollowsTheDisplayScale) {
   ASSERT_GT(MainPane->FirstRow, 0) << "the article is longer than the pane";
   const PanePosition top = TopPosition(MainPane);
   GetWindowRect(window, &r);
-  SendMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(movedTo, movedTo), reinterpret_cast<LPARAM>(&r));
-  ExpectScaled(MeasureWindow(window, movedTo), "after moving to " + std::to_string(movedTo) + " DPI");
+  SendMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(row->movedTo, row->movedTo),
+               reinterpret_cast<LPARAM>(&r));
+  ExpectScaled(MeasureWindow(window, row->movedTo), "after moving to " + std::to_string(row->movedTo) + " DPI");
   const uint16_t row0 = MainPane->FirstRow;
   ScrollToPosition(MainPane, top);
   EXPECT_EQ(MainPane->FirstRow, row0) << "the line at the top stays at the top";
@@ -230,14 +193,12 @@ TEST(Dpi, EverythingLaidOutInPixelsFollowsTheDisplayScale) {
 }
 
 // Each dialog moved to a monitor of another DPI and back: the controls with
-// fonts of their own keep their face (and the link its underline) at the new
-// size, the pictures come from the set for that DPI, Choose Daf's lists are
-// placed with lengths for it, and nothing made on the way is left behind.
-// The results window's columns keep their share of the width.
+// fonts of their own keep the user's face (the link its underline) at the
+// new size, the pictures come from the set for that DPI, Choose Daf's lists
+// are placed with lengths for it, and nothing made on the way is left
+// behind. The results window's columns scale with the DPI.
 TEST(Dpi, DialogsAndTheResultsWindowRemakeTheirOwnFontsAndPictures) {
-  const int dpi = SessionDpi();
-  const int movedTo = MovedTo(dpi);
-  ASSERT_NE(movedTo, 0) << "no row for a session at " << dpi << " DPI";
+  const int dpi = SessionDpi(), movedTo = dpi == 96 ? 192 : dpi == 144 ? 96 : 144;
   ASSERT_TRUE(OpenBuiltProgram());
   UsePlainSettings();
   MSG quit;  // left by a reader window destroyed before: it would end every dialog at once
@@ -246,63 +207,41 @@ TEST(Dpi, DialogsAndTheResultsWindowRemakeTheirOwnFontsAndPictures) {
   HWND window = CreateMainWindow();
   ASSERT_NE(window, nullptr);
   MainWindow = window;
-  // The link's font at the session's DPI, from the dialog's: what it is at
-  // another DPI is measured against it.
-  int linkHeight = 0;
-  using Measurer = std::function<std::vector<Measure>(HWND dialog, int dpi)>;
-  const struct Row {
-    const char* name;
-    std::function<void()> open;
-    int control;  // the control with a font of its own
-    bool atStart;  // whether measure holds before the first DPI change
-    Measurer measure;
-  } rows[] = {
-      {"search", [&] { SearchDialog(window, nullptr); }, IDC_SEARCH_TEXT, true,
-       [](HWND dialog, int at) -> std::vector<Measure> {
-         return {{"edit font height", At(at, 12), static_cast<int>(FontOf(GetDlgItem(dialog, IDC_SEARCH_TEXT)).lfHeight)},
-                 {"keyboard width", At(at, PictureWidth(IDB_KEYBOARD)), WidthOf(DialogPicture(dialog))}};
-       }},
-      {"choose daf", [&] { ChooseDaf(AppInstance, window, 1); }, IDC_DAF_TRACTATES, false,
-       [](HWND dialog, int at) -> std::vector<Measure> {
-         RECT client{}, tractates{};
-         GetClientRect(dialog, &client);
-         GetWindowRect(GetDlgItem(dialog, IDC_DAF_TRACTATES), &tractates);
-         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&tractates), 2);
-         return {{"list font height", At(at, 14), static_cast<int>(FontOf(GetDlgItem(dialog, IDC_DAF_TRACTATES)).lfHeight)},
-                 {"gap left of the tractates", At(at, 4), static_cast<int>(tractates.left - client.right / 2)}};
-       }},
-      {"font", [&] { FontSettings f = AppSettings.FontSettings; FontDialog(window, &f); }, IDC_FONT_PREVIEW, false,
-       [](HWND dialog, int at) -> std::vector<Measure> {
-         return {{"preview font height", At(at, 12), static_cast<int>(FontOf(GetDlgItem(dialog, IDC_FONT_PREVIEW)).lfHeight)}};
-       }},
-      {"about", [&] { AboutBox(window); }, IDC_ABOUT_LINK, true,
-       [&](HWND dialog, int at) -> std::vector<Measure> {
-         const LOGFONTW link = FontOf(GetDlgItem(dialog, IDC_ABOUT_LINK));
-         if (at == dpi && !linkHeight) linkHeight = std::abs(link.lfHeight);
-         return {{"link underlined", 1, link.lfUnderline ? 1 : 0},
-                 {"link font height", linkHeight * at / static_cast<double>(dpi), std::abs(static_cast<int>(link.lfHeight))},
-                 {"logo width", At(at, PictureWidth(IDB_LOGO)), WidthOf(DialogPicture(dialog))}};
-       }},
+  // Each dialog's control with a font of its own, that font's height at 96
+  // DPI (0: the about link, which keeps its underline) and its picture's width.
+  BITMAP logo{};
+  HANDLE image = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, 0, 0, 0);
+  GetObjectW(image, sizeof logo, &logo);
+  DeleteObject(image);
+  const struct { const char* name; std::function<void()> open; int control, height, picture; } rows[] = {
+      {"search", [&] { SearchDialog(window, nullptr); }, IDC_SEARCH_TEXT, 12, KeyboardWidth},
+      {"choose daf", [&] { ChooseDaf(AppInstance, window, 1); }, IDC_DAF_TRACTATES, 14, 0},
+      {"font", [&] { FontSettings f = AppSettings.FontSettings; FontDialog(window, &f); }, IDC_FONT_PREVIEW, 12, 0},
+      {"about", [&] { AboutBox(window); }, IDC_ABOUT_LINK, 0, logo.bmWidth},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     const int objects = LiveGdiObjects();
     bool driven = false;
     Driver = [&](HWND dialog) {
       driven = true;
-      const std::string name = std::string("in the ") + row.name + " dialog";
-      // The font dialog's preview has a font of its own once a face or size
-      // is chosen; Choose Daf's lists stand as the template has them until
-      // the dialog is resized.
-      if (row.atStart) ExpectScaled(row.measure(dialog, dpi), name + " at start");
-      MoveToDpi(dialog, movedTo);
-      ExpectScaled(row.measure(dialog, movedTo), name + " at " + std::to_string(movedTo) + " DPI");
-      wchar_t face[LF_FACESIZE];
-      lstrcpyW(face, FontOf(GetDlgItem(dialog, row.control)).lfFaceName);
-      if (row.control != IDC_ABOUT_LINK) {
-        EXPECT_STREQ(face, L"DejaVu Sans") << name << ": the user's face";
+      for (const int at : {movedTo, dpi}) {
+        MoveToDpi(dialog, at);
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendDlgItemMessageW(dialog, row.control, WM_GETFONT, 0, 0)), sizeof font,
+                   &font);
+        RECT client{}, box{}, picture{};
+        GetClientRect(dialog, &client);
+        GetWindowRect(GetDlgItem(dialog, row.control), &box);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+        GetWindowRect(DialogPicture(dialog), &picture);
+        std::vector<Measure> m = {{"underlined link", 1, font.lfUnderline ? 1 : 0}};
+        if (row.height) m = {{"font height", At(at, row.height), static_cast<int>(font.lfHeight)},
+                             {"the user's face", 1, lstrcmpW(font.lfFaceName, L"DejaVu Sans") == 0 ? 1 : 0}};
+        if (row.picture) m.push_back({"picture width", At(at, row.picture), static_cast<int>(picture.right - picture.left)});
+        if (row.control == IDC_DAF_TRACTATES)
+          m.push_back({"gap left of the tractates", At(at, 4), static_cast<int>(box.left - client.right / 2)});
+        ExpectScaled(m, std::string("in the ") + row.name + " dialog at " + std::to_string(at));
       }
-      MoveToDpi(dialog, dpi);
-      ExpectScaled(row.measure(dialog, dpi), name + " back at " + std::to_string(dpi) + " DPI");
     };
     SetTimer(nullptr, 0, 50, DriveDialog);
     row.open();
@@ -310,22 +249,22 @@ TEST(Dpi, DialogsAndTheResultsWindowRemakeTheirOwnFontsAndPictures) {
     EXPECT_EQ(LiveGdiObjects(), objects) << "the " << row.name << " dialog gives back its fonts and pictures";
   }
 
-  // The results window: its columns are measured anew with fonts for the
-  // DPI, so they scale with it (to the rounding of the font's sizes), and
-  // come back exactly.
+  // The results window's columns, measured anew with fonts for the DPI,
+  // scale with it (to the rounding of the font's sizes) and come back exactly.
   AppSettings.SearchString[0] = 'a';
   FindAll(window);
   ASSERT_NE(ResultsWindow, nullptr);
   HWND list = FindWindowExW(ResultsWindow, nullptr, WC_LISTVIEWW, nullptr);
-  std::vector<int> widths;
-  for (int c = 0; c < 4; ++c) widths.push_back(static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0)));
-  MoveToDpi(ResultsWindow, movedTo);
-  for (int c = 0; c < 4; ++c) {
-    const double scaled = widths[c] * movedTo / static_cast<double>(dpi);
-    EXPECT_NEAR(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0), scaled, 2 + scaled * 0.08) << "column " << c;
+  int widths[4];
+  for (int c = 0; c < 4; ++c) widths[c] = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0));
+  for (const int at : {movedTo, dpi}) {
+    MoveToDpi(ResultsWindow, at);
+    for (int c = 0; c < 4; ++c) {
+      const double scaled = widths[c] * at / static_cast<double>(dpi);
+      EXPECT_NEAR(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0), scaled, at == dpi ? 1 : 2 + scaled * 0.08)
+          << "column " << c << " at " << at;
+    }
   }
-  MoveToDpi(ResultsWindow, dpi);
-  for (int c = 0; c < 4; ++c) EXPECT_NEAR(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0), widths[c], 1.0) << "column " << c;
   DestroyWindow(ResultsWindow);
   DestroyWindow(window);
   MainWindow = nullptr;
