@@ -154,6 +154,17 @@ bool SignalRunningReader() {
   return true;
 }
 
+// The shell's links (ShellExecuteEx) and the common dialogs may use COM
+// objects: the thread becomes an apartment of its own, without the old DDE
+// path, before the first command or help request (which is where links and
+// dialogs open), not at start, so that starting loads no COM.
+HRESULT ComState = CO_E_NOTINITIALIZED;
+void EnsureCom() {
+  if (ComState == CO_E_NOTINITIALIZED) {
+    ComState = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  }
+}
+
 void ShutDown(HWND window) {
   LeaveFullScreen(window);  // the placement saved is the one from before it
   MessageBoxOwner = nullptr;  // the window is going: boxes from here on stand alone
@@ -230,11 +241,8 @@ int RunReader(HINSTANCE instance, int showCommand) {
     return -1;
   }
   AppSettings.SurroundingGutter = ReadSurroundingGutter();
-  // The shell's links (ShellExecuteEx) may use COM objects: the thread is an
-  // apartment of its own, without the old DDE path.
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   const int code = RunInstance(showCommand);
-  if (SUCCEEDED(com)) CoUninitialize();
+  if (SUCCEEDED(ComState)) CoUninitialize();
   return code;
 }
 
@@ -296,11 +304,13 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       PaintPanes(reinterpret_cast<HDC>(wParam), window, 0xFF);
       return 0;
     case WM_HELP:
+      EnsureCom();
       AboutBox(window);
       return 0;
     case WM_KEYDOWN:
       return OnKeyDown(window, wParam);
     case WM_COMMAND:
+      EnsureCom();
       // Ctrl+Q is bound to command 1, which no menu item has; the Exit item
       // shows Ctrl+Q as its shortcut, so from the accelerator (notification 1,
       // no control) it exits. Command 1 from anywhere else is nobody's.

@@ -2,6 +2,8 @@
 // that opens and paints an empty window. Each is started, timed until its
 // message loop first waits for input (its window created, shown and painted),
 // and closed again; the median of several runs is reported, with the ratio.
+// A second build of the reader may be given to time it in the same rounds:
+// its ratio to the first is then reported as well, round by round.
 #include <windows.h>
 
 #include <algorithm>
@@ -42,12 +44,18 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
+double Fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
 }  // namespace
 
-// bench_startup [READER [RUNS]]: another build of the reader may be given, to compare builds.
+// bench_startup [READER [RUNS [OTHER_READER]]]: another build of the reader
+// may be given in place of the built one, and a second one to compare with.
 int main(int argc, char** argv) {
   wchar_t readerPath[MAX_PATH] = READER_PATH;
   if (argc > 1) MultiByteToWideChar(CP_ACP, 0, argv[1], -1, readerPath, MAX_PATH);
+  wchar_t otherPath[MAX_PATH] = L"";
+  if (argc > 3) MultiByteToWideChar(CP_ACP, 0, argv[3], -1, otherPath, MAX_PATH);
+  const bool compare = otherPath[0] != 0;
   // A chosen font, so that the reader does not stop at its first-run dialog.
   HKEY key;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Quillary\\Orvane", 0, nullptr, 0, KEY_ALL_ACCESS,
@@ -62,17 +70,22 @@ int main(int argc, char** argv) {
   lstrcatW(baseline, L"\\empty_window.exe");
 
   const int runs = argc > 2 ? std::atoi(argv[2]) : 11;
-  std::vector<double> reader, empty;
+  std::vector<double> reader, empty, other, pairRatios;
   StartAndTime(baseline, L"EmptyWindow");  // warm-up of the prefix and caches
   StartAndTime(readerPath, L"Orvane");
+  if (compare) StartAndTime(otherPath, L"Orvane");
   for (int i = 0; i < runs; ++i) {
     empty.push_back(StartAndTime(baseline, L"EmptyWindow"));
+    // The two builds take turns at going first, so that neither always
+    // follows the baseline.
+    if (compare && i % 2) other.push_back(StartAndTime(otherPath, L"Orvane"));
     reader.push_back(StartAndTime(readerPath, L"Orvane"));
+    if (compare && !(i % 2)) other.push_back(StartAndTime(otherPath, L"Orvane"));
+    if (compare) pairRatios.push_back(reader.back() / other.back());
   }
   const double r = Median(reader), e = Median(empty);
-  const double rFast = *std::min_element(reader.begin(), reader.end());
-  const double eFast = *std::min_element(empty.begin(), empty.end());
-  if (rFast < 0 || eFast < 0) {
+  const double rFast = Fastest(reader), eFast = Fastest(empty);
+  if (rFast < 0 || eFast < 0 || (compare && Fastest(other) < 0)) {
     std::printf("startup: could not start the programs\n");
     return 1;
   }
@@ -81,5 +94,12 @@ int main(int argc, char** argv) {
               runs, r, e, r / e);
   std::printf("startup to first painted window (fastest of %d): reader %.1f ms, empty window %.1f ms, ratio %.2f\n",
               runs, rFast, eFast, rFast / eFast);
+  if (compare) {
+    const double o = Median(other), oFast = Fastest(other);
+    std::printf("other build (median of %d): %.1f ms, ratio %.2f to the empty window; fastest %.1f ms, ratio %.2f\n",
+                runs, o, o / e, oFast, oFast / eFast);
+    std::printf("reader against the other build: median of the ratios of each round %.2f, of the fastest runs %.2f\n",
+                Median(pairRatios), rFast / oFast);
+  }
   return 0;
 }
