@@ -113,19 +113,16 @@ int ScrollBarWidth() { return MetricForDpi(SM_CXVSCROLL, WindowDpi); }
 void ApplyDpi(HWND window, int dpi) {
   WindowDpi = dpi;
   if (Toolbar) {
+    // A toolbar hidden in full screen stays hidden at the new scale.
+    const bool shown = (GetWindowLongPtrW(Toolbar, GWL_STYLE) & WS_VISIBLE) != 0;
     DestroyWindow(Toolbar);
     Toolbar = CreateToolbar(window);
+    if (Toolbar && !shown) ShowWindow(Toolbar, SW_HIDE);
   }
   SetPaneDpi(MainPane, dpi);
   SetPaneDpi(CommentaryPane, dpi);
   // The gutter and the toolbar moved the panes' corner.
-  const RECT r = PaneRect(window);
-  CommentaryArea.left = r.left;
-  if (MainPane) {
-    MainPane->AreaLeft = r.left;
-    MainPane->AreaTop = r.top;
-  }
-  if (CommentaryPane) CommentaryPane->AreaLeft = r.left;
+  PlacePaneCorner(window);
 }
 
 void PlacePaneCorner(HWND window) {

@@ -11,6 +11,7 @@
 
 #include "dialogs/dialogs.h"
 #include "layout/colours.h"
+#include "layout/scale.h"
 #include "output/bookmarks.h"
 #include "output/settings.h"
 #include "resources/dialogs.h"
@@ -811,6 +812,12 @@ TEST_F(Shell, FullScreenCoversTheMonitorAndPutsBackExactlyTheWindowThatWasThere)
     EXPECT_TRUE(EqualRect(&r, &monitor.rcMonitor)) << maximised;
     EXPECT_TRUE(client.right == r.right - r.left && client.bottom == r.bottom - r.top) << "no caption, menu or frame";
     EXPECT_EQ(MainPane->AreaTop, Gutter()) << "the panes take the toolbar's room";
+    // A change of scale in full screen makes the toolbar anew, still hidden.
+    const int dpi = WindowDpi;
+    for (const int to : {dpi * 3 / 2, dpi}) {
+      SendMessageW(window_, DpiChangedMessage, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&monitor.rcMonitor));
+      EXPECT_EQ(ToolbarHeight(), 0) << to;
+    }
 
     if (maximised) {  // F11 leaves it, and so does Esc
       Command(CMD_FULL_SCREEN);
