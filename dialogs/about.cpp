@@ -89,7 +89,8 @@ void DrawLink(const DRAWITEMSTRUCT* item) {
   const int length = GetWindowTextW(item->hwndItem, text, LinkTextUnits);
   const COLORREF oldColour = SetTextColor(item->hDC, RGB(0, 0, 255));
   const int oldMode = SetBkMode(item->hDC, TRANSPARENT);
-  ExtTextOutW(item->hDC, 0, GetSystemMetrics(SM_CYEDGE), ETO_CLIPPED, &item->rcItem, text, length, nullptr);
+  const int top = MetricForDpi(SM_CYEDGE, DpiOfWindow(item->hwndItem));
+  ExtTextOutW(item->hDC, 0, top, ETO_CLIPPED, &item->rcItem, text, length, nullptr);
   SetBkMode(item->hDC, oldMode);
   SetTextColor(item->hDC, oldColour);
 }
