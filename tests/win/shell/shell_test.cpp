@@ -768,17 +768,12 @@ TEST_F(Shell, NightColoursPaintThePanesDarkFollowTheResultsListAndAreStored) {
   DestroyWindow(ResultsWindow);
   EXPECT_EQ(PaintedClient(window_).Beside(MainPane), 0xFFFFFFu) << "day again";
 
-  // Stored at exit and read back as night only from a 1; a night start is
-  // dark from its first paint, background included.
+  // Stored at exit (damaged values are rows of the stored-values table); a
+  // night start is dark from its first paint, background included.
   Command(CMD_NIGHT_COLOURS);
   DestroyWindow(window_);
   EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"NightColours", -1), 1);
-  const struct { uint32_t stored, read; } values[] = {{2, 0}, {0xFFFFFFFF, 0}, {0x10001, 0}, {1, 1}};
-  for (const auto& v : values) {
-    WriteDwordSetting(L"NightColours", static_cast<int32_t>(v.stored));
-    LoadSettings();
-    EXPECT_EQ(AppSettings.NightColours, v.read) << v.stored;
-  }
+  LoadSettings();
   window_ = CreateMainWindow();
   ASSERT_NE(MainPane, nullptr);
   EXPECT_TRUE(MainPane->Colours == &NightScheme && CommentaryPane->Colours == &NightScheme);
