@@ -11,6 +11,7 @@
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/places.h"
+#include "shell/selecting.h"
 #include "shell/results.h"
 #include "shell/reverseprobe.h"
 #include "shell/splitview.h"
@@ -226,6 +227,7 @@ HWND InitInstance(int showCommand) {
     FontDialog(window, &AppSettings.FontSettings);
     SetPaneFont(MainPane, &AppSettings.FontSettings);
     SetPaneFont(CommentaryPane, &AppSettings.FontSettings);
+    RepaintPanes(window, RepaintClear | RepaintErase | 0xFF);
   }
   return window;
 }
@@ -320,7 +322,31 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_VSCROLL:
       return OnVScroll(window, wParam, lParam);
     case WM_LBUTTONDOWN:
-      OnLButtonDown(window, lParam);
+      OnPaneButtonDown(window, lParam, wParam);
+      return 0;
+    case WM_MOUSEMOVE:
+      OnPaneMouseMove(window, lParam);
+      return 0;
+    case WM_LBUTTONUP:
+      OnPaneButtonUp(window, lParam);
+      return 0;
+    case WM_TIMER:
+      if (wParam == DragScrollTimer) OnDragScrollTimer(window);
+      return 0;
+    case WM_CAPTURECHANGED:
+      EndPaneDrag(window);
+      return 0;
+    case WM_CANCELMODE:
+      EndPaneDrag(window);
+      return DefWindowProcW(window, message, wParam, lParam);
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) EndPaneDrag(window);
+      return DefWindowProcW(window, message, wParam, lParam);
+    case WM_CONTEXTMENU:
+      if (!OnPaneContextMenu(window, lParam)) return DefWindowProcW(window, message, wParam, lParam);
+      return 0;
+    case WM_FONTCHANGE:
+      ForgetFaceCharsets();
       return 0;
     case WM_MOUSEWHEEL:
       OnMouseWheel(window, wParam, lParam);

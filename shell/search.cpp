@@ -17,6 +17,9 @@ namespace {
 // hit (h: offset of its highest byte, k: its length) with the header box.
 int ShowHit(uint16_t h, uint16_t k) {
   PaneView* pane = CurrentPane();
+  // A hit shown ends a selection.
+  if (MainPane) MainPane->Selection = TextSelection{};
+  if (CommentaryPane) CommentaryPane->Selection = TextSelection{};
   ScrollToOffset(pane, h);
   RepaintPanes(MainWindow, RepaintErase | 0xFF);
   pane->HitStart = static_cast<uint16_t>(h - k + 1);

@@ -310,32 +310,25 @@ TEST_F(Layout, ScrollingStopsAtTheBottomAndClampsPastTheEnd) {
   ASSERT_EQ(max, 61 - 10) << "ten rows from the blank row after the 25th line";
 
   pane->FirstRow = max;
-  EXPECT_EQ(ScrollPane(pane, 1, 0, true), 1);
+  EXPECT_EQ(ScrollPane(pane, 1, true), 1);
   EXPECT_EQ(pane->FirstRow, max);
   pane->FirstRow = 0;
-  EXPECT_EQ(ScrollPane(pane, -1, 0, true), 1);
-  EXPECT_EQ(ScrollPane(pane, -5, 0, true), 1);
+  EXPECT_EQ(ScrollPane(pane, -1, true), 1);
+  EXPECT_EQ(ScrollPane(pane, -5, true), 1);
   EXPECT_EQ(pane->FirstRow, 0);
   pane->FirstRow = max - 1;
-  EXPECT_EQ(ScrollPane(pane, 5, 0, true), 3);
+  EXPECT_EQ(ScrollPane(pane, 5, true), 3);
   EXPECT_EQ(pane->FirstRow, max + 4);
-  EXPECT_EQ(ScrollPane(pane, -3, 0, true), 3) << "moving up from beyond the bottom";
+  EXPECT_EQ(ScrollPane(pane, -3, true), 3) << "moving up from beyond the bottom";
   EXPECT_EQ(pane->FirstRow, max + 1);
   pane->FirstRow = 3;
-  EXPECT_EQ(ScrollPane(pane, 1000, 0, true), 3);
+  EXPECT_EQ(ScrollPane(pane, 1000, true), 3);
   EXPECT_EQ(pane->FirstRow, max);
   pane->FirstRow = 3;
-  EXPECT_EQ(ScrollPane(pane, -10, 0, true), 3);
+  EXPECT_EQ(ScrollPane(pane, -10, true), 3);
   EXPECT_EQ(pane->FirstRow, 0);
 
-  // Redrawing: 1 draws only when the position changed.
-  pane->RowsDrawn = -7;
-  EXPECT_EQ(ScrollPane(pane, -1, 1, true), 1);
-  EXPECT_EQ(pane->RowsDrawn, -7);
-  EXPECT_EQ(ScrollPane(pane, 2, 1, true), 0);
-  EXPECT_EQ(pane->FirstRow, 2);
-  EXPECT_GT(pane->RowsDrawn, 0);
-  EXPECT_EQ(ScrollPane(nullptr, 1, 0, true), -1);
+  EXPECT_EQ(ScrollPane(nullptr, 1, true), -1);
 }
 
 TEST_F(Layout, ScrollToOffsetFindsTheLineAndStopsAtTheBottom) {

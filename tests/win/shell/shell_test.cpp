@@ -378,7 +378,10 @@ TEST_F(Shell, ClickPagingSplitsThePaneByTheChosenAxis) {
   PaneView* c = CommentaryPane;
   ASSERT_GT(c->MaxFirstRow, c->RowsDrawn);
   const int page = c->RowsDrawn - 1;
-  auto click = [&](int x, int y) { SendMessageW(window_, WM_LBUTTONDOWN, 0, MAKELPARAM(x, y)); };
+  auto click = [&](int x, int y) {
+    SendMessageW(window_, WM_LBUTTONDOWN, 0, MAKELPARAM(x, y));
+    SendMessageW(window_, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  };
   const int lowerY = c->AreaTop + c->AreaHeight - 3;
   // Below the band where the main pane's gutter margin overlaps this pane.
   const int upperY = c->AreaTop + 10 + 3;
@@ -658,8 +661,9 @@ TEST_F(Shell, AWholeRunGivesBackEveryGdiObjectAndDeviceContext) {
     SetPaneFont(MainPane, &AppSettings.FontSettings);
     SetPaneFont(CommentaryPane, &AppSettings.FontSettings);
     Key(VK_NEXT);
-    SendMessageW(window_, WM_LBUTTONDOWN, 0,
-                 MAKELPARAM(CommentaryPane->AreaLeft + 20, CommentaryPane->AreaTop + CommentaryPane->AreaHeight - 3));
+    for (UINT button : {WM_LBUTTONDOWN, WM_LBUTTONUP})
+      SendMessageW(window_, button, 0,
+                   MAKELPARAM(CommentaryPane->AreaLeft + 20, CommentaryPane->AreaTop + CommentaryPane->AreaHeight - 3));
     SendMessageW(window_, WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(MainScrollBar));
     EXPECT_EQ(HeldDcs(), dcs + 1) << "the panes share one device context of the window";
     closeWindow();
@@ -713,7 +717,8 @@ struct PaintedClient {
   HDC dc;
   HBITMAP bitmap;
   HGDIOBJ old;
-  explicit PaintedClient(HWND window) {
+  // paint: what draws the panes (by default the paint handler's call).
+  explicit PaintedClient(HWND window, const std::function<void()>& paint = {}) {
     RECT client;
     GetClientRect(window, &client);
     HDC screen = GetDC(window);
@@ -723,7 +728,11 @@ struct PaintedClient {
     old = SelectObject(dc, bitmap);
     HDC paneDc = MainPane->Dc;
     MainPane->Dc = CommentaryPane->Dc = dc;
-    PaintPanes(dc, window, RepaintClear | RepaintErase | 0xFF);
+    if (paint) {
+      paint();
+    } else {
+      PaintPanes(dc, window, RepaintClear | RepaintErase | 0xFF);
+    }
     MainPane->Dc = CommentaryPane->Dc = paneDc;
   }
   ~PaintedClient() {
@@ -757,6 +766,14 @@ TEST_F(Shell, NightColoursPaintThePanesDarkFollowTheResultsListAndAreStored) {
     for (const COLORREF c : {n.PlainText, n.HitBack, n.HitText}) EXPECT_TRUE(night.Has(MainPane, c)) << std::hex << c;
     EXPECT_TRUE(night.Has(CommentaryPane, n.PlainText) || night.Has(CommentaryPane, n.SmallText));
     EXPECT_FALSE(night.Has(MainPane, 0xFFFFFF) || night.Has(CommentaryPane, 0xFFFFFF)) << "no white left";
+    // A click that pages draws the pane at once, outside the paint handler.
+    const PaintedClient paged(window_, [&] {
+      const LPARAM lower = MAKELPARAM(MainPane->AreaLeft + 5, MainPane->AreaTop + MainPane->AreaHeight - 3);
+      SendMessageW(window_, WM_LBUTTONDOWN, 0, lower);
+      SendMessageW(window_, WM_LBUTTONUP, 0, lower);
+    });
+    EXPECT_GT(MainPane->FirstRow, 0);
+    EXPECT_FALSE(paged.Has(MainPane, 0xFFFFFF)) << "a click page at night";
   }
   // The results list follows the scheme, both ways.
   std::strcpy(reinterpret_cast<char*>(AppSettings.SearchString), "a");
