@@ -47,10 +47,10 @@ int OnCommand(HWND window, int command) {
       RepaintPanes(window, RepaintErase | 0xFF);
       RefreshResultsList();
       return 0;
-    case CMD_COPY: CopyPaneToClipboard(MainWindow, CurrentPane(), false); return 0;
-    case CMD_APPEND: CopyPaneToClipboard(MainWindow, CurrentPane(), true); return 0;
+    case CMD_COPY: CopyPaneToClipboard(MainWindow, CurrentPane(), false, nullptr, nullptr); return 0;
+    case CMD_APPEND: CopyPaneToClipboard(MainWindow, CurrentPane(), true, nullptr, nullptr); return 0;
     case CMD_PAGE_SETUP: PageSetup(MainWindow); return 0;
-    case CMD_PRINT: PrintPane(CurrentPane()); return 0;
+    case CMD_PRINT: PrintPane(CurrentPane(), nullptr); return 0;
     case CMD_EXIT: DestroyWindow(window); return 0;
     case CMD_PREVIOUS_ARTICLE: PreviousArticle(window); return 0;
     case CMD_NEXT_ARTICLE: NextArticle(window); return 0;
