@@ -1,7 +1,8 @@
 // Copy and Append on the clipboard. The data of other programs that an
-// append reads, and that a copy keeps to put back, is foreign input: it is read only within its block's size and
-// copied with plain malloc, so that a huge block makes the command do
-// nothing instead of ending the program.
+// append reads, and that a copy keeps to put back, is foreign input: it is
+// read only within its block's size and copied with plain malloc or
+// GlobalAlloc, so that a huge block makes the command fail (and say so)
+// instead of ending the program.
 #include "output/clipboard.h"
 
 #include <cstdlib>
