@@ -46,8 +46,8 @@ TextSelection SelectAllOf(const unsigned char* text);
 // stored order. Control bytes (the marker 0x14) are left out, and a space
 // they leave next to another with them, so what is copied or printed holds
 // no control character and no doubled space. With out null only counts.
-// Returns the bytes of the list, or 0 (nothing written) when it would hold
-// no character.
+// Returns the bytes of the list, or 0 when it would hold no character (so a
+// count of 0 also tells a selection that covers nothing).
 size_t ExtractSelectionInto(const unsigned char* text, const TextSelection& sel, unsigned char* out);
 
 // The same list in a new malloc'ed block; null when nothing is selected or
