@@ -8,6 +8,7 @@
 #include <winspool.h>
 
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
@@ -327,13 +328,14 @@ int CALLBACK ScoreFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD type, LPARA
 // could be made for its printer.
 constexpr DWORD NoPrinterDc = 0xFFFFFFFF;
 
-bool ShowPrintDialog(HWND owner, PRINTDLGW* pd, DWORD* code) {
+bool ShowPrintDialog(HWND owner, PRINTDLGW* pd, DWORD* code, bool offerSelection) {
   *pd = PRINTDLGW{};
   pd->lStructSize = sizeof *pd;
   pd->hwndOwner = owner;
   // The driver makes the copies (DEVMODE's dmCopies and dmCollate): the
   // dialog offers as many as the driver can make, and nCopies stays 1.
-  pd->Flags = PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE | PD_NOPAGENUMS | PD_NOSELECTION | PD_HIDEPRINTTOFILE;
+  pd->Flags = PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE | PD_NOPAGENUMS | PD_HIDEPRINTTOFILE |
+              (offerSelection ? 0 : PD_NOSELECTION);
   pd->nCopies = 1;
   if (!ShowWithRememberedPrinter(pd, PrinterDialogs.Print, code)) return false;
   if (!pd->hDC) pd->hDC = CreatePrinterDc(pd->hDevMode, pd->hDevNames);
@@ -412,13 +414,13 @@ bool NearestPrintableFace(HDC printer, const wchar_t* driver, wchar_t* face) {
   return true;
 }
 
-bool ChoosePrinter(HWND owner, ChosenPrinter* chosen) {
+bool ChoosePrinter(HWND owner, ChosenPrinter* chosen, bool offerSelection) {
   *chosen = ChosenPrinter{};
   chosen->Margins = PrintMargins{ReadMargin(L"PrintLeft"), ReadMargin(L"PrintTop"), ReadMargin(L"PrintRight"),
                                  ReadMargin(L"PrintBottom")};
   PRINTDLGW pd;
   DWORD code = 0;
-  if (!ShowPrintDialog(owner, &pd, &code)) {
+  if (!ShowPrintDialog(owner, &pd, &code, offerSelection)) {
     // Cancel is no failure: the extended error is 0 then.
     if (code == NoPrinterDc) {
       MessageBoxW(owner, L"Printer Initialitazion failed!", L"Error", MB_OK);
@@ -428,6 +430,7 @@ bool ChoosePrinter(HWND owner, ChosenPrinter* chosen) {
     return false;
   }
   chosen->Dc = pd.hDC;
+  chosen->Selection = offerSelection && (pd.Flags & PD_SELECTION);
   DriverOf(pd.hDevNames, chosen->Driver, sizeof chosen->Driver / sizeof chosen->Driver[0]);
   KeepPrinter(pd.hDevMode, pd.hDevNames);
   return true;
@@ -563,7 +566,7 @@ int32_t PrintDocument(HDC dc, PaneView* job, const PrintMargins& margins) {
   return result;
 }
 
-void PrintPane(PaneView* pane) {
+void PrintPane(PaneView* pane, const TextSelection* selection) {
   if (!pane || !pane->Text) return;
   // The dialogs and messages belong to the window the pane draws in.
   HWND owner = pane->Dc ? WindowFromDC(pane->Dc) : nullptr;
@@ -576,10 +579,23 @@ void PrintPane(PaneView* pane) {
   job.Text = CopyParagraphs(pane->Text);
   if (!job.Text) return;
 
+  // The selection's offsets are those of the text copied above.
+  const bool offerSelection = selection && ExtractSelectionInto(job.Text, *selection, nullptr) > 0;
   ChosenPrinter printer;
-  if (!ChoosePrinter(owner, &printer)) {
+  if (!ChoosePrinter(owner, &printer, offerSelection)) {
     DestroyPaneView(&job, false);
     return;
+  }
+  if (printer.Selection) {
+    auto* part = static_cast<unsigned char*>(AllocOrDie(ExtractSelectionInto(job.Text, *selection, nullptr)));
+    if (part) ExtractSelectionInto(job.Text, *selection, part);
+    std::free(job.Text);
+    job.Text = part;
+    if (!part) {
+      DestroyPaneView(&job, false);
+      DeleteDC(printer.Dc);
+      return;
+    }
   }
   int32_t result = PrintOk;
   wchar_t face[FontNameUnits] = {};

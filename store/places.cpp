@@ -183,6 +183,17 @@ void PlaceName(int32_t lesson, DisplayChar out[MaxBookmarkNameUnits + 1]) {
   out[n] = 0;
 }
 
+void CopySourceName(int32_t lesson, bool commentary, DisplayChar out[MaxBookmarkNameUnits + 1]) {
+  PlaceName(lesson, out);
+  if (!commentary || !out[0]) return;
+  // "commentary", a generic word: no commentator's name.
+  static constexpr DisplayChar Word[] = {' ', 0x05E4, 0x05D9, 0x05E8, 0x05D5, 0x05E9, 0};
+  int32_t n = 0;
+  while (out[n]) ++n;
+  for (const DisplayChar* w = Word; *w && n < MaxBookmarkNameUnits; ++w) out[n++] = *w;
+  out[n] = 0;
+}
+
 int32_t ZoomedFontSize(int32_t size, int direction) {
   if (size == 0) size = ZoomResetSize;
   if (direction > 0) {

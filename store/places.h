@@ -110,6 +110,10 @@ bool WriteBookmarkValues(const BookmarkList* list, int32_t stored, const Bookmar
 // Hebrew numeral, side word and side letter, in reading order with the
 // letters at U+05D0. Empty for an article outside the tractate table.
 void PlaceName(int32_t lesson, DisplayChar out[MaxBookmarkNameUnits + 1]);
+// The source a copy of a selection names: the place's name as PlaceName
+// writes it, and for the commentary pane the word for a commentary after it.
+// Empty when the name is.
+void CopySourceName(int32_t lesson, bool commentary, DisplayChar out[MaxBookmarkNameUnits + 1]);
 
 // The sizes the font dialog offers and the zoom steps through.
 constexpr int32_t FontSizeSteps[] = {10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 32, 52, 72};

@@ -398,7 +398,7 @@ TEST_F(Printer, PrintsAPaneAndKeepsPrinterAndMargins) {
   const int objects = LiveGdiObjects();
   {
     DialogDriver driver(false);
-    PrintPane(&pane);
+    PrintPane(&pane, nullptr);
     EXPECT_EQ(LiveGdiObjects(), objects) << "the job's fonts are deleted";
     EXPECT_EQ(driver.Prints, 1);
     EXPECT_TRUE(driver.Boxes.empty()) << driver.FirstBox().c_str();
@@ -444,7 +444,7 @@ TEST_F(Printer, NothingFitsIsToldAndNothingIsPrinted) {
   HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99, nullptr, 0, 0, nullptr);
   PaneView pane{nullptr, GetDC(window), BuildText(Words(5)), 0, TestFont(12)};
   DialogDriver driver(false);
-  PrintPane(&pane);
+  PrintPane(&pane, nullptr);
   EXPECT_EQ(driver.Boxes.size(), 1u);
   EXPECT_EQ(driver.FirstBox().rfind(L"Error Printing: Not even one line", 0), 0u) << driver.FirstBox().c_str();
   EXPECT_TRUE(IsWindowEnabled(window));
@@ -465,7 +465,7 @@ TEST_F(Printer, PrintsTheFirstArticleInAFace) {
   ASSERT_NE(pane.Text, nullptr) << program;
   MultiByteToWideChar(CP_UTF8, 0, face, -1, pane.Font.FontName, FontNameUnits);
   DialogDriver driver(false);
-  PrintPane(&pane);
+  PrintPane(&pane, nullptr);
   std::string seen(512, 0);
   seen.resize(WideCharToMultiByte(CP_UTF8, 0, driver.FirstBox().c_str(), -1, seen.data(), 512, 0, 0) - 1);
   EXPECT_EQ(driver.Boxes.size(), box[0] ? 1u : 0u) << seen;
