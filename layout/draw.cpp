@@ -167,13 +167,23 @@ void DrawSelection(PaneView* pane) {
   if (!pane || !pane->Text || !pane->Lines || !HasSelection(pane->Selection)) return;
   COLORREF textColour, backColour;
   SelectionColours(pane, &textColour, &backColour);
+  // The stored offsets the visible lines span: only paragraphs there are asked.
+  int32_t room = pane->AreaHeight;
+  int32_t y = 0;
+  int32_t first = 0xFFFF, last = 0;
+  for (const LineEntry* line = FindFirstVisible(pane, &y, &room); line->Style != 0 && line->LineHeight <= room;
+       ++line) {
+    if (line->Start < first) first = line->Start;
+    if (LineCoverEnd(pane->Text, *line) > last) last = LineCoverEnd(pane->Text, *line);
+    Advance(*line, y, room);
+  }
   // A selection covers one stored stretch of every paragraph it touches.
   const unsigned char* p = pane->Text;
   while (p[0] != 0) {
     const int32_t o = static_cast<int32_t>(p + 2 - pane->Text);
     const int32_t n = StringLength(p + 2);
     int32_t lo = 0, hi = 0;
-    if (SelectedInParagraph(pane->Text, pane->Selection, o, &lo, &hi) && hi > lo)
+    if (o <= last && o + n >= first && SelectedInParagraph(pane->Text, pane->Selection, o, &lo, &hi) && hi > lo)
       HighlightVisible(pane, lo, hi, textColour, backColour);
     p += 2 + n + 1;
   }
