@@ -42,7 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t found = FindInText(buffer.data(), start, pattern, &length);
   if (found < 0 || size_t(found) >= buffer.size()) __builtin_trap();
   if (found > 0 && (length == 0 || length > found || !Matches(buffer.data() + found, length, p))) __builtin_trap();
-  // In reading order a hit covers the stored bytes it matched, and more.
   uint16_t turnedLength = 0;
   const int32_t turned = FindInText(buffer.data(), start, pattern, &turnedLength, RunOrder::Reading);
   if (turned < 0 || size_t(turned) >= buffer.size() || (turned > 0 && (turnedLength == 0 || turnedLength > turned)))
