@@ -32,7 +32,7 @@ int ShowHit(uint16_t h, uint16_t k) {
 // Searches the active pane's own text from offset start.
 int32_t SearchOwnText(PaneView* pane, uint16_t start, uint16_t* length) {
   if (!pane || !pane->Text) return 0;
-  return FindInText(pane->Text, start, AppSettings.SearchString, length);
+  return FindInText(pane->Text, start, AppSettings.SearchString, length, CurrentOrder());
 }
 
 }  // namespace
@@ -139,7 +139,7 @@ int SearchNext(HWND owner) {
     // it. A current article that names no record (a stored Lesson beyond the
     // corpus) has every record after it.
     PreparedPattern pattern;
-    PreparePattern(&pattern, AppSettings.SearchString, CorpusByteCounts());
+    PreparePattern(&pattern, AppSettings.SearchString, CorpusByteCounts(), CurrentOrder());
     const bool known = c >= 1 && c <= RecordCount;
     hit = NextHit(pattern, c >= 1 && c < RecordCount ? c + 1 : 1, 0, known ? RecordCount - 1 : RecordCount,
                   AppSettings.BottomSection < 10);
