@@ -112,13 +112,21 @@ constexpr int StartingReaderWaitMs = 10000;
 constexpr DWORD LookAgainMs = 50;
 constexpr UINT SignalTimeoutMs = 30 * 60 * 1000;
 
+// The window of a reader that runs, once shown: a reader that is starting
+// shows it last, and one that is ending hides it first (FindWindowW finds
+// hidden windows too); either is waited for as one without a window.
+HWND ShownReader() {
+  HWND window = FindWindowW(MainClassName, MainClassName);
+  return window && IsWindowVisible(window) ? window : nullptr;
+}
+
 // Hands control to a reader that runs already: with the reader in front its
 // Choose Daf dialog opens (this start waits until it closes); otherwise the
 // reader, restored if minimised, comes to the front with the window it last
 // had active (an open dialog rather than the disabled main window). True
 // when this start is to end.
 bool SignalRunningReader() {
-  HWND running = FindWindowW(MainClassName, MainClassName);
+  HWND running = ShownReader();
   if (!running) {
     if (InstanceMutex) return false;  // this process holds it already
     InstanceMutex = CreateMutexW(nullptr, TRUE, InstanceMutexName);
@@ -135,7 +143,7 @@ bool SignalRunningReader() {
     for (int waited = 0; !running && waited < StartingReaderWaitMs; waited += LookAgainMs) {
       const DWORD wait = WaitForSingleObject(InstanceMutex, LookAgainMs);
       if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) return false;  // that reader is gone: this one runs
-      running = FindWindowW(MainClassName, MainClassName);
+      running = ShownReader();
     }
     CloseHandle(InstanceMutex);
     InstanceMutex = nullptr;
