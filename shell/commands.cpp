@@ -13,6 +13,7 @@
 #include "shell/results.h"
 #include "shell/search.h"
 #include "shell/splitview.h"
+#include "shell/systemdlls.h"
 #include "shell/view.h"
 #include "store/records.h"
 
@@ -37,6 +38,7 @@ void ChooseFont(HWND window) {
 }  // namespace
 
 int OnCommand(HWND window, int command) {
+  if (!LoadCommandDlls(window, command)) return 0;
   switch (command) {
     case CMD_ABOUT: AboutBox(window); return 0;
     case CMD_CHECK_UPDATES: CheckForUpdates(MainWindow); return 0;

@@ -14,6 +14,7 @@
 #include "shell/results.h"
 #include "shell/reverseprobe.h"
 #include "shell/splitview.h"
+#include "shell/systemdlls.h"
 #include "shell/view.h"
 #include "store/product.h"
 #include "store/records.h"
@@ -165,10 +166,11 @@ bool SignalRunningReader() {
 // The shell's links (ShellExecuteEx) and the common dialogs may use COM
 // objects: the thread becomes an apartment of its own, without the old DDE
 // path, before the first command or help request (which is where links and
-// dialogs open), not at start, so that starting loads no COM.
+// dialogs open), not at start, so that starting loads no COM. Without the
+// COM library (it could not be loaded) every command runs without it.
 HRESULT ComState = CO_E_NOTINITIALIZED;
 void EnsureCom() {
-  if (ComState == CO_E_NOTINITIALIZED) {
+  if (ComState == CO_E_NOTINITIALIZED && LoadSystemDll(L"ole32.dll")) {
     ComState = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   }
 }
@@ -313,7 +315,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_HELP:
       EnsureCom();
-      AboutBox(window);
+      if (LoadCommandDlls(window, CMD_ABOUT)) AboutBox(window);
       return 0;
     case WM_KEYDOWN:
       return OnKeyDown(window, wParam);
