@@ -38,7 +38,8 @@ bool ReadValue(void* context, int32_t index, unsigned char* bytes, size_t* size,
   wchar_t name[16];
   ValueName(index, name);
   DWORD kind = 0, got = bytes ? static_cast<DWORD>(*size) : 0;
-  const LONG result = RegQueryValueExW(*static_cast<HKEY*>(context), name, nullptr, &kind, bytes, bytes ? &got : nullptr);
+  const LONG result =
+      RegQueryValueExW(*static_cast<HKEY*>(context), name, nullptr, &kind, bytes, bytes ? &got : nullptr);
   *type = kind;
   *size = result == ERROR_SUCCESS && bytes ? got : 0;
   return result == ERROR_SUCCESS || result == ERROR_MORE_DATA;  // too large: there, and unread

@@ -362,8 +362,11 @@ bool CaptionInReach(const RECT& window) {
   const int dpi = DpiOfWindow(nullptr);
   const LONG frame = MetricForDpi(SM_CYSIZEFRAME, dpi) + MetricForDpi(SM_CXPADDEDBORDER, dpi);
   const LONG caption = MetricForDpi(SM_CYCAPTION, dpi);
-  DragHold hold{{window.left + frame + caption, window.top + frame,
-                 window.right - frame - 3 * MetricForDpi(SM_CXSIZE, dpi), window.top + frame + caption},
+  // In 64 bits: a stored place may lie at the end of the coordinates' range.
+  auto at = [](int64_t v) { return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  DragHold hold{{at(int64_t{window.left} + frame + caption), at(int64_t{window.top} + frame),
+                 at(int64_t{window.right} - frame - 3 * MetricForDpi(SM_CXSIZE, dpi)),
+                 at(int64_t{window.top} + frame + caption)},
                 ScaleForDpi(DragHoldWidth, dpi), ScaleForDpi(DragHoldHeight, dpi), false};
   EnumDisplayMonitors(nullptr, nullptr, FindDragHold, reinterpret_cast<LPARAM>(&hold));
   return hold.Found;
