@@ -131,9 +131,29 @@ bool RefusesPrinter(DWORD code) {
 
 enum class PrinterState { Present, Gone, Unreachable };
 
-// Whether the system has the printer. Only a name it does not know is a
-// printer that is gone; any other failure (a network printer out of reach,
-// access denied) may pass.
+// Whether the system lists the printer among its own and its connections.
+// A list that cannot be read proves nothing: true then.
+bool PrinterListed(const wchar_t* name) {
+  constexpr DWORD Kinds = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+  DWORD bytes = 0, count = 0;
+  if (PrinterDialogs.Enum(Kinds, nullptr, 4, nullptr, 0, &bytes, &count)) return false;  // no printer at all
+  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0) return true;
+  auto* list = static_cast<BYTE*>(std::malloc(bytes));
+  bool listed = true;
+  if (list && PrinterDialogs.Enum(Kinds, nullptr, 4, list, bytes, &bytes, &count)) {
+    const auto* printers = reinterpret_cast<const PRINTER_INFO_4W*>(list);
+    listed = false;
+    for (DWORD i = 0; i < count && !listed; ++i)
+      listed = printers[i].pPrinterName && _wcsicmp(printers[i].pPrinterName, name) == 0;
+  }
+  std::free(list);
+  return listed;
+}
+
+// Whether the system has the printer. A name it does not know is a printer
+// that is gone only when it is no longer listed either: a queue on a print
+// server out of reach answers the same. Any other failure (access denied)
+// may pass.
 PrinterState StateOf(const wchar_t* name) {
   HANDLE printer = nullptr;
   SetLastError(0);
@@ -141,7 +161,8 @@ PrinterState StateOf(const wchar_t* name) {
     ClosePrinter(printer);
     return PrinterState::Present;
   }
-  return GetLastError() == ERROR_INVALID_PRINTER_NAME ? PrinterState::Gone : PrinterState::Unreachable;
+  if (GetLastError() != ERROR_INVALID_PRINTER_NAME) return PrinterState::Unreachable;
+  return PrinterListed(name) ? PrinterState::Unreachable : PrinterState::Gone;
 }
 
 // A name in a DEVNAMES block that IsUsableDevNames accepted.
@@ -348,7 +369,7 @@ bool ShowPrintDialog(HWND owner, PRINTDLGW* pd, DWORD* code, bool offerSelection
 
 }  // namespace
 
-PrinterDialogCalls PrinterDialogs = {PrintDlgW, PageSetupDlgW, CommDlgExtendedError, OpenPrinterW};
+PrinterDialogCalls PrinterDialogs = {PrintDlgW, PageSetupDlgW, CommDlgExtendedError, OpenPrinterW, EnumPrintersW};
 
 const wchar_t* PrintErrorText(DWORD code) {
   switch (code) {

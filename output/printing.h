@@ -46,6 +46,7 @@ struct PrinterDialogCalls {
   BOOL(WINAPI* PageSetup)(PAGESETUPDLGW*);
   DWORD(WINAPI* Error)();
   BOOL(WINAPI* Open)(LPWSTR, HANDLE*, PRINTER_DEFAULTSW*);
+  BOOL(WINAPI* Enum)(DWORD, LPWSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD);
 };
 extern PrinterDialogCalls PrinterDialogs;
 
@@ -70,8 +71,9 @@ struct ChosenPrinter {
 
 // The Print dialog with the remembered printer: false after any message was
 // shown (none for Cancel). The copies are the driver's (the dialog asks it
-// for them). A remembered printer that the system no longer has is
-// forgotten; one that cannot be reached now is left stored. Either way, and
+// for them). A remembered printer that the system no longer lists among
+// its printers and connections is forgotten; one that cannot be opened now
+// but is still listed (a print server out of reach) is left stored. Either way, and
 // when the dialog refuses the remembered printer, the dialog opens with the
 // default printer instead. "Selection" is offered only with offerSelection.
 bool ChoosePrinter(HWND owner, ChosenPrinter* chosen, bool offerSelection = false);

@@ -14,6 +14,7 @@
 #include "shell/search.h"
 #include "shell/selecting.h"
 #include "shell/splitview.h"
+#include "shell/systemdlls.h"
 #include "shell/view.h"
 #include "store/records.h"
 
@@ -38,6 +39,7 @@ void ChooseFont(HWND window) {
 }  // namespace
 
 int OnCommand(HWND window, int command) {
+  if (!LoadCommandDlls(window, command)) return 0;
   switch (command) {
     case CMD_ABOUT: AboutBox(window); return 0;
     case CMD_CHECK_UPDATES: CheckForUpdates(MainWindow); return 0;

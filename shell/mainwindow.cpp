@@ -15,6 +15,7 @@
 #include "shell/results.h"
 #include "shell/reverseprobe.h"
 #include "shell/splitview.h"
+#include "shell/systemdlls.h"
 #include "shell/view.h"
 #include "store/product.h"
 #include "store/records.h"
@@ -113,13 +114,21 @@ constexpr int StartingReaderWaitMs = 10000;
 constexpr DWORD LookAgainMs = 50;
 constexpr UINT SignalTimeoutMs = 30 * 60 * 1000;
 
+// The window of a reader that runs, once shown: a reader that is starting
+// shows it last, and one that is ending hides it first (FindWindowW finds
+// hidden windows too); either is waited for as one without a window.
+HWND ShownReader() {
+  HWND window = FindWindowW(MainClassName, MainClassName);
+  return window && IsWindowVisible(window) ? window : nullptr;
+}
+
 // Hands control to a reader that runs already: with the reader in front its
 // Choose Daf dialog opens (this start waits until it closes); otherwise the
 // reader, restored if minimised, comes to the front with the window it last
 // had active (an open dialog rather than the disabled main window). True
 // when this start is to end.
 bool SignalRunningReader() {
-  HWND running = FindWindowW(MainClassName, MainClassName);
+  HWND running = ShownReader();
   if (!running) {
     if (InstanceMutex) return false;  // this process holds it already
     InstanceMutex = CreateMutexW(nullptr, TRUE, InstanceMutexName);
@@ -136,7 +145,7 @@ bool SignalRunningReader() {
     for (int waited = 0; !running && waited < StartingReaderWaitMs; waited += LookAgainMs) {
       const DWORD wait = WaitForSingleObject(InstanceMutex, LookAgainMs);
       if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) return false;  // that reader is gone: this one runs
-      running = FindWindowW(MainClassName, MainClassName);
+      running = ShownReader();
     }
     CloseHandle(InstanceMutex);
     InstanceMutex = nullptr;
@@ -158,10 +167,11 @@ bool SignalRunningReader() {
 // The shell's links (ShellExecuteEx) and the common dialogs may use COM
 // objects: the thread becomes an apartment of its own, without the old DDE
 // path, before the first command or help request (which is where links and
-// dialogs open), not at start, so that starting loads no COM.
+// dialogs open), not at start, so that starting loads no COM. Without the
+// COM library (it could not be loaded) every command runs without it.
 HRESULT ComState = CO_E_NOTINITIALIZED;
 void EnsureCom() {
-  if (ComState == CO_E_NOTINITIALIZED) {
+  if (ComState == CO_E_NOTINITIALIZED && LoadSystemDll(L"ole32.dll")) {
     ComState = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   }
 }
@@ -307,7 +317,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_HELP:
       EnsureCom();
-      AboutBox(window);
+      if (LoadCommandDlls(window, CMD_ABOUT)) AboutBox(window);
       return 0;
     case WM_KEYDOWN:
       return OnKeyDown(window, wParam);

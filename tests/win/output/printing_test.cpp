@@ -283,6 +283,15 @@ BOOL WINAPI Open(LPWSTR, HANDLE* printer, PRINTER_DEFAULTSW*) {
   SetLastError(OpenError);
   return OpenError == 0;
 }
+std::wstring Listed;  // the one printer the enumeration lists, or none
+BOOL WINAPI Enum(DWORD, LPWSTR, DWORD, LPBYTE list, DWORD size, LPDWORD needed, LPDWORD count) {
+  *needed = Listed.empty() ? 0 : DWORD(sizeof(PRINTER_INFO_4W) + 2 * (Listed.size() + 1));
+  *count = 0;
+  if (size < *needed) return SetLastError(ERROR_INSUFFICIENT_BUFFER), FALSE;
+  auto* info = reinterpret_cast<PRINTER_INFO_4W*>(list);
+  if (*needed) *info = {wcscpy(reinterpret_cast<wchar_t*>(info + 1), Listed.c_str()), nullptr, 0}, *count = 1;
+  return TRUE;
+}
 }  // namespace standin
 
 // A remembered printer (stored marked as the default's, by an older version)
@@ -293,7 +302,8 @@ TEST(PrinterDialogs, ARememberedPrinterIsForgottenOnlyWhenItIsGone) {
     const PrinterDialogCalls platform = PrinterDialogs;
     ~Restore() { PrinterDialogs = platform; }
   } restore;
-  PrinterDialogs = {standin::Dialog<PRINTDLGW>, standin::Dialog<PAGESETUPDLGW>, standin::LastError, standin::Open};
+  PrinterDialogs = {standin::Dialog<PRINTDLGW>, standin::Dialog<PAGESETUPDLGW>, standin::LastError, standin::Open,
+                    standin::Enum};
   std::wstring marked = Names;
   marked[3] = DN_DEFAULTPRN;
   const auto* bytes = reinterpret_cast<const unsigned char*>(marked.data());
@@ -301,7 +311,10 @@ TEST(PrinterDialogs, ARememberedPrinterIsForgottenOnlyWhenItIsGone) {
   std::vector<unsigned char> cleared = stored;
   cleared[6] = 0;
   using Boxes = std::vector<std::wstring>;
-  const struct { DWORD openError; std::vector<DWORD> answers; const std::vector<unsigned char>& after; Boxes box; } rows[] = {
+  const struct {
+    DWORD openError; std::vector<DWORD> answers; const std::vector<unsigned char>& after; Boxes box;
+    std::wstring listed = L"";  // by the enumeration of printers
+  } rows[] = {
       {0, {standin::Ok}, cleared, {}},                 // chosen: stored unmarked
       {0, {PDERR_DEFAULTDIFFERENT, 0}, stored, {}},    // refused: once more without it
       {0, {PDERR_DEFAULTDIFFERENT, PDERR_DEFAULTDIFFERENT}, stored, {L"Error Printing: Default Different"}},
@@ -309,6 +322,7 @@ TEST(PrinterDialogs, ARememberedPrinterIsForgottenOnlyWhenItIsGone) {
       {ERROR_ACCESS_DENIED, {0}, stored, {}},          // out of reach: kept, the dialog without it
       {0, {PDERR_PRINTERNOTFOUND, 0}, forgotten, {}},  // not found by the dialog
       {ERROR_INVALID_PRINTER_NAME, {0}, forgotten, {}},
+      {ERROR_INVALID_PRINTER_NAME, {0}, stored, {}, L"GONE PRINTER"},  // a server out of reach: kept
   };
   for (const auto& r : rows) {
     for (bool print : {false, true}) {
@@ -316,6 +330,7 @@ TEST(PrinterDialogs, ARememberedPrinterIsForgottenOnlyWhenItIsGone) {
       DeleteSettingsTree();
       PutBinary(L"DevNames", stored);
       standin::OpenError = r.openError;
+      standin::Listed = r.listed;
       standin::Answers = r.answers;
       standin::Calls.clear();
       DialogDriver driver(false);
