@@ -100,6 +100,17 @@ TEST_F(Layout, BreaksAtSpacesAndAfterHyphensAndCutsWordsThatNeverFit) {
   ASSERT_EQ(pane->LineCount, 2);
   EXPECT_EQ(pane->Lines[0].Length, 5);
   EXPECT_EQ(pane->Lines[1].Start, StringOffset(text, 0) + 5);
+  // ... but not the hyphen of a number range: the line breaks at the space
+  // before it, and a range wider than the line is still cut where it must.
+  ResizePane(pane, Width(0x81, "aaaa 12-3"), 400);
+  text = {{0x81, 0, "aaaa 12-34"}, {0x81, 0, "123-4567890123"}};
+  ASSERT_EQ(Lay(text), LayoutOk);
+  EXPECT_EQ(pane->Lines[0].Length, 4);
+  EXPECT_EQ(pane->Lines[1].Length, 5);
+  ASSERT_GE(pane->LineCount, 4);
+  for (int i = 2; i < pane->LineCount; ++i)
+    EXPECT_NE(pane->Text[pane->Lines[i].Start + pane->Lines[i].Length - 1], '-') << "line " << i;
+  ResizePane(pane, six, 400);
 
   // A word wider than the line is cut where the fit ends.
   text = {{0x81, 0, std::string(20, 'a')}};
