@@ -117,18 +117,22 @@ namespace {
 
 // Shows the stored bytes [lo, hi) of the visible lines in the given colours,
 // each line in its own font: main runs, and hanging words as the hit shows them.
+// textColour SystemColour: each line's own text colour.
 void HighlightVisible(PaneView* pane, int32_t lo, int32_t hi, COLORREF textColour, COLORREF backColour) {
   int32_t room = pane->AreaHeight;
   int32_t y = 0;
   const LineEntry* line = FindFirstVisible(pane, &y, &room);
+  const bool ownColours = textColour == SystemColour;
+  const COLORREF oldColour = GetTextColor(pane->Dc);
   uint8_t current = FirstStyle(*line);
-  const HFONT oldFont = SelectStyle(pane, current);
+  const HFONT oldFont = SelectStyle(pane, current + (ownColours ? StyleWithColour : 0));
   const unsigned char* text = pane->Text;
   for (; line->Style != 0 && line->LineHeight <= room; ++line) {
     const bool touches = !(hi < line->Start || lo > LineCoverEnd(text, *line));
     if (!IsRule(*line) && touches) {
-      if ((current & 0x1F) != (line->Style & 0x1F)) SelectStyle(pane, line->Style);
+      if ((current & 0x1F) != (line->Style & 0x1F)) SelectStyle(pane, line->Style + (ownColours ? StyleWithColour : 0));
       current = line->Style;
+      if (ownColours) textColour = GetTextColor(pane->Dc);
       const unsigned char* start = text + line->Start;
       if (line->Hang == 0) {
         HighlightRange(pane, start, line->Length, line->X, y, lo, hi, textColour, backColour);
@@ -153,9 +157,78 @@ void HighlightVisible(PaneView* pane, int32_t lo, int32_t hi, COLORREF textColou
     Advance(*line, y, room);
   }
   if (oldFont) SelectObject(pane->Dc, oldFont);
+  SetTextColor(pane->Dc, oldColour);
+}
+
+// A small triangle at the middle of the pane's top (up) or bottom edge.
+void DrawTintMark(PaneView* pane, bool up) {
+  const int32_t s = PaneLength(pane, 6);
+  const int32_t cx = pane->AreaLeft + pane->AreaWidth / 2;
+  const int32_t edge = up ? pane->AreaTop : pane->AreaTop + pane->AreaHeight - 1;
+  const int32_t base = up ? edge + s : edge - s;
+  const POINT points[3] = {{cx - s, base}, {cx + s, base}, {cx, edge}};
+  const COLORREF colour = PaneColours(pane).HeadingText;
+  HBRUSH brush = CreateSolidBrush(colour);
+  HPEN pen = CreatePen(PS_SOLID, 1, colour);
+  HGDIOBJ oldBrush = brush ? SelectObject(pane->Dc, brush) : nullptr;
+  HGDIOBJ oldPen = pen ? SelectObject(pane->Dc, pen) : nullptr;
+  if (brush && pen) Polygon(pane->Dc, points, 3);
+  if (oldPen) SelectObject(pane->Dc, oldPen);
+  if (oldBrush) SelectObject(pane->Dc, oldBrush);
+  if (pen) DeleteObject(pen);
+  if (brush) DeleteObject(brush);
 }
 
 }  // namespace
+
+int32_t LineIndexOf(const PaneView* pane, int32_t offset) {
+  int32_t after = -1;
+  for (int32_t i = 0; i < pane->LineCount; ++i) {
+    const LineEntry& line = pane->Lines[i];
+    if (line.Start <= offset && offset < LineCoverEnd(pane->Text, line)) return i;
+    if (line.Start > offset && (after < 0 || line.Start < pane->Lines[after].Start)) after = i;
+  }
+  return after;
+}
+
+int32_t RowOfLine(const PaneView* pane, int32_t index) {
+  int32_t rows = 0;
+  for (int32_t i = 0; i < index && i < pane->LineCount; ++i) rows += RowsOf(pane->Lines[i]);
+  return rows;
+}
+
+void DrawTints(PaneView* pane) {
+  if (!pane || !pane->Text || !pane->Lines || (!pane->TintCount && !pane->TintAbove)) return;
+  int32_t room = pane->AreaHeight;
+  int32_t y = 0;
+  const LineEntry* first = FindFirstVisible(pane, &y, &room);
+  const int32_t firstIndex = static_cast<int32_t>(first - pane->Lines);
+  int32_t lastIndex = firstIndex - 1;
+  for (const LineEntry* line = first; line->Style != 0 && line->LineHeight <= room; ++line) {
+    Advance(*line, y, room);
+    ++lastIndex;
+  }
+  bool above = pane->TintAbove, below = false, shown = false;
+  for (int32_t i = 0; i < pane->TintCount; ++i) {
+    const TintRange& t = pane->Tints[i];
+    if (t.End <= t.Start) continue;
+    HighlightVisible(pane, t.Start, t.End, SystemColour, PaneColours(pane).LinkTint);
+    // A stretch runs over lines from its reading start to its reading end;
+    // either end's line tells where it lies.
+    const int32_t a = LineIndexOf(pane, t.Start), b = LineIndexOf(pane, t.End - 1);
+    const int32_t lo = a < b ? a : b, hi = a < b ? b : a;
+    if (lo < 0) continue;
+    if (hi >= firstIndex && lo <= lastIndex) {
+      shown = true;
+    } else if (hi < firstIndex) {
+      above = true;
+    } else {
+      below = true;
+    }
+  }
+  if (above && (pane->TintAbove || !shown)) DrawTintMark(pane, true);
+  if (below && !shown) DrawTintMark(pane, false);
+}
 
 int32_t DrawHitHighlight(PaneView* pane) {
   if (!pane || !pane->Text || !pane->Lines) return -1;
@@ -284,6 +357,7 @@ int32_t DrawPane(PaneView* pane, int32_t erase) {
   if (ruleBrush) DeleteObject(ruleBrush);
   if (oldFont) SelectObject(dc, oldFont);
   if (!pane->StartLine) {
+    DrawTints(pane);
     if (pane->HitStart || pane->HitEnd) DrawHitHighlight(pane);
     DrawSelection(pane);
   }

@@ -29,6 +29,15 @@ struct HeaderString {
 
 int32_t DrawPane(PaneView* pane, int32_t erase);
 int32_t DrawHitHighlight(PaneView* pane);
+// Index of the line that holds a stored offset; for an offset between lines
+// (a space at a break, a paragraph's style byte) the line that starts
+// nearest after it; -1 when none does.
+int32_t LineIndexOf(const PaneView* pane, int32_t offset);
+// The row at which line index begins.
+int32_t RowOfLine(const PaneView* pane, int32_t index);
+// The pane's tinted stretches on the scheme's LinkTint, each line in its own
+// text colour, and the mark at the edge that points to those out of view.
+void DrawTints(PaneView* pane);
 // The pane's selection in the selection colours (layout/colours.h).
 void DrawSelection(PaneView* pane);
 // The stored bytes [lo, hi) of a run drawn at x, y shown opaque in the given

@@ -64,6 +64,20 @@ struct PaneView {
   // The user's selection, in text offsets (store/selection.h); cleared when
   // another text is laid out. Written by the shell's mouse and menu handlers.
   TextSelection Selection;
+  // Tinted stretches of the text (the words a comment quotes, the comments
+  // on some words), drawn under the hit and the selection; the array is the
+  // shell's. When none of them is in view, a mark at the pane's top or
+  // bottom edge points their way; TintAbove asks for the top mark whatever
+  // is in view (words on the previous side). Written by the shell.
+  const struct TintRange* Tints;
+  int32_t TintCount;
+  bool TintAbove;
+};
+
+// Stored bytes [Start, End) of a pane's text.
+struct TintRange {
+  uint16_t Start;
+  uint16_t End;
 };
 
 // Values of PaneView::Background.
