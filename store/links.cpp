@@ -36,8 +36,10 @@ enum WordMark : uint8_t {
   MarkGeresh = 1,      // cut short: a geresh or an apostrophe after its letters
   MarkGershayim = 2,   // initials: gershayim between its letters
   MarkInBrackets = 4,  // in or at a bracket
-  MarkNumeral = 8,     // a number in letters with a geresh in brackets (a
-                       // reference): a heading passes over it
+  MarkOpens = 16,      // a bracket opens in it
+  MarkCloses = 32,     // a bracket closes in it
+  MarkNumeral = 8,     // a number in letters with a geresh in brackets (of
+                       // a reference), which only the same number fits
 };
 struct Word {
   uint16_t Start, End;  // stored bytes: the letters and the marks between them
@@ -157,6 +159,8 @@ void ForEachWord(const unsigned char* list, const unsigned char* text, uint32_t 
     Word word;
     if (MakeWord(text, a, b, visual, base, paragraph, w, &word)) {
       if (depth > 0 || opens || closes) word.Mark |= MarkInBrackets;
+      if (opens) word.Mark |= MarkOpens;
+      if (closes) word.Mark |= MarkCloses;
       if ((word.Mark & MarkInBrackets) && (word.Mark & MarkGeresh) && IsNumeral(w.Pool + word.Letters, word.Length))
         word.Mark |= MarkNumeral;
       if (!add(word)) return;
@@ -202,13 +206,14 @@ bool IsEtCetera(const Word& t, const unsigned char* letters) {
   return is("flfmj") || is("fcfoy");
 }
 
-// The same letters, vav and yod aside; words of fewer than two other letters
-// need all of them the same.
+// The same letters, vav and yod aside; a word of fewer than two other
+// letters needs all of them the same, unless both are of three or more.
 bool SameSkeleton(const Word& a, const unsigned char* la, const Word& b, const unsigned char* lb) {
   if (a.Key != b.Key) return false;
   uint32_t others = 0;
   for (uint32_t i = 0; i < a.Length; ++i) others += la[i] != Vav && la[i] != Yod;
-  if (others < 2) return a.Length == b.Length && std::memcmp(la, lb, a.Length) == 0;
+  if (others < 2 && (a.Length < 3 || b.Length < 3))
+    return a.Length == b.Length && std::memcmp(la, lb, a.Length) == 0;
   uint32_t i = 0, j = 0;
   for (;;) {
     while (i < a.Length && (la[i] == Vav || la[i] == Yod)) ++i;
@@ -248,8 +253,8 @@ struct Heading {
   uint32_t Tail;         // words of the previous side
 };
 
-// Numbers of a reference a heading may pass over between two of its words,
-// at most.
+// Words of a reference (in brackets) a heading may pass over between two of
+// its words, at most.
 constexpr uint32_t SkippedWords = 4;
 
 // Whether heading word t stands for the main-text words from p on (in p's
@@ -282,7 +287,7 @@ bool TokenFits(const Work& w, const Word& t, uint32_t p, uint32_t end, uint32_t*
 }
 
 // Lays the heading's words over the main-text words from `from` on, passing
-// over the numbers of a reference that none of them fits; returns the score (the words
+// over the words of a reference that none of them fits; returns the score (the words
 // that fit) and the place of the words they stand for.
 Candidate Align(const Work& w, const Heading& h, uint32_t from, uint32_t regionEnd) {
   Candidate c{0, 0, 0, 0};
@@ -293,10 +298,16 @@ Candidate Align(const Work& w, const Heading& h, uint32_t from, uint32_t regionE
     uint32_t used = 1;
     bool fits = TokenFits(w, t, p, regionEnd, &used);
     if (!fits && firstWord != UINT32_MAX) {
+      // The numbers that end a reference, or a whole reference.
       uint32_t q = p;
       while (q < regionEnd && (w.Words[q].Mark & MarkNumeral) && w.Words[q].Paragraph == paragraph &&
              skipped + (q - p) < SkippedWords)
         ++q;
+      for (uint32_t r = p; q == p && (w.Words[p].Mark & MarkOpens) && r < regionEnd &&
+                           w.Words[r].Paragraph == paragraph && skipped + (r - p) < SkippedWords;
+           ++r) {
+        if (w.Words[r].Mark & MarkCloses) q = r + 1;
+      }
       if (q > p && q < regionEnd && w.Words[q].Paragraph == paragraph && TokenFits(w, t, q, regionEnd, &used))
         skipped += q - p, p = q, fits = true;
     }
@@ -344,15 +355,15 @@ uint32_t Starts(const Work& w, const Heading& h, const int32_t* table, uint32_t 
       ++plain;
       for (int32_t q = table[t.Key & mask]; q >= 0; q = next[q]) {
         if (uint32_t(q) < wordBegin || uint32_t(q) >= wordEnd || w.Words[q].Key != t.Key) continue;
-        // Numbers of a reference before it may have been passed over.
+        // Words of a reference before it may have been passed over.
         uint32_t numbers = 0;
         for (uint32_t i = 1; i <= before && uint32_t(q) >= wordBegin + i; ++i)
-          numbers += (w.Words[q - i].Mark & MarkNumeral) != 0;
+          numbers += (w.Words[q - i].Mark & MarkInBrackets) != 0;
         for (uint32_t back = before; back <= before + extra + numbers && back <= before + extra + SkippedWords;
              ++back) {
           if (uint32_t(q) < wordBegin + back || count == room) break;
           out[count++] = uint32_t(q) - back;
-          numbers += (w.Words[q - back].Mark & MarkNumeral) != 0;
+          numbers += (w.Words[q - back].Mark & MarkInBrackets) != 0;
         }
       }
     }

@@ -211,10 +211,12 @@ Topic MakeTopic(Rng& rng, const Language& lang, const std::vector<std::string>& 
 // ---------------------------------------------------------------------------
 // Paragraph strings, in reading order
 
-// Where a word of the main text stands: its paragraph in the list, and its
-// position and length in the paragraph's reading-order string.
+// Where a word of the main text stands: its paragraph in the list, its
+// position and length in the paragraph's reading-order string, and the
+// reference it belongs to (0: none).
 struct WordPlace {
   uint16_t Paragraph, Position, Length;
+  uint32_t Reference;
 };
 
 struct Writer {
@@ -225,6 +227,8 @@ struct Writer {
   std::vector<std::string>* Plain = nullptr;  // words as quoted by headings
   std::vector<WordPlace>* Places = nullptr;   // and where each stands
   uint16_t Paragraph = 0;                     // index of the paragraph written
+  uint32_t InReference = 0;                   // the reference being written
+  uint32_t References = 0;                    // references written
   bool Joined = false;                        // the next word follows a maqaf
 
   void Separate() {
@@ -235,7 +239,7 @@ struct Writer {
     Separate();
     Out += w;
     if (Plain) Plain->push_back(w);
-    if (Places) Places->push_back({Paragraph, uint16_t(Out.size() - w.size()), uint16_t(w.size())});
+    if (Places) Places->push_back({Paragraph, uint16_t(Out.size() - w.size()), uint16_t(w.size()), InReference});
   }
   void VocabularyWord() {
     std::string w = Lang.Words[Pick(R, Lang.WordWeights)];
@@ -260,8 +264,10 @@ struct Writer {
     const char open = R.Chance(1, 12) ? '[' : '(';
     Out += open;
     Joined = true;
+    InReference = ++References;
     Word(Lang.Words[Pick(R, Lang.WordWeights) % 200]);
     if (R.Chance(1, 2)) Word(Lang.Words[Pick(R, Lang.WordWeights)]);
+    InReference = 0;
     Numeral();
     Out += open == '[' ? ']' : ')';
   }
@@ -804,11 +810,21 @@ void StoredRange(const std::vector<Paragraph>& list, const MainWords& m, uint32_
 // Whether the heading's words from token k on, as written (their skeletons
 // in forms), stand for the words from `at` on (in one paragraph), as a
 // careful reader would take them: a word ending in a geresh may be cut short,
-// one with gershayim may stand for initials.
+// one with gershayim may stand for initials, and a reference between two of
+// them is passed over.
 bool Fits(const Quote& q, const std::vector<std::string>& forms, const MainWords& m,
           const std::vector<std::string>& skeletons, uint32_t at, size_t k = 0) {
   if (k == q.Tokens.size()) return true;
   if (at >= m.Words.size() || (k && m.Places[at].Paragraph != m.Places[at - 1].Paragraph)) return false;
+  // A reference between two of the words, passed over whole.
+  const uint32_t reference = m.Places[at].Reference;
+  if (k && reference && m.Places[at - 1].Reference != reference) {
+    uint32_t after = at;
+    while (after < m.Words.size() && m.Places[after].Reference == reference) ++after;
+    if (after < m.Words.size() && m.Places[after].Paragraph == m.Places[at].Paragraph &&
+        Fits(q, forms, m, skeletons, after, k))
+      return true;
+  }
   const HeadingToken& t = q.Tokens[k];
   const std::string& s = skeletons[at];
   const bool cut = t.Kind == '\'' || t.Letters.back() == '\'';
