@@ -44,10 +44,24 @@ constexpr int32_t CorpusMarks = 1;
 constexpr int32_t CorpusShortestRecord = 1903;
 constexpr int32_t CorpusLongestRecord = 6000;
 
+
+// What a heading of the generated commentary quotes: nothing, words of its
+// side's main text, or words at the end of the previous side's.
+enum HeadingQuoteSide : uint8_t { QuotesNothing = 0, QuotesThisSide = 1, QuotesPreviousSide = 2 };
+struct HeadingTruth {
+  uint8_t Side;                   // HeadingQuoteSide
+  uint16_t QuoteStart, QuoteEnd;  // the quoted words: stored bytes [start, end) of that main-text record
+  uint32_t FirstWord, Words;      // the same as words of that main text, in reading order
+  bool Ambiguous;                 // a careful reader could not tell where: one word that stands
+                                  // several times on its page, or words that stand again between
+                                  // the quotes of the nearest headings such a reader can place
+};
+
 // The texts of article a (1..5358): its main text (record 2a - 1) and its
-// commentary (record 2a). An article outside the range gives empty texts.
-void GenerateArticle(int32_t article, std::vector<unsigned char>& mainText,
-                     std::vector<unsigned char>& commentary);
+// commentary (record 2a), and when asked what its headings quote, in their
+// order. An article outside the range gives empty texts.
+void GenerateArticle(int32_t article, std::vector<unsigned char>& mainText, std::vector<unsigned char>& commentary,
+                     std::vector<HeadingTruth>* truth = nullptr);
 
 // The text of record n (1..10716). Returns false (out empty) for any other n.
 bool GenerateText(int32_t record, std::vector<unsigned char>& out);

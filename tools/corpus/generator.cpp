@@ -174,8 +174,10 @@ const Language& CommentaryLanguage() {
 
 // Prefix letters that attach to a word (vav, dalet, he, bet, lamed, mem, shin, kaf).
 constexpr char Prefixes[] = "fdebmozl";
-// The commentary's "and so on" after a heading's quoted words.
-constexpr char EtCetera[] = "fbf'";
+// The commentary's "and so on" marks after a heading's quoted words: "and so
+// on", and "and the rest" (of a verse).
+constexpr char EtCetera[] = "flf'";
+constexpr char EtCeteraVerse[] = "fcf'";
 
 // The terms one page keeps coming back to: words and short phrases, some of
 // them (in the commentary) taken from the page's main text.
@@ -209,12 +211,24 @@ Topic MakeTopic(Rng& rng, const Language& lang, const std::vector<std::string>& 
 // ---------------------------------------------------------------------------
 // Paragraph strings, in reading order
 
+// Where a word of the main text stands: its paragraph in the list, its
+// position and length in the paragraph's reading-order string, and the
+// reference it belongs to (0: none).
+struct WordPlace {
+  uint16_t Paragraph, Position, Length;
+  uint32_t Reference;
+};
+
 struct Writer {
   Rng& R;
   const Language& Lang;
   const Topic* Terms = nullptr;
   std::string Out;
   std::vector<std::string>* Plain = nullptr;  // words as quoted by headings
+  std::vector<WordPlace>* Places = nullptr;   // and where each stands
+  uint16_t Paragraph = 0;                     // index of the paragraph written
+  uint32_t InReference = 0;                   // the reference being written
+  uint32_t References = 0;                    // references written
   bool Joined = false;                        // the next word follows a maqaf
 
   void Separate() {
@@ -225,6 +239,7 @@ struct Writer {
     Separate();
     Out += w;
     if (Plain) Plain->push_back(w);
+    if (Places) Places->push_back({Paragraph, uint16_t(Out.size() - w.size()), uint16_t(w.size()), InReference});
   }
   void VocabularyWord() {
     std::string w = Lang.Words[Pick(R, Lang.WordWeights)];
@@ -249,8 +264,10 @@ struct Writer {
     const char open = R.Chance(1, 12) ? '[' : '(';
     Out += open;
     Joined = true;
+    InReference = ++References;
     Word(Lang.Words[Pick(R, Lang.WordWeights) % 200]);
     if (R.Chance(1, 2)) Word(Lang.Words[Pick(R, Lang.WordWeights)]);
+    InReference = 0;
     Numeral();
     Out += open == '[' ? ']' : ')';
   }
@@ -468,12 +485,19 @@ constexpr uint32_t MainTermsPerMille = 520;
 constexpr size_t CommentaryTerms = 30;
 constexpr uint32_t CommentaryTermsPerMille = 520;
 
-void MainParagraphs(int32_t article, int scale, std::vector<Paragraph>& list,
-                    std::vector<std::string>& plain) {
+// The main text of a side as its headings see it: the words in reading
+// order, and where each stands.
+struct MainWords {
+  std::vector<std::string> Words;
+  std::vector<WordPlace> Places;
+};
+
+void MainParagraphs(int32_t article, int scale, std::vector<Paragraph>& list, MainWords& words) {
   const RecordPlan& plan = Plan().Main[article - 1];
   Rng rng = MakeRng(2 * article - 1, scale);
   list.assign(1, {CorpusPageHeader, PageHeader(article)});
-  plain.clear();
+  words.Words.clear();
+  words.Places.clear();
   if (2 * article - 1 == CorpusShortestRecord) {
     Writer w{rng, MainLanguage()};
     w.Out = ":";
@@ -484,15 +508,147 @@ void MainParagraphs(int32_t article, int scale, std::vector<Paragraph>& list,
   const Topic topic = MakeTopic(rng, MainLanguage(), {}, MainTerms, MainTermsPerMille);
   for (int p = 0; p < plan.Paragraphs; ++p) {
     Writer w{rng, MainLanguage(), &topic};
-    w.Plain = &plain;
-    const int words = 12 + int(rng.Below(110) + rng.Below(110));
-    w.Sentences(std::max(3, words * scale / 100), ':');
+    w.Plain = &words.Words;
+    w.Places = &words.Places;
+    w.Paragraph = uint16_t(list.size());
+    const int count = 12 + int(rng.Below(110) + rng.Below(110));
+    w.Sentences(std::max(3, count * scale / 100), ':');
     list.push_back({CorpusMainText, std::move(w.Out)});
   }
 }
 
-void CommentaryParagraphs(int32_t article, int scale, const std::vector<std::string>& quoted,
-                          std::vector<Paragraph>& list) {
+// A text that came out too long is made again with shorter paragraphs.
+void MainText(int32_t article, std::vector<Paragraph>& list, MainWords& words) {
+  for (int scale = 100;; scale -= 10) {
+    MainParagraphs(article, scale, list, words);
+    if (ListLength(list) <= NaturalLimit || scale <= 10) break;
+  }
+}
+
+// The previous side's main text, made only when a heading quotes it.
+struct PreviousSide {
+  int32_t Article = 0;  // 0: the side is the first of its tractate
+  bool Made = false;
+  std::vector<Paragraph> List;
+  MainWords Words;
+  const MainWords& Get() {
+    if (!Made) MainText(Article, List, Words), Made = true;
+    return Words;
+  }
+};
+
+// What a heading quotes and how it writes it.
+struct HeadingToken {
+  char Kind;            // 'w' a word (maybe spelled otherwise), '\'' cut short, '"' initials
+  std::string Letters;  // reading order
+  uint32_t Span;        // main-text words it stands for
+};
+struct Quote {
+  uint8_t Side = QuotesNothing;
+  uint32_t First = 0, Count = 0;  // words of that side's main text
+  std::vector<HeadingToken> Tokens;
+};
+
+bool OnlyLetters(const std::string& w) {
+  return std::all_of(w.begin(), w.end(), [](char c) { return c >= 0x61 && c <= 0x7B; });
+}
+
+// Words a heading quotes: mostly three, nine in ten at most five, a few long.
+uint32_t HeadingLength(Rng& rng) {
+  static const std::vector<uint64_t> weights = {16, 38, 60, 75, 89, 93, 96, 98, 99, 100};
+  static const uint32_t lengths[] = {1, 2, 3, 4, 5, 6, 7, 8, 10, 13};
+  return lengths[Pick(rng, weights)];
+}
+
+// The first `count` words from `first` that stand in first's paragraph.
+uint32_t WithinParagraph(const MainWords& m, size_t first, uint32_t count) {
+  uint32_t n = 0;
+  while (n < count && first + n < m.Words.size() && m.Places[first + n].Paragraph == m.Places[first].Paragraph) ++n;
+  return n;
+}
+
+// Letters without vav and yod, final forms as the ordinary letter: the form
+// in which a reader compares a heading's words with the text.
+std::string Skeleton(const std::string& w) {
+  std::string s;
+  for (char c : w) {
+    if (c < 0x61 || c > 0x7B || c == 'f' || c == 'j') continue;
+    s += c == 'k' ? 'l' : c == 'n' ? 'o' : c == 'p' ? 'q' : c == 't' ? 'u' : c == 'v' ? 'w' : c;
+  }
+  return s;
+}
+
+// Writes the quoted words as a commentary does: now and then a word cut short
+// or a word pair as initials, the vowel letters vav and yod written where the
+// main text leaves them out or the other way round.
+void QuoteTokens(Rng& rng, const MainWords& m, Quote& q) {
+  for (uint32_t i = 0; i < q.Count; ++i) q.Tokens.push_back({'w', m.Words[q.First + i], 1});
+  auto pick = [&](auto fits) -> int {
+    const uint32_t n = uint32_t(q.Tokens.size()), from = rng.Below(n);
+    for (uint32_t k = 0; k < n; ++k) {
+      if (fits(q.Tokens[(from + k) % n], (from + k) % n)) return int((from + k) % n);
+    }
+    return -1;
+  };
+  const uint32_t abbreviation = rng.Below(100);
+  if (abbreviation < 11) {
+    const int pair = abbreviation >= 7 && q.Tokens.size() >= 2 ? pick([&](const HeadingToken& t, uint32_t k) {
+      return k + 1 < q.Tokens.size() && OnlyLetters(t.Letters) && OnlyLetters(q.Tokens[k + 1].Letters);
+    }) : -1;
+    if (pair >= 0) {
+      const uint32_t span = pair + 2u < q.Tokens.size() && OnlyLetters(q.Tokens[pair + 2].Letters) && rng.Chance(1, 4) ? 3 : 2;
+      std::string initials;
+      for (uint32_t k = 0; k < span; ++k) initials += q.Tokens[pair + k].Letters[0];
+      q.Tokens.erase(q.Tokens.begin() + pair + 1, q.Tokens.begin() + pair + span);
+      q.Tokens[pair] = {'"', initials, span};
+    } else {
+      const int cut = pick([](const HeadingToken& t, uint32_t) { return t.Kind == 'w' && t.Letters.size() >= 3 && OnlyLetters(t.Letters); });
+      if (cut >= 0) {
+        HeadingToken& t = q.Tokens[cut];
+        t.Letters.resize(2 + rng.Below(uint32_t(t.Letters.size()) - 2));
+        t.Kind = '\'';
+        // Cut to the letters of an "and so on" mark, it would read as one.
+        // No one cuts a word down to vav and yod alone.
+        if (t.Letters == "lf" || t.Letters == "cf" || t.Letters == "flf" || t.Letters == "fcf" ||
+            Skeleton(t.Letters).empty())
+          t.Kind = 'w', t.Letters = m.Words[q.First + cut];
+      }
+    }
+  }
+  if (rng.Chance(18, 100)) {
+    const int k = pick([](const HeadingToken& t, uint32_t) {
+      return t.Kind == 'w' && Skeleton(t.Letters).size() >= 2 && OnlyLetters(t.Letters);
+    });
+    if (k >= 0) {
+      std::string& w = q.Tokens[k].Letters;
+      const size_t vowel = w.find_first_of("fj", 1);
+      if (vowel != std::string::npos && vowel + 1 < w.size()) {
+        w.erase(vowel, 1);
+      } else {
+        w.insert(w.begin() + 1 + rng.Below(uint32_t(w.size()) - 1), rng.Chance(1, 2) ? 'f' : 'j');
+      }
+    }
+  }
+}
+
+// Commentary words that stand nowhere in the side's main text: a heading that
+// quotes nothing (a reading note).
+std::string NoteWords(Rng& rng, const Language& lang, const MainWords& m) {
+  std::set<std::string> onPage;
+  for (const std::string& w : m.Words) onPage.insert(Skeleton(w));
+  std::string out;
+  for (uint32_t n = 1 + rng.Below(3); n > 0;) {
+    const std::string& w = lang.Words[Pick(rng, lang.WordWeights)];
+    // (Short words stand among the numerals of the references too.)
+    if (!OnlyLetters(w) || Skeleton(w).size() < 3 || onPage.count(Skeleton(w))) continue;
+    out += (out.empty() ? "" : " ") + w;
+    --n;
+  }
+  return out;
+}
+
+void CommentaryParagraphs(int32_t article, int scale, const MainWords& quoted, PreviousSide& previous,
+                          std::vector<Paragraph>& list, std::vector<Quote>& quotes) {
   const RecordPlan& plan = Plan().Commentary[article - 1];
   Rng rng = MakeRng(2 * article, scale);
   const Language& lang = CommentaryLanguage();
@@ -519,25 +675,53 @@ void CommentaryParagraphs(int32_t article, int scale, const std::vector<std::str
   place(CorpusBlank, plan.Blanks);
   place(CorpusMark, plan.Marks);
 
-  const Topic topic = MakeTopic(rng, lang, quoted, CommentaryTerms, CommentaryTermsPerMille);
+  const Topic topic = MakeTopic(rng, lang, quoted.Words, CommentaryTerms, CommentaryTermsPerMille);
 
-  // Headings quote the main text in order.
+  // Headings quote the main text in order, each within one paragraph; the
+  // first now and then the end of the previous side; a few quote nothing.
+  quotes.assign(headings, Quote{});
+  const size_t size = quoted.Words.size();
   size_t cursor = 0;
-  const size_t stride = quoted.size() / (headings + 1) + 1;
+  // About nine tenths of the words pass under the headings.
+  const size_t stride = size_t(std::max<int64_t>(1, int64_t(size) * 9 / 5 / (headings + 1) - 6));
   for (int h = 0; h < headings; ++h) {
-    Writer heading{rng, lang};
-    if (quoted.empty()) {
-      heading.VocabularyWord();
-    } else {
-      cursor = std::min(cursor + rng.Below(uint32_t(stride)), quoted.size() - 1);
-      const size_t words = std::min<size_t>(1 + rng.Below(4), quoted.size() - cursor);
-      for (size_t k = 0; k < words; ++k) heading.Word(quoted[cursor + k]);
-      cursor += words;
-      if (cursor >= quoted.size()) cursor = 0;
+    Quote& q = quotes[h];
+    const uint32_t kind = rng.Below(1000);
+    const uint32_t words = HeadingLength(rng);
+    std::string text;
+    if (h == 0 && previous.Article && kind < 90) {
+      const MainWords& before = previous.Get();
+      if (!before.Words.empty()) {
+        q.Side = QuotesPreviousSide;
+        q.First = uint32_t(before.Words.size() - 1 - rng.Below(uint32_t(std::min<size_t>(before.Words.size(), 20))));
+        q.Count = WithinParagraph(before, q.First, words);
+        QuoteTokens(rng, before, q);
+      }
+    } else if (kind < 994 || h < 2) {
+      cursor += rng.Below(uint32_t(stride));
+      if (cursor < size) {
+        q.Side = QuotesThisSide;
+        q.First = uint32_t(cursor);
+        q.Count = WithinParagraph(quoted, cursor, words);
+        cursor += q.Count;
+        QuoteTokens(rng, quoted, q);
+      }
     }
-    if (rng.Chance(3, 10)) heading.Word(EtCetera);
-    if (rng.Chance(6, 10)) heading.Out += '.';
-    list.push_back({CorpusHeading, std::move(heading.Out)});
+    if (q.Side == QuotesNothing) {
+      text = NoteWords(rng, lang, quoted);
+    } else {
+      for (const HeadingToken& t : q.Tokens) {
+        if (!text.empty()) text += ' ';
+        if (t.Kind == '"') {
+          text += t.Letters.substr(0, t.Letters.size() - 1) + '"' + t.Letters.back();
+        } else {
+          text += t.Letters + (t.Kind == '\'' ? "'" : "");
+        }
+      }
+      if (rng.Chance(4, 100)) text += std::string(" ") + (rng.Chance(1, 4) ? EtCeteraVerse : EtCetera);
+    }
+    if (rng.Chance(6, 10)) text += '.';
+    list.push_back({CorpusHeading, std::move(text)});
     if (lone[h]) continue;
 
     Writer comment{rng, lang, &topic};
@@ -585,29 +769,171 @@ void FillTo(int32_t record, size_t length, std::vector<Paragraph>& list) {
   }
 }
 
-}  // namespace
 
-void GenerateArticle(int32_t article, std::vector<unsigned char>& mainText,
-                     std::vector<unsigned char>& commentary) {
-  mainText.clear();
-  commentary.clear();
-  if (article < 1 || article > ArticleCount) return;
-  std::vector<Paragraph> list;
-  std::vector<std::string> plain;
-  // A text that came out too long is made again with shorter paragraphs.
-  for (int scale = 100;; scale -= 10) {
-    MainParagraphs(article, scale, list, plain);
-    if (ListLength(list) <= NaturalLimit || scale <= 10) break;
-  }
-  Assemble(list, mainText);
+// The texts of an article, and what its headings quote.
+struct Article {
+  std::vector<Paragraph> Main, Commentary;
+  MainWords Words;
+  PreviousSide Previous;
+  std::vector<Quote> Quotes;
+};
+
+void MakeArticle(int32_t article, Article& a) {
+  MainText(article, a.Main, a.Words);
+  int32_t tractate = 0, side = 0;
+  LocateArticle(article, &tractate, &side);
+  if (side != TractateTable[tractate].FirstSideOffset + 2) a.Previous.Article = article - 1;
   const bool longest = 2 * article == CorpusLongestRecord;
   const size_t limit = longest ? CorpusMaxText - 40 : NaturalLimit;
   for (int scale = 100;; scale -= 10) {
-    CommentaryParagraphs(article, scale, plain, list);
-    if (ListLength(list) <= limit || scale <= 10) break;
+    CommentaryParagraphs(article, scale, a.Words, a.Previous, a.Commentary, a.Quotes);
+    if (ListLength(a.Commentary) <= limit || scale <= 10) break;
   }
-  if (longest) FillTo(CorpusLongestRecord, CorpusMaxText, list);
-  Assemble(list, commentary);
+  if (longest) FillTo(CorpusLongestRecord, CorpusMaxText, a.Commentary);
+}
+
+// Stored bytes [start, end) of words [first, first + count) of a main text.
+void StoredRange(const std::vector<Paragraph>& list, const MainWords& m, uint32_t first, uint32_t count,
+                 uint16_t* start, uint16_t* end) {
+  std::vector<size_t> offsets(1, 0);
+  for (const Paragraph& p : list) offsets.push_back(offsets.back() + 3 + p.Text.size());
+  *start = 0xFFFF, *end = 0;
+  for (uint32_t i = first; i < first + count; ++i) {
+    const WordPlace& w = m.Places[i];
+    const size_t length = list[w.Paragraph].Text.size();
+    const size_t at = offsets[w.Paragraph] + 2 + (length - w.Position - w.Length);
+    *start = std::min<uint16_t>(*start, uint16_t(at));
+    *end = std::max<uint16_t>(*end, uint16_t(at + w.Length));
+  }
+}
+
+// Whether the heading's words from token k on, as written (their skeletons
+// in forms), stand for the words from `at` on (in one paragraph), as a
+// careful reader would take them: a word ending in a geresh may be cut short,
+// one with gershayim may stand for initials, and a reference between two of
+// them is passed over.
+bool Fits(const Quote& q, const std::vector<std::string>& forms, const MainWords& m,
+          const std::vector<std::string>& skeletons, uint32_t at, size_t k = 0) {
+  if (k == q.Tokens.size()) return true;
+  if (at >= m.Words.size() || (k && m.Places[at].Paragraph != m.Places[at - 1].Paragraph)) return false;
+  // A reference between two of the words, passed over whole.
+  const uint32_t reference = m.Places[at].Reference;
+  if (k && reference && m.Places[at - 1].Reference != reference) {
+    uint32_t after = at;
+    while (after < m.Words.size() && m.Places[after].Reference == reference) ++after;
+    if (after < m.Words.size() && m.Places[after].Paragraph == m.Places[at].Paragraph &&
+        Fits(q, forms, m, skeletons, after, k))
+      return true;
+  }
+  const HeadingToken& t = q.Tokens[k];
+  const std::string& s = skeletons[at];
+  const bool cut = t.Kind == '\'' || t.Letters.back() == '\'';
+  const bool initials = t.Kind == '"' || t.Letters.find('"') != std::string::npos;
+  if (t.Kind != '"' && (cut ? s.compare(0, forms[k].size(), forms[k]) == 0 : s == forms[k]) &&
+      Fits(q, forms, m, skeletons, at + 1, k + 1))
+    return true;
+  if (!initials) return false;
+  std::string letters;
+  for (char c : t.Letters) {
+    if (c >= 0x61 && c <= 0x7B) letters += c;
+  }
+  if (letters.size() < 2 || letters.size() > 4 || at + letters.size() > m.Words.size() ||
+      m.Places[at + letters.size() - 1].Paragraph != m.Places[at].Paragraph)
+    return false;
+  for (size_t i = 0; i < letters.size(); ++i) {
+    if (Skeleton(m.Words[at + i].substr(0, 1)) != Skeleton(letters.substr(i, 1))) return false;
+  }
+  return Fits(q, forms, m, skeletons, uint32_t(at + letters.size()), k + 1);
+}
+
+// What each heading of an article quotes, and whether a careful reader could
+// tell where: a reader places the headings whose words stand at one place of
+// the page, then each other one whose words stand at one place between the
+// placed headings before and after it, and so on.
+void Truth(Article& a, std::vector<HeadingTruth>& truth) {
+  std::vector<std::string> here, before;
+  for (const std::string& w : a.Words.Words) here.push_back(Skeleton(w));
+  if (a.Previous.Article) {
+    for (const std::string& w : a.Previous.Get().Words) before.push_back(Skeleton(w));
+  }
+  const size_t n = a.Quotes.size();
+  // Where each heading's words stand: on this side, and at the top of a
+  // side at the end of the previous one (below 0).
+  std::vector<std::vector<int64_t>> fits(n);
+  std::vector<uint8_t> placed(n, 0);
+  const uint32_t tail = uint32_t(std::max<int64_t>(0, int64_t(before.size()) - 30));
+  for (size_t h = 0; h < n; ++h) {
+    const Quote& q = a.Quotes[h];
+    HeadingTruth t{q.Side, 0, 0, q.First, q.Count, true};
+    if (q.Side == QuotesNothing) {
+      t.Ambiguous = false;
+      truth.push_back(t);
+      continue;
+    }
+    const bool previous = q.Side == QuotesPreviousSide;
+    const MainWords& m = previous ? a.Previous.Words : a.Words;
+    StoredRange(previous ? a.Previous.List : a.Main, m, q.First, q.Count, &t.QuoteStart, &t.QuoteEnd);
+    std::vector<std::string> forms;
+    for (const HeadingToken& k : q.Tokens) forms.push_back(Skeleton(k.Letters));
+    for (uint32_t at = tail; h < 2 && at < before.size(); ++at) {
+      if (Fits(q, forms, a.Previous.Words, before, at)) fits[h].push_back(int64_t(at) - int64_t(before.size()));
+    }
+    for (uint32_t at = 0; at < here.size(); ++at) {
+      if (Fits(q, forms, a.Words, here, at)) fits[h].push_back(at);
+    }
+    const int64_t own = previous ? int64_t(q.First) - int64_t(before.size()) : int64_t(q.First);
+    placed[h] = fits[h].size() == 1 && fits[h][0] == own;
+    truth.push_back(t);
+  }
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (size_t h = 0; h < n; ++h) {
+      if (placed[h] || fits[h].empty()) continue;
+      int64_t lower = INT64_MIN, upper = INT64_MAX;
+      for (size_t k = h; k-- > 0;) {
+        if (placed[k]) {
+          lower = a.Quotes[k].Side == QuotesThisSide ? int64_t(a.Quotes[k].First) : -1;
+          break;
+        }
+      }
+      for (size_t k = h + 1; k < n; ++k) {
+        if (placed[k]) {
+          upper = a.Quotes[k].First;
+          break;
+        }
+      }
+      uint32_t count = 0;
+      int64_t at = 0;
+      for (int64_t f : fits[h]) {
+        if (f > lower && f < upper) ++count, at = f;
+      }
+      const int64_t own = a.Quotes[h].Side == QuotesThisSide ? int64_t(a.Quotes[h].First)
+                                                              : int64_t(a.Quotes[h].First) - int64_t(before.size());
+      if (count == 1 && at == own) placed[h] = 1, changed = true;
+    }
+  }
+  for (size_t h = 0; h < n; ++h) {
+    const Quote& q = a.Quotes[h];
+    if (q.Side == QuotesNothing) continue;
+    // One word that stands several times on its page a reader cannot place.
+    const bool oneWord = q.Tokens.size() == 1 && q.Tokens[0].Span == 1 && fits[h].size() > 1;
+    truth[h].Ambiguous = !placed[h] || oneWord;
+  }
+}
+
+}  // namespace
+
+void GenerateArticle(int32_t article, std::vector<unsigned char>& mainText, std::vector<unsigned char>& commentary,
+                     std::vector<HeadingTruth>* truth) {
+  mainText.clear();
+  commentary.clear();
+  if (truth) truth->clear();
+  if (article < 1 || article > ArticleCount) return;
+  Article a;
+  MakeArticle(article, a);
+  Assemble(a.Main, mainText);
+  Assemble(a.Commentary, commentary);
+  if (truth) Truth(a, *truth);
 }
 
 bool GenerateText(int32_t record, std::vector<unsigned char>& out) {

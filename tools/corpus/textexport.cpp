@@ -7,11 +7,7 @@
 #include "tools/corpus/folderswap.h"
 #include "tools/corpus/textformat.h"
 
-namespace {
-
-// The text of a LetterCode string in UTF-8; false at a byte that the text
-// cannot carry (an import would not give it back).
-bool ToUtf8(const std::string& code, std::string& out, unsigned char* bad) {
+bool LetterCodeToUtf8(const std::string& code, std::string& out, unsigned char* bad) {
   out.clear();
   for (unsigned char b : code) {
     if (b >= 0x61 && b <= 0x7B) {
@@ -32,6 +28,8 @@ bool ToUtf8(const std::string& code, std::string& out, unsigned char* bad) {
   return true;
 }
 
+namespace {
+
 // A plain line gives back exactly this text: no space at either end, none
 // doubled, no marker at its start, and no "|" where it would split the line.
 bool Plain(const std::string& s, bool barAllowed) {
@@ -50,14 +48,14 @@ struct Writer {
       BadStyle = true;
       return false;
     }
-    if (!ToUtf8(p.Text, Line, &Bad)) return false;
+    if (!LetterCodeToUtf8(p.Text, Line, &Bad)) return false;
     char head[8];
     std::snprintf(head, sizeof head, "@#%02x ", p.Style);
     Out += head + Line + "\n";
     return true;
   }
   bool Text(const std::string& s, const char* after = "\n") {
-    if (!ToUtf8(s, Line, &Bad)) return false;
+    if (!LetterCodeToUtf8(s, Line, &Bad)) return false;
     Out += Line + after;
     return true;
   }

@@ -98,6 +98,17 @@ bool ExportTextFolder(const std::vector<CorpusRecord>& records, const CorpusName
 bool ReadTextFolder(const std::string& dir, TextFolder& folder, TextDiagnostics& diag);
 bool WriteTextFolder(const std::string& dir, const TextFolder& folder, std::string& error);
 
+// The text of a LetterCode string in UTF-8; false (with the byte in *bad)
+// at a byte that the text cannot carry.
+bool LetterCodeToUtf8(const std::string& code, std::string& out, unsigned char* bad);
+
+// corpustext links: for every heading of the folder's commentary (or of
+// tractate index `only`, -1 for all) a tab-separated line: file, page side,
+// the heading's number on it, the heading, and the main-text words it is
+// linked to ("<" before them when on the previous side; "-": none); then a
+// line of counts. Returns a process exit code.
+int LinksCommand(const std::string& textDir, int only, FILE* out, FILE* errors);
+
 // The two commands of the corpustext tool. Each writes its folder only when
 // the whole import or export succeeded. Both return a process exit code.
 int ImportCommand(const std::string& textDir, const std::string& corpusDir, TextDiagnostics& diag,

@@ -1,0 +1,609 @@
+#include "store/links.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <initializer_list>
+#include <cstring>
+
+namespace {
+
+constexpr unsigned char Vav = 'f';
+constexpr unsigned char Yod = 'j';
+constexpr unsigned char Geresh = '\'';
+constexpr unsigned char Gershayim = '"';
+
+// Words of the previous side that a heading at the top of a side may quote,
+// and how many headings at the top may quote them.
+constexpr uint32_t PreviousTailWords = 30;
+constexpr int32_t PreviousSideHeadings = 2;
+
+bool IsLetter(unsigned char b) { return b >= 0x61 && b <= 0x7B; }
+
+// Final forms compare as the ordinary letter (a word cut short ends in one).
+unsigned char Medial(unsigned char b) {
+  switch (b) {
+    case 'k': return 'l';
+    case 'n': return 'o';
+    case 'p': return 'q';
+    case 't': return 'u';
+    case 'v': return 'w';
+    default: return b;
+  }
+}
+
+// A word of a paragraph: where it is stored and its letters in reading order.
+enum WordMark : uint8_t {
+  MarkGeresh = 1,      // cut short: a geresh or an apostrophe after its letters
+  MarkGershayim = 2,   // initials: gershayim between its letters
+  MarkInBrackets = 4,  // in or at a bracket
+  MarkOpens = 16,      // a bracket opens in it
+  MarkCloses = 32,     // a bracket closes in it
+  MarkNumeral = 8,     // a number in letters with a geresh in brackets (of
+                       // a reference), which only the same number fits
+};
+struct Word {
+  uint16_t Start, End;  // stored bytes: the letters and the marks between them
+  uint32_t Key;         // hash of the letters without vav and yod
+  uint32_t Letters;     // index in the pool: medial forms, reading order
+  uint16_t Paragraph;   // running number of its paragraph
+  uint8_t Length;       // letters (at most 255 kept)
+  uint8_t Mark;         // WordMark bits
+};
+
+struct Work {
+  unsigned char* Pool;
+  uint32_t PoolUsed;
+  Word* Words;  // the previous side's last words, then the side's own
+  uint32_t WordCount;
+  Word* Tokens;  // the headings' words
+  uint32_t TokenCount;
+};
+
+uint32_t KeyOf(const unsigned char* letters, uint32_t length) {
+  uint32_t h = 2166136261u;
+  for (uint32_t i = 0; i < length; ++i) {
+    if (letters[i] != Vav && letters[i] != Yod) h = (h ^ letters[i]) * 16777619u;
+  }
+  return h;
+}
+
+// Walks a paragraph list: *at is the offset of a paragraph; fills its style,
+// string and length and moves *at to the next. False at the ending 0 byte.
+bool NextParagraph(const unsigned char* list, uint32_t* at, unsigned char* style, const unsigned char** text,
+                   uint32_t* length) {
+  if (*at > 0xFFFF || list[*at] == 0) return false;
+  *style = list[*at];
+  *text = list + *at + 2;
+  *length = uint32_t(std::strlen(reinterpret_cast<const char*>(*text)));
+  *at += 3 + *length;
+  return true;
+}
+
+bool IsRule(unsigned char style) { return (style & 7) == 7; }
+bool IsVisual(unsigned char style) { return style & 0x10; }
+bool IsCentred(unsigned char style) { return (style & 0x60) == 0x40; }
+bool IsHeading(unsigned char style) { return (style & 0xF0) == 0x50 && !IsRule(style); }
+
+// Whether one or two letters are a number in letters (alef 1 to tav 400): a
+// hundred, ten or unit, or a hundred or ten with a lower place after it, or
+// 15 and 16 as 9 + 6 and 9 + 7.
+bool IsNumeral(const unsigned char* letters, uint32_t length) {
+  static const int16_t Values[27] = {1,  2,  3,  4,  5,  6,  7,  8,  9,   10,  0,   20,  30, 0,
+                                     40, 0,  50, 60, 70, 0,  80, 0,  90,  100, 200, 300, 400};
+  if (length < 1 || length > 2) return false;
+  const int v0 = Values[letters[0] - 0x61], v1 = length == 2 ? Values[letters[1] - 0x61] : 0;
+  auto place = [](int v) { return v < 10 ? 0 : v < 100 ? 1 : 2; };
+  return v0 && (length == 1 || (v1 && (place(v1) < place(v0) || (v0 == 9 && (v1 == 6 || v1 == 7)))));
+}
+
+// Makes one word of a token (bytes [a, b) of the string at offset base), or
+// nothing when it holds no letter.
+bool MakeWord(const unsigned char* text, uint32_t a, uint32_t b, bool visual, uint32_t base, uint16_t paragraph,
+              Work& w, Word* out) {
+  // Reading-order index r of the token is stored byte at(r).
+  const uint32_t n = b - a;
+  auto at = [&](uint32_t r) { return text[visual ? b - 1 - r : a + r]; };
+  uint32_t first = 0, last = n;
+  while (first < n && !IsLetter(at(first))) ++first;
+  while (last > first && !IsLetter(at(last - 1))) --last;
+  if (first == last) return false;
+  Word word{};
+  if (last < n && at(last) == Geresh) word.Mark |= MarkGeresh, ++last;
+  word.Letters = w.PoolUsed;
+  for (uint32_t r = first; r < last; ++r) {
+    const unsigned char c = at(r);
+    if (IsLetter(c)) {
+      if (word.Length < 255) w.Pool[w.PoolUsed++] = Medial(c), ++word.Length;
+    } else if (c == Gershayim) {
+      word.Mark |= MarkGershayim;
+    }
+  }
+  word.Key = KeyOf(w.Pool + word.Letters, word.Length);
+  word.Paragraph = paragraph;
+  word.Start = uint16_t(base + (visual ? b - last : a + first));
+  word.End = uint16_t(base + (visual ? b - first : a + last));
+  *out = word;
+  return true;
+}
+
+// Calls add(word) for each word of a paragraph string in reading order.
+template <typename Add>
+void ForEachWord(const unsigned char* list, const unsigned char* text, uint32_t length, bool visual,
+                 uint16_t paragraph, Work& w, Add add) {
+  const uint32_t base = uint32_t(text - list);
+  auto isGap = [](unsigned char c) { return c == ' ' || c == '-'; };
+  uint32_t i = visual ? length : 0;
+  int depth = 0;
+  for (;;) {
+    uint32_t a, b;
+    if (visual) {
+      while (i > 0 && isGap(text[i - 1])) --i;
+      if (i == 0) return;
+      b = i;
+      while (i > 0 && !isGap(text[i - 1])) --i;
+      a = i;
+    } else {
+      while (i < length && isGap(text[i])) ++i;
+      if (i == length) return;
+      a = i;
+      while (i < length && !isGap(text[i])) ++i;
+      b = i;
+    }
+    // Brackets in reading order: stored display order has them mirrored.
+    int opens = 0, closes = 0;
+    for (uint32_t k = a; k < b; ++k) {
+      const bool open = text[k] == '(' || text[k] == '[', close = text[k] == ')' || text[k] == ']';
+      opens += visual ? close : open;
+      closes += visual ? open : close;
+    }
+    Word word;
+    if (MakeWord(text, a, b, visual, base, paragraph, w, &word)) {
+      if (depth > 0 || opens || closes) word.Mark |= MarkInBrackets;
+      if (opens) word.Mark |= MarkOpens;
+      if (closes) word.Mark |= MarkCloses;
+      if ((word.Mark & MarkInBrackets) && (word.Mark & MarkGeresh) && IsNumeral(w.Pool + word.Letters, word.Length))
+        word.Mark |= MarkNumeral;
+      if (!add(word)) return;
+    }
+    depth = depth + opens - closes < 0 ? 0 : depth + opens - closes > 8 ? 8 : depth + opens - closes;  }
+}
+
+// The words of a main-text record after its page header.
+void CollectMain(const unsigned char* list, uint16_t* paragraph, Work& w) {
+  uint32_t at = 0, length = 0;
+  unsigned char style = 0;
+  const unsigned char* text = nullptr;
+  bool header = true;
+  while (NextParagraph(list, &at, &style, &text, &length)) {
+    if (header || IsRule(style)) {
+      header = false;
+      continue;
+    }
+    ForEachWord(list, text, length, IsVisual(style), ++*paragraph, w, [&](const Word& word) {
+      w.Words[w.WordCount++] = word;
+      return true;
+    });
+  }
+}
+
+uint32_t ListLength(const unsigned char* list) {
+  if (!list) return 0;
+  uint32_t at = 0, length = 0;
+  unsigned char style = 0;
+  const unsigned char* text = nullptr;
+  while (NextParagraph(list, &at, &style, &text, &length)) {
+  }
+  return at + 1;
+}
+
+// An "and so on" mark: vav kaf vav or vav gimel vav with a geresh (or without
+// the vav), or the words written out ("and so on", "and the rest").
+bool IsEtCetera(const Word& t, const unsigned char* letters) {
+  auto is = [&](const char* s) {
+    return std::strlen(s) == t.Length && std::memcmp(letters, s, t.Length) == 0;
+  };
+  if (t.Mark & MarkGeresh) return is("flf") || is("fcf") || is("lf") || is("cf");
+  return is("flfmj") || is("fcfoy");
+}
+
+// The same letters, vav and yod aside; a word of fewer than two other
+// letters needs all of them the same, unless both are of three or more.
+bool SameSkeleton(const Word& a, const unsigned char* la, const Word& b, const unsigned char* lb) {
+  if (a.Key != b.Key) return false;
+  uint32_t others = 0;
+  for (uint32_t i = 0; i < a.Length; ++i) others += la[i] != Vav && la[i] != Yod;
+  if (others < 2 && (a.Length < 3 || b.Length < 3))
+    return a.Length == b.Length && std::memcmp(la, lb, a.Length) == 0;
+  uint32_t i = 0, j = 0;
+  for (;;) {
+    while (i < a.Length && (la[i] == Vav || la[i] == Yod)) ++i;
+    while (j < b.Length && (lb[j] == Vav || lb[j] == Yod)) ++j;
+    if (i == a.Length || j == b.Length) return i == a.Length && j == b.Length;
+    if (la[i++] != lb[j++]) return false;
+  }
+}
+
+// A word cut short: the word begins with its letters (vav and yod aside,
+// unless it has no others).
+bool CutFits(const Word& cut, const unsigned char* lc, const Word& word, const unsigned char* lw) {
+  uint32_t i = 0, j = 0, matched = 0;
+  for (;;) {
+    while (i < cut.Length && (lc[i] == Vav || lc[i] == Yod)) ++i;
+    while (j < word.Length && (lw[j] == Vav || lw[j] == Yod)) ++j;
+    if (i == cut.Length) break;
+    if (j == word.Length || lc[i++] != lw[j++]) return false;
+    ++matched;
+  }
+  return matched > 0 || (cut.Length <= word.Length && std::memcmp(lc, lw, cut.Length) == 0);
+}
+
+struct Candidate {
+  uint32_t At;  // first matched word in Work::Words
+  uint16_t Start, End;
+  uint8_t Score;
+};
+
+struct Heading {
+  uint16_t CommentStart, CommentEnd;
+  uint32_t FirstToken, Tokens;
+  uint32_t FirstCandidate, Candidates;
+  int32_t Need;
+  int32_t Chosen;        // index in the candidates, or -1
+  int64_t Lower, Upper;  // its words' first word lies between these
+  uint32_t Tail;         // words of the previous side
+};
+
+// Words of a reference (in brackets) a heading may pass over between two of
+// its words, at most.
+constexpr uint32_t SkippedWords = 4;
+
+// Whether heading word t stands for the main-text words from p on (in p's
+// paragraph, below end); *used is how many it takes, numbers passed
+// over among initials included.
+bool TokenFits(const Work& w, const Word& t, uint32_t p, uint32_t end, uint32_t* used) {
+  const unsigned char* lt = w.Pool + t.Letters;
+  const Word& x = w.Words[p];
+  const unsigned char* lx = w.Pool + x.Letters;
+  *used = 1;
+  if (x.Mark & MarkNumeral) {
+    // Only the same number written the same way.
+    return (t.Mark & MarkGeresh) && t.Length == x.Length && std::memcmp(lt, lx, t.Length) == 0;
+  }
+  if (t.Mark & MarkGershayim) {
+    if ((x.Mark & MarkGershayim) && x.Length == t.Length && std::memcmp(lx, lt, t.Length) == 0) return true;
+    if (t.Length < 2 || t.Length > 4) return false;
+    uint32_t q = p, skipped = 0;
+    for (uint32_t i = 0; i < t.Length; ++i, ++q) {
+      while (q < end && i && w.Words[q].Paragraph == x.Paragraph && (w.Words[q].Mark & MarkNumeral) &&
+             skipped < SkippedWords)
+        ++q, ++skipped;
+      if (q >= end || w.Words[q].Paragraph != x.Paragraph || w.Pool[w.Words[q].Letters] != lt[i]) return false;
+    }
+    *used = q - p;
+    return true;
+  }
+  if (t.Mark & MarkGeresh) return CutFits(t, lt, x, lx);
+  return SameSkeleton(t, lt, x, lx);
+}
+
+// Lays the heading's words over the main-text words from `from` on, passing
+// over the words of a reference that none of them fits; returns the score (the words
+// that fit) and the place of the words they stand for.
+Candidate Align(const Work& w, const Heading& h, uint32_t from, uint32_t regionEnd) {
+  Candidate c{0, 0, 0, 0};
+  uint32_t p = from, firstWord = UINT32_MAX, lastWord = 0, skipped = 0;
+  const uint16_t paragraph = w.Words[from].Paragraph;
+  for (uint32_t k = 0; k < h.Tokens && p < regionEnd && w.Words[p].Paragraph == paragraph; ++k) {
+    const Word& t = w.Tokens[h.FirstToken + k];
+    uint32_t used = 1;
+    bool fits = TokenFits(w, t, p, regionEnd, &used);
+    if (!fits && firstWord != UINT32_MAX) {
+      // The numbers that end a reference, or a whole reference.
+      uint32_t q = p;
+      while (q < regionEnd && (w.Words[q].Mark & MarkNumeral) && w.Words[q].Paragraph == paragraph &&
+             skipped + (q - p) < SkippedWords)
+        ++q;
+      for (uint32_t r = p; q == p && (w.Words[p].Mark & MarkOpens) && r < regionEnd &&
+                           w.Words[r].Paragraph == paragraph && skipped + (r - p) < SkippedWords;
+           ++r) {
+        if (w.Words[r].Mark & MarkCloses) q = r + 1;
+      }
+      if (q > p && q < regionEnd && w.Words[q].Paragraph == paragraph && TokenFits(w, t, q, regionEnd, &used))
+        skipped += q - p, p = q, fits = true;
+    }
+    if (fits) {
+      ++c.Score;
+      if (firstWord == UINT32_MAX) firstWord = p;
+      lastWord = p + used - 1;
+    }
+    p += used;
+  }
+  if (!c.Score) return c;
+  c.At = firstWord;
+  c.Start = w.Words[firstWord].Start;
+  c.End = w.Words[firstWord].End;
+  for (uint32_t i = firstWord + 1; i <= lastWord; ++i) {
+    if (w.Words[i].Start < c.Start) c.Start = w.Words[i].Start;
+    if (w.Words[i].End > c.End) c.End = w.Words[i].End;
+  }
+  return c;
+}
+
+struct Buffers {
+  Candidate* Items = nullptr;
+  uint32_t Count = 0, Capacity = 0;
+  bool Add(const Candidate& c) {
+    if (Count == Capacity) {
+      const uint32_t capacity = Capacity ? Capacity * 2 : 256;
+      Candidate* grown = static_cast<Candidate*>(std::realloc(Items, capacity * sizeof(Candidate)));
+      if (!grown) return false;
+      Items = grown, Capacity = capacity;
+    }
+    Items[Count++] = c;
+    return true;
+  }
+};
+
+// Starts worth aligning: where a plain word of the heading stands, moved back
+// by the words before it (an abbreviation of initials counted both ways).
+uint32_t Starts(const Work& w, const Heading& h, const int32_t* table, uint32_t mask, const int32_t* next,
+                uint32_t wordBegin, uint32_t wordEnd, uint32_t* out, uint32_t room) {
+  uint32_t count = 0, plain = 0, before = 0, extra = 0;
+  for (uint32_t k = 0; k < h.Tokens; ++k) {
+    const Word& t = w.Tokens[h.FirstToken + k];
+    if (!(t.Mark & (MarkGeresh | MarkGershayim))) {
+      ++plain;
+      for (int32_t q = table[t.Key & mask]; q >= 0; q = next[q]) {
+        if (uint32_t(q) < wordBegin || uint32_t(q) >= wordEnd || w.Words[q].Key != t.Key) continue;
+        // Words of a reference before it may have been passed over.
+        uint32_t numbers = 0;
+        for (uint32_t i = 1; i <= before && uint32_t(q) >= wordBegin + i; ++i)
+          numbers += (w.Words[q - i].Mark & MarkInBrackets) != 0;
+        for (uint32_t back = before; back <= before + extra + numbers && back <= before + extra + SkippedWords;
+             ++back) {
+          if (uint32_t(q) < wordBegin + back || count == room) break;
+          out[count++] = uint32_t(q) - back;
+          numbers += (w.Words[q - back].Mark & MarkInBrackets) != 0;
+        }
+      }
+    }
+    ++before;
+    if ((t.Mark & MarkGershayim) && t.Length > 1) extra += t.Length - 1u;
+  }
+  if (int32_t(plain) < h.Need) {
+    // Too few plain words to find the place by: every start.
+    count = 0;
+    for (uint32_t q = wordBegin; q < wordEnd && count < room; ++q) out[count++] = q;
+  }
+  return count;
+}
+
+int CompareStarts(const void* a, const void* b) {
+  const uint32_t x = *static_cast<const uint32_t*>(a), y = *static_cast<const uint32_t*>(b);
+  return x < y ? -1 : x > y;
+}
+
+// The one candidate of h with the best score among those whose first word
+// lies strictly between lower and upper, or -1 (none, or a tie). A candidate
+// within another is the same place: the one with the fewer words stands.
+int32_t OnlyBest(const Buffers& c, const Heading& h, int64_t lower, int64_t upper) {
+  int32_t best = -1, bestScore = 0;
+  bool tie = false;
+  for (uint32_t i = h.FirstCandidate; i < h.FirstCandidate + h.Candidates; ++i) {
+    const Candidate& x = c.Items[i];
+    if (int64_t(x.At) <= lower || int64_t(x.At) >= upper || x.Score < bestScore) continue;
+    if (x.Score > bestScore) {
+      best = int32_t(i), bestScore = x.Score, tie = false;
+      continue;
+    }
+    const Candidate& b = c.Items[best];
+    const bool within = (x.Start >= b.Start && x.End <= b.End) || (b.Start >= x.Start && b.End <= x.End);
+    if (within && (x.At < h.Tail) == (b.At < h.Tail)) {
+      if (x.End - x.Start < b.End - b.Start) best = int32_t(i);
+    } else {
+      tie = true;
+    }
+  }
+  return tie ? -1 : best;
+}
+
+}  // namespace
+
+int32_t LinkComments(const unsigned char* mainText, const unsigned char* previousMain,
+                     const unsigned char* commentary, CommentLink* links, int32_t capacity) {
+  if (!commentary) return 0;
+  const uint32_t mainLength = ListLength(mainText), previousLength = ListLength(previousMain),
+                 commentaryLength = ListLength(commentary);
+  // Room: a word needs at least two bytes of its string (a letter and a gap
+  // or the 0), a paragraph three; the pool takes every letter once.
+  const uint32_t wordRoom = (mainLength + previousLength) / 2 + 2, tokenRoom = commentaryLength / 2 + 2;
+  uint32_t tableSize = 1;
+  while (tableSize < 2 * wordRoom) tableSize *= 2;
+  const uint32_t headingRoom = commentaryLength / 3 + 1;
+  // Starts of one heading; later the chain of the linked headings.
+  const uint32_t startRoom = 2 * (wordRoom > headingRoom ? wordRoom : headingRoom) + 8;
+  const size_t bytes = sizeof(Word) * (wordRoom + tokenRoom) + sizeof(Heading) * headingRoom +
+                       sizeof(int32_t) * (tableSize + wordRoom) + sizeof(uint32_t) * startRoom +
+                       mainLength + previousLength + commentaryLength + 64;  // and the rounding of each part
+  unsigned char* block = static_cast<unsigned char*>(std::malloc(bytes));
+  if (!block) return LinkNoMemory;
+  unsigned char* cursor = block;
+  auto take = [&](size_t n) {
+    unsigned char* p = cursor;
+    cursor += (n + 7) & ~size_t(7);
+    return p;
+  };
+  Work w{};
+  w.Words = reinterpret_cast<Word*>(take(sizeof(Word) * wordRoom));
+  w.Tokens = reinterpret_cast<Word*>(take(sizeof(Word) * tokenRoom));
+  Heading* headings = reinterpret_cast<Heading*>(take(sizeof(Heading) * headingRoom));
+  int32_t* table = reinterpret_cast<int32_t*>(take(sizeof(int32_t) * tableSize));
+  int32_t* next = reinterpret_cast<int32_t*>(take(sizeof(int32_t) * wordRoom));
+  uint32_t* starts = reinterpret_cast<uint32_t*>(take(sizeof(uint32_t) * startRoom));
+  w.Pool = cursor;
+
+  // The previous side's last words, then the side's own.
+  uint16_t paragraph = 0;
+  if (previousMain) {
+    CollectMain(previousMain, &paragraph, w);
+    if (w.WordCount > PreviousTailWords) {
+      std::memmove(w.Words, w.Words + (w.WordCount - PreviousTailWords), PreviousTailWords * sizeof(Word));
+      w.WordCount = PreviousTailWords;
+    }
+  }
+  const uint32_t tail = w.WordCount;
+  if (mainText) CollectMain(mainText, &paragraph, w);
+  const uint32_t mask = tableSize - 1;
+  for (uint32_t i = 0; i < tableSize; ++i) table[i] = -1;
+  for (uint32_t i = w.WordCount; i-- > 0;) {
+    next[i] = table[w.Words[i].Key & mask];
+    table[w.Words[i].Key & mask] = int32_t(i);
+  }
+
+  // The headings, their comments and their quoted words.
+  int32_t count = 0;
+  {
+    uint32_t at = 0, length = 0;
+    unsigned char style = 0;
+    const unsigned char* text = nullptr;
+    bool header = true;
+    Heading* open = nullptr;  // the comment still taking paragraphs
+    for (;;) {
+      const uint32_t here = at;
+      if (!NextParagraph(commentary, &at, &style, &text, &length)) {
+        if (open) open->CommentEnd = uint16_t(here);
+        break;
+      }
+      if (header) {
+        header = false;
+        continue;
+      }
+      if (IsCentred(style) && open) open->CommentEnd = uint16_t(here), open = nullptr;
+      if (!IsHeading(style) || uint32_t(count) >= headingRoom) continue;
+      Heading& h = headings[count++];
+      h = Heading{uint16_t(here), uint16_t(here), w.TokenCount, 0, 0, 0, 0, -1, -1, INT64_MAX, tail};
+      open = &h;
+      ForEachWord(commentary, text, length, IsVisual(style), 0, w, [&](const Word& word) {
+        if (IsEtCetera(word, w.Pool + word.Letters)) return false;
+        w.Tokens[w.TokenCount++] = word;
+        return true;
+      });
+      h.Tokens = w.TokenCount - h.FirstToken;
+      h.Need = int32_t(2 * h.Tokens + 2) / 3;
+    }
+  }
+
+  // Every place where enough of a heading's words stand.
+  Buffers found;
+  bool sound = true;
+  for (int32_t i = 0; i < count && sound; ++i) {
+    Heading& h = headings[i];
+    h.FirstCandidate = found.Count;
+    if (!h.Tokens) continue;
+    const uint32_t begin = previousMain && i < PreviousSideHeadings ? 0 : tail;
+    uint32_t n = Starts(w, h, table, mask, next, begin, w.WordCount, starts, startRoom);
+    std::qsort(starts, n, sizeof(uint32_t), CompareStarts);
+    for (uint32_t s = 0; s < n && sound; ++s) {
+      if (s && starts[s] == starts[s - 1]) continue;
+      const Candidate c = Align(w, h, starts[s], starts[s] < tail ? tail : w.WordCount);
+      if (int32_t(c.Score) < h.Need) continue;
+      // Two starts that come to the same words are one place.
+      bool same = false;
+      for (uint32_t k = h.FirstCandidate; k < found.Count && !same; ++k) {
+        Candidate& o = found.Items[k];
+        if (o.Start == c.Start && o.End == c.End && (o.At < tail) == (c.At < tail)) {
+          same = true;
+          if (c.Score > o.Score) o = c;
+        }
+      }
+      if (!same) sound = found.Add(c);
+    }
+    h.Candidates = found.Count - h.FirstCandidate;
+  }
+  if (!sound) {
+    std::free(found.Items);
+    std::free(block);
+    return LinkNoMemory;
+  }
+
+  // Headings whose words stand at one best place, kept where they follow the
+  // text's order (the longest such chain).
+  {
+    int32_t* length = reinterpret_cast<int32_t*>(starts);  // chain lengths
+    int32_t* from = length + count;                        // links of the chain
+    int32_t bestEnd = -1;
+    for (int32_t i = 0; i < count; ++i) {
+      headings[i].Chosen = OnlyBest(found, headings[i], -1, INT64_MAX);
+      length[i] = 0, from[i] = -1;
+      if (headings[i].Chosen < 0) continue;
+      length[i] = 1;
+      const uint32_t at = found.Items[headings[i].Chosen].At;
+      for (int32_t j = 0; j < i; ++j) {
+        if (length[j] && found.Items[headings[j].Chosen].At < at && length[j] + 1 > length[i])
+          length[i] = length[j] + 1, from[i] = j;
+      }
+      if (bestEnd < 0 || length[i] > length[bestEnd]) bestEnd = i;
+    }
+    int32_t keep = bestEnd;
+    for (int32_t i = count - 1; i >= 0; --i) {
+      if (i == keep) {
+        keep = from[i];
+      } else {
+        headings[i].Chosen = -1;
+      }
+    }
+  }
+  // The others: the one best place between what their neighbours allow,
+  // again until nothing changes. A linked heading allows what lies beyond its
+  // place; an unlinked one whose words (two or more) stand whole at every
+  // place open to it, what lies beyond the first (or last) of them.
+  for (int32_t i = 0; i < count; ++i) headings[i].Lower = -1, headings[i].Upper = INT64_MAX;
+  for (bool changed = true; changed;) {
+    changed = false;
+    auto bound = [&](const Heading& h, bool first, int64_t* edge) {
+      if (h.Chosen >= 0) return *edge = found.Items[h.Chosen].At, void();
+      int64_t lowest = INT64_MAX, highest = -1;
+      for (uint32_t k = h.FirstCandidate; k < h.FirstCandidate + h.Candidates; ++k) {
+        const Candidate& x = found.Items[k];
+        if (int64_t(x.At) <= h.Lower || int64_t(x.At) >= h.Upper) continue;
+        if (h.Tokens < 2 || x.Score != h.Tokens) return;
+        if (int64_t(x.At) < lowest) lowest = x.At;
+        if (int64_t(x.At) > highest) highest = x.At;
+      }
+      if (highest >= 0) *edge = first ? lowest : highest;
+    };
+    int64_t edge = -1;
+    for (int32_t i = 0; i < count; ++i) {
+      changed |= headings[i].Lower != edge;
+      headings[i].Lower = edge;
+      bound(headings[i], true, &edge);
+    }
+    edge = INT64_MAX;
+    for (int32_t i = count; i-- > 0;) {
+      changed |= headings[i].Upper != edge;
+      headings[i].Upper = edge;
+      bound(headings[i], false, &edge);
+    }
+    for (int32_t i = 0; i < count; ++i) {
+      Heading& h = headings[i];
+      if (h.Chosen >= 0) continue;
+      h.Chosen = OnlyBest(found, h, h.Lower, h.Upper);
+      changed |= h.Chosen >= 0;
+    }
+  }
+
+  for (int32_t i = 0; i < count && i < capacity; ++i) {
+    const Heading& h = headings[i];
+    CommentLink link{h.CommentStart, h.CommentEnd, 0, 0, LinkNone};
+    if (h.Chosen >= 0) {
+      const Candidate& c = found.Items[h.Chosen];
+      link.QuoteStart = c.Start;
+      link.QuoteEnd = c.End;
+      link.Side = c.At < tail ? LinkPreviousSide : LinkThisSide;
+    }
+    links[i] = link;
+  }
+  std::free(found.Items);
+  std::free(block);
+  return count;
+}

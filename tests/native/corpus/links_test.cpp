@@ -1,0 +1,126 @@
+// The comment linker over the whole generated corpus against what the
+// generator knows each heading quotes, and over a table of the hard cases.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "store/links.h"
+#include "tools/corpus/corpus.h"
+
+namespace {
+TEST(Links, WholeCorpusAgainstTheGeneratorsTruth) {
+  std::vector<unsigned char> main, previous, commentary;
+  std::vector<HeadingTruth> truth;
+  std::vector<CommentLink> links(256);
+  int headings = 0, linked = 0, onPrevious = 0, unambiguous = 0, missed = 0, wrong = 0;
+  int32_t article = 0;
+  for (int t = 0; t < TractateCount; ++t) {
+    for (int side = 0; side < BuiltInTractates[t].SideCount; ++side) {
+      ++article;
+      previous.swap(main);
+      GenerateArticle(article, main, commentary, &truth);
+      const int32_t n = LinkComments(main.data(), side ? previous.data() : nullptr, commentary.data(), links.data(),
+                                     int32_t(links.size()));
+      ASSERT_EQ(n, int32_t(truth.size())) << "article " << article;
+      for (int32_t h = 0; h < n; ++h) {
+        const CommentLink& l = links[h];
+        const HeadingTruth& q = truth[h];
+        const std::string where = "article " + std::to_string(article) + " heading " + std::to_string(h + 1);
+        ++headings;
+        linked += l.Side != LinkNone;
+        onPrevious += l.Side == LinkPreviousSide;
+        unambiguous += q.Side != QuotesNothing && !q.Ambiguous;
+        if (l.Side == LinkNone) {
+          if (q.Side != QuotesNothing && !q.Ambiguous && ++missed <= 20)
+            ADD_FAILURE() << where << ": not linked, quotes " << q.QuoteStart << ".." << q.QuoteEnd;
+          continue;
+        }
+        // Right: the same side and at least half of the quoted words, with
+        // less of other words than of them.
+        const int overlap = std::min(l.QuoteEnd, q.QuoteEnd) - std::max(l.QuoteStart, q.QuoteStart);
+        const int outside = (l.QuoteEnd - l.QuoteStart) - std::max(overlap, 0);
+        if (l.Side != q.Side || overlap * 2 < q.QuoteEnd - q.QuoteStart || outside >= overlap) {
+          ++wrong;
+          ADD_FAILURE() << where << ": linked to " << int(l.Side) << " " << l.QuoteStart << ".." << l.QuoteEnd
+                        << ", quotes " << int(q.Side) << " " << q.QuoteStart << ".." << q.QuoteEnd
+                        << (q.Ambiguous ? " (ambiguous)" : "");
+        }
+      }
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(missed, 0);
+  std::printf("headings %d, linked %d (%.1f %%), on the previous side %d, unambiguous %d (%.1f %%)\n", headings,
+              linked, 100.0 * linked / headings, onPrevious, unambiguous, 100.0 * unambiguous / headings);
+}
+
+// Hebrew letters (UTF-8) to the letter code; other bytes as they are.
+std::string Code(const char* utf8) {
+  std::string out;
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8); *p; ++p) {
+    if (*p == 0xD7 && p[1] >= 0x90 && p[1] <= 0xAA) out += char(0x61 + (*++p - 0x90));
+    else out += char(*p);
+  }
+  return out;
+}
+
+// One main-text paragraph as a record: page header, the paragraph.
+std::vector<unsigned char> MainRecord(const char* text) {
+  std::vector<unsigned char> out;
+  AssembleParagraphs({{CorpusPageHeader, "x"}, {CorpusMainText, Code(text)}}, out);
+  return out;
+}
+
+// Where the record holds words (reading order, the last time): stored [start, end).
+std::pair<int, int> Stored(const char* text, const char* words) {
+  const std::string t = Code(text), w = Code(words);
+  const size_t at = t.rfind(w), base = 6;  // after the header "x" and the paragraph's two bytes
+  return at == std::string::npos ? std::make_pair(-1, -1)
+                                 : std::make_pair(int(base + t.size() - at - w.size()), int(base + t.size() - at));
+}
+
+TEST(Links, HardCases) {
+  struct Row {
+    const char* Previous;  // the previous side's main text, or null
+    const char* Main;
+    const char* Headings[5];
+    const char* Quoted[5];  // "-": no link; "<": on the previous side
+  } rows[] = {
+      // Initials, a word cut short, vav and yod, "and so on".
+      {nullptr, "אמר רבי יוחנן משום רבי שמעון בן יוחי: מאימתי קורין את שמע בערבין משעה שהכהנים נכנסים לאכול בתרומתן.",
+       {"א\"ר יוחנן.", "שמעון בן יחי", "מאימתי קורין וכו'", "משעה שהכהני' ניכנסים"},
+       {"אמר רבי יוחנן", "שמעון בן יוחי", "מאימתי קורין", "משעה שהכהנים נכנסים"}},
+      // A short heading that stands several times with nothing to tell; the
+      // same words twice: the place after the previous heading's; a heading
+      // that quotes nothing.
+      {nullptr, "הבית הזה שלי הוא והשדה שלך הוא, אמר לו: הבית הזה שלך הוא.",
+       {"שלי", "הוא", "אמר לו", "הבית הזה", "גמרא"}, {"שלי", "-", "אמר לו", "הבית הזה", "-"}},
+      // The top of a side quoting the end of the previous one; a reference's
+      // numbers passed over.
+      {"ולא עוד אלא שהיו מקריבין עולות.", "תנו רבנן (ויקרא ב') כתיב ויקריבו עולות ושלמים.",
+       {"שהיו מקריבין", "תנו רבנן כתיב", "ויקריבו עולות וגו'"}, {"<שהיו מקריבין", "תנו רבנן (ויקרא ב') כתיב", "ויקריבו עולות"}},
+  };
+  for (const Row& row : rows) {
+    std::vector<CorpusParagraph> notes{{CorpusPageHeader, "x"}};
+    for (const char* h : row.Headings) {
+      if (h) notes.push_back({CorpusHeading, Code(h)}), notes.push_back({CorpusComment, Code("פירוש")});
+    }
+    std::vector<unsigned char> commentary, previous = row.Previous ? MainRecord(row.Previous) : std::vector<unsigned char>();
+    AssembleParagraphs(notes, commentary);
+    CommentLink links[5];
+    const int32_t n = LinkComments(MainRecord(row.Main).data(), row.Previous ? previous.data() : nullptr, commentary.data(), links, 5);
+    for (int32_t h = 0; h < n; ++h) {
+      const char* quoted = row.Quoted[h];
+      const bool before = quoted[0] == '<';
+      const std::pair<int, int> expected = std::strcmp(quoted, "-") == 0 ? std::make_pair(0, 0)
+                                           : Stored(before ? row.Previous : row.Main, quoted + before);
+      EXPECT_EQ(std::make_pair(int(links[h].QuoteStart), int(links[h].QuoteEnd)), expected) << row.Headings[h];
+      EXPECT_EQ(links[h].Side, expected.second ? before ? LinkPreviousSide : LinkThisSide : LinkNone) << row.Headings[h];
+    }
+    EXPECT_EQ(n, int32_t(notes.size() / 2));
+  }
+}
+
+}  // namespace
