@@ -139,6 +139,8 @@ constexpr NumberSetting NumberSettings[] = {
      [] { return static_cast<int32_t>(AppSettings.BottomSectionLastPosition); }, Written::WithCommentaryPane},
     {L"NightColours", 0, [](int32_t v) { AppSettings.NightColours = v == 1 ? 1 : 0; },
      [] { return static_cast<int32_t>(AppSettings.NightColours); }, Written::Always},
+    {L"ShowLinks", 1, [](int32_t v) { AppSettings.ShowLinks = v == 0 ? 0 : 1; },
+     [] { return static_cast<int32_t>(AppSettings.ShowLinks); }, Written::Always},
     {L"TopLesson", 0, [](int32_t v) { AppSettings.TopLesson = v; }, [] { return AppSettings.TopLesson; },
      Written::WithMainPane},
     {L"MainTop", 0, [](int32_t v) { AppSettings.MainTop = static_cast<uint32_t>(v); },

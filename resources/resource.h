@@ -58,6 +58,9 @@
 #define CMD_DAILY_FOLIO 2142
 #define CMD_NIGHT_COLOURS 2131
 #define CMD_FULL_SCREEN 2132
+#define CMD_LINKS 2133
+#define CMD_NEXT_COMMENT 2134
+#define CMD_PREVIOUS_COMMENT 2135
 // The Bookmarks menu's entries: the first 50 bookmarks of the list.
 #define CMD_BOOKMARK_FIRST 2200
 #define CMD_BOOKMARK_LAST 2249

@@ -4,6 +4,7 @@
 
 #include "output/settings.h"
 #include "shell/globals.h"
+#include "shell/links.h"
 #include "shell/splitview.h"
 #include "store/records.h"
 
@@ -42,6 +43,7 @@ int LoadCommentary(HWND window) {
     return 0;
   }
   ShowRecord(CommentaryPane, text);
+  RelinkArticle();
   return 0;
 }
 

@@ -9,6 +9,7 @@
 #include "resources/resource.h"
 #include "shell/article.h"
 #include "shell/globals.h"
+#include "shell/links.h"
 #include "shell/places.h"
 #include "shell/results.h"
 #include "shell/search.h"
@@ -81,6 +82,9 @@ int OnCommand(HWND window, int command) {
     case CMD_DAILY_FOLIO: GoToDailyFolio(window, DailyFolioDialog(MainWindow)); return 0;
     case CMD_NIGHT_COLOURS: ToggleNightColours(window); return 0;
     case CMD_FULL_SCREEN: ToggleFullScreen(window); return 0;
+    case CMD_LINKS: ToggleLinks(window); return 0;
+    case CMD_NEXT_COMMENT: StepComment(window, 1); return 0;
+    case CMD_PREVIOUS_COMMENT: StepComment(window, -1); return 0;
     default:
       if (command < CMD_BOOKMARK_FIRST || command > CMD_BOOKMARK_LAST) return 1;
       GoToBookmark(window, command - CMD_BOOKMARK_FIRST);

@@ -10,6 +10,7 @@
 #include "shell/article.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
+#include "shell/links.h"
 #include "shell/places.h"
 #include "shell/selecting.h"
 #include "shell/results.h"
@@ -287,8 +288,10 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       LoadStoredArticle(window);
       UpdateReverse(window, true);
       ApplyColourScheme(window);
+      SetMenuCheck(MainMenu(window), true, CMD_LINKS, AppSettings.ShowLinks);
       return 0;
     case WM_DESTROY:
+      ForgetLinks();
       ShutDown(window);
       return 0;
     case WM_QUERYENDSESSION:
@@ -336,6 +339,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_MOUSEMOVE:
       OnPaneMouseMove(window, lParam);
+      return 0;
+    case WM_MOUSELEAVE:
+      OnLinkLeave(window);
       return 0;
     case WM_LBUTTONUP:
       OnPaneButtonUp(window, lParam);

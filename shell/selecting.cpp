@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
+#include "shell/links.h"
 #include "shell/results.h"
 #include "shell/splitview.h"
 #include "store/letters.h"
@@ -86,6 +87,9 @@ void OnPaneButtonDown(HWND window, LPARAM position, WPARAM keys) {
   const int y = GET_Y_LPARAM(position);
   PaneView* pane = PaneAt(x, y);
   if (!pane) return;
+  // Ctrl+click on a comment or linked words scrolls the other pane there
+  // and does nothing else.
+  if ((keys & MK_CONTROL) && OnLinkClick(window, x, y)) return;
   MakeActive(pane);
   // The selection belongs to one pane: a press in the other one drops it.
   PaneView* other = pane == MainPane ? CommentaryPane : MainPane;
@@ -102,9 +106,12 @@ void OnPaneButtonDown(HWND window, LPARAM position, WPARAM keys) {
 }
 
 void OnPaneMouseMove(HWND window, LPARAM position) {
-  if (!Pressed.Pane || GetCapture() != window) return;
   const int x = GET_X_LPARAM(position);
   const int y = GET_Y_LPARAM(position);
+  if (!Pressed.Pane || GetCapture() != window) {
+    OnLinkHover(window, x, y);
+    return;
+  }
   if (!Pressed.Dragging) {
     // The drag rectangle is centred on the press.
     if (std::abs(x - Pressed.At.x) <= GetSystemMetrics(SM_CXDRAG) / 2 &&

@@ -1,0 +1,30 @@
+// The commentary tied to the words it explains, as the window shows it:
+// the links of the article shown (store/links.h), the tint while the
+// pointer rests on a comment or on words a comment quotes, Ctrl+click to
+// bring the other end into view, and stepping through a page's comments.
+// Only scrolling: no jump, so Back and Forward are not affected.
+//
+// Owns: the links of the article shown and the tinted stretches the panes
+// point at. Writes: the panes' Tints, TintCount, TintAbove and FirstRow.
+#pragma once
+#include <windows.h>
+
+// Links the article now in the panes anew (or forgets them while links are
+// off); called whenever the commentary pane gets a text.
+void RelinkArticle();
+// Frees the links (the window is going).
+void ForgetLinks();
+
+// The pointer moved over the window with no button held: tints what it rests
+// on. Arms the leave notice.
+void OnLinkHover(HWND window, int x, int y);
+// The pointer left the window: no tint.
+void OnLinkLeave(HWND window);
+// Ctrl+click at x, y: true when it was on a comment or on linked words (the
+// other pane scrolled to them); nothing else happens for such a click.
+bool OnLinkClick(HWND window, int x, int y);
+// Alt+Down (direction 1) and Alt+Up (-1): the next or previous comment of
+// the page, both panes scrolled to it and its words, and tinted.
+void StepComment(HWND window, int direction);
+// View > Links: turns all of the above off and on (ShowLinks).
+void ToggleLinks(HWND window);
