@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <initializer_list>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -75,10 +75,12 @@ uint32_t KeyOf(const unsigned char* letters, uint32_t length) {
 bool NextParagraph(const unsigned char* list, uint32_t* at, unsigned char* style, const unsigned char** text,
                    uint32_t* length) {
   if (*at > 0xFFFF || list[*at] == 0) return false;
+  const uint32_t n = uint32_t(std::strlen(reinterpret_cast<const char*>(list + *at + 2)));
+  if (*at + 3 + n > 0xFFFF) return false;  // offsets are 16-bit: the rest is not read
   *style = list[*at];
   *text = list + *at + 2;
-  *length = uint32_t(std::strlen(reinterpret_cast<const char*>(*text)));
-  *at += 3 + *length;
+  *length = n;
+  *at += 3 + n;
   return true;
 }
 
