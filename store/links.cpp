@@ -1,9 +1,10 @@
 #include "store/links.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <initializer_list>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -16,6 +17,8 @@ constexpr unsigned char Gershayim = '"';
 // and how many headings at the top may quote them.
 constexpr uint32_t PreviousTailWords = 30;
 constexpr int32_t PreviousSideHeadings = 2;
+// Words of a heading that are compared; a longer one is no quote.
+constexpr uint32_t HeadingWords = 64;
 
 bool IsLetter(unsigned char b) { return b >= 0x61 && b <= 0x7B; }
 
@@ -72,10 +75,12 @@ uint32_t KeyOf(const unsigned char* letters, uint32_t length) {
 bool NextParagraph(const unsigned char* list, uint32_t* at, unsigned char* style, const unsigned char** text,
                    uint32_t* length) {
   if (*at > 0xFFFF || list[*at] == 0) return false;
+  const uint32_t n = uint32_t(std::strlen(reinterpret_cast<const char*>(list + *at + 2)));
+  if (*at + 3 + n > 0xFFFF) return false;  // offsets are 16-bit: the rest is not read
   *style = list[*at];
   *text = list + *at + 2;
-  *length = uint32_t(std::strlen(reinterpret_cast<const char*>(*text)));
-  *at += 3 + *length;
+  *length = n;
+  *at += 3 + n;
   return true;
 }
 
@@ -344,43 +349,89 @@ struct Buffers {
   }
 };
 
-// Starts worth aligning: where a plain word of the heading stands, moved back
-// by the words before it (an abbreviation of initials counted both ways).
-uint32_t Starts(const Work& w, const Heading& h, const int32_t* table, uint32_t mask, const int32_t* next,
-                uint32_t wordBegin, uint32_t wordEnd, uint32_t* out, uint32_t room) {
-  uint32_t count = 0, plain = 0, before = 0, extra = 0;
-  for (uint32_t k = 0; k < h.Tokens; ++k) {
+// The letter a word cut short is looked up by: its first other than vav and
+// yod (its first when it has no other).
+unsigned char LeadLetter(const Word& x, const unsigned char* letters) {
+  for (uint32_t i = 0; i < x.Length; ++i) {
+    if (letters[i] != Vav && letters[i] != Yod) return letters[i];
+  }
+  return letters[0];
+}
+
+// Where to look for the words of a heading: words by the hash of their
+// letters, and by their first and lead letters.
+struct WordIndex {
+  int32_t* Table;  // first word of each hash bucket, -1: none
+  uint32_t Mask;
+  int32_t* Next;         // next word of the same bucket
+  int32_t First[27];     // first word of each first letter
+  int32_t* NextFirst;    // next word with the same first letter
+  int32_t Lead[27];      // first word of each lead letter
+  int32_t* NextLead;
+  uint32_t FirstCount[27], LeadCount[27];  // words of each
+};
+
+// Starts worth aligning: where a word of the heading may stand (a plain word
+// by the hash of its letters, a word cut short by its lead letter, initials
+// by their first), moved back by the words before it (initials counted both
+// ways, and words of a reference passed over). Every start when there is no
+// room.
+uint32_t Starts(const Work& w, const Heading& h, const WordIndex& index, uint32_t wordBegin, uint32_t wordEnd,
+                uint32_t* out, uint32_t room) {
+  // Where each heading word may stand: a chain of words, and how long it is.
+  // At most Tokens - Need of them miss at the place, so the places of that
+  // many and one more, the rarest, hold a word of every place worth aligning.
+  struct Lookup {
+    const int32_t* Chain;
+    int32_t Head;
+    uint32_t Words;
+    uint32_t Before, Extra;  // heading words before it, initials' more words
+  } lookups[HeadingWords];
+  const uint32_t tokens = h.Tokens;
+  uint32_t before = 0, extra = 0;
+  for (uint32_t k = 0; k < tokens; ++k) {
     const Word& t = w.Tokens[h.FirstToken + k];
+    const unsigned char* lt = w.Pool + t.Letters;
+    Lookup& l = lookups[k];
+    l.Before = before, l.Extra = extra, l.Words = 0;
     if (!(t.Mark & (MarkGeresh | MarkGershayim))) {
-      ++plain;
-      for (int32_t q = table[t.Key & mask]; q >= 0; q = next[q]) {
-        if (uint32_t(q) < wordBegin || uint32_t(q) >= wordEnd || w.Words[q].Key != t.Key) continue;
-        // Words of a reference before it may have been passed over.
-        uint32_t numbers = 0;
-        for (uint32_t i = 1; i <= before && uint32_t(q) >= wordBegin + i; ++i)
-          numbers += (w.Words[q - i].Mark & MarkInBrackets) != 0;
-        for (uint32_t back = before; back <= before + extra + numbers && back <= before + extra + SkippedWords;
-             ++back) {
-          if (uint32_t(q) < wordBegin + back || count == room) break;
-          out[count++] = uint32_t(q) - back;
-          numbers += (w.Words[q - back].Mark & MarkInBrackets) != 0;
-        }
-      }
+      l.Chain = index.Next, l.Head = index.Table[t.Key & index.Mask];
+      for (int32_t q = l.Head; q >= 0; q = l.Chain[q]) l.Words += w.Words[q].Key == t.Key;
+    } else if (t.Mark & MarkGershayim) {
+      l.Chain = index.NextFirst, l.Head = index.First[lt[0] - 0x61], l.Words = index.FirstCount[lt[0] - 0x61];
+    } else {
+      const unsigned char lead = LeadLetter(t, lt);
+      l.Chain = index.NextLead, l.Head = index.Lead[lead - 0x61], l.Words = index.LeadCount[lead - 0x61];
     }
     ++before;
     if ((t.Mark & MarkGershayim) && t.Length > 1) extra += t.Length - 1u;
   }
-  if (int32_t(plain) < h.Need) {
-    // Too few plain words to find the place by: every start.
-    count = 0;
-    for (uint32_t q = wordBegin; q < wordEnd && count < room; ++q) out[count++] = q;
+  std::sort(lookups, lookups + tokens, [](const Lookup& a, const Lookup& b) { return a.Words < b.Words; });
+  const uint32_t needed = tokens - uint32_t(h.Need) + 1;
+  uint32_t count = 0;
+  for (uint32_t k = 0; k < needed && k < tokens; ++k) {
+    const Lookup& l = lookups[k];
+    for (int32_t q = l.Head; q >= 0; q = l.Chain[q]) {
+      if (uint32_t(q) < wordBegin || uint32_t(q) >= wordEnd) continue;
+      // Words of a reference before it may have been passed over.
+      uint32_t skippable = 0;
+      for (uint32_t i = 1; i <= l.Before && uint32_t(q) >= wordBegin + i; ++i)
+        skippable += (w.Words[q - i].Mark & MarkInBrackets) != 0;
+      for (uint32_t back = l.Before; back <= l.Before + l.Extra + skippable && back <= l.Before + l.Extra + SkippedWords;
+           ++back) {
+        if (uint32_t(q) < wordBegin + back) break;
+        if (count == room) {
+          // No room: every start.
+          count = 0;
+          for (uint32_t p = wordBegin; p < wordEnd && count < room; ++p) out[count++] = p;
+          return count;
+        }
+        out[count++] = uint32_t(q) - back;
+        skippable += (w.Words[q - back].Mark & MarkInBrackets) != 0;
+      }
+    }
   }
   return count;
-}
-
-int CompareStarts(const void* a, const void* b) {
-  const uint32_t x = *static_cast<const uint32_t*>(a), y = *static_cast<const uint32_t*>(b);
-  return x < y ? -1 : x > y;
 }
 
 // The one candidate of h with the best score among those whose first word
@@ -423,7 +474,7 @@ int32_t LinkComments(const unsigned char* mainText, const unsigned char* previou
   // Starts of one heading; later the chain of the linked headings.
   const uint32_t startRoom = 2 * (wordRoom > headingRoom ? wordRoom : headingRoom) + 8;
   const size_t bytes = sizeof(Word) * (wordRoom + tokenRoom) + sizeof(Heading) * headingRoom +
-                       sizeof(int32_t) * (tableSize + wordRoom) + sizeof(uint32_t) * startRoom +
+                       sizeof(int32_t) * (tableSize + 3 * wordRoom) + sizeof(uint32_t) * startRoom +
                        mainLength + previousLength + commentaryLength + 64;  // and the rounding of each part
   unsigned char* block = static_cast<unsigned char*>(std::malloc(bytes));
   if (!block) return LinkNoMemory;
@@ -437,8 +488,12 @@ int32_t LinkComments(const unsigned char* mainText, const unsigned char* previou
   w.Words = reinterpret_cast<Word*>(take(sizeof(Word) * wordRoom));
   w.Tokens = reinterpret_cast<Word*>(take(sizeof(Word) * tokenRoom));
   Heading* headings = reinterpret_cast<Heading*>(take(sizeof(Heading) * headingRoom));
-  int32_t* table = reinterpret_cast<int32_t*>(take(sizeof(int32_t) * tableSize));
-  int32_t* next = reinterpret_cast<int32_t*>(take(sizeof(int32_t) * wordRoom));
+  WordIndex index;
+  index.Table = reinterpret_cast<int32_t*>(take(sizeof(int32_t) * tableSize));
+  index.Mask = tableSize - 1;
+  index.Next = reinterpret_cast<int32_t*>(take(sizeof(int32_t) * wordRoom));
+  index.NextFirst = reinterpret_cast<int32_t*>(take(sizeof(int32_t) * wordRoom));
+  index.NextLead = reinterpret_cast<int32_t*>(take(sizeof(int32_t) * wordRoom));
   uint32_t* starts = reinterpret_cast<uint32_t*>(take(sizeof(uint32_t) * startRoom));
   w.Pool = cursor;
 
@@ -453,11 +508,22 @@ int32_t LinkComments(const unsigned char* mainText, const unsigned char* previou
   }
   const uint32_t tail = w.WordCount;
   if (mainText) CollectMain(mainText, &paragraph, w);
-  const uint32_t mask = tableSize - 1;
-  for (uint32_t i = 0; i < tableSize; ++i) table[i] = -1;
+  for (uint32_t i = 0; i < tableSize; ++i) index.Table[i] = -1;
+  for (int32_t& f : index.First) f = -1;
+  for (int32_t& f : index.Lead) f = -1;
+  for (uint32_t& c : index.FirstCount) c = 0;
+  for (uint32_t& c : index.LeadCount) c = 0;
   for (uint32_t i = w.WordCount; i-- > 0;) {
-    next[i] = table[w.Words[i].Key & mask];
-    table[w.Words[i].Key & mask] = int32_t(i);
+    const Word& x = w.Words[i];
+    const unsigned char* letters = w.Pool + x.Letters;
+    index.Next[i] = index.Table[x.Key & index.Mask];
+    index.Table[x.Key & index.Mask] = int32_t(i);
+    index.NextFirst[i] = index.First[letters[0] - 0x61];
+    index.First[letters[0] - 0x61] = int32_t(i);
+    index.NextLead[i] = index.Lead[LeadLetter(x, letters) - 0x61];
+    index.Lead[LeadLetter(x, letters) - 0x61] = int32_t(i);
+    ++index.FirstCount[letters[0] - 0x61];
+    ++index.LeadCount[LeadLetter(x, letters) - 0x61];
   }
 
   // The headings, their comments and their quoted words.
@@ -486,7 +552,7 @@ int32_t LinkComments(const unsigned char* mainText, const unsigned char* previou
       ForEachWord(commentary, text, length, IsVisual(style), 0, w, [&](const Word& word) {
         if (IsEtCetera(word, w.Pool + word.Letters)) return false;
         w.Tokens[w.TokenCount++] = word;
-        return true;
+        return w.TokenCount - h.FirstToken < HeadingWords;
       });
       h.Tokens = w.TokenCount - h.FirstToken;
       h.Need = int32_t(2 * h.Tokens + 2) / 3;
@@ -501,15 +567,17 @@ int32_t LinkComments(const unsigned char* mainText, const unsigned char* previou
     h.FirstCandidate = found.Count;
     if (!h.Tokens) continue;
     const uint32_t begin = previousMain && i < PreviousSideHeadings ? 0 : tail;
-    uint32_t n = Starts(w, h, table, mask, next, begin, w.WordCount, starts, startRoom);
-    std::qsort(starts, n, sizeof(uint32_t), CompareStarts);
+    const uint32_t n = Starts(w, h, index, begin, w.WordCount, starts, startRoom);
+    std::sort(starts, starts + n);
     for (uint32_t s = 0; s < n && sound; ++s) {
       if (s && starts[s] == starts[s - 1]) continue;
       const Candidate c = Align(w, h, starts[s], starts[s] < tail ? tail : w.WordCount);
       if (int32_t(c.Score) < h.Need) continue;
-      // Two starts that come to the same words are one place.
+      // Two starts that come to the same words are one place (the starts are
+      // in order, so such candidates stand together).
       bool same = false;
-      for (uint32_t k = h.FirstCandidate; k < found.Count && !same; ++k) {
+      for (uint32_t k = found.Count > h.FirstCandidate + 4 ? found.Count - 4 : h.FirstCandidate;
+           k < found.Count && !same; ++k) {
         Candidate& o = found.Items[k];
         if (o.Start == c.Start && o.End == c.End && (o.At < tail) == (c.At < tail)) {
           same = true;

@@ -14,7 +14,7 @@ TEST(Links, WholeCorpusAgainstTheGeneratorsTruth) {
   std::vector<unsigned char> main, previous, commentary;
   std::vector<HeadingTruth> truth;
   std::vector<CommentLink> links(256);
-  int headings = 0, linked = 0, onPrevious = 0, unambiguous = 0, missed = 0, wrong = 0;
+  int headings = 0, linked = 0, onPrevious = 0, unambiguous = 0, nothing = 0, missed = 0, wrong = 0;
   int32_t article = 0;
   for (int t = 0; t < TractateCount; ++t) {
     for (int side = 0; side < BuiltInTractates[t].SideCount; ++side) {
@@ -32,6 +32,7 @@ TEST(Links, WholeCorpusAgainstTheGeneratorsTruth) {
         linked += l.Side != LinkNone;
         onPrevious += l.Side == LinkPreviousSide;
         unambiguous += q.Side != QuotesNothing && !q.Ambiguous;
+        nothing += q.Side == QuotesNothing;
         if (l.Side == LinkNone) {
           if (q.Side != QuotesNothing && !q.Ambiguous && ++missed <= 20)
             ADD_FAILURE() << where << ": not linked, quotes " << q.QuoteStart << ".." << q.QuoteEnd;
@@ -52,8 +53,9 @@ TEST(Links, WholeCorpusAgainstTheGeneratorsTruth) {
   }
   EXPECT_EQ(wrong, 0);
   EXPECT_EQ(missed, 0);
-  std::printf("headings %d, linked %d (%.1f %%), on the previous side %d, unambiguous %d (%.1f %%)\n", headings,
-              linked, 100.0 * linked / headings, onPrevious, unambiguous, 100.0 * unambiguous / headings);
+  std::printf("headings %d, linked %d (%.1f %%), on the previous side %d, unambiguous %d (%.1f %%), quoting nothing %d\n",
+              headings, linked, 100.0 * linked / headings, onPrevious, unambiguous, 100.0 * unambiguous / headings,
+              nothing);
 }
 
 // Hebrew letters (UTF-8) to the letter code; other bytes as they are.

@@ -135,6 +135,16 @@ TEST(CorpusText, SampleFolderImportsToTheExpectedRecords) {
   EXPECT_EQ(diag.Notes[1].substr(0, 36), "no file for 01.txt, 02.txt, 03.txt, ");
   EXPECT_NE(diag.Notes[1].find("36.txt, 38.txt: all"), std::string::npos);
 
+  // Its headings and the words they are linked to, as the file has them.
+  FILE* links = std::tmpfile();
+  ASSERT_EQ(LinksCommand(ORVANE_SAMPLE_TEXTS, 36, links, stderr), 0);
+  std::rewind(links);
+  std::string printed(4096, '\0');
+  printed.resize(std::fread(&printed[0], 1, printed.size(), links));
+  std::fclose(links);
+  EXPECT_EQ(printed, "37.txt\t34a\t1\tאמר ראובן\tאמר ראובן\n37.txt\t34a\t2\tהבית הזה\tהבית הזה\n"
+                     "37.txt\t35b\t1\tסוף הדבר\t-\n3 headings, 2 linked (66.7 %), 0 on the previous side\n");
+
   // An imported corpus, with its own names, exports and imports alike.
   TextFolder folder;
   int32_t mismatches = -1;
