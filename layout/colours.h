@@ -42,7 +42,7 @@ inline constexpr ColourScheme DayScheme = {
     0x000000, 0x800000, 0xFF0000, 0x000000,  // black, navy, blue; black rules
     0xFF0000, 0x00FFFF,                      // blue on yellow
     0x0000FF, 0xFFFFFF, 0xFF0000, 0x00FFFF, 0x0000FF,
-    SystemColour, SystemColour, RGB(0xE4, 0xEE, 0xFA),  // the system's selection; a pale blue tint
+    SystemColour, SystemColour, RGB(0xD6, 0xE6, 0xFA),  // the system's selection; a pale blue tint
 };
 
 inline constexpr ColourScheme NightScheme = {

@@ -35,7 +35,7 @@ bool LeaveArmed;
 // The comment Alt+Up/Down last went to, -1: none.
 int32_t SteppedComment = -1;
 
-bool LinksOn() { return AppSettings.ShowLinks != 0; }
+bool LinksOn() { return AppSettings.LinksOff == 0; }
 
 void ClearTints() {
   for (PaneView* pane : {MainPane, CommentaryPane}) {
@@ -246,8 +246,8 @@ void StepComment(HWND window, int direction) {
 }
 
 void ToggleLinks(HWND window) {
-  AppSettings.ShowLinks = LinksOn() ? 0 : 1;
-  SetMenuCheck(MainMenu(window), true, CMD_LINKS, AppSettings.ShowLinks);
+  AppSettings.LinksOff = LinksOn() ? 1 : 0;
+  SetMenuCheck(MainMenu(window), true, CMD_LINKS, LinksOn() ? 1 : 0);
   if (LinksOn()) {
     RelinkArticle();
   } else {

@@ -288,7 +288,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       LoadStoredArticle(window);
       UpdateReverse(window, true);
       ApplyColourScheme(window);
-      SetMenuCheck(MainMenu(window), true, CMD_LINKS, AppSettings.ShowLinks);
+      SetMenuCheck(MainMenu(window), true, CMD_LINKS, AppSettings.LinksOff ? 0 : 1);
       return 0;
     case WM_DESTROY:
       ForgetLinks();

@@ -4,7 +4,7 @@
 // (output/settings). Writers during a run: the settings loader and SaveSettings,
 // SetCurrentArticle (Lesson, LastPosition), the shell's commands (Flags through
 // UpdateReverse, BottomSection), the font dialog (FontSettings), the search
-// (SearchString), the View menu (NightColours, ShowLinks) and the shell's exit (TopLesson,
+// (SearchString), the View menu (NightColours, LinksOff) and the shell's exit (TopLesson,
 // MainTop, CommentaryTop). Everything else only reads it.
 #pragma once
 #include <cstdint>
@@ -36,7 +36,7 @@ struct AppSettingsRecord {
   uint16_t BottomSectionLastPosition;
   int32_t SurroundingGutter;
   uint32_t NightColours;   // 1: the panes show the night scheme; 0 otherwise
-  uint32_t ShowLinks;      // 0: the commentary is not tied to its words; else it is
+  uint32_t LinksOff;       // 1: View > Links is off (stored as ShowLinks 0); 0: on
   // Where each pane's top line was at exit, as places keep it (a packed
   // PanePosition, store/places.h), and the Lesson they belong to. Written by
   // the shell just before the settings are saved.

@@ -11,6 +11,7 @@
 
 #include "dialogs/dialogs.h"
 #include "layout/colours.h"
+#include "layout/draw.h"
 #include "layout/scale.h"
 #include "output/bookmarks.h"
 #include "output/clipboard.h"
@@ -27,6 +28,7 @@
 #include "shell/view.h"
 #include "store/folios.h"
 #include "store/letters.h"
+#include "store/links.h"
 #include "store/places.h"
 #include "store/records.h"
 #include "tests/win/common/gdi_tracking.h"
@@ -471,18 +473,25 @@ TEST_F(Shell, ClickPagingSplitsThePaneByTheChosenAxis) {
   const int lowerY = c->AreaTop + c->AreaHeight - 3;
   // Below the band where the main pane's gutter margin overlaps this pane.
   const int upperY = c->AreaTop + 10 + 3;
+  // A page is the rows drawn less one, as drawn at the row paged from.
+  auto back = [&] { return c->FirstRow - (c->RowsDrawn - 1) > 0 ? c->FirstRow - (c->RowsDrawn - 1) : 0; };
   click(c->AreaLeft + 5, lowerY);
   EXPECT_EQ(ActivePane, c);
   EXPECT_EQ(ActiveScrollBar, CommentaryScrollBar);
   EXPECT_EQ(c->FirstRow, page) << "lower half pages forward";
+  int expected = back();
   click(c->AreaLeft + 5, upperY);
-  EXPECT_EQ(c->FirstRow, 0) << "upper half pages back";
+  EXPECT_EQ(c->FirstRow, expected) << "upper half pages back";
 
   AppSettings.Flags &= ~ClickVertical;
+  c->FirstRow = 0;
+  RepaintPanes(window_, RepaintCommentary);
   click(c->AreaLeft + c->AreaWidth - 3, upperY);
   EXPECT_EQ(c->FirstRow, page) << "right half pages forward";
+  expected = back();
   click(c->AreaLeft + 3, lowerY);
-  EXPECT_EQ(c->FirstRow, 0) << "left half pages back";
+  EXPECT_EQ(c->FirstRow, expected) << "left half pages back";
+  c->FirstRow = 0;
 
   // Just outside the text area, within the gutter, still counts as the pane.
   AppSettings.Flags |= ClickVertical;
@@ -835,6 +844,45 @@ struct PaintedClient {
   // A pixel of the gutter left of a pane.
   COLORREF Beside(const PaneView* pane) const { return GetPixel(dc, pane->AreaLeft / 2, pane->AreaTop + 2); }
 };
+
+TEST_F(Shell, ACommentUnderThePointerTintsItsWordsAndCtrlClickBringsThemIntoView) {
+  // A comment in view whose quoted words lie below the main pane's rows.
+  CommentLink links[256];
+  int32_t found = -1, lineOfWords = -1, headingY = 0;
+  for (int32_t n = 1; n < RecordCount && found < 0; n += 2) {
+    if (GoToRecord(window_, n) != 0 || MainPane->MaxFirstRow <= MainPane->RowsDrawn) continue;
+    const int32_t count = LinkComments(MainPane->Text, nullptr, CommentaryPane->Text, links, 256);
+    for (int32_t i = 0; i < count && i < 256 && found < 0; ++i) {
+      const int32_t heading = LineIndexOf(CommentaryPane, links[i].CommentStart);
+      lineOfWords = LineIndexOf(MainPane, links[i].QuoteEnd - 1);
+      if (links[i].Side != LinkThisSide || RowOfLine(CommentaryPane, heading) + 2 >= CommentaryPane->RowsDrawn ||
+          RowOfLine(MainPane, lineOfWords) < MainPane->RowsDrawn + 2)
+        continue;
+      found = i;
+      headingY = CommentaryPane->AreaTop;
+      for (int32_t k = 0; k < heading; ++k) headingY += CommentaryPane->Lines[k].LineHeight * RowsOf(CommentaryPane->Lines[k]);
+      headingY += CommentaryPane->Lines[heading].LineHeight / 2;
+    }
+  }
+  ASSERT_GE(found, 0) << "a comment on words out of view";
+  const LPARAM onHeading = MAKELPARAM(CommentaryPane->AreaLeft + CommentaryPane->AreaWidth / 2, headingY);
+  SendMessageW(window_, WM_MOUSEMOVE, 0, onHeading);
+  EXPECT_TRUE(PaintedClient(window_).Has(CommentaryPane, DayScheme.LinkTint)) << "the comment is tinted";
+  EXPECT_FALSE(PaintedClient(window_).Has(MainPane, DayScheme.LinkTint)) << "its words are out of view";
+  EXPECT_EQ(MainPane->FirstRow, 0) << "nothing moves on hover";
+
+  // Ctrl+click scrolls the main pane to the words, and does nothing else.
+  const uint16_t commentaryRow = CommentaryPane->FirstRow;
+  SendMessageW(window_, WM_LBUTTONDOWN, MK_CONTROL | MK_LBUTTON, onHeading);
+  SendMessageW(window_, WM_LBUTTONUP, MK_CONTROL, onHeading);
+  const int32_t row = RowOfLine(MainPane, lineOfWords);
+  EXPECT_TRUE(row >= MainPane->FirstRow && row < MainPane->FirstRow + MainPane->RowsDrawn) << "the words in view";
+  EXPECT_EQ(CommentaryPane->FirstRow, commentaryRow) << "no paging";
+  EXPECT_FALSE(HasSelection(CommentaryPane->Selection));
+  EXPECT_TRUE(PaintedClient(window_).Has(MainPane, DayScheme.LinkTint)) << "the words, now in view, are tinted";
+  SendMessageW(window_, WM_MOUSELEAVE, 0, 0);
+  EXPECT_FALSE(PaintedClient(window_).Has(MainPane, DayScheme.LinkTint)) << "the tint goes with the pointer";
+}
 
 TEST_F(Shell, NightColoursPaintThePanesDarkFollowTheResultsListAndAreStored) {
   GoToLongArticle(1, 3, 3);
