@@ -7,8 +7,8 @@
 #include "layout/colours.h"
 #include "resources/resource.h"
 #include "shell/article.h"
-#include "shell/commands.h"
 #include "shell/globals.h"
+#include "shell/menus.h"
 #include "shell/results.h"
 #include "shell/splitview.h"
 
