@@ -123,7 +123,7 @@ TEST(StoredValues, EveryValueOfEveryWrongKindStartsWorksAndIsUsableAfterwards) {
       {settings, L"Top"},        {settings, L"Left"},          {settings, L"Width"},
       {settings, L"Height"},     {settings, L"showCmd"},       {L"software\\Quillary", L"SurroundingGutter"},
       {settings, L"NightColours"}, {settings, L"TopLesson"},   {settings, L"MainTop"},
-      {settings, L"CommentaryTop"},
+      {settings, L"CommentaryTop"}, {settings, L"TopRows"},     {settings, L"TopLengths"},
   };
   AnswerMessageBoxes();  // "Resource not found" for a Lesson that names no record
   int runs = 0;
