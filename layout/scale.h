@@ -10,7 +10,8 @@
 // screen's LOGPIXELSY and GetSystemMetrics, which stand in there, are at the
 // one DPI every window has.
 //
-// Owns no state but the looked-up function pointers, written once on first use.
+// Owns no state but the looked-up function pointers, written once on first use,
+// and WindowDpiStandIn (null; written only by tests).
 #pragma once
 #include <windows.h>
 

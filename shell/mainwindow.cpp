@@ -3,8 +3,6 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <cstring>
-
 #include "dialogs/dialogs.h"
 #include "layout/scale.h"
 #include "output/settings.h"
@@ -24,15 +22,6 @@ const wchar_t MainClassName[] = PRODUCT_NAME;
 
 namespace {
 
-// The length of a pane's text: its paragraph list up to the zero style byte
-// that ends it (the loader puts zeros after the text).
-uint16_t TextLength(const PaneView* pane) {
-  if (!pane || !pane->Text) return 0;
-  const unsigned char* p = pane->Text;
-  while (*p) p += 2 + std::strlen(reinterpret_cast<const char*>(p + 2)) + 1;
-  return static_cast<uint16_t>(p - pane->Text);
-}
-
 // Each pane's top line as places keep it, for the next start to open on
 // (the rows, which older versions read, are saved beside them), and the
 // lengths of both texts they are offsets in.
@@ -41,7 +30,8 @@ void RememberTops() {
   AppSettings.TopLesson = AppSettings.Lesson;
   AppSettings.MainTop = PackPosition(TopPosition(MainPane));
   AppSettings.CommentaryTop = PackPosition(TopPosition(CommentaryPane));
-  AppSettings.TopLengths = PackPair(TextLength(MainPane), TextLength(CommentaryPane));
+  AppSettings.TopLengths =
+      PackPair(TextLength(MainPane->Text), TextLength(CommentaryPane ? CommentaryPane->Text : nullptr));
 }
 
 // At start, once the window has its stored size: each pane opens on the line
@@ -54,7 +44,7 @@ bool OpenOnStoredTops() {
   PanePosition main{}, commentary{};
   if (!MainPane || !CommentaryPane || AppSettings.TopLesson != AppSettings.Lesson ||
       AppSettings.TopRows != PackPair(AppSettings.LastPosition, AppSettings.BottomSectionLastPosition) ||
-      AppSettings.TopLengths != PackPair(TextLength(MainPane), TextLength(CommentaryPane)) ||
+      AppSettings.TopLengths != PackPair(TextLength(MainPane->Text), TextLength(CommentaryPane->Text)) ||
       !UnpackPosition(AppSettings.MainTop, &main) || !UnpackPosition(AppSettings.CommentaryTop, &commentary)) {
     return false;
   }

@@ -85,7 +85,8 @@ RECT Carried(const RECT& r, const RECT& from, const RECT& to, int fromDpi, int t
 }
 
 // The normal rectangle of a placement is in workspace coordinates: from the
-// corner of the work area of its monitor rather than of the monitor.
+// corner of the work area of its monitor rather than of the monitor. Sign 1
+// turns it into screen coordinates, -1 back.
 RECT WorkspaceToScreen(const RECT& r, const MONITORINFO& monitor, int sign) {
   RECT moved = r;
   OffsetRect(&moved, sign * (monitor.rcWork.left - monitor.rcMonitor.left),
