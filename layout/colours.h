@@ -14,6 +14,9 @@
 
 #include "layout/paneview.h"
 
+// A scheme colour that stands for the system's own (no RGB value has this).
+constexpr COLORREF SystemColour = 0xFF000000;
+
 struct ColourScheme {
   COLORREF Page;            // the main pane and the window around the panes
   COLORREF CommentaryPage;  // the commentary section
@@ -29,6 +32,9 @@ struct ColourScheme {
   COLORREF BoxInner;
   COLORREF BoxFill;
   COLORREF BoxText;
+  COLORREF SelectionText;  // SystemColour: the system's highlight colours
+  COLORREF SelectionBack;
+  COLORREF LinkTint;       // behind the words a comment quotes, and the comment
 };
 
 inline constexpr ColourScheme DayScheme = {
@@ -36,6 +42,7 @@ inline constexpr ColourScheme DayScheme = {
     0x000000, 0x800000, 0xFF0000, 0x000000,  // black, navy, blue; black rules
     0xFF0000, 0x00FFFF,                      // blue on yellow
     0x0000FF, 0xFFFFFF, 0xFF0000, 0x00FFFF, 0x0000FF,
+    SystemColour, SystemColour, RGB(0xE4, 0xEE, 0xFA),  // the system's selection; a pale blue tint
 };
 
 inline constexpr ColourScheme NightScheme = {
@@ -44,6 +51,7 @@ inline constexpr ColourScheme NightScheme = {
     RGB(0xFF, 0xF0, 0xCC), RGB(0x5C, 0x4A, 0x14),
     RGB(0xC0, 0x60, 0x5A), RGB(0x1E, 0x1F, 0x22), RGB(0x6A, 0x8C, 0xC8), RGB(0x5C, 0x4A, 0x14),
     RGB(0xFF, 0xD9, 0xB8),
+    RGB(0xFF, 0xFF, 0xFF), RGB(0x2F, 0x55, 0x8A), RGB(0x2C, 0x38, 0x48),
 };
 
 // The scheme of a stored NightColours value: night for 1, day for anything else.
@@ -54,6 +62,19 @@ inline const ColourScheme& SchemeForSetting(uint32_t nightColours) {
 // The scheme a pane is drawn in.
 inline const ColourScheme& PaneColours(const PaneView* pane) {
   return pane && pane->Colours ? *pane->Colours : DayScheme;
+}
+
+// The pane's own background: the page, or the commentary strip.
+inline COLORREF PaneBackground(const PaneView* pane) {
+  return pane && pane->Background == BackgroundStrip ? PaneColours(pane).CommentaryPage : PaneColours(pane).Page;
+}
+
+// The colours a selection is shown in: the system's highlight colours by
+// day, the scheme's own by night.
+inline void SelectionColours(const PaneView* pane, COLORREF* text, COLORREF* back) {
+  const ColourScheme& scheme = PaneColours(pane);
+  *text = scheme.SelectionText == SystemColour ? GetSysColor(COLOR_HIGHLIGHTTEXT) : scheme.SelectionText;
+  *back = scheme.SelectionBack == SystemColour ? GetSysColor(COLOR_HIGHLIGHT) : scheme.SelectionBack;
 }
 
 // Fills a rectangle with a solid colour (a brush made and deleted for it).

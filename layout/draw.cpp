@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "layout/colours.h"
+#include "layout/runs.h"
 #include "layout/pane_internal.h"
 #include "store/letters.h"
 
@@ -49,15 +50,6 @@ const unsigned char* SkipWordAndSpaces(const unsigned char* p) {
   return p;
 }
 
-// Width of the first count display characters of run, in stored order.
-SIZE MeasureRun(HDC dc, const unsigned char* run, int32_t count) {
-  SIZE size{};
-  int32_t n = 0;
-  const wchar_t* units = ConvertRun(run, count, true, &n);
-  if (units && n > 0) GetTextExtentPoint32W(dc, units, n, &size);
-  return size;
-}
-
 // Advances y and the room left past a line and its blank row.
 void Advance(const LineEntry& line, int32_t& y, int32_t& room) {
   y += line.LineHeight;
@@ -78,31 +70,6 @@ bool InTable(const PaneView* pane, const LineEntry* line) {
 }
 
 }  // namespace
-
-UINT ReadingFlag(UINT rtlFlag) {
-  const TextForm form = FormFor(TextUse::Drawn, AppSettings.Flags, AppSettings.FontSettings.FontAsciiBase);
-  return form.RightToLeft ? rtlFlag : 0;
-}
-
-int DrawRun(HDC dc, const unsigned char* bytes, int32_t count, int32_t x, int32_t y, int32_t w, int32_t h) {
-  int32_t n = 0;
-  const wchar_t* units = ConvertRun(bytes, count, false, &n);
-  if (!units || n == 0) return 0;
-  RECT rect{x, y, x + w, y + h};
-  return DrawTextW(dc, units, n, &rect, RunFormat | ReadingFlag(DT_RTLREADING));
-}
-
-int DrawRunColored(HDC dc, const unsigned char* bytes, int32_t count, int32_t x, int32_t y, int32_t w,
-                   int32_t h, COLORREF textColour, COLORREF backColour) {
-  const int oldMode = SetBkMode(dc, OPAQUE);
-  const COLORREF oldText = SetTextColor(dc, textColour);
-  const COLORREF oldBack = SetBkColor(dc, backColour);
-  const int result = DrawRun(dc, bytes, count, x, y, w, h);
-  SetBkColor(dc, oldBack);
-  SetTextColor(dc, oldText);
-  SetBkMode(dc, oldMode);
-  return result;
-}
 
 void FillArea(HDC dc, const int32_t area[4], int stockBrush) {
   RECT rect{area[0], area[1], area[0] + area[2], area[1] + area[3]};
@@ -126,64 +93,126 @@ void DrawFrame(HDC dc, RECT* rect, COLORREF colour, int32_t count) {
   }
 }
 
-void HighlightRun(PaneView* pane, const unsigned char* text, const unsigned char* run, int32_t count,
-                  int32_t x, int32_t y) {
-  if (!pane || !text || !run) return;
-  const ptrdiff_t f = (text + pane->HitStart) - run;
-  int32_t prefix = 0;
-  if (f >= 0) {
-    count -= static_cast<int32_t>(f);
-    if (count < 0) return;
-    prefix = MeasureRun(pane->Dc, run, static_cast<int32_t>(f)).cx;
-    run += f;
-  }
-  const ptrdiff_t limit = (text + pane->HitEnd) - run;
-  if (count > limit) count = static_cast<int32_t>(limit);
-  if (count <= 0) return;
-  const SIZE size = MeasureRun(pane->Dc, run, count);
-  DrawRunColored(pane->Dc, run, count, U16(x + prefix), U16(y), U16(size.cx), U16(size.cy),
-                 PaneColours(pane).HitText, PaneColours(pane).HitBack);
+void HighlightRange(PaneView* pane, const unsigned char* run, int32_t count, int32_t x, int32_t y,
+                    int32_t lo, int32_t hi, COLORREF textColour, COLORREF backColour) {
+  if (!pane || !pane->Text || !run || count <= 0) return;
+  const int32_t start = static_cast<int32_t>(run - pane->Text);
+  if (lo < start) lo = start;
+  if (hi > start + count) hi = start + count;
+  if (hi <= lo) return;
+  const int32_t prefix = lo > start ? MeasureRun(pane->Dc, run, lo - start).cx : 0;
+  const SIZE size = MeasureRun(pane->Dc, run + (lo - start), hi - lo);
+  DrawRunColored(pane->Dc, run + (lo - start), hi - lo, U16(x + prefix), U16(y), U16(size.cx), U16(size.cy),
+                 textColour, backColour);
 }
 
-int32_t DrawHitHighlight(PaneView* pane) {
-  if (!pane || !pane->Text || !pane->Lines) return -1;
+void HighlightRun(PaneView* pane, const unsigned char* text, const unsigned char* run, int32_t count,
+                  int32_t x, int32_t y) {
+  if (!pane || !text || text != pane->Text) return;
+  HighlightRange(pane, run, count, x, y, pane->HitStart, pane->HitEnd, PaneColours(pane).HitText,
+                 PaneColours(pane).HitBack);
+}
+
+namespace {
+
+// Shows the stored bytes [lo, hi) of the visible lines in the given colours,
+// each line in its own font: main runs, and hanging words as the hit shows them.
+void HighlightVisible(PaneView* pane, int32_t lo, int32_t hi, COLORREF textColour, COLORREF backColour) {
   int32_t room = pane->AreaHeight;
   int32_t y = 0;
   const LineEntry* line = FindFirstVisible(pane, &y, &room);
   uint8_t current = FirstStyle(*line);
   const HFONT oldFont = SelectStyle(pane, current);
   const unsigned char* text = pane->Text;
-
   for (; line->Style != 0 && line->LineHeight <= room; ++line) {
-    const bool touches = !(pane->HitEnd < line->Start || pane->HitStart > LineCoverEnd(text, *line));
+    const bool touches = !(hi < line->Start || lo > LineCoverEnd(text, *line));
     if (!IsRule(*line) && touches) {
       if ((current & 0x1F) != (line->Style & 0x1F)) SelectStyle(pane, line->Style);
       current = line->Style;
       const unsigned char* start = text + line->Start;
       if (line->Hang == 0) {
-        HighlightRun(pane, text, start, line->Length, line->X, y);
+        HighlightRange(pane, start, line->Length, line->X, y, lo, hi, textColour, backColour);
       } else if (!(line->Style & StyleVisual)) {
-        HighlightRun(pane, text, start, WordLength(start), line->X - line->Hang, y);
-        HighlightRun(pane, text, SkipWordAndSpaces(start), line->Length, line->X, y);
+        HighlightRange(pane, start, WordLength(start), line->X - line->Hang, y, lo, hi, textColour, backColour);
+        HighlightRange(pane, SkipWordAndSpaces(start), line->Length, line->X, y, lo, hi, textColour, backColour);
       } else {
-        // The word is shown whole in the hit colours when the hit reaches
-        // into it, and left alone when the hit lies only in the run.
+        // The word is shown whole in the colours when the range reaches
+        // into it, and left alone when the range lies only in the run.
         const unsigned char* word = VisualHangingWord(text, *line);
         int32_t w = line->Hang;
         int32_t fit = StringLength(word);
         const int32_t wordStart = static_cast<int32_t>(word - text);
-        if (pane->HitStart < wordStart + fit && pane->HitEnd > wordStart) {
+        if (lo < wordStart + fit && hi > wordStart) {
           MeasureFit(pane->Dc, word, &w, &fit);
           DrawRunColored(pane->Dc, word, fit, U16(line->X + line->RunWidth + line->Hang - w), U16(y), U16(w),
-                         line->LineHeight, PaneColours(pane).HitText, PaneColours(pane).HitBack);
+                         line->LineHeight, textColour, backColour);
         }
-        HighlightRun(pane, text, start, line->Length, line->X, y);
+        HighlightRange(pane, start, line->Length, line->X, y, lo, hi, textColour, backColour);
       }
     }
     Advance(*line, y, room);
   }
   if (oldFont) SelectObject(pane->Dc, oldFont);
+}
+
+}  // namespace
+
+int32_t DrawHitHighlight(PaneView* pane) {
+  if (!pane || !pane->Text || !pane->Lines) return -1;
+  HighlightVisible(pane, pane->HitStart, pane->HitEnd, PaneColours(pane).HitText, PaneColours(pane).HitBack);
   return 0;
+}
+
+void DrawSelection(PaneView* pane) {
+  if (!pane || !pane->Text || !pane->Lines || !HasSelection(pane->Selection)) return;
+  COLORREF textColour, backColour;
+  SelectionColours(pane, &textColour, &backColour);
+  // The stored offsets the visible lines span: only paragraphs there are asked.
+  int32_t room = pane->AreaHeight;
+  int32_t y = 0;
+  int32_t first = 0xFFFF, last = 0;
+  for (const LineEntry* line = FindFirstVisible(pane, &y, &room); line->Style != 0 && line->LineHeight <= room;
+       ++line) {
+    if (line->Start < first) first = line->Start;
+    if (LineCoverEnd(pane->Text, *line) > last) last = LineCoverEnd(pane->Text, *line);
+    Advance(*line, y, room);
+  }
+  // A selection covers one stored stretch of every paragraph it touches.
+  const unsigned char* p = pane->Text;
+  while (p[0] != 0) {
+    const int32_t o = static_cast<int32_t>(p + 2 - pane->Text);
+    const int32_t n = StringLength(p + 2);
+    int32_t lo = 0, hi = 0;
+    if (o <= last && o + n >= first && SelectedInParagraph(pane->Text, pane->Selection, o, &lo, &hi) && hi > lo)
+      HighlightVisible(pane, lo, hi, textColour, backColour);
+    p += 2 + n + 1;
+  }
+}
+
+int32_t PaneBoundaryAt(PaneView* pane, int32_t x, int32_t y) {
+  if (!pane || !pane->Text || !pane->Lines || pane->Lines[0].Style == 0) return -1;
+  int32_t room = pane->AreaHeight;
+  int32_t top = 0;
+  const LineEntry* line = FindFirstVisible(pane, &top, &room);
+  if (line->Style == 0) line = pane->Lines + (pane->LineCount ? pane->LineCount - 1 : 0);
+  // The line whose band (with its blank row) holds y; above the first
+  // visible line the first, below the last drawn one the last.
+  for (;;) {
+    int32_t band = line->LineHeight;
+    if (line->Style & StyleParagraphEnd) band += line->LineHeight;
+    const LineEntry* next = line + 1;
+    if (y < top + band || next->Style == 0 || next->LineHeight > room - band) break;
+    top += band;
+    room -= band;
+    line = next;
+  }
+  if (IsRule(*line)) return line->Start;
+  const HFONT oldFont = SelectStyle(pane, line->Style);
+  const unsigned char* run = pane->Text + line->Start;
+  if (line->Hang && !(line->Style & StyleVisual)) run = SkipWordAndSpaces(run);
+  const int32_t i = RunBoundaryAt(pane->Dc, run, line->Length, x - line->X);
+  if (oldFont) SelectObject(pane->Dc, oldFont);
+  return static_cast<int32_t>(run - pane->Text) + i;
 }
 
 int32_t DrawPane(PaneView* pane, int32_t erase) {
@@ -198,24 +227,32 @@ int32_t DrawPane(PaneView* pane, int32_t erase) {
     line = FindFirstVisible(pane, &y, &room);
   }
 
+  // The pane's own colours, whoever prepared the DC: runs are drawn opaque
+  // on the pane's background.
   HDC dc = pane->Dc;
+  const ColourScheme& colours = PaneColours(pane);
+  const COLORREF background = PaneBackground(pane);
   const COLORREF oldColour = GetTextColor(dc);
+  const COLORREF oldBack = SetBkColor(dc, background);
+  const int oldMode = SetBkMode(dc, OPAQUE);
   uint8_t current = FirstStyle(*line);
   const HFONT oldFont = SelectStyle(pane, current + StyleWithColour);
   if (erase) {
     const RECT area{pane->AreaLeft, pane->AreaTop, pane->AreaLeft + pane->AreaWidth, pane->AreaTop + pane->AreaHeight};
-    FillWithColour(dc, area, PaneColours(pane).Page);
+    FillWithColour(dc, area, background);
   }
 
+  HBRUSH ruleBrush = nullptr;  // made at the first rule
+  HGDIOBJ oldBrush = nullptr;
   const unsigned char* text = pane->Text;
   for (; line->Style != 0 && line->LineHeight <= room; ++line) {
     const int32_t h = line->LineHeight;
     if (IsRule(*line)) {
-      HBRUSH ruleBrush = CreateSolidBrush(PaneColours(pane).Rule);
-      HGDIOBJ oldBrush = SelectObject(dc, ruleBrush ? ruleBrush : GetStockObject(BLACK_BRUSH));
+      if (!oldBrush) {
+        ruleBrush = CreateSolidBrush(colours.Rule);
+        oldBrush = SelectObject(dc, ruleBrush ? ruleBrush : GetStockObject(BLACK_BRUSH));
+      }
       PatBlt(dc, U16(line->X), U16(y + h / 2), line->RunWidth, PaneLength(pane, 1), PATCOPY);
-      SelectObject(dc, oldBrush);
-      if (ruleBrush) DeleteObject(ruleBrush);
     } else {
       if ((current & StyleKeyMask) != (line->Style & 0x1F)) SelectStyle(pane, line->Style + StyleWithColour);
       current = line->Style;
@@ -240,11 +277,19 @@ int32_t DrawPane(PaneView* pane, int32_t erase) {
     pane->RowsDrawn += RowsOf(*line);
     Advance(*line, y, room);
   }
+  // While a hit is shown NextLine keeps what it held.
+  if (!pane->HitStart && !pane->HitEnd) pane->NextLine = line;
 
+  if (oldBrush) SelectObject(dc, oldBrush);
+  if (ruleBrush) DeleteObject(ruleBrush);
   if (oldFont) SelectObject(dc, oldFont);
+  if (!pane->StartLine) {
+    if (pane->HitStart || pane->HitEnd) DrawHitHighlight(pane);
+    DrawSelection(pane);
+  }
   SetTextColor(dc, oldColour);
-  if (pane->HitStart || pane->HitEnd) return DrawHitHighlight(pane);
-  pane->NextLine = line;
+  SetBkColor(dc, oldBack);
+  SetBkMode(dc, oldMode);
   return 0;
 }
 

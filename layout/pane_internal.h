@@ -6,19 +6,13 @@
 #include <cstdint>
 
 #include "layout/paneview.h"
+#include "layout/runs.h"
 
 // The first line to show from FirstRow (pulling FirstRow back to MaxFirstRow
 // when it lies beyond RowCount). *y receives the line's top; when FirstRow
 // falls on a blank row the line starts one row lower and *room shrinks by
 // that row. May return the terminator.
 LineEntry* FindFirstVisible(PaneView* pane, int32_t* y, int32_t* room);
-
-// Converts at most count bytes (stopping at a 0 byte) through the shared
-// ConversionBuffer. *length receives the number of display characters.
-// measuring: convert in stored order whatever the Reverse setting says.
-// Null when memory ran out (*length is then 0).
-const wchar_t* ConvertRun(const unsigned char* bytes, int32_t count, bool measuring,
-                          int32_t* length);
 
 // Offset in text one past the last byte a line covers. A line with a hanging
 // word covers more than its main run: in stored order the run follows the

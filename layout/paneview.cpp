@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "layout/colours.h"
-#include "layout/draw.h"
+#include "layout/runs.h"
 #include "layout/pane_internal.h"
 #include "layout/scale.h"
 #include "store/letters.h"
@@ -45,6 +45,14 @@ int32_t Align(uint8_t style, int32_t left, int32_t width, int32_t indent, int32_
   // A run wider than its room (a single character in a very narrow area)
   // starts at the area's left edge rather than wrapping to the far right.
   return x < left ? left : x;
+}
+
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// A hyphen between two digits joins a range ("10-12"): a line broken there
+// would show the range's ends the wrong way round across the two lines.
+bool InsideNumber(const unsigned char* b, int32_t i, int32_t n) {
+  return i > 0 && i + 1 < n && IsDigit(b[i - 1]) && IsDigit(b[i + 1]);
 }
 
 bool OnlySpaces(const unsigned char* p, int32_t n) {
@@ -180,7 +188,7 @@ bool BreakLines(LayoutState& st, uint8_t style, const unsigned char* b, int32_t 
       const int32_t fit = c;
       int32_t k = c - 1;
       for (; k >= 1; --k)
-        if (b[q + k] == Space || b[q + k] == Hyphen) break;
+        if (b[q + k] == Space || (b[q + k] == Hyphen && !InsideNumber(b, q + k, n))) break;
       if (k >= 1) {
         // The shorter run's width is among the extents just measured.
         c = b[q + k] == Space ? k : k + 1;
@@ -231,21 +239,6 @@ bool BreakLines(LayoutState& st, uint8_t style, const unsigned char* b, int32_t 
 }
 
 }  // namespace
-
-const wchar_t* ConvertRun(const unsigned char* bytes, int32_t count, bool measuring, int32_t* length) {
-  *length = 0;
-  if (!bytes || count <= 0) {
-    const wchar_t* empty = ToDisplayText(reinterpret_cast<const unsigned char*>(""), &ConversionBuffer, 0);
-    return empty;
-  }
-  const void* end = std::memchr(bytes, 0, static_cast<size_t>(count));
-  const int32_t n = end ? static_cast<int32_t>(static_cast<const unsigned char*>(end) - bytes) : count;
-  // Widths are those of the characters in stored order, which is their order
-  // on the screen; only what is drawn may go in reading order.
-  const wchar_t* units = ToDisplayText(bytes, &ConversionBuffer, n, measuring ? RunOrder::Display : CurrentOrder());
-  if (units) *length = n;
-  return units;
-}
 
 PaneView* CreatePaneView(HDC dc, const RECT* area, const FontSettings* font, int32_t lines) {
   if (!dc) return nullptr;
@@ -314,40 +307,6 @@ HFONT SelectStyle(PaneView* pane, uint32_t flags) {
   return static_cast<HFONT>(GetCurrentObject(pane->Dc, OBJ_FONT));
 }
 
-void MeasureFit(HDC dc, const unsigned char* bytes, int32_t* width, int32_t* count) {
-  if (!width || !count) return;
-  const int32_t maxExtent = *width < 0 ? 0 : *width;
-  const int32_t wanted = *count;
-  *count = 0;
-  *width = 0;
-  if (!bytes || wanted <= 0) return;
-  // How many characters fit depends only on the characters before the
-  // first one that does not, so the question is put for a stretch a little
-  // longer than a line and only widened while the whole stretch fits. A
-  // paragraph's layout then costs time in proportion to its length, not to
-  // its length times its lines.
-  int32_t stretch = maxExtent / 8 + 16;
-  int32_t n = 0;
-  INT fit = 0;
-  const wchar_t* units = nullptr;
-  for (;;) {
-    if (stretch > wanted) stretch = wanted;
-    units = ConvertRun(bytes, stretch, true, &n);
-    SIZE size{};
-    if (!units || n == 0 || !GetTextExtentExPointW(dc, units, n, maxExtent, &fit, nullptr, &size)) return;
-    if (fit < 0) fit = 0;
-    if (fit > n) fit = n;
-    if (fit < n || n < stretch || stretch == wanted) break;  // found where the fit ends, or the string did
-    stretch = stretch > wanted / 2 ? wanted : stretch * 2;
-  }
-  *count = fit;
-  // The extent above covers all n characters; the width wanted is that of
-  // the characters that fit.
-  INT fit2 = 0;
-  SIZE size2{};
-  if (fit > 0 && GetTextExtentExPointW(dc, units, fit, maxExtent, &fit2, nullptr, &size2)) *width = size2.cx;
-}
-
 int32_t GrowLineTable(PaneView* pane, int32_t index) {
   if (!pane) return -1;
   const int32_t capacity = pane->LineCapacity;
@@ -389,7 +348,10 @@ int32_t LayoutPane(PaneView* pane, unsigned char* text, bool releaseOld) {
   const bool hitOnTop = sameText && HitOnFirstLine(pane);
   pane->RowCount = 0;
   pane->MaxFirstRow = 0;
-  if (!sameText) pane->HitStart = pane->HitEnd = 0;
+  if (!sameText) {
+    pane->HitStart = pane->HitEnd = 0;
+    pane->Selection = TextSelection{};
+  }
   // Laying out the pane's own text again must never release it.
   if (text == pane->Text) releaseOld = false;
   if (!text) {
@@ -534,8 +496,7 @@ int32_t SetPaneFont(PaneView* pane, const FontSettings* font) {
     if (e->Font) DeleteObject(e->Font);
     e->Font = MakeStyleFont(pane, e->StyleKey);
   }
-  if (LayoutPane(pane, pane->Text, false) != LayoutOk) return 1;
-  return DrawPane(pane, 1);
+  return LayoutPane(pane, pane->Text, false) == LayoutOk ? 0 : 1;
 }
 
 int32_t PaneDpi(const PaneView* pane) {
@@ -575,7 +536,7 @@ int32_t ComputeMaxFirstRow(PaneView* pane) {
   return max;
 }
 
-int32_t ScrollPane(PaneView* pane, int32_t delta, int32_t redraw, bool stopAtEnd) {
+int32_t ScrollPane(PaneView* pane, int32_t delta, bool stopAtEnd) {
   if (!pane) return -1;
   const int32_t c = pane->FirstRow;
   int32_t a = c + delta;
@@ -585,11 +546,9 @@ int32_t ScrollPane(PaneView* pane, int32_t delta, int32_t redraw, bool stopAtEnd
     if (a >= c && c >= pane->MaxFirstRow) return 1;
     if (a > pane->RowCount) a = pane->MaxFirstRow;
   }
-  const bool changed = a != c;
-  if (changed) pane->FirstRow = static_cast<uint16_t>(a);
-  if (redraw == 1 && !changed) redraw = 0;
-  if (redraw) return DrawPane(pane, redraw);
-  return changed ? 3 : 1;
+  if (a == c) return 1;
+  pane->FirstRow = static_cast<uint16_t>(a);
+  return 3;
 }
 
 int32_t LineCoverEnd(const unsigned char* text, const LineEntry& line) {

@@ -10,7 +10,9 @@
 
 #include <cstdint>
 
+#include "layout/runs.h"
 #include "store/appsettings.h"
+#include "store/selection.h"
 
 // One laid-out line (or rule).
 struct LineEntry {
@@ -56,7 +58,17 @@ struct PaneView {
   // The colours it is drawn in (layout/colours.h); null: the day scheme, as
   // for every print job. Written by the shell for the panes on screen.
   const struct ColourScheme* Colours;
+  // Which of the scheme's backgrounds is the pane's own: the page or the
+  // commentary strip. Written by the shell when it makes the pane.
+  uint8_t Background;
+  // The user's selection, in text offsets (store/selection.h); cleared when
+  // another text is laid out. Written by the shell's mouse and menu handlers.
+  TextSelection Selection;
 };
+
+// Values of PaneView::Background.
+constexpr uint8_t BackgroundPage = 0;
+constexpr uint8_t BackgroundStrip = 1;
 
 // Style byte bits.
 constexpr uint8_t StyleRule = 0x07;       // all three set: a horizontal rule
@@ -82,12 +94,14 @@ PaneView* CreatePaneView(HDC dc, const RECT* area, const FontSettings* font, int
 void DestroyPaneView(PaneView* pane, bool releaseRecord);
 int32_t LayoutPane(PaneView* pane, unsigned char* text, bool releaseOld);
 int32_t ResizePane(PaneView* pane, int32_t width, int32_t height);
+// Makes the pane's fonts anew for font and lays the text out again (the
+// caller draws). 0, or 1 when the layout failed.
 int32_t SetPaneFont(PaneView* pane, const FontSettings* font);
 HFONT SelectStyle(PaneView* pane, uint32_t flags);
-void MeasureFit(HDC dc, const unsigned char* bytes, int32_t* width, int32_t* count);
 int32_t ComputeMaxFirstRow(PaneView* pane);
-// Results: 1 nothing changed, 3 FirstRow changed (caller redraws), else DrawPane's.
-int32_t ScrollPane(PaneView* pane, int32_t delta, int32_t redraw, bool stopAtEnd);
+// Moves FirstRow by delta rows; the caller draws. Results: 1 nothing
+// changed, 3 FirstRow changed, -1 no pane.
+int32_t ScrollPane(PaneView* pane, int32_t delta, bool stopAtEnd);
 int16_t ScrollToOffset(PaneView* pane, uint16_t offset);
 int32_t GrowLineTable(PaneView* pane, int32_t index);
 // The DPI the pane lays out and draws for (see Dpi).

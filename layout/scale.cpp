@@ -99,13 +99,14 @@ int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
   return 0;
 }
 
-// Whether the installed face is listed under the Hebrew character set. The
-// last face asked about is remembered: every style of every pane asks.
+// The last face asked about and its answer: every style of every pane asks.
+wchar_t LastFace[LF_FACESIZE];
+bool LastAnswer;
+bool Asked;
+
+// Whether the installed face is listed under the Hebrew character set.
 bool FaceHasHebrewSet(const wchar_t* face) {
-  static wchar_t lastFace[LF_FACESIZE] = {};
-  static bool lastAnswer = false;
-  static bool asked = false;
-  if (asked && lstrcmpW(face, lastFace) == 0) return lastAnswer;
+  if (Asked && lstrcmpW(face, LastFace) == 0) return LastAnswer;
   LOGFONTW lf{};
   lf.lfCharSet = HEBREW_CHARSET;
   lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
@@ -114,13 +115,15 @@ bool FaceHasHebrewSet(const wchar_t* face) {
     EnumFontFamiliesExW(screen, &lf, FoundFace, reinterpret_cast<LPARAM>(&found), 0);
     ReleaseDC(nullptr, screen);
   }
-  lstrcpynW(lastFace, face, LF_FACESIZE);
-  lastAnswer = found;
-  asked = true;
+  lstrcpynW(LastFace, face, LF_FACESIZE);
+  LastAnswer = found;
+  Asked = true;
   return found;
 }
 
 }  // namespace
+
+void ForgetFaceCharsets() { Asked = false; }
 
 BYTE FontCharSet(const FontSettings& font) {
   if (font.FontAsciiBase != AsciiBaseUnicode || font.FontName[0] == 0) return DEFAULT_CHARSET;

@@ -52,6 +52,9 @@ HFONT MakeFont(const FontSettings& font, uint32_t key, int dpi);
 // stay the same. Otherwise DEFAULT_CHARSET, with which the face name
 // decides (a face listed only under the Hebrew set would else be swapped).
 BYTE FontCharSet(const FontSettings& font);
+// Drops the remembered answer of FontCharSet's face check: fonts were
+// installed or removed (WM_FONTCHANGE).
+void ForgetFaceCharsets();
 
 // Dialog pictures: a dialog's first SS_BITMAP control shows the picture of a
 // set drawn at 1x, 1.5x and 2x (resource ids in that order, in the program's

@@ -7,9 +7,6 @@ const wchar_t BookmarksKeyPath[] = L"Software\\Quillary\\Orvane\\Bookmarks";
 
 namespace {
 
-// The largest stored form: the header and a full name with its terminator.
-constexpr DWORD MaxBookmarkBytes = BookmarkHeaderBytes + 2 * (MaxBookmarkNameUnits + 1);
-
 struct OpenKey {
   HKEY key = nullptr;
   ~OpenKey() {
@@ -17,7 +14,13 @@ struct OpenKey {
   }
 };
 
-void ValueName(int32_t index, wchar_t name[16]) { std::swprintf(name, 16, L"%d", static_cast<int>(index)); }
+// The numbered values' names: the run as "0", "1", ..., the list beside it
+// as "New0", "New1", ..., and its count as "Count".
+void ValueName(int32_t index, wchar_t name[16]) {
+  if (index == BookmarkCountIndex) std::swprintf(name, 16, L"Count");
+  else if (index >= BookmarkSideBase) std::swprintf(name, 16, L"New%d", static_cast<int>(index - BookmarkSideBase));
+  else std::swprintf(name, 16, L"%d", static_cast<int>(index));
+}
 
 // Whether a value name is one the list writes for a list of count entries:
 // a number below count in plain decimal, without leading zeros.
@@ -31,13 +34,15 @@ bool IsListName(const wchar_t* name, int32_t count) {
   return name[0] != 0 && n < count;
 }
 
-// Numbers looked at, at most, for the end of the stored run.
-constexpr int32_t MaxStoredRun = 65536;
-
-bool ValueExists(HKEY key, int32_t index) {
+bool ReadValue(void* context, int32_t index, unsigned char* bytes, size_t* size, uint32_t* type) {
   wchar_t name[16];
   ValueName(index, name);
-  return RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  DWORD kind = 0, got = bytes ? static_cast<DWORD>(*size) : 0;
+  const LONG result =
+      RegQueryValueExW(*static_cast<HKEY*>(context), name, nullptr, &kind, bytes, bytes ? &got : nullptr);
+  *type = kind;
+  *size = result == ERROR_SUCCESS && bytes ? got : 0;
+  return result == ERROR_SUCCESS || result == ERROR_MORE_DATA;  // too large: there, and unread
 }
 
 bool WriteValue(void* context, int32_t index, const unsigned char* bytes, size_t size) {
@@ -81,21 +86,7 @@ void LoadBookmarks(BookmarkList* list, int32_t recordCount) {
   list->Count = 0;
   OpenKey open;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, BookmarksKeyPath, 0, KEY_READ, &open.key) != ERROR_SUCCESS) return;
-  for (int32_t i = 0; i < MaxStoredRun && list->Count < MaxBookmarks; ++i) {
-    wchar_t name[16];
-    ValueName(i, name);
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(open.key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;  // a gap ends the list
-    if (size > MaxBookmarkBytes) continue;
-    unsigned char bytes[MaxBookmarkBytes];
-    DWORD got = sizeof bytes;
-    if (RegQueryValueExW(open.key, name, nullptr, &type, bytes, &got) != ERROR_SUCCESS) continue;
-    Bookmark& mark = list->Items[list->Count];
-    if (!ReadBookmark(type, bytes, got, recordCount, &mark)) continue;
-    bool known = false;
-    for (int32_t k = 0; k < list->Count && !known; ++k) known = SamePlace(list->Items[k].At, mark.At);
-    if (!known) ++list->Count;
-  }
+  ReadBookmarkValues(list, recordCount, BookmarkValues{&open.key, ReadValue, WriteValue, RemoveValue});
 }
 
 bool SaveBookmarks(const BookmarkList* list) {
@@ -104,9 +95,7 @@ bool SaveBookmarks(const BookmarkList* list) {
                       nullptr, &open.key, nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  int32_t stored = 0;
-  while (stored < MaxStoredRun && ValueExists(open.key, stored)) ++stored;
-  if (!WriteBookmarkValues(list, stored, BookmarkValues{&open.key, WriteValue, RemoveValue})) return false;
+  if (!WriteBookmarkValues(list, BookmarkValues{&open.key, ReadValue, WriteValue, RemoveValue})) return false;
   RemoveStaleValues(open.key, list->Count);
   return true;
 }

@@ -1,7 +1,8 @@
 // Copy and Append on the clipboard. The data of other programs that an
-// append reads is foreign input: it is read only within its block's size and
-// copied with plain malloc, so that a huge block makes the command do
-// nothing instead of ending the program.
+// append reads, and that a copy keeps to put back, is foreign input: it is
+// read only within its block's size and copied with plain malloc or
+// GlobalAlloc, so that a huge block makes the command fail (and say so)
+// instead of ending the program.
 #include "output/clipboard.h"
 
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "output/rtf.h"
 #include "output/settings.h"
 #include "store/letters.h"
+#include "store/selection.h"
 
 namespace {
 
@@ -71,11 +73,84 @@ int CopyOpenClipboardData(UINT format, unsigned char** data, size_t* length) {
   return ClipboardRead;
 }
 
-// Hands a ready block to the open clipboard as its only data; releases it
-// when the clipboard does not take it.
-void SetOnlyData(UINT format, HGLOBAL block) {
+// What the clipboard held in the formats whose data is a plain memory block,
+// copied so that it can be put back. Formats whose data is a GDI object or a
+// handle of the program that set it are not copied: they cannot be.
+struct HeldData {
+  UINT Format[64];
+  HGLOBAL Block[64];
+  int Count = 0;
+};
+
+bool IsPlainMemory(UINT format) {
+  switch (format) {
+    case CF_BITMAP: case CF_METAFILEPICT: case CF_PALETTE: case CF_ENHMETAFILE: case CF_OWNERDISPLAY:
+    case CF_DSPBITMAP: case CF_DSPMETAFILEPICT: case CF_DSPENHMETAFILE:
+      return false;
+    default:
+      return format < CF_PRIVATEFIRST || format > CF_GDIOBJLAST;
+  }
+}
+
+HGLOBAL CopyOfBlock(HANDLE handle) {
+  const SIZE_T size = GlobalSize(handle);
+  const void* from = size ? GlobalLock(handle) : nullptr;
+  if (!from) return nullptr;
+  HGLOBAL copy = GlobalAlloc(ClipboardBlockFlags, size);
+  void* to = copy ? GlobalLock(copy) : nullptr;
+  if (to) {
+    std::memcpy(to, from, size);
+    GlobalUnlock(copy);
+  } else if (copy) {
+    GlobalFree(copy);
+    copy = nullptr;
+  }
+  GlobalUnlock(handle);
+  return copy;
+}
+
+void FreeHeld(HeldData* held) {
+  for (int i = 0; i < held->Count; ++i) GlobalFree(held->Block[i]);
+  held->Count = 0;
+}
+
+// Copies what the open clipboard holds; false (nothing kept) when memory
+// for a copy ran out. Data that cannot be had (never rendered, discarded)
+// is passed over: it could not be read either way.
+bool HoldClipboard(HeldData* held) {
+  for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+    if (!IsPlainMemory(format) || held->Count == 64) continue;
+    HANDLE handle = GetClipboardData(format);
+    if (!handle || !GlobalSize(handle)) continue;
+    HGLOBAL copy = CopyOfBlock(handle);
+    if (!copy) {
+      FreeHeld(held);
+      return false;
+    }
+    held->Format[held->Count] = format;
+    held->Block[held->Count++] = copy;
+  }
+  return true;
+}
+
+// Hands ready blocks to the open clipboard as its only data. A block the
+// clipboard takes is its own from then on; one it refuses stays the
+// caller's. When any is refused, what was held goes back instead and false
+// is returned; the new blocks are released either way, the held ones too.
+bool SetOnlyData(const UINT* formats, HGLOBAL* blocks, int count, HeldData* held) {
+  const bool emptied = EmptyClipboard() != FALSE;
+  int set = 0;
+  while (emptied && set < count && SetClipboardData(formats[set], blocks[set])) ++set;
+  for (int i = set; i < count; ++i) GlobalFree(blocks[i]);
+  if (!emptied || set == count) {
+    FreeHeld(held);
+    return emptied;
+  }
   EmptyClipboard();
-  if (!SetClipboardData(format, block)) GlobalFree(block);
+  for (int i = 0; i < held->Count; ++i)
+    if (!SetClipboardData(held->Format[i], held->Block[i])) GlobalFree(held->Block[i]);
+  held->Count = 0;
+  return false;
 }
 
 // The new RTF document: a fresh one, or what the clipboard holds with the
@@ -114,6 +189,29 @@ HGLOBAL TextBlock(const wchar_t* copyText, const unsigned char* old, size_t oldL
   return block;
 }
 
+void ShowClipboardFailure(HWND owner) {
+  MessageBoxW(owner, L"The text could not be put on the clipboard.\n\nThe clipboard holds what it held before.",
+              L"Orvane", MB_OK | MB_ICONWARNING);
+}
+
+// Writes "(" source ")" and CR LF at end, in the copy's letters and order:
+// the source is in reading order with the letters at U+05D0.
+void AppendSourceLine(wchar_t* end, const DisplayChar* source, size_t units, RunOrder order) {
+  const int32_t base = AppSettings.FontSettings.FontAsciiBase;
+  wchar_t* w = end;
+  *w++ = L'(';
+  for (size_t i = 0; i < units; ++i) {
+    const DisplayChar u = source[i];
+    *w++ = u >= AsciiBaseUnicode && u < AsciiBaseUnicode + LetterCount ? static_cast<wchar_t>(base + u - AsciiBaseUnicode)
+                                                                       : static_cast<wchar_t>(u);
+  }
+  *w++ = L')';
+  if (order == RunOrder::Display) ToReadingOrder(end, static_cast<int32_t>(w - end));
+  *w++ = L'\r';
+  *w++ = L'\n';
+  *w = 0;
+}
+
 }  // namespace
 
 int ReadClipboardData(UINT format, unsigned char** data, size_t* length) {
@@ -124,8 +222,8 @@ int ReadClipboardData(UINT format, unsigned char** data, size_t* length) {
   return CopyOpenClipboardData(format, data, length);
 }
 
-wchar_t* SizeCopyText(const unsigned char* text) {
-  const size_t units = CopyTextUnits(text);
+wchar_t* SizeCopyText(const unsigned char* text, size_t extra) {
+  const size_t units = CopyTextUnits(text) + extra;
   if (units > SIZE_MAX / sizeof(wchar_t)) return nullptr;
   return static_cast<wchar_t*>(AllocOrDie(units * sizeof(wchar_t)));
 }
@@ -139,37 +237,81 @@ char* MakeRtfBody(const wchar_t* copyText) {
 
 void PutTextOnClipboard(HWND owner, const wchar_t* copyText, bool append) {
   const bool rtf = AppSettings.FontSettings.FontAsciiBase > 256;
-  const UINT format = rtf ? RegisterClipboardFormatW(L"Rich Text Format") : CF_UNICODETEXT;
-  if (!format) return;
+  const UINT rtfFormat = rtf ? RegisterClipboardFormatW(L"Rich Text Format") : 0;
   // The body needs nothing of the clipboard: made before it is opened, so
   // that the out-of-memory message never shows while other programs wait.
-  char* body = rtf ? MakeRtfBody(copyText) : nullptr;
-  if (rtf && !body) return;
+  char* body = rtfFormat ? MakeRtfBody(copyText) : nullptr;
+  if (rtf && !body) {
+    if (!rtfFormat) ShowClipboardFailure(owner);
+    return;
+  }
+  bool failed = false;
   {
     // Read, build and set within one opening: nobody can change the
     // clipboard between what an append reads and what it writes.
     OpenedClipboard clipboard(owner);
-    unsigned char* old = nullptr;
-    size_t oldLength = 0;
-    if (clipboard.open && (!append || CopyOpenClipboardData(format, &old, &oldLength) == ClipboardRead)) {
-      HGLOBAL block = rtf ? RtfBlock(body, old, oldLength) : TextBlock(copyText, old, oldLength);
-      if (block) SetOnlyData(format, block);
+    unsigned char* oldRtf = nullptr;
+    unsigned char* oldText = nullptr;
+    size_t oldRtfLength = 0, oldTextLength = 0;
+    // An append that cannot read a format the clipboard holds changes nothing.
+    const bool readable =
+        clipboard.open &&
+        (!append || ((!rtf || CopyOpenClipboardData(rtfFormat, &oldRtf, &oldRtfLength) == ClipboardRead) &&
+                     CopyOpenClipboardData(CF_UNICODETEXT, &oldText, &oldTextLength) == ClipboardRead));
+    if (readable) {
+      // Every block is made before anything is emptied; the richer format
+      // goes first.
+      UINT formats[2];
+      HGLOBAL blocks[2];
+      int count = 0;
+      if (rtf) {
+        formats[count] = rtfFormat;
+        blocks[count++] = RtfBlock(body, oldRtf, oldRtfLength);
+      }
+      formats[count] = CF_UNICODETEXT;
+      blocks[count++] = TextBlock(copyText, oldText, oldTextLength);
+      HeldData held;
+      failed = !blocks[0] || !blocks[count - 1] || !HoldClipboard(&held);
+      if (failed) {
+        for (int i = 0; i < count; ++i)
+          if (blocks[i]) GlobalFree(blocks[i]);
+      } else {
+        failed = !SetOnlyData(formats, blocks, count, &held);
+      }
     }
-    std::free(old);
+    std::free(oldRtf);
+    std::free(oldText);
   }
   std::free(body);
+  if (failed) ShowClipboardFailure(owner);
 }
 
-void CopyPaneToClipboard(HWND owner, PaneView* pane, bool append) {
+void CopyPaneToClipboard(HWND owner, PaneView* pane, bool append, const TextSelection* selection,
+                         const DisplayChar* source) {
   if (!pane || !pane->Text) return;
-  wchar_t* copy = SizeCopyText(pane->Text);
-  if (!copy) return;
+  const unsigned char* text = pane->Text;
+  unsigned char* part = nullptr;
+  if (selection && HasSelection(*selection)) {
+    const size_t bytes = ExtractSelectionInto(pane->Text, *selection, nullptr);
+    if (!bytes) return;  // it holds no character
+    part = static_cast<unsigned char*>(AllocOrDie(bytes));
+    if (!part) return;
+    ExtractSelectionInto(pane->Text, *selection, part);
+    text = part;
+  } else {
+    source = nullptr;  // a whole pane opens with its page header
+  }
+  const size_t sourceUnits = source ? std::wcslen(source) : 0;
   // A word processor lays the RTF's right-to-left text out itself: with the
   // Unicode mapping the copy is in reading order whatever Reverse says. The
   // letters of the other mappings are Latin code points that nothing
   // reorders: the plain text keeps the order of the screen.
-  BuildCopyText(pane->Text, copy,
-                AppSettings.FontSettings.FontAsciiBase > 256 ? RunOrder::Reading : RunOrder::Display);
-  PutTextOnClipboard(owner, copy, append);
-  std::free(copy);
+  const RunOrder order = AppSettings.FontSettings.FontAsciiBase > 256 ? RunOrder::Reading : RunOrder::Display;
+  if (wchar_t* copy = SizeCopyText(text, sourceUnits ? sourceUnits + 4 : 0)) {
+    const size_t n = BuildCopyText(text, copy, order);
+    if (sourceUnits) AppendSourceLine(copy + n, source, sourceUnits, order);
+    PutTextOnClipboard(owner, copy, append);
+    std::free(copy);
+  }
+  std::free(part);
 }

@@ -1,29 +1,43 @@
-// Copy and Append: the text of a pane on the clipboard, as one RTF document
-// when the letters are mapped above 256, otherwise as plain Unicode text.
-// The copy text and the RTF are made in output/rtf; this module owns the
-// clipboard side: reading what is there, building the block, setting it.
+// Copy and Append: the text of a pane, or of a selection in it, on the
+// clipboard: as plain Unicode text always, and beside it as one RTF document
+// when the letters are mapped above 256. The copy text and the RTF are made
+// in output/rtf, the selected text in store/selection; this module owns the
+// clipboard side: reading what is there, building the blocks, setting them.
 #pragma once
 #include <windows.h>
 
 #include <cstddef>
 
 #include "layout/paneview.h"
+#include "store/selection.h"
 
 // Replaces the clipboard's contents, or with append extends what is there;
-// owner (the main window) owns the data set. Nothing happens for a missing
-// pane or a pane without text.
-void CopyPaneToClipboard(HWND owner, PaneView* pane, bool append);
+// owner (the main window) owns the data set. With a selection that is not
+// empty only the selected text is copied (nothing happens when it holds no
+// character), followed, when source is given, by a line of its own holding
+// "(" source ")" (source: reading order, letters at U+05D0, as
+// CopySourceName in store/places writes it). Without one the whole pane is
+// copied and source is not used: the pane opens with its page header.
+// Nothing happens for a missing pane or a pane without text.
+void CopyPaneToClipboard(HWND owner, PaneView* pane, bool append, const TextSelection* selection,
+                         const DisplayChar* source);
 
-// A buffer that holds the copy text of a paragraph list (AllocOrDie), or null.
-wchar_t* SizeCopyText(const unsigned char* text);
+// A buffer that holds the copy text of a paragraph list and extra units more
+// (AllocOrDie), or null.
+wchar_t* SizeCopyText(const unsigned char* text, size_t extra = 0);
 // The RTF body of a copy text, zero-terminated (AllocOrDie), or null.
 char* MakeRtfBody(const wchar_t* copyText);
 
-// Puts the copy text on the clipboard: as one RTF document when
-// FontAsciiBase is above 256, else as CF_UNICODETEXT. The clipboard is
-// opened once for the owner (tried a few times while another program holds
-// it); an append that cannot read what it holds changes nothing, and it is
-// emptied only once the new block is ready.
+// Puts the copy text on the clipboard as CF_UNICODETEXT and, when
+// FontAsciiBase is above 256, first as one RTF document of the same text.
+// An append extends each of these formats the clipboard holds (the RTF
+// pieces joined by the separator, the plain text simply added) and starts
+// each it lacks with the new piece alone. The clipboard is opened once for
+// the owner (tried a few times while another program holds it); an append
+// that cannot read what it holds changes nothing. Every block is made before
+// the clipboard is emptied, and if the clipboard refuses one, what it held
+// (the data of plain memory formats) is put back: it is never left half
+// written. A block that could not be made or set is said in a message box.
 void PutTextOnClipboard(HWND owner, const wchar_t* copyText, bool append);
 
 // Results of ReadClipboardData.

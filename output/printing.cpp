@@ -8,6 +8,7 @@
 #include <winspool.h>
 
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
@@ -130,9 +131,29 @@ bool RefusesPrinter(DWORD code) {
 
 enum class PrinterState { Present, Gone, Unreachable };
 
-// Whether the system has the printer. Only a name it does not know is a
-// printer that is gone; any other failure (a network printer out of reach,
-// access denied) may pass.
+// Whether the system lists the printer among its own and its connections.
+// A list that cannot be read proves nothing: true then.
+bool PrinterListed(const wchar_t* name) {
+  constexpr DWORD Kinds = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+  DWORD bytes = 0, count = 0;
+  if (PrinterDialogs.Enum(Kinds, nullptr, 4, nullptr, 0, &bytes, &count)) return false;  // no printer at all
+  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0) return true;
+  auto* list = static_cast<BYTE*>(std::malloc(bytes));
+  bool listed = true;
+  if (list && PrinterDialogs.Enum(Kinds, nullptr, 4, list, bytes, &bytes, &count)) {
+    const auto* printers = reinterpret_cast<const PRINTER_INFO_4W*>(list);
+    listed = false;
+    for (DWORD i = 0; i < count && !listed; ++i)
+      listed = printers[i].pPrinterName && _wcsicmp(printers[i].pPrinterName, name) == 0;
+  }
+  std::free(list);
+  return listed;
+}
+
+// Whether the system has the printer. A name it does not know is a printer
+// that is gone only when it is no longer listed either: a queue on a print
+// server out of reach answers the same. Any other failure (access denied)
+// may pass.
 PrinterState StateOf(const wchar_t* name) {
   HANDLE printer = nullptr;
   SetLastError(0);
@@ -140,7 +161,8 @@ PrinterState StateOf(const wchar_t* name) {
     ClosePrinter(printer);
     return PrinterState::Present;
   }
-  return GetLastError() == ERROR_INVALID_PRINTER_NAME ? PrinterState::Gone : PrinterState::Unreachable;
+  if (GetLastError() != ERROR_INVALID_PRINTER_NAME) return PrinterState::Unreachable;
+  return PrinterListed(name) ? PrinterState::Unreachable : PrinterState::Gone;
 }
 
 // A name in a DEVNAMES block that IsUsableDevNames accepted.
@@ -327,13 +349,14 @@ int CALLBACK ScoreFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD type, LPARA
 // could be made for its printer.
 constexpr DWORD NoPrinterDc = 0xFFFFFFFF;
 
-bool ShowPrintDialog(HWND owner, PRINTDLGW* pd, DWORD* code) {
+bool ShowPrintDialog(HWND owner, PRINTDLGW* pd, DWORD* code, bool offerSelection) {
   *pd = PRINTDLGW{};
   pd->lStructSize = sizeof *pd;
   pd->hwndOwner = owner;
   // The driver makes the copies (DEVMODE's dmCopies and dmCollate): the
   // dialog offers as many as the driver can make, and nCopies stays 1.
-  pd->Flags = PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE | PD_NOPAGENUMS | PD_NOSELECTION | PD_HIDEPRINTTOFILE;
+  pd->Flags = PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE | PD_NOPAGENUMS | PD_HIDEPRINTTOFILE |
+              (offerSelection ? 0 : PD_NOSELECTION);
   pd->nCopies = 1;
   if (!ShowWithRememberedPrinter(pd, PrinterDialogs.Print, code)) return false;
   if (!pd->hDC) pd->hDC = CreatePrinterDc(pd->hDevMode, pd->hDevNames);
@@ -346,7 +369,7 @@ bool ShowPrintDialog(HWND owner, PRINTDLGW* pd, DWORD* code) {
 
 }  // namespace
 
-PrinterDialogCalls PrinterDialogs = {PrintDlgW, PageSetupDlgW, CommDlgExtendedError, OpenPrinterW};
+PrinterDialogCalls PrinterDialogs = {PrintDlgW, PageSetupDlgW, CommDlgExtendedError, OpenPrinterW, EnumPrintersW};
 
 const wchar_t* PrintErrorText(DWORD code) {
   switch (code) {
@@ -412,13 +435,13 @@ bool NearestPrintableFace(HDC printer, const wchar_t* driver, wchar_t* face) {
   return true;
 }
 
-bool ChoosePrinter(HWND owner, ChosenPrinter* chosen) {
+bool ChoosePrinter(HWND owner, ChosenPrinter* chosen, bool offerSelection) {
   *chosen = ChosenPrinter{};
   chosen->Margins = PrintMargins{ReadMargin(L"PrintLeft"), ReadMargin(L"PrintTop"), ReadMargin(L"PrintRight"),
                                  ReadMargin(L"PrintBottom")};
   PRINTDLGW pd;
   DWORD code = 0;
-  if (!ShowPrintDialog(owner, &pd, &code)) {
+  if (!ShowPrintDialog(owner, &pd, &code, offerSelection)) {
     // Cancel is no failure: the extended error is 0 then.
     if (code == NoPrinterDc) {
       MessageBoxW(owner, L"Printer Initialitazion failed!", L"Error", MB_OK);
@@ -428,6 +451,7 @@ bool ChoosePrinter(HWND owner, ChosenPrinter* chosen) {
     return false;
   }
   chosen->Dc = pd.hDC;
+  chosen->Selection = offerSelection && (pd.Flags & PD_SELECTION);
   DriverOf(pd.hDevNames, chosen->Driver, sizeof chosen->Driver / sizeof chosen->Driver[0]);
   KeepPrinter(pd.hDevMode, pd.hDevNames);
   return true;
@@ -563,7 +587,7 @@ int32_t PrintDocument(HDC dc, PaneView* job, const PrintMargins& margins) {
   return result;
 }
 
-void PrintPane(PaneView* pane) {
+void PrintPane(PaneView* pane, const TextSelection* selection) {
   if (!pane || !pane->Text) return;
   // The dialogs and messages belong to the window the pane draws in.
   HWND owner = pane->Dc ? WindowFromDC(pane->Dc) : nullptr;
@@ -576,10 +600,23 @@ void PrintPane(PaneView* pane) {
   job.Text = CopyParagraphs(pane->Text);
   if (!job.Text) return;
 
+  // The selection's offsets are those of the text copied above.
+  const bool offerSelection = selection && ExtractSelectionInto(job.Text, *selection, nullptr) > 0;
   ChosenPrinter printer;
-  if (!ChoosePrinter(owner, &printer)) {
+  if (!ChoosePrinter(owner, &printer, offerSelection)) {
     DestroyPaneView(&job, false);
     return;
+  }
+  if (printer.Selection) {
+    auto* part = static_cast<unsigned char*>(AllocOrDie(ExtractSelectionInto(job.Text, *selection, nullptr)));
+    if (part) ExtractSelectionInto(job.Text, *selection, part);
+    std::free(job.Text);
+    job.Text = part;
+    if (!part) {
+      DestroyPaneView(&job, false);
+      DeleteDC(printer.Dc);
+      return;
+    }
   }
   int32_t result = PrintOk;
   wchar_t face[FontNameUnits] = {};

@@ -14,10 +14,14 @@
 
 #include "layout/paneview.h"
 #include "output/printer_blocks.h"
+#include "store/selection.h"
 
 // Ctrl+P: the whole command. Nothing happens for a missing pane or one
-// without text. The window that owns the pane is disabled while the job runs.
-void PrintPane(PaneView* pane);
+// without text. With a selection that is not empty the Print dialog offers
+// "Selection", which prints only the selected text (store/selection), with
+// the page header and footer as for the whole text. The window that owns
+// the pane is disabled while the job runs.
+void PrintPane(PaneView* pane, const TextSelection* selection);
 // File > Page Setup: margins and paper of the remembered printer, stored
 // for the next print. Cancel shows nothing.
 void PageSetup(HWND owner);
@@ -42,6 +46,7 @@ struct PrinterDialogCalls {
   BOOL(WINAPI* PageSetup)(PAGESETUPDLGW*);
   DWORD(WINAPI* Error)();
   BOOL(WINAPI* Open)(LPWSTR, HANDLE*, PRINTER_DEFAULTSW*);
+  BOOL(WINAPI* Enum)(DWORD, LPWSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD);
 };
 extern PrinterDialogCalls PrinterDialogs;
 
@@ -61,15 +66,17 @@ struct ChosenPrinter {
   HDC Dc;                // the printer's device context, the caller's to delete
   PrintMargins Margins;  // as stored in the registry
   wchar_t Driver[64];    // the driver's name, from the dialog's DEVNAMES
+  bool Selection;        // "Selection" was chosen rather than all of the text
 };
 
 // The Print dialog with the remembered printer: false after any message was
 // shown (none for Cancel). The copies are the driver's (the dialog asks it
-// for them). A remembered printer that the system no longer has is
-// forgotten; one that cannot be reached now is left stored. Either way, and
+// for them). A remembered printer that the system no longer lists among
+// its printers and connections is forgotten; one that cannot be opened now
+// but is still listed (a print server out of reach) is left stored. Either way, and
 // when the dialog refuses the remembered printer, the dialog opens with the
-// default printer instead.
-bool ChoosePrinter(HWND owner, ChosenPrinter* chosen);
+// default printer instead. "Selection" is offered only with offerSelection.
+bool ChoosePrinter(HWND owner, ChosenPrinter* chosen, bool offerSelection = false);
 // The job on a printer's device context: the document begun, the job's text
 // laid out and its pages drawn, the document ended; on any failure the
 // document is aborted, so that nothing half-finished reaches the printer.

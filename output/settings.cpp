@@ -5,6 +5,7 @@
 // and is released with free.
 #include "output/settings.h"
 
+#include "layout/scale.h"
 #include "output/settings_data.h"
 #include "store/records.h"
 
@@ -339,18 +340,58 @@ void SaveWindowPlacement(HWND window) {
 
 namespace {
 
-// A rectangle on no monitor (a monitor removed, a changed resolution, a bad
-// value) brought whole onto the work area of the given monitor, shrunk to it
-// where it is larger. A rectangle on any monitor stays as it is.
+// The least of a window's caption bar that must lie in one work area for
+// a stored place to be kept, in 96-DPI pixels: room to take hold of it.
+constexpr int DragHoldWidth = 40;
+constexpr int DragHoldHeight = 8;
+
+struct DragHold {
+  RECT Bar;  // the caption bar between the system menu's icon and the buttons
+  LONG Width, Height;
+  bool Found;
+};
+
+BOOL CALLBACK FindDragHold(HMONITOR monitor, HDC, RECT*, LPARAM data) {
+  auto* hold = reinterpret_cast<DragHold*>(data);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  RECT part{};
+  hold->Found = GetMonitorInfoW(monitor, &info) && IntersectRect(&part, &hold->Bar, &info.rcWork) &&
+                part.right - part.left >= hold->Width && part.bottom - part.top >= hold->Height;
+  return !hold->Found;
+}
+
+// Whether a window at this rectangle could be dragged by its caption: a
+// piece of the bar of the stated size, scaled to the system's DPI, inside a
+// monitor's work area (a taskbar covers the rest of the monitor).
+bool CaptionInReach(const RECT& window) {
+  const int dpi = DpiOfWindow(nullptr);
+  const LONG frame = MetricForDpi(SM_CYSIZEFRAME, dpi) + MetricForDpi(SM_CXPADDEDBORDER, dpi);
+  const LONG caption = MetricForDpi(SM_CYCAPTION, dpi);
+  // In 64 bits: a stored place may lie at the end of the coordinates' range.
+  auto at = [](int64_t v) { return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  DragHold hold{{at(int64_t{window.left} + frame + caption), at(int64_t{window.top} + frame),
+                 at(int64_t{window.right} - frame - 3 * MetricForDpi(SM_CXSIZE, dpi)),
+                 at(int64_t{window.top} + frame + caption)},
+                ScaleForDpi(DragHoldWidth, dpi), ScaleForDpi(DragHoldHeight, dpi), false};
+  EnumDisplayMonitors(nullptr, nullptr, FindDragHold, reinterpret_cast<LPARAM>(&hold));
+  return hold.Found;
+}
+
+// A rectangle whose caption cannot be taken hold of (a monitor removed, a
+// changed resolution, a bad value) brought whole onto the work area of the
+// monitor it overlaps most, or, on no monitor, of the given one (null: the
+// nearest); shrunk to it where it is larger. Otherwise it stays as it is.
 RECT OntoScreen(RECT wanted, HMONITOR fallback) {
+  if (CaptionInReach(wanted)) return wanted;
   // Empty rectangles intersect nothing, so test at least one pixel.
   RECT probe{wanted.left, wanted.top, wanted.right > wanted.left ? wanted.right : wanted.left + 1,
              wanted.bottom > wanted.top ? wanted.bottom : wanted.top + 1};
-  if (MonitorFromRect(&probe, MONITOR_DEFAULTTONULL) != nullptr) return wanted;
+  HMONITOR monitor = MonitorFromRect(&probe, MONITOR_DEFAULTTONULL);
+  if (!monitor) monitor = fallback ? fallback : MonitorFromRect(&probe, MONITOR_DEFAULTTONEAREST);
   MONITORINFO info{};
   info.cbSize = sizeof info;
-  if (!fallback) fallback = MonitorFromRect(&probe, MONITOR_DEFAULTTONEAREST);
-  if (!GetMonitorInfoW(fallback, &info)) return wanted;
+  if (!GetMonitorInfoW(monitor, &info)) return wanted;
   const RECT& work = info.rcWork;
   const LONG width = std::min(wanted.right - wanted.left, work.right - work.left);
   const LONG height = std::min(wanted.bottom - wanted.top, work.bottom - work.top);

@@ -38,8 +38,10 @@ void SaveSettings(PaneView** mainPane, PaneView** commentaryPane);
 // screen). Top, Left, Width, Height, showCmd.
 void SaveWindowPlacement(HWND window);
 // The stored place of the main window: false when no size is stored (the
-// window then goes where the system puts a new one); a rectangle on no
-// monitor comes whole onto the nearest monitor's work area. *show is the
+// window then goes where the system puts a new one); a rectangle whose
+// caption bar has no piece of 40 by 8 pixels (at 96 DPI, scaled) in a work
+// area comes whole onto the work area of the monitor it overlaps most, or
+// else of the nearest monitor. *show is the
 // stored show state, or showCommand when it is none or would hide the window.
 // The main window is created at this rectangle, so that it is made on its
 // monitor and at that monitor's DPI, and only then shown.
@@ -48,8 +50,9 @@ bool StoredWindowPlacement(int showCommand, RECT* rect, int* show);
 void RestoreWindowPlacement(HWND window, int showCommand);
 // The results window's place and size (ResultsLeft, ResultsTop, ResultsWidth,
 // ResultsHeight, in screen pixels): false when none is stored. A stored
-// rectangle on no monitor comes whole onto fallback's work area (the main
-// window's monitor; null: the nearest monitor).
+// rectangle whose caption is out of reach, as for the main window, comes
+// whole onto a work area: that of the monitor it overlaps most, or, on no
+// monitor, fallback's (the main window's monitor; null: the nearest).
 bool ReadResultsPlacement(RECT* rect, HMONITOR fallback);
 void SaveResultsPlacement(HWND window);
 void SetCurrentArticle(int32_t n);

@@ -13,7 +13,9 @@
 #include "shell/places.h"
 #include "shell/results.h"
 #include "shell/search.h"
+#include "shell/selecting.h"
 #include "shell/splitview.h"
+#include "shell/systemdlls.h"
 #include "shell/view.h"
 #include "store/records.h"
 
@@ -38,6 +40,7 @@ void ChooseFont(HWND window) {
 }  // namespace
 
 int OnCommand(HWND window, int command) {
+  if (!LoadCommandDlls(window, command)) return 0;
   switch (command) {
     case CMD_ABOUT: AboutBox(window); return 0;
     case CMD_CHECK_UPDATES: CheckForUpdates(MainWindow); return 0;
@@ -48,10 +51,14 @@ int OnCommand(HWND window, int command) {
       RepaintPanes(window, RepaintErase | 0xFF);
       RefreshResultsList();
       return 0;
-    case CMD_COPY: CopyPaneToClipboard(MainWindow, CurrentPane(), false); return 0;
-    case CMD_APPEND: CopyPaneToClipboard(MainWindow, CurrentPane(), true); return 0;
+    case CMD_COPY: CopyCurrentPane(window, false, false); return 0;
+    case CMD_APPEND: CopyCurrentPane(window, true, false); return 0;
+    case CMD_COPY_WITH_SOURCE: CopyCurrentPane(window, false, true); return 0;
+    case CMD_SELECT_ALL: SelectAll(window); return 0;
+    case CMD_SEARCH_SELECTION: SearchForSelection(window, false); return 0;
+    case CMD_FIND_ALL_SELECTION: SearchForSelection(window, true); return 0;
     case CMD_PAGE_SETUP: PageSetup(MainWindow); return 0;
-    case CMD_PRINT: PrintPane(CurrentPane()); return 0;
+    case CMD_PRINT: PrintPane(CurrentPane(), CurrentPane() ? &CurrentPane()->Selection : nullptr); return 0;
     case CMD_EXIT: DestroyWindow(window); return 0;
     case CMD_PREVIOUS_ARTICLE: PreviousArticle(window); return 0;
     case CMD_NEXT_ARTICLE: NextArticle(window); return 0;
@@ -115,7 +122,9 @@ LRESULT OnKeyDown(HWND window, WPARAM key) {
     case VK_RIGHT: NextArticle(window); return 0;
     // Here rather than among the accelerators, which the results window's
     // keys pass through first: its Esc closes it.
+    // The first Esc clears a selection, the next leaves full screen.
     case VK_ESCAPE:
+      if (ClearSelection(window)) return 0;
       if (!InFullScreen()) return 1;
       LeaveFullScreen(window);
       return 0;
@@ -127,24 +136,14 @@ LRESULT OnKeyDown(HWND window, WPARAM key) {
     case VK_DOWN: rows = 1; break;
     default: return 1;
   }
-  if (pane && ScrollPane(pane, rows, 0, true) == 3) {
+  if (pane && ScrollPane(pane, rows, true) == 3) {
     RepaintPanes(window, pane == MainPane ? (RepaintErase | RepaintMain) : (RepaintErase | RepaintCommentary));
   }
   SyncScrollBar(ActiveScrollBar);
   return 0;
 }
 
-void OnLButtonDown(HWND window, LPARAM position) {
-  const int x = LOWORD(position);
-  const int y = HIWORD(position);
-  if (!MainPane) return;
-  if (ClickPage(window, MainPane, x, y, true) == 0 &&
-      ClickPage(window, CommentaryPane, x, y, false) == 1) {
-    RepaintPanes(window, RepaintCommentary);
-  }
-}
-
-int ClickPage(HWND window, PaneView* pane, int x, int y, bool draw) {
+int ClickPage(HWND window, PaneView* pane, int x, int y) {
   if (!PointInPane(pane, x, y)) return 0;
   ActivePane = pane;
   ActiveScrollBar = pane == CommentaryPane ? CommentaryScrollBar : MainScrollBar;
@@ -159,7 +158,8 @@ int ClickPage(HWND window, PaneView* pane, int x, int y, bool draw) {
   }
   int step = PageRows(pane, FlagField(ClickPageModeMask, ClickPageModeShift));
   if (coordinate < middle) step = -step;
-  ScrollPane(pane, step, draw ? 1 : 0, true);
+  if (ScrollPane(pane, step, true) == 3)
+    RepaintPanes(window, pane == CommentaryPane ? RepaintCommentary : (RepaintErase | RepaintMain));
   SyncScrollBar(ActiveScrollBar);
   return 1;
 }
@@ -204,6 +204,6 @@ void OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam) {
   if (wheeledPane != ActivePane) paneWheel.Remainder = 0;
   wheeledPane = ActivePane;
   const int rows = -WheelNotches(&paneWheel, static_cast<short>(HIWORD(wParam)));
-  if (rows != 0 && ScrollPane(ActivePane, rows, 0, true) == 3) RepaintPanes(window, bits);
+  if (rows != 0 && ScrollPane(ActivePane, rows, true) == 3) RepaintPanes(window, bits);
   SyncScrollBar(ActiveScrollBar);
 }

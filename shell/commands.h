@@ -18,8 +18,11 @@ void UpdateReverse(HWND window, bool setMode);
 
 // 0 for the keys handled, 1 for all others.
 LRESULT OnKeyDown(HWND window, WPARAM key);
-void OnLButtonDown(HWND window, LPARAM position);
-int ClickPage(HWND window, PaneView* pane, int x, int y, bool draw);
+// A click (a press and release without a drag, shell/selecting.h) at x, y
+// in pane: makes it the active pane and, with click paging on, pages it
+// forward or back by the half of the pane the click fell in. 1 when it was
+// in the pane.
+int ClickPage(HWND window, PaneView* pane, int x, int y);
 void OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam);
 
 // What is left of a wheel's turn short of a whole notch (WHEEL_DELTA).

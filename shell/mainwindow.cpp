@@ -11,9 +11,11 @@
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/places.h"
+#include "shell/selecting.h"
 #include "shell/results.h"
 #include "shell/reverseprobe.h"
 #include "shell/splitview.h"
+#include "shell/systemdlls.h"
 #include "shell/view.h"
 #include "store/product.h"
 #include "store/records.h"
@@ -125,13 +127,21 @@ constexpr int StartingReaderWaitMs = 10000;
 constexpr DWORD LookAgainMs = 50;
 constexpr UINT SignalTimeoutMs = 30 * 60 * 1000;
 
+// The window of a reader that runs, once shown: a reader that is starting
+// shows it last, and one that is ending hides it first (FindWindowW finds
+// hidden windows too); either is waited for as one without a window.
+HWND ShownReader() {
+  HWND window = FindWindowW(MainClassName, MainClassName);
+  return window && IsWindowVisible(window) ? window : nullptr;
+}
+
 // Hands control to a reader that runs already: with the reader in front its
 // Choose Daf dialog opens (this start waits until it closes); otherwise the
 // reader, restored if minimised, comes to the front with the window it last
 // had active (an open dialog rather than the disabled main window). True
 // when this start is to end.
 bool SignalRunningReader() {
-  HWND running = FindWindowW(MainClassName, MainClassName);
+  HWND running = ShownReader();
   if (!running) {
     if (InstanceMutex) return false;  // this process holds it already
     InstanceMutex = CreateMutexW(nullptr, TRUE, InstanceMutexName);
@@ -148,7 +158,7 @@ bool SignalRunningReader() {
     for (int waited = 0; !running && waited < StartingReaderWaitMs; waited += LookAgainMs) {
       const DWORD wait = WaitForSingleObject(InstanceMutex, LookAgainMs);
       if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) return false;  // that reader is gone: this one runs
-      running = FindWindowW(MainClassName, MainClassName);
+      running = ShownReader();
     }
     CloseHandle(InstanceMutex);
     InstanceMutex = nullptr;
@@ -170,10 +180,11 @@ bool SignalRunningReader() {
 // The shell's links (ShellExecuteEx) and the common dialogs may use COM
 // objects: the thread becomes an apartment of its own, without the old DDE
 // path, before the first command or help request (which is where links and
-// dialogs open), not at start, so that starting loads no COM.
+// dialogs open), not at start, so that starting loads no COM. Without the
+// COM library (it could not be loaded) every command runs without it.
 HRESULT ComState = CO_E_NOTINITIALIZED;
 void EnsureCom() {
-  if (ComState == CO_E_NOTINITIALIZED) {
+  if (ComState == CO_E_NOTINITIALIZED && LoadSystemDll(L"ole32.dll")) {
     ComState = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   }
 }
@@ -242,6 +253,7 @@ HWND InitInstance(int showCommand) {
     FontDialog(window, &AppSettings.FontSettings);
     SetPaneFont(MainPane, &AppSettings.FontSettings);
     SetPaneFont(CommentaryPane, &AppSettings.FontSettings);
+    RepaintPanes(window, RepaintClear | RepaintErase | 0xFF);
   }
   return window;
 }
@@ -321,7 +333,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_HELP:
       EnsureCom();
-      AboutBox(window);
+      if (LoadCommandDlls(window, CMD_ABOUT)) AboutBox(window);
       return 0;
     case WM_KEYDOWN:
       return OnKeyDown(window, wParam);
@@ -336,7 +348,31 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_VSCROLL:
       return OnVScroll(window, wParam, lParam);
     case WM_LBUTTONDOWN:
-      OnLButtonDown(window, lParam);
+      OnPaneButtonDown(window, lParam, wParam);
+      return 0;
+    case WM_MOUSEMOVE:
+      OnPaneMouseMove(window, lParam);
+      return 0;
+    case WM_LBUTTONUP:
+      OnPaneButtonUp(window, lParam);
+      return 0;
+    case WM_TIMER:
+      if (wParam == DragScrollTimer) OnDragScrollTimer(window);
+      return 0;
+    case WM_CAPTURECHANGED:
+      EndPaneDrag(window);
+      return 0;
+    case WM_CANCELMODE:
+      EndPaneDrag(window);
+      return DefWindowProcW(window, message, wParam, lParam);
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) EndPaneDrag(window);
+      return DefWindowProcW(window, message, wParam, lParam);
+    case WM_CONTEXTMENU:
+      if (!OnPaneContextMenu(window, lParam)) return DefWindowProcW(window, message, wParam, lParam);
+      return 0;
+    case WM_FONTCHANGE:
+      ForgetFaceCharsets();
       return 0;
     case WM_MOUSEWHEEL:
       OnMouseWheel(window, wParam, lParam);

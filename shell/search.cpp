@@ -17,6 +17,9 @@ namespace {
 // hit (h: offset of its highest byte, k: its length) with the header box.
 int ShowHit(uint16_t h, uint16_t k) {
   PaneView* pane = CurrentPane();
+  // A hit shown ends a selection.
+  if (MainPane) MainPane->Selection = TextSelection{};
+  if (CommentaryPane) CommentaryPane->Selection = TextSelection{};
   ScrollToOffset(pane, h);
   RepaintPanes(MainWindow, RepaintErase | 0xFF);
   pane->HitStart = static_cast<uint16_t>(h - k + 1);
@@ -29,7 +32,7 @@ int ShowHit(uint16_t h, uint16_t k) {
 // Searches the active pane's own text from offset start.
 int32_t SearchOwnText(PaneView* pane, uint16_t start, uint16_t* length) {
   if (!pane || !pane->Text) return 0;
-  return FindInText(pane->Text, start, AppSettings.SearchString, length);
+  return FindInText(pane->Text, start, AppSettings.SearchString, length, CurrentOrder());
 }
 
 }  // namespace
@@ -136,7 +139,7 @@ int SearchNext(HWND owner) {
     // it. A current article that names no record (a stored Lesson beyond the
     // corpus) has every record after it.
     PreparedPattern pattern;
-    PreparePattern(&pattern, AppSettings.SearchString, CorpusByteCounts());
+    PreparePattern(&pattern, AppSettings.SearchString, CorpusByteCounts(), CurrentOrder());
     const bool known = c >= 1 && c <= RecordCount;
     hit = NextHit(pattern, c >= 1 && c < RecordCount ? c + 1 : 1, 0, known ? RecordCount - 1 : RecordCount,
                   AppSettings.BottomSection < 10);

@@ -187,6 +187,7 @@ void CreateCommentarySection(HWND window, HDC dc, const RECT* rect) {
   CommentaryPane = CreatePaneView(dc, &CommentaryArea, &AppSettings.FontSettings, PaneLineCapacity);
   if (!CommentaryPane) return;
   CommentaryPane->Dpi = WindowDpi;
+  CommentaryPane->Background = BackgroundStrip;
   CommentaryScrollBar = CreateScrollBar(window);
   MainScrollBar = CreateScrollBar(window);
   ActiveScrollBar = MainScrollBar;
@@ -261,12 +262,7 @@ void PaintPanes(HDC dc, HWND window, int bits) {
     if (const int t = ToolbarHeight()) r.top += t - 1;
     FillWithColour(dc, r, PaneColours(MainPane).Page);
   }
-  if ((bits & RepaintMain) && MainPane) {
-    // Runs are drawn opaque: on the page's colour.
-    const COLORREF oldBack = SetBkColor(MainPane->Dc, PaneColours(MainPane).Page);
-    DrawPane(MainPane, bits & RepaintErase);
-    SetBkColor(MainPane->Dc, oldBack);
-  }
+  if ((bits & RepaintMain) && MainPane) DrawPane(MainPane, bits & RepaintErase);
   if (bits & RepaintCommentary) PaintCommentarySection(dc);
   if (own) EndPaint(window, &ps);
 }
@@ -298,9 +294,7 @@ void PaintCommentarySection(HDC dc) {
   if (brush) DeleteObject(brush);
   if (greenBrush) DeleteObject(greenBrush);
 
-  const int oldMode = SetBkMode(CommentaryPane->Dc, TRANSPARENT);
   DrawPane(CommentaryPane, 0);
-  SetBkMode(CommentaryPane->Dc, oldMode);
 }
 
 void RepaintPanes(HWND window, int bits) {
@@ -375,7 +369,7 @@ LRESULT OnVScroll(HWND window, WPARAM wParam, LPARAM lParam) {
       default: delta = 0; break;
     }
   }
-  if (delta != 0 && ScrollPane(pane, delta, 0, true) == 3) RepaintPanes(window, bits);
+  if (delta != 0 && ScrollPane(pane, delta, true) == 3) RepaintPanes(window, bits);
   DefWindowProcW(window, WM_VSCROLL, wParam, lParam);
   if (delta != 0) SyncScrollBar(ActiveScrollBar);
   return 1;

@@ -98,6 +98,25 @@ void ReverseRange(Unit* units, int32_t from, int32_t to) {
   }
 }
 
+template <typename Unit>
+bool InNumber(Unit u) { return IsDigit(u) || IsNumberSeparator(u) || IsNumberSign(u); }
+
+// The number within a longest run [i, end) of digits, separators and signs:
+// from its first digit to its last, with the signs that touch them (5%, #3).
+// False when the run holds no digit.
+template <typename Unit>
+bool NumberInRun(const Unit* units, int32_t i, int32_t end, int32_t* first, int32_t* last) {
+  int32_t f = i, l = end - 1;
+  while (f <= l && !IsDigit(units[f])) ++f;
+  while (l >= f && !IsDigit(units[l])) --l;
+  if (f > l) return false;
+  while (f > i && IsNumberSign(units[f - 1])) --f;
+  while (l + 1 < end && IsNumberSign(units[l + 1])) ++l;
+  *first = f;
+  *last = l;
+  return true;
+}
+
 // After a string was turned round, puts each number back in its own order.
 // A number is a run of digits, separators and signs with a digit at each
 // end. It is found within the longest run of such characters, which turning
@@ -105,24 +124,16 @@ void ReverseRange(Unit* units, int32_t from, int32_t to) {
 // what was there.
 template <typename Unit>
 void PutNumbersBackIn(Unit* units, int32_t count) {
-  auto inNumber = [](Unit u) { return IsDigit(u) || IsNumberSeparator(u) || IsNumberSign(u); };
   int32_t i = 0;
   while (i < count) {
-    if (!inNumber(units[i])) {
+    if (!InNumber(units[i])) {
       ++i;
       continue;
     }
     int32_t end = i;
-    while (end < count && inNumber(units[end])) ++end;
-    int32_t first = i, last = end - 1;
-    while (first <= last && !IsDigit(units[first])) ++first;
-    while (last >= first && !IsDigit(units[last])) --last;
-    if (first <= last) {
-      // Signs at its ends belong to the number (5%, #3).
-      while (first > i && IsNumberSign(units[first - 1])) --first;
-      while (last + 1 < end && IsNumberSign(units[last + 1])) ++last;
-      ReverseRange(units, first, last + 1);
-    }
+    while (end < count && InNumber(units[end])) ++end;
+    int32_t first, last;
+    if (NumberInRun(units, i, end, &first, &last)) ReverseRange(units, first, last + 1);
     i = end;
   }
 }
@@ -137,6 +148,19 @@ void ToReadingOrder(DisplayChar* units, int32_t count) {
 
 void PutNumbersBack(unsigned char* bytes, int32_t count) {
   if (bytes && count > 0) PutNumbersBackIn(bytes, count);
+}
+
+bool NumberAround(const unsigned char* bytes, int32_t count, int32_t boundary, int32_t* from, int32_t* to) {
+  if (!bytes || boundary <= 0 || boundary >= count) return false;
+  if (!InNumber(bytes[boundary - 1]) || !InNumber(bytes[boundary])) return false;
+  int32_t i = boundary - 1, end = boundary + 1;
+  while (i > 0 && InNumber(bytes[i - 1])) --i;
+  while (end < count && InNumber(bytes[end])) ++end;
+  int32_t first, last;
+  if (!NumberInRun(bytes, i, end, &first, &last) || boundary <= first || boundary > last) return false;
+  *from = first;
+  *to = last + 1;
+  return true;
 }
 
 bool StartsRightToLeft(const DisplayChar* units) {

@@ -94,6 +94,11 @@ void ToReadingOrder(DisplayChar* units, int32_t count);
 // put back in its own order (the corpus tools store and export with it).
 void PutNumbersBack(unsigned char* bytes, int32_t count);
 
+// The number (as ToReadingOrder finds them) of count LetterCode bytes that a
+// boundary lies strictly inside, boundary k lying just before byte k: false
+// when there is none; else [*from, *to) is the number's span.
+bool NumberAround(const unsigned char* bytes, int32_t count, int32_t boundary, int32_t* from, int32_t* to);
+
 // Whether the first letter of a text (before any Latin one) is a Hebrew one.
 bool StartsRightToLeft(const DisplayChar* units);
 

@@ -131,24 +131,84 @@ bool ReadBookmark(uint32_t type, const unsigned char* bytes, size_t size, int32_
   return true;
 }
 
-bool WriteBookmarkValues(const BookmarkList* list, int32_t stored, const BookmarkValues& values) {
-  if (stored < 0) stored = 0;
+namespace {
+
+// Numbers looked at, at most, for the end of a stored run.
+constexpr int32_t MaxStoredRun = 65536;
+
+bool ValueExists(const BookmarkValues& values, int32_t index) {
+  size_t size = 0;
+  uint32_t type = 0;
+  return values.Read(values.Context, index, nullptr, &size, &type);
+}
+
+int32_t RunLength(const BookmarkValues& values, int32_t base) {
+  int32_t length = 0;
+  while (length < MaxStoredRun && ValueExists(values, base + length)) ++length;
+  return length;
+}
+
+// The count of the list beside the run, or -1 when none is stored (or the
+// value is no count).
+int32_t StoredCount(const BookmarkValues& values) {
+  unsigned char bytes[BookmarkCountBytes];
+  size_t size = sizeof bytes;
+  uint32_t type = 0;
+  if (!values.Read(values.Context, BookmarkCountIndex, bytes, &size, &type) || type != BookmarkValueType ||
+      size != sizeof bytes) {
+    return -1;
+  }
+  const uint32_t count = GetU16(bytes) | GetU16(bytes + 2) << 16;
+  return count <= MaxBookmarks ? static_cast<int32_t>(count) : -1;
+}
+
+}  // namespace
+
+void ReadBookmarkValues(BookmarkList* list, int32_t recordCount, const BookmarkValues& values) {
+  list->Count = 0;
+  const int32_t count = StoredCount(values);
+  const int32_t base = count < 0 ? 0 : BookmarkSideBase;
+  const int32_t limit = count < 0 ? MaxStoredRun : count;
+  for (int32_t i = 0; i < limit && list->Count < MaxBookmarks; ++i) {
+    unsigned char bytes[BookmarkHeaderBytes + 2 * (MaxBookmarkNameUnits + 1)];
+    size_t size = sizeof bytes;
+    uint32_t type = 0;
+    if (!values.Read(values.Context, base + i, bytes, &size, &type)) break;  // a gap ends the list
+    Bookmark& mark = list->Items[list->Count];
+    if (!ReadBookmark(type, bytes, size, recordCount, &mark)) continue;
+    bool known = false;
+    for (int32_t k = 0; k < list->Count && !known; ++k) known = SamePlace(list->Items[k].At, mark.At);
+    if (!known) ++list->Count;
+  }
+}
+
+bool WriteBookmarkValues(const BookmarkList* list, const BookmarkValues& values) {
   unsigned char bytes[BookmarkHeaderBytes + 2 * (MaxBookmarkNameUnits + 1)];
-  auto write = [&](int32_t index, const Bookmark& mark) {
-    return values.Write(values.Context, index, bytes, StoreBookmark(mark, bytes));
+  auto writeList = [&](int32_t base) {
+    for (int32_t i = 0; i < list->Count; ++i)
+      if (!values.Write(values.Context, base + i, bytes, StoreBookmark(list->Items[i], bytes))) return false;
+    return true;
   };
-  // A copy after the run: from here on every new bookmark is stored, and
-  // the old ones are where they were.
-  for (int32_t i = 0; i < list->Count; ++i)
-    if (!write(stored + i, list->Items[i])) return false;
-  // Over the run's start: what is overwritten is either in the copy or no
-  // longer in the list.
-  for (int32_t i = 0; i < list->Count; ++i)
-    if (!write(i, list->Items[i])) return false;
-  // The rest goes from the end, so that the run never has a gap.
-  for (int32_t i = stored + list->Count - 1; i >= list->Count; --i)
-    if (!values.Remove(values.Context, i)) return false;
-  return true;
+  // From the end, so that the run never has a gap.
+  auto cutRun = [&](int32_t base, int32_t keep) {
+    for (int32_t i = RunLength(values, base) - 1; i >= keep; --i)
+      if (!values.Remove(values.Context, base + i)) return false;
+    return true;
+  };
+  // While no count is stored, the run from 0 is what a reader takes: the
+  // new list goes beside it, and the count, written last, makes it the one
+  // read. (With a count stored, the list it counts stays until the end.)
+  if (StoredCount(values) < 0) {
+    unsigned char count[BookmarkCountBytes];
+    PutU16(count, static_cast<uint32_t>(list->Count));
+    PutU16(count + 2, 0);
+    if (!writeList(BookmarkSideBase) || !values.Write(values.Context, BookmarkCountIndex, count, sizeof count))
+      return false;
+  }
+  // The run from 0 in the form every version reads, taken again once the
+  // count is gone; then what is beside it goes.
+  return writeList(0) && cutRun(0, list->Count) && values.Remove(values.Context, BookmarkCountIndex) &&
+         cutRun(BookmarkSideBase, 0);
 }
 
 void PlaceName(int32_t lesson, DisplayChar out[MaxBookmarkNameUnits + 1]) {
@@ -180,6 +240,17 @@ void PlaceName(int32_t lesson, DisplayChar out[MaxBookmarkNameUnits + 1]) {
   for (int32_t i = length - 1; i >= 1; --i) letter(static_cast<unsigned char>(side[i]));
   put(' ');
   letter(static_cast<unsigned char>(SideLetters[sideCode % 2]));
+  out[n] = 0;
+}
+
+void CopySourceName(int32_t lesson, bool commentary, DisplayChar out[MaxBookmarkNameUnits + 1]) {
+  PlaceName(lesson, out);
+  if (!commentary || !out[0]) return;
+  // "commentary", a generic word: no commentator's name.
+  static constexpr DisplayChar Word[] = {' ', 0x05E4, 0x05D9, 0x05E8, 0x05D5, 0x05E9, 0};
+  int32_t n = 0;
+  while (out[n]) ++n;
+  for (const DisplayChar* w = Word; *w && n < MaxBookmarkNameUnits; ++w) out[n++] = *w;
   out[n] = 0;
 }
 

@@ -92,24 +92,43 @@ size_t StoreBookmark(const Bookmark& mark, unsigned char* out);
 // other than 0 or 1, or a name without terminator or over 63 units.
 bool ReadBookmark(uint32_t type, const unsigned char* bytes, size_t size, int32_t recordCount, Bookmark* out);
 
-// The numbered values a list is stored in ("0", "1", ...; readers take them
-// up to the first missing number), as the settings code writes them.
+// The numbered values a list is stored in, as the settings code keeps them:
+// the list is the values 0, 1, ... up to the first missing number (the form
+// every version reads), unless value BookmarkCountIndex holds a count: then
+// it is the values BookmarkSideBase .. BookmarkSideBase + count - 1. A save
+// writes the new list beside the old one and then that count, so that a save
+// cut short at any point leaves either the whole old list or the whole new
+// one to be read.
+constexpr int32_t BookmarkCountIndex = -1;
+constexpr int32_t BookmarkSideBase = 100000;
+constexpr size_t BookmarkCountBytes = 4;  // little-endian, of type BookmarkValueType
 struct BookmarkValues {
   void* Context;
+  // Whether value index exists; when it does and fits in *size bytes (with
+  // bytes not null), they are copied there, else *size is made 0.
+  bool (*Read)(void* context, int32_t index, unsigned char* bytes, size_t* size, uint32_t* type);
   bool (*Write)(void* context, int32_t index, const unsigned char* bytes, size_t size);
-  bool (*Remove)(void* context, int32_t index);
+  bool (*Remove)(void* context, int32_t index);  // a missing value counts as removed
 };
-// Replaces the run of values 0 .. stored-1 by the list, in an order that
-// keeps every bookmark of both stored at every moment, within the run: the
-// list goes after the run first, then over its start, and the run is cut
-// back from its end. Stops at the first write or removal that fails (false);
-// what is stored then holds everything, some bookmarks perhaps twice.
-bool WriteBookmarkValues(const BookmarkList* list, int32_t stored, const BookmarkValues& values);
+// The stored list, as above. A value that is malformed, names an article
+// beyond a corpus of recordCount records, or a place read already (a save of
+// older versions cut short stores some twice) is skipped.
+void ReadBookmarkValues(BookmarkList* list, int32_t recordCount, const BookmarkValues& values);
+// Stores the list: unless a count is stored, the list beside the old one and
+// then the count; then the list as values 0, 1, ..., the rest of that run
+// cut from its end, the count removed, and the values beside it. Stops at the
+// first write or removal that fails (false); a reader then finds either the
+// old list or the new one whole, and the next save goes on from there.
+bool WriteBookmarkValues(const BookmarkList* list, const BookmarkValues& values);
 
 // The name of a place as the page header shows it: tractate, folio as a
 // Hebrew numeral, side word and side letter, in reading order with the
 // letters at U+05D0. Empty for an article outside the tractate table.
 void PlaceName(int32_t lesson, DisplayChar out[MaxBookmarkNameUnits + 1]);
+// The source a copy of a selection names: the place's name as PlaceName
+// writes it, and for the commentary pane the word for a commentary after it.
+// Empty when the name is.
+void CopySourceName(int32_t lesson, bool commentary, DisplayChar out[MaxBookmarkNameUnits + 1]);
 
 // The sizes the font dialog offers and the zoom steps through.
 constexpr int32_t FontSizeSteps[] = {10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 32, 52, 72};

@@ -42,14 +42,77 @@ ptrdiff_t LastIndexOf(const unsigned char* text, ptrdiff_t end, unsigned char c)
   return -1;
 }
 
+// The bytes a search compares: the stored text as it is.
+struct Stored {
+  const unsigned char* Text;
+  unsigned char operator[](ptrdiff_t i) const { return Text[i]; }
+  ptrdiff_t LastOf(ptrdiff_t end, unsigned char c) const { return LastIndexOf(Text, end, c); }
+};
+
+// Bytes that can belong to a number as store/letters.h turns numbers: the
+// digits, the signs # $ % and the separators + - , . / :.
+bool Digit(unsigned char b) { return b >= '0' && b <= '9'; }
+bool Sign(unsigned char b) { return b == '#' || b == '$' || b == '%'; }
+bool NumberByte(unsigned char b) {
+  return Digit(b) || Sign(b) || b == '+' || b == '-' || b == ',' || b == '.' || b == '/' || b == ':';
+}
+
+// The run of number bytes [RunFrom, RunTo) around a byte and the number in
+// it, First..Last (none: First > Last), found as PutNumbersBack finds it:
+// from its first digit to its last with the signs that touch them. Its ends
+// are the same whichever way the number stands.
+struct NumberSpan {
+  size_t RunFrom, RunTo, First, Last;
+  bool Holds(size_t at) const { return First <= at && at <= Last; }
+  size_t Place(size_t at) const { return Holds(at) ? First + Last - at : at; }  // at with the number turned
+};
+
+NumberSpan NumberAt(const unsigned char* text, size_t n, size_t at) {
+  NumberSpan s = {at, at, 1, 0};
+  if (!NumberByte(text[at])) return s;
+  while (s.RunFrom > 0 && NumberByte(text[s.RunFrom - 1])) --s.RunFrom;
+  while (s.RunTo < n && NumberByte(text[s.RunTo])) ++s.RunTo;
+  size_t first = s.RunFrom, last = s.RunTo - 1;
+  while (first < s.RunTo && !Digit(text[first])) ++first;
+  if (first == s.RunTo) return s;
+  while (!Digit(text[last])) --last;
+  while (first > s.RunFrom && Sign(text[first - 1])) --first;
+  while (last + 1 < s.RunTo && Sign(text[last + 1])) ++last;
+  s.First = first;
+  s.Last = last;
+  return s;
+}
+
+// A paragraph text[0, n) with every number turned round again: the plain
+// reversal of its reading order. Read through, not copied; the number of
+// the last byte read is kept, so a scan goes through a run once.
+struct Turned {
+  const unsigned char* Text;
+  size_t Length;
+  mutable NumberSpan Span = {1, 0, 1, 0};
+  size_t Place(size_t at) const {
+    if (!NumberByte(Text[at])) return at;
+    if (at < Span.RunFrom || at >= Span.RunTo) Span = NumberAt(Text, Length, at);
+    return Span.Place(at);
+  }
+  unsigned char operator[](ptrdiff_t i) const { return Text[Place(static_cast<size_t>(i))]; }
+  ptrdiff_t LastOf(ptrdiff_t end, unsigned char c) const {
+    if (!NumberByte(c)) return LastIndexOf(Text, end, c);  // such a byte stays where it is
+    while (end > 0) {
+      if ((*this)[--end] == c) return end;
+    }
+    return -1;
+  }
+};
+
 // MatchBackward on a pattern of n bytes with no `*` at either end (n >= 1),
 // with positions as indexes from first: scans text[0..last].
-ptrdiff_t MatchIndex(const unsigned char* text, const unsigned char* p, size_t n, ptrdiff_t last,
-                     size_t* length) {
+template <typename View>
+ptrdiff_t MatchIndex(const View& text, const unsigned char* p, size_t n, ptrdiff_t last, size_t* length) {
   const unsigned char c = p[n - 1];
   for (ptrdiff_t pos = last; pos >= 0; --pos) {
     if (c != AnyByte) {
-      pos = LastIndexOf(text, pos + 1, c);
+      pos = text.LastOf(pos + 1, c);
       if (pos < 0) return -1;
     }
     ptrdiff_t q = static_cast<ptrdiff_t>(n) - 2;  // pattern index
@@ -78,6 +141,31 @@ ptrdiff_t MatchIndex(const unsigned char* text, const unsigned char* p, size_t n
     }
   }
   return -1;
+}
+
+// The first hit in reading order in the paragraph text[0, n) that begins, in
+// reading order, after the byte at `after` (after >= n: the whole paragraph).
+// Returns the highest stored byte the hit covers, with the bytes from the
+// lowest one to it in *length, or -1. In display order the hit's bytes are
+// all below after; in reading order p has its numbers turned round and is
+// matched against the paragraph turned so (Turned), and a hit that begins
+// or ends inside a number covers that number to its end in the stored text.
+ptrdiff_t MatchText(const unsigned char* text, size_t n, size_t after, const unsigned char* p, size_t pn,
+                    RunOrder order, size_t* length) {
+  if (order == RunOrder::Display) {
+    return MatchIndex(Stored{text}, p, pn, static_cast<ptrdiff_t>(after < n ? after : n) - 1, length);
+  }
+  const Turned turned{text, n};
+  const ptrdiff_t last = after < n ? static_cast<ptrdiff_t>(turned.Place(after)) - 1 : static_cast<ptrdiff_t>(n) - 1;
+  size_t hitLength = 0;
+  const ptrdiff_t hit = MatchIndex(turned, p, pn, last, &hitLength);
+  if (hit < 0) return -1;
+  const size_t top = static_cast<size_t>(hit), bottom = top + 1 - hitLength;
+  const NumberSpan low = NumberAt(text, n, bottom), high = NumberAt(text, n, top);
+  size_t from = low.Holds(bottom) ? low.First : bottom, to = high.Holds(top) ? high.Last : top;
+  if (low.Holds(bottom) && low.Holds(top)) from = low.Place(top), to = low.Place(bottom);  // inside one number
+  *length = to - from + 1;
+  return static_cast<ptrdiff_t>(to);
 }
 
 // Up to three pattern bytes that every hit holds side by side: the last ones
@@ -156,7 +244,7 @@ const unsigned char* MatchBackward(const unsigned char* first, const unsigned ch
   TrimRuns(pattern, n);
   if (n == 0) return nullptr;
   size_t hitLength = 0;
-  const ptrdiff_t at = MatchIndex(first, pattern, n, last - first, &hitLength);
+  const ptrdiff_t at = MatchIndex(Stored{first}, pattern, n, last - first, &hitLength);
   if (at < 0) return nullptr;
   if (length) *length = static_cast<uint16_t>(hitLength);
   return first + at;
@@ -198,16 +286,16 @@ int32_t SplitParagraphs(const unsigned char* buffer, ParagraphNode** head) {
 void FreeParagraphs(ParagraphNode* head) { std::free(head); }
 
 int32_t FindInText(const unsigned char* buffer, uint16_t start, const unsigned char* pattern,
-                   uint16_t* length) {
+                   uint16_t* length, RunOrder order) {
+  PreparedPattern p;
+  PreparePattern(&p, pattern, nullptr, order);
+  const size_t n = static_cast<size_t>(p.CoreLength);
+  if (n == 0) return 0;
   // Most texts hold no place where the pattern's plain bytes stand side by
   // side; those are passed over without a paragraph list.
-  size_t n = std::strlen(reinterpret_cast<const char*>(pattern));
-  const unsigned char* core = pattern;
-  TrimRuns(core, n);
-  if (n == 0) return 0;
   int32_t paragraphs = 0;
   const unsigned char* listEnd = ListEnd(buffer, &paragraphs);
-  if (!MayHold(MakeFilter(core, n), buffer, static_cast<size_t>(listEnd - buffer))) return 0;
+  if (!MayHold(MakeFilter(p.Shape, n), buffer, static_cast<size_t>(listEnd - buffer))) return 0;
 
   ParagraphNode* list = nullptr;
   if (SplitParagraphs(buffer, &list) == SearchNoMemory) return SearchNoMemory;
@@ -219,9 +307,13 @@ int32_t FindInText(const unsigned char* buffer, uint16_t start, const unsigned c
     // A start on a paragraph's style or parameter byte lies below its text:
     // that paragraph has been searched to its end already.
     if (start != 0 && end >= node->Start && end < text) continue;
-    const unsigned char* upper = end >= text && end < node->End ? end : node->End - 1;
-    if (const unsigned char* hit = MatchBackward(text, pattern, upper, length)) {
-      result = static_cast<int32_t>(hit - buffer);
+    const size_t textLength = static_cast<size_t>(node->End - text);
+    const size_t after = end >= text && end < node->End ? static_cast<size_t>(end - text) + 1 : textLength;
+    size_t hitLength = 0;
+    const ptrdiff_t hit = MatchText(text, textLength, after, p.Core, n, order, &hitLength);
+    if (hit >= 0) {
+      *length = static_cast<uint16_t>(hitLength);
+      result = static_cast<int32_t>(text + hit - buffer);
       break;
     }
   }
@@ -237,12 +329,6 @@ namespace {
 
 bool Plain(unsigned char b) { return b != AnyByte && b != AnyRun; }
 
-// The first hit in reading order of one whole paragraph text[0..last], or -1.
-ptrdiff_t MatchParagraph(const PreparedPattern& p, const unsigned char* text, ptrdiff_t last, size_t* length) {
-  if (last < 0) return -1;
-  return MatchIndex(text, p.Core, static_cast<size_t>(p.CoreLength), last, length);
-}
-
 // True when the pattern's part around the anchor stands in the text with the
 // anchor at `at`, inside the paragraph text [from, to).
 bool PartStandsAt(const PreparedPattern& p, const unsigned char* text, size_t at, size_t from, size_t to) {
@@ -251,7 +337,7 @@ bool PartStandsAt(const PreparedPattern& p, const unsigned char* text, size_t at
   if (at < from + before || at + after >= to) return false;
   const unsigned char* t = text + at - before;
   for (int32_t j = p.PartFrom; j <= p.PartTo; ++j, ++t) {
-    if (*t != p.Core[j] && p.Core[j] != AnyByte) return false;
+    if (*t != p.Shape[j] && p.Shape[j] != AnyByte) return false;
   }
   return true;
 }
@@ -287,13 +373,21 @@ size_t NextPair(const unsigned char* text, size_t readable, size_t from, size_t 
 
 }  // namespace
 
-void PreparePattern(PreparedPattern* prepared, const unsigned char* pattern, const uint32_t* byteCounts) {
+void PreparePattern(PreparedPattern* prepared, const unsigned char* pattern, const uint32_t* byteCounts,
+                    RunOrder order) {
   *prepared = PreparedPattern{};
   size_t n = std::strlen(reinterpret_cast<const char*>(pattern));
   if (n > SearchStringBytes - 1) n = SearchStringBytes - 1;
   TrimRuns(pattern, n);
   std::memcpy(prepared->Core, pattern, n);
+  const bool reading = order == RunOrder::Reading;
+  if (reading) PutNumbersBack(prepared->Core, static_cast<int32_t>(n));
+  for (size_t i = 0; i < n; ++i) {
+    prepared->Shape[i] = reading && NumberByte(prepared->Core[i]) ? AnyByte : prepared->Core[i];
+  }
+  pattern = prepared->Core;
   prepared->CoreLength = static_cast<int32_t>(n);
+  prepared->Order = order;
   prepared->Anchor = -1;
   uint32_t rarest = 0;
   for (size_t i = 0; i < n; ++i) {
@@ -305,15 +399,17 @@ void PreparePattern(PreparedPattern* prepared, const unsigned char* pattern, con
       rarest = count;
     }
   }
+  prepared->Second = -1;
   if (prepared->Anchor < 0) return;
   prepared->PartFrom = prepared->PartTo = prepared->Anchor;
   while (prepared->PartFrom > 0 && pattern[prepared->PartFrom - 1] != AnyRun) --prepared->PartFrom;
   while (prepared->PartTo + 1 < static_cast<int32_t>(n) && pattern[prepared->PartTo + 1] != AnyRun) ++prepared->PartTo;
+  prepared->Placed = prepared->Shape[prepared->Anchor] == pattern[prepared->Anchor];
+  if (!prepared->Placed) return;
   // The rarest other plain byte of the part, nearest the anchor among equals.
-  prepared->Second = -1;
   uint32_t second = 0;
   for (int32_t i = prepared->PartFrom; i <= prepared->PartTo; ++i) {
-    if (i == prepared->Anchor || !Plain(pattern[i])) continue;
+    if (i == prepared->Anchor || !Plain(prepared->Shape[i])) continue;
     const uint32_t count = byteCounts ? byteCounts[pattern[i]] : 0;
     const int32_t distance = i > prepared->Anchor ? i - prepared->Anchor : prepared->Anchor - i;
     const int32_t best = prepared->Second > prepared->Anchor ? prepared->Second - prepared->Anchor
@@ -335,6 +431,7 @@ int32_t FindInHeldText(const PreparedPattern& p, const HeldText& held, uint16_t 
   const unsigned char* text = held.Text;
   const uint16_t* para = held.Paragraphs;  // style byte of each paragraph, then the list's end
   const int32_t count = held.ParagraphCount;
+  const size_t n = static_cast<size_t>(p.CoreLength);
   size_t hitLength = 0;
   int32_t i = 0;
   if (start != 0) {
@@ -344,8 +441,8 @@ int32_t FindInHeldText(const PreparedPattern& p, const HeldText& held, uint16_t 
     if (i >= count) return 0;
     const size_t from = para[i] + 2u, terminator = para[i + 1] - 1u;
     if (start >= from && terminator > from) {
-      const size_t upper = start < terminator ? start : terminator - 1;
-      const ptrdiff_t at = MatchParagraph(p, text + from, static_cast<ptrdiff_t>(upper - from), &hitLength);
+      const size_t after = start < terminator ? start - from + 1 : terminator - from;
+      const ptrdiff_t at = MatchText(text + from, terminator - from, after, p.Core, n, p.Order, &hitLength);
       if (at >= 0) {
         *length = static_cast<uint16_t>(hitLength);
         return static_cast<int32_t>(from + static_cast<size_t>(at));
@@ -377,13 +474,12 @@ int32_t FindInHeldText(const PreparedPattern& p, const HeldText& held, uint16_t 
       from = text + textStart;
       continue;
     }
-    if (p.Anchor >= 0 && !PartStandsAt(p, text, at, textStart, terminator)) {
+    if (p.Anchor >= 0 && p.Placed && !PartStandsAt(p, text, at, textStart, terminator)) {
       from = text + at + 1;
       continue;
     }
-    const ptrdiff_t hit =
-        MatchParagraph(p, text + textStart, static_cast<ptrdiff_t>(terminator) - static_cast<ptrdiff_t>(textStart) - 1,
-                       &hitLength);
+    const size_t textLength = terminator - textStart;
+    const ptrdiff_t hit = MatchText(text + textStart, textLength, textLength, p.Core, n, p.Order, &hitLength);
     if (hit >= 0) {
       *length = static_cast<uint16_t>(hitLength);
       return static_cast<int32_t>(textStart + static_cast<size_t>(hit));
@@ -408,7 +504,7 @@ SearchHit NextHit(const PreparedPattern& pattern, int32_t record, uint16_t start
 
 void BeginFindAll(FindAllRun* run, const unsigned char* pattern, bool mainOnly, uint32_t limit) {
   EndFindAll(run);
-  PreparePattern(&run->Pattern, pattern, CorpusByteCounts());
+  PreparePattern(&run->Pattern, pattern, CorpusByteCounts(), CurrentOrder());
   run->MainOnly = mainOnly;
   run->Limit = limit < HitBlockCount * HitBlockHits ? limit : HitBlockCount * HitBlockHits;
   run->Record = 1;

@@ -11,11 +11,22 @@
 // reading order. `?` matches any one byte, `*` the shortest run of bytes
 // (none included). A `*` at either end of the pattern matches the empty run,
 // so it changes nothing; a pattern of nothing but `*` matches nothing.
+//
+// In reading order (store/letters.h: OrderFor) the pattern was typed in
+// reading order and turned as a paragraph is, each of its numbers kept in its
+// own order; but a piece of a number, turned so, is not the piece of the
+// turned number. So the search reads every number turned round again, in the
+// pattern and in the paragraph: both are then plain reversals of the reading
+// order, in which every reading-order substring of the paragraph stands. A hit
+// is reported as the stored bytes from the lowest to the highest of those it
+// matched, which may take in more of a number it begins or ends inside; the
+// next search after it goes on after its lowest byte in reading order.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
 #include "store/appsettings.h"
+#include "store/letters.h"
 
 constexpr unsigned char AnyByte = '?';
 constexpr unsigned char AnyRun = '*';
@@ -55,36 +66,47 @@ const unsigned char* MatchBackward(const unsigned char* first, const unsigned ch
 int32_t SplitParagraphs(const unsigned char* buffer, ParagraphNode** head);
 void FreeParagraphs(ParagraphNode* head);
 
-// Searches a paragraph list for pattern from offset start on: the paragraph
+// Searches a paragraph list for pattern (a search string in the given order,
+// its first SearchStringBytes - 1 bytes) from offset start on: the paragraph
 // holding start from there down, then every later paragraph whole (start 0:
 // every paragraph; a start on a paragraph's style or parameter byte: the
 // paragraphs after it). Returns the offset of the hit's highest byte with its
-// length in *length, 0 when there is none, or SearchNoMemory.
+// length in *length, 0 when there is none, or SearchNoMemory. In reading
+// order "from start down" is: the hits that begin, in reading order, after
+// the byte at start + 1 (in plain text the same).
 int32_t FindInText(const unsigned char* buffer, uint16_t start, const unsigned char* pattern,
-                   uint16_t* length);
+                   uint16_t* length, RunOrder order = RunOrder::Display);
 
 // ---- Searching the held texts of the whole corpus (store/corpustexts.h).
 
 struct HeldText;
 
 // A pattern made ready for scanning: its bytes without the `*` at either end
-// (Core), its rarest plain byte (the anchor) and the part around the anchor
-// that holds no `*`, whose plain bytes every hit holds at fixed distances
-// from the anchor: a scan goes from anchor to anchor and tries the matcher
-// only where that part stands.
+// (Core; in reading order with its numbers turned round), its rarest plain
+// byte (the anchor) and the part around the anchor that holds no `*`, whose
+// plain bytes every hit holds at fixed distances from the anchor: a scan goes
+// from anchor to anchor and tries the matcher only where that part stands.
+// In reading order a byte that can belong to a number stands elsewhere in the
+// stored text than in the turned copy: Shape has `?` for it, and an anchor
+// that is such a byte only finds the paragraphs to try (Placed false).
 struct PreparedPattern {
   unsigned char Core[SearchStringBytes];
+  unsigned char Shape[SearchStringBytes];  // Core as the stored text holds it around the anchor
   int32_t CoreLength;  // 0: the pattern matches nothing
   int32_t Anchor;      // index in Core of the rarest plain byte; -1: none
   int32_t PartFrom;    // Core[PartFrom..PartTo] holds Anchor and no `*`
   int32_t PartTo;
-  int32_t Second;      // index of a second plain byte of the part; -1: none
+  int32_t Second;      // index of a second plain byte of Shape's part; -1: none
   bool Pairs;          // the anchor is common: scan for anchor and Second together
+  bool Placed;         // the anchor stands where Shape's part says
+  RunOrder Order;
 };
 
-// Prepares pattern (0-terminated); byteCounts (256 counts, or null) ranks the
-// bytes, the rarest becoming the anchor.
-void PreparePattern(PreparedPattern* prepared, const unsigned char* pattern, const uint32_t* byteCounts);
+// Prepares pattern (0-terminated), a search string in the given order;
+// byteCounts (256 counts, or null) ranks the bytes, the rarest becoming the
+// anchor.
+void PreparePattern(PreparedPattern* prepared, const unsigned char* pattern, const uint32_t* byteCounts,
+                    RunOrder order = RunOrder::Display);
 
 // FindInText on a held text: the same hit, found without a paragraph list,
 // skipping by the anchor byte.
@@ -125,8 +147,8 @@ struct FindAllRun {
 // the run with NoMemory. Blocks go back with free.
 extern void* (*HitBlockAlloc)(size_t bytes);
 
-// Starts a run over the corpus (from record 1) for pattern; the run must be
-// zeroed or ended before.
+// Starts a run over the corpus (from record 1) for pattern, in the current
+// order (CurrentOrder); the run must be zeroed or ended before.
 void BeginFindAll(FindAllRun* run, const unsigned char* pattern, bool mainOnly, uint32_t limit);
 // Goes on through at most records more records, and stops early once it has
 // gathered hits more hits; true while there is more.

@@ -1,12 +1,14 @@
 // Feeds arbitrary bytes to the copy text and RTF code: as a paragraph list
 // (the copy text must stay inside the buffer sized for it, and counting the
-// body must give what writing it gives) and as an old clipboard document.
+// body must give what writing it gives), with a selection of it whose
+// offsets come from the input, and as an old clipboard document.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "output/rtf.h"
+#include "store/selection.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
@@ -19,6 +21,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<DisplayChar> copy(units);  // exact: ASan sees any overrun
   const size_t written = BuildCopyText(text.data(), copy.data());
   if (written >= units || copy[written] != 0) std::abort();
+
+  if (size >= 5) {
+    const size_t span = text.size() + 4;  // offsets past the text too
+    const TextSelection sel{static_cast<uint16_t>((data[1] | data[2] << 8) % span),
+                            static_cast<uint16_t>((data[3] | data[4] << 8) % span)};
+    int32_t lo, hi;
+    SelectedInParagraph(text.data(), sel, data[2], &lo, &hi);
+    if (unsigned char* part = ExtractSelection(text.data(), sel)) {
+      std::vector<DisplayChar> partCopy(CopyTextUnits(part));
+      if (BuildCopyText(part, partCopy.data()) >= partCopy.size()) std::abort();
+      std::free(part);
+    }
+  }
 
   const size_t bodyLength = RtfBody(copy.data(), nullptr);
   std::vector<char> body(bodyLength + 1);

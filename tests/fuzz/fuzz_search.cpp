@@ -1,7 +1,7 @@
 // Feeds arbitrary paragraph lists and patterns to the search: the scan must
 // stay inside the buffer, a hit it reports must match the pattern, and the
 // scan of held texts (whatever byte it anchors on) must find what the plain
-// scan finds.
+// scan finds, in display and in reading order.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -42,6 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t found = FindInText(buffer.data(), start, pattern, &length);
   if (found < 0 || size_t(found) >= buffer.size()) __builtin_trap();
   if (found > 0 && (length == 0 || length > found || !Matches(buffer.data() + found, length, p))) __builtin_trap();
+  uint16_t turnedLength = 0;
+  const int32_t turned = FindInText(buffer.data(), start, pattern, &turnedLength, RunOrder::Reading);
+  if (turned < 0 || size_t(turned) >= buffer.size() || (turned > 0 && (turnedLength == 0 || turnedLength > turned)))
+    __builtin_trap();
 
   HeldText held;
   if (IndexParagraphs(buffer.data(), &held)) {
@@ -55,6 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       uint16_t heldLength = 0;
       const int32_t got = FindInHeldText(prepared, held, start, &heldLength);
       if (got != found || (found > 0 && heldLength != length)) __builtin_trap();
+      PreparePattern(&prepared, pattern, ranks, RunOrder::Reading);
+      if (FindInHeldText(prepared, held, start, &heldLength) != turned || (turned > 0 && heldLength != turnedLength))
+        __builtin_trap();
     }
     std::free(const_cast<uint16_t*>(held.Paragraphs));
   }

@@ -2,6 +2,8 @@
 // generated paragraphs, and the folding of a typed string.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -124,6 +126,54 @@ TEST(Search, FindInTextStopsWhenNodesRunOut) {
   EXPECT_EQ(FindInText(buffer.data(), 0, U("a"), &length), SearchNoMemory);
   ParagraphNodeAlloc = std::malloc;
   EXPECT_EQ(FindInText(buffer.data(), 0, U("g"), &length), 17);
+}
+
+// Under Reverse every reading-order piece of a paragraph (also with `?` or `*` for its middle byte), typed and
+// turned as the search dialog does, is found where it begins, covering its stored bytes; Search Again skips none.
+TEST(Search, ReadingOrderFindsEveryPiece) {
+  AppSettings.FontSettings.FontAsciiBase = 97;
+  for (const auto& tokens : std::vector<std::vector<std::string>>{
+           {"abc ", "1,000", " de ", "10:30", " fg ", "5-6", " (", "12", ")"},
+           {"[", "#3", " x ", "50%", " ", "7.5", " (", "2/3", ")"}}) {
+    std::string reading;
+    std::vector<size_t> place;  // the stored index of each reading byte: a number keeps its order
+    for (const std::string& t : tokens) reading += t;
+    for (const std::string& t : tokens)
+      for (size_t k = 0, first = reading.size() - place.size() - t.size(); k < t.size(); ++k)
+        place.push_back(t.find_first_of("0123456789") != std::string::npos ? first + k : first + t.size() - 1 - k);
+    std::u16string units(reading.begin(), reading.end());
+    ToReadingOrder(units.data(), int32_t(units.size()));
+    const Bytes buffer = Buffer({std::string(units.begin(), units.end())});
+    for (size_t i = 0; i < reading.size(); ++i)
+      for (size_t j = i + 1; j <= reading.size(); ++j)
+        for (const char wild : std::string("-?*")) {
+          std::string typed = reading.substr(i, j - i);
+          if (wild != '-' && typed.size() > 2) typed[typed.size() / 2] = wild;
+          units.assign(typed.begin(), typed.end());
+          ToReadingOrder(units.data(), int32_t(units.size()));
+          SetSearchString(units.c_str());
+          const std::string p = TrimmedPattern(typed);
+          std::vector<std::array<size_t, 4>> places;  // first and last reading byte, the hit's offset and length
+          for (size_t a = 0; a < reading.size(); ++a)
+            for (size_t b = a; b < reading.size(); ++b)
+              if (Glob(U(reading) + a, b - a + 1, p.data(), p.size())) {
+                const auto [low, high] = std::minmax_element(&place[a], &place[b] + 1);
+                places.push_back({a, b, *high + 2, *high - *low + 1});
+                break;
+              }
+          uint16_t start = 0, length = 0;
+          for (size_t low = 0, high = 0;;) {  // the hit is one of places[low..high]; high == size: or none
+            const int32_t at = FindInText(buffer.data(), start, AppSettings.SearchString, &length, RunOrder::Reading);
+            ASSERT_TRUE(at || high == places.size()) << typed << " in " << reading << ": a place passed over";
+            if (at == 0) break;
+            size_t m = low;
+            while (m <= high && m < places.size() && (places[m][2] != size_t(at) || places[m][3] != length)) ++m;
+            ASSERT_TRUE(m <= high && m < places.size()) << typed << " in " << reading << " at " << at << " " << length;
+            start = uint16_t(at - length);
+            for (low = high = m + 1; high < places.size() && places[high][0] <= places[m][1];) ++high;
+          }
+        }
+  }
 }
 
 TEST(Search, SetSearchStringFoldsLettersAndSpaces) {

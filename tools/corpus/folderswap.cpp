@@ -133,7 +133,13 @@ int StageFile(const FolderSwap& swap, const std::string& name, const std::string
 
 bool CommitFolderSwap(FolderSwap& swap, std::string& error) {
   std::error_code failure;
-  const bool existed = fs::is_directory(swap.Target, failure);
+  const fs::file_type type = fs::status(swap.Target, failure).type();
+  if (type == fs::file_type::not_found) failure.clear();  // the folder is new
+  if (failure) {
+    error = "cannot replace " + swap.Target.string() + ": " + failure.message();
+    return false;
+  }
+  const bool existed = type == fs::file_type::directory;
   // Entries other than files (folders of the user's) move over and, on a
   // failure, back.
   std::vector<fs::path> moved;
@@ -193,8 +199,18 @@ bool CommitFolderSwap(FolderSwap& swap, std::string& error) {
     error = "cannot move " + swap.Stage.string() + " to " + swap.Target.string() + ": " + failure.message();
     return moveBack();
   }
-  // The swap itself; a folder left aside here is cleared by the next run.
-  SyncPath(swap.Target.parent_path());
+  // The swap itself is on the disk before the old folder goes; when it cannot
+  // be, the old folder is put back. A folder left aside here is cleared by
+  // the next run.
+  if (const int synced = SyncPath(swap.Target.parent_path())) {
+    error = "cannot write " + swap.Target.parent_path().string() + ": " + Reason(synced);
+    std::error_code undone;
+    fs::rename(swap.Target, swap.Stage, undone);
+    if (!undone && existed) fs::rename(swap.Aside, swap.Target, undone);
+    if (!undone) return moveBack();
+    swap.HoldsOthers = !moved.empty();  // no clearing away the entries carried over
+    return false;
+  }
   if (existed) fs::remove_all(swap.Aside, failure);
   return true;
 }

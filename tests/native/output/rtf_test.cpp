@@ -1,13 +1,16 @@
 // The copy text and RTF of Copy and Append: paragraph lists through the copy
-// text into the body, whole documents fresh and appended, and the copy-text
-// size over every record of the corpus.
+// text into the body, a selection's copy, whole documents fresh and appended,
+// and the copy-text size and a selection's copy over every record of the
+// corpus.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "output/rtf.h"
+#include "store/selection.h"
 #include "tools/corpus/corpus.h"
 
 namespace {
@@ -97,6 +100,54 @@ TEST(Rtf, ParagraphsThroughCopyTextIntoTheBody) {
   }
 }
 
+// The copy of a selection in reading order, letters as themselves, "|" for
+// each CR LF.
+Units SelectionCopy(const std::vector<unsigned char>& text, TextSelection sel) {
+  unsigned char* part = ExtractSelection(text.data(), sel);
+  std::vector<unsigned char> list{0, 0, 0};
+  if (part) list.assign(part, part + ExtractSelectionInto(text.data(), sel, nullptr));
+  std::free(part);
+  std::vector<DisplayChar> out(CopyTextUnits(list.data()));
+  Units copy;
+  for (size_t i = 0, n = BuildCopyText(list.data(), out.data(), RunOrder::Reading); i < n; ++i)
+    if (out[i] != '\n') copy += out[i] == '\r' ? u'|' : out[i];
+  return copy;
+}
+
+TEST(Rtf, SelectionCopiedInReadingOrder) {
+  AppSettings.FontSettings.FontAsciiBase = 97;
+  // Stored as the records store them: the header, a main-text paragraph, a
+  // punctuation paragraph in stored order, a rule, an empty paragraph, a
+  // commentary heading and its comment with the marker byte. Read: "abc",
+  // "de 12:3 (fg hi)", "-", "jk", "lm \x14no".
+  const auto text = List({{0xD1, 0, "cba"}, {0xB1, 0, "(ih gf) 12:3 ed"}, {0x82, 0, "-"}, {0x87, 30, ""},
+                          {0x81, 0, ""}, {0x51, 0, "kj"}, {0xB2, 0, "on\x14 ml"}});
+  const Units all = u"abc||de 12:3 (fg hi)||-||jk|lm no||";
+  EXPECT_EQ(SelectAllOf(text.data()).Anchor, 5);
+  EXPECT_EQ(SelectAllOf(text.data()).Focus, 41);
+  EXPECT_EQ(SelectionCopy(text, SelectAllOf(text.data())), all);
+  const struct {
+    uint16_t Anchor, Focus;
+    Units Copy;
+  } cases[] = {
+      {21, 23, u"de||"},                         // dragged back to the line's start
+      {23, 18, u"de 12:3||"},                    // a boundary inside a number takes all of it
+      {17, 8, u"12:3 (fg hi)||"},                //   at either end
+      {12, 15, u"(fg||"},                        // a bracket mirrored into reading order
+      {3, 37, u"c||de 12:3 (fg hi)||-||j|"},     // across paragraphs, a rule and an empty one
+      {23, 26, u"de 12:3 (fg hi)||"},            // stored order: its start is read first
+      {23, 27, u"de 12:3 (fg hi)||-||"},
+      {41, 47, u"lm no||"},                      // no marker, no doubled space
+      {43, 44, u""},                             // the marker alone
+      {0, 1, u""}, {1, 0xFFFF, all}, {48, 60000, u""}, {5, 5, u""},  // damaged offsets
+  };
+  for (const auto& c : cases) EXPECT_EQ(SelectionCopy(text, {c.Anchor, c.Focus}), c.Copy) << c.Anchor << "-" << c.Focus;
+  int32_t lo = 0, hi = 0;
+  EXPECT_TRUE(SelectedInParagraph(text.data(), {23, 18}, 8, &lo, &hi));
+  EXPECT_EQ(lo * 100 + hi, 1623);
+  for (int32_t at : {9, 30, 60000}) EXPECT_FALSE(SelectedInParagraph(text.data(), {1, 0xFFFF}, at, &lo, &hi)) << at;
+}
+
 TEST(Rtf, UnitsOfTheCopyTextInTheBody) {
   const std::pair<Units, std::string> cases[] = {
       {u"\uFB2C", "\\u1513\\u1468\\u1473"},
@@ -142,6 +193,16 @@ TEST(Rtf, CopyTextFitsItsBufferForEveryRecord) {
     ASSERT_LT(written, units) << "record " << n;
     const Units copy(out.data(), written);
     ASSERT_EQ(Body(copy).substr(RtfBody(copy.c_str(), nullptr) - 2 * Break.size()), Break + Break) << n;
+    // Any selection's copy is a piece of the whole text's, which holds no
+    // control character and no doubled space.
+    const Units whole = SelectionCopy(text, SelectAllOf(text.data()));
+    ASSERT_EQ(std::count_if(whole.begin(), whole.end(), [](char16_t u) { return u < 0x20; }), 0) << n;
+    ASSERT_EQ(whole.find(u"  "), Units::npos) << n;
+    const TextSelection some{static_cast<uint16_t>(n * 7919 % text.size()),
+                             static_cast<uint16_t>(n * 104729 % (text.size() + 9))};
+    Units part = SelectionCopy(text, some);
+    while (!part.empty() && part.back() == u'|') part.pop_back();
+    ASSERT_NE(whole.find(part), Units::npos) << n << ": " << some.Anchor << "-" << some.Focus;
   }
 }
 

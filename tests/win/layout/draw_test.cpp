@@ -325,7 +325,8 @@ TEST_F(Draw, EveryRoutinePutsBackWhatItSelected) {
   FillArea(dc, area, BLACK_BRUSH);
   DrawRunColored(dc, reinterpret_cast<const unsigned char*>("ab"), 2, 0, 0, 20, 20, 0xFF, 0xFF00);
   same(true);
-  ScrollPane(pane, 3, 2, true);
+  ScrollPane(pane, 3, true);
+  DrawPane(pane, 2);
   same(true);
   SelectObject(dc, oldFont);
   SelectObject(dc, oldPen);

@@ -1,6 +1,7 @@
-// Copy and Append through the real clipboard: the RTF document for the
-// Unicode mapping, plain text for the others, and what other programs may
-// have left there (unterminated, empty, binary and huge blocks).
+// Copy and Append through the real clipboard: the RTF document and the same
+// text in reading order for the Unicode mapping, plain text for the others,
+// a selection with its source, and what other programs may have left there
+// (one format of the two, unterminated, empty, binary and huge blocks).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -50,6 +51,12 @@ std::string GetRaw(UINT format) {
 
 std::string Terminated(const std::string& s) { return s + std::string(1, '\0'); }
 
+// The plain text, its terminator included.
+std::wstring Text() {
+  const std::string raw = GetRaw(CF_UNICODETEXT);
+  return raw == "<none>" ? L"<none>" : std::wstring(reinterpret_cast<const wchar_t*>(raw.data()), raw.size() / 2);
+}
+
 class Clipboard : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -69,24 +76,44 @@ class Clipboard : public ::testing::Test {
 };
 
 TEST_F(Clipboard, CopyAndAppendCollectOneRtfDocument) {
-  CopyPaneToClipboard(owner, &pane, false);
+  CopyPaneToClipboard(owner, &pane, false, nullptr, nullptr);
   EXPECT_EQ(AppSettings.Flags, Reverse) << "the Reverse bit is put back";
   EXPECT_EQ(GetClipboardOwner(), owner) << "the data set has an owner";
   EXPECT_EQ(GetRaw(RtfFormat()), Fresh(Letters));
-  EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT)) << "RTF only";
+  const std::wstring reading = L"\u05D1\u05D0\r\n\r\n";
+  EXPECT_EQ(Text(), reading + L'\0') << "the same text in reading order beside it";
 
-  CopyPaneToClipboard(owner, &pane, true);
+  CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
   AppSettings.Flags = 0;  // the word processor reorders whatever Reverse says
-  CopyPaneToClipboard(owner, &pane, true);
+  CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
   EXPECT_EQ(GetRaw(RtfFormat()),
             Terminated(RtfHeader + Letters + RtfSeparator + Letters + RtfSeparator + Letters + "}\r\n"));
+  EXPECT_EQ(Text(), reading + reading + reading + L'\0');
+
+  // Each format the clipboard holds is appended to; one it lacks starts anew.
+  SetRaw(CF_UNICODETEXT, std::string("o\0l\0d\0\0\0", 8));
+  CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
+  EXPECT_EQ(GetRaw(RtfFormat()), Fresh(Letters));
+  EXPECT_EQ(Text(), L"old" + reading + L'\0');
+  SetRaw(RtfFormat(), "{\\rtf1 old}");
+  CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
+  EXPECT_EQ(GetRaw(RtfFormat()), Terminated("{\\rtf1 old" + std::string(RtfSeparator) + Letters + "}\r\n"));
+  EXPECT_EQ(Text(), reading + L'\0');
+
+  // A selection (the letter read first) with its source on a line of its own.
+  const TextSelection first{4, 3};
+  CopyPaneToClipboard(owner, &pane, false, &first, L"\u05D0");
+  EXPECT_EQ(GetRaw(RtfFormat()), Fresh("\\u1489" + Break + "(\\u1488)" + Break + Break));
+  EXPECT_EQ(Text(), std::wstring(L"\u05D1\r\n\r\n(\u05D0)\r\n") + L'\0');
+  CopyPaneToClipboard(owner, &pane, false, nullptr, L"\u05D0");
+  EXPECT_EQ(Text(), reading + L'\0') << "a whole pane names no source";
 
   // Copy replaces; a pane without text, or none, changes nothing.
-  CopyPaneToClipboard(owner, &pane, false);
+  CopyPaneToClipboard(owner, &pane, false, nullptr, nullptr);
   EXPECT_EQ(GetRaw(RtfFormat()), Fresh(Letters));
   PaneView empty{};
-  CopyPaneToClipboard(owner, &empty, false);
-  CopyPaneToClipboard(owner, nullptr, true);
+  CopyPaneToClipboard(owner, &empty, false, nullptr, nullptr);
+  CopyPaneToClipboard(owner, nullptr, true, nullptr, nullptr);
   EXPECT_EQ(GetRaw(RtfFormat()), Fresh(Letters));
 }
 
@@ -94,45 +121,47 @@ TEST_F(Clipboard, PlainTextBelowTheUnicodeMapping) {
   AppSettings.FontSettings.FontAsciiBase = 224;
   AppSettings.Flags = 0;
   SetRaw(RtfFormat(), Terminated(RtfHeader));
-  CopyPaneToClipboard(owner, &pane, false);
+  CopyPaneToClipboard(owner, &pane, false, nullptr, nullptr);
   const std::wstring one = L"\u00E0\u00E1\r\n\r\n";
-  auto text = [] {
-    std::string raw = GetRaw(CF_UNICODETEXT);
-    return std::wstring(reinterpret_cast<const wchar_t*>(raw.data()), raw.size() / 2);
-  };
-  EXPECT_EQ(text(), one + L'\0');
+  EXPECT_EQ(Text(), one + L'\0');
   EXPECT_FALSE(IsClipboardFormatAvailable(RtfFormat())) << "plain text only";
 
   AppSettings.FontSettings.FontAsciiBase = 97;
   AppSettings.Flags = Reverse;  // never reverses Latin letters
-  CopyPaneToClipboard(owner, &pane, true);
-  EXPECT_EQ(text(), one + L"ab\r\n\r\n" + L'\0') << "old text, then the new, no separator";
+  CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
+  EXPECT_EQ(Text(), one + L"ab\r\n\r\n" + L'\0') << "old text, then the new, no separator";
   EXPECT_EQ(AppSettings.Flags, Reverse);
 
   // A foreign text without terminator and with an odd byte count.
   SetRaw(CF_UNICODETEXT, std::string("h\0i\0!", 5));
-  CopyPaneToClipboard(owner, &pane, true);
-  EXPECT_EQ(text(), L"hiab\r\n\r\n" + std::wstring(1, L'\0'));
+  CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
+  EXPECT_EQ(Text(), L"hiab\r\n\r\n" + std::wstring(1, L'\0'));
+
+  // The source in the letters and the order of the screen, numbers kept.
+  AppSettings.FontSettings.FontAsciiBase = 224;
+  const TextSelection both{4, 2};
+  CopyPaneToClipboard(owner, &pane, false, &both, L"\u05D0\u05D1 12");
+  EXPECT_EQ(Text(), std::wstring(L"\u00E0\u00E1\r\n\r\n(12 \u00E1\u00E0)\r\n") + L'\0');
 }
 
 TEST_F(Clipboard, ForeignRtfBlocks) {
   // No terminating 0: only the block's own bytes are taken.
   SetRaw(RtfFormat(), "{\\rtf1 foreign}}\r\n");
-  CopyPaneToClipboard(owner, &pane, true);
+  CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
   EXPECT_EQ(GetRaw(RtfFormat()), Terminated("{\\rtf1 foreign}" + std::string(RtfSeparator) + Letters + "}\r\n"));
 
   // Empty, binary, or text that is no RTF document: a fresh document.
   for (const std::string& old : {std::string(), std::string(1, '\0'), std::string("\x7F\xFF\x01{\\rt\0\\rtf1", 11),
                                  std::string("plain words }")}) {
     SetRaw(RtfFormat(), old);
-    CopyPaneToClipboard(owner, &pane, true);
+    CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
     EXPECT_EQ(GetRaw(RtfFormat()), Fresh(Letters)) << old.size() << " bytes";
   }
 
   // A large document (32 MB) is appended to whole.
   std::string big = "{\\rtf1 " + std::string(32 << 20, 'x') + "}";
   SetRaw(RtfFormat(), big);
-  CopyPaneToClipboard(owner, &pane, true);
+  CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
   big.pop_back();
   const std::string joined = GetRaw(RtfFormat());
   EXPECT_EQ(joined.size(), big.size() + std::strlen(RtfSeparator) + Letters.size() + 4);
@@ -178,10 +207,10 @@ TEST_F(Clipboard, AnAppendLeavesAloneWhatItCannotRead) {
       CloseClipboard();
       ASSERT_TRUE(IsClipboardFormatAvailable(format)) << what;
       const DWORD before = GetClipboardSequenceNumber();
-      CopyPaneToClipboard(owner, &pane, true);
+      CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
       EXPECT_EQ(GetClipboardSequenceNumber(), before) << base << ", " << what << ": nothing written";
       EXPECT_EQ(GetClipboardOwner(), other) << base << ", " << what;
-      CopyPaneToClipboard(owner, &pane, false);
+      CopyPaneToClipboard(owner, &pane, false, nullptr, nullptr);
       EXPECT_EQ(GetClipboardOwner(), owner) << base << ", " << what << ": a copy replaces it";
     }
   }
@@ -201,7 +230,7 @@ TEST_F(Clipboard, WaitsForAnotherProgramToLetGo) {
   HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   HANDLE holder = CreateThread(nullptr, 0, HoldClipboard, opened, 0, nullptr);
   ASSERT_EQ(WaitForSingleObject(opened, 5000), WAIT_OBJECT_0);
-  CopyPaneToClipboard(owner, &pane, false);
+  CopyPaneToClipboard(owner, &pane, false, nullptr, nullptr);
   WaitForSingleObject(holder, 5000);
   CloseHandle(holder);
   CloseHandle(opened);

@@ -211,7 +211,8 @@ TEST_F(Placement, ResultsPlaceOnNoMonitorComesWholeOntoTheOneGiven) {
     int left, top, width, height;
     bool moved;  // false: the rectangle as stored
   } rows[] = {{200, 150, 500, 300, false}, {-100, 50, 500, 300, false}, {-30000, 100, 500, 300, true},
-              {20000, 20000, 640, 480, true}, {-30000, -30000, 0x7000, 0x7000, true}};
+              {20000, 20000, 640, 480, true}, {-30000, -30000, 0x7000, 0x7000, true},
+              {200, -280, 500, 300, true}, {-470, 100, 500, 300, true}};  // on the monitor, the caption not
   for (const auto& row : rows) {
     PutDword(L"ResultsLeft", static_cast<uint32_t>(row.left));
     PutDword(L"ResultsTop", static_cast<uint32_t>(row.top));

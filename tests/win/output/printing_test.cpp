@@ -283,6 +283,15 @@ BOOL WINAPI Open(LPWSTR, HANDLE* printer, PRINTER_DEFAULTSW*) {
   SetLastError(OpenError);
   return OpenError == 0;
 }
+std::wstring Listed;  // the one printer the enumeration lists, or none
+BOOL WINAPI Enum(DWORD, LPWSTR, DWORD, LPBYTE list, DWORD size, LPDWORD needed, LPDWORD count) {
+  *needed = Listed.empty() ? 0 : DWORD(sizeof(PRINTER_INFO_4W) + 2 * (Listed.size() + 1));
+  *count = 0;
+  if (size < *needed) return SetLastError(ERROR_INSUFFICIENT_BUFFER), FALSE;
+  auto* info = reinterpret_cast<PRINTER_INFO_4W*>(list);
+  if (*needed) *info = {wcscpy(reinterpret_cast<wchar_t*>(info + 1), Listed.c_str()), nullptr, 0}, *count = 1;
+  return TRUE;
+}
 }  // namespace standin
 
 // A remembered printer (stored marked as the default's, by an older version)
@@ -293,7 +302,8 @@ TEST(PrinterDialogs, ARememberedPrinterIsForgottenOnlyWhenItIsGone) {
     const PrinterDialogCalls platform = PrinterDialogs;
     ~Restore() { PrinterDialogs = platform; }
   } restore;
-  PrinterDialogs = {standin::Dialog<PRINTDLGW>, standin::Dialog<PAGESETUPDLGW>, standin::LastError, standin::Open};
+  PrinterDialogs = {standin::Dialog<PRINTDLGW>, standin::Dialog<PAGESETUPDLGW>, standin::LastError, standin::Open,
+                    standin::Enum};
   std::wstring marked = Names;
   marked[3] = DN_DEFAULTPRN;
   const auto* bytes = reinterpret_cast<const unsigned char*>(marked.data());
@@ -301,7 +311,10 @@ TEST(PrinterDialogs, ARememberedPrinterIsForgottenOnlyWhenItIsGone) {
   std::vector<unsigned char> cleared = stored;
   cleared[6] = 0;
   using Boxes = std::vector<std::wstring>;
-  const struct { DWORD openError; std::vector<DWORD> answers; const std::vector<unsigned char>& after; Boxes box; } rows[] = {
+  const struct {
+    DWORD openError; std::vector<DWORD> answers; const std::vector<unsigned char>& after; Boxes box;
+    std::wstring listed = L"";  // by the enumeration of printers
+  } rows[] = {
       {0, {standin::Ok}, cleared, {}},                 // chosen: stored unmarked
       {0, {PDERR_DEFAULTDIFFERENT, 0}, stored, {}},    // refused: once more without it
       {0, {PDERR_DEFAULTDIFFERENT, PDERR_DEFAULTDIFFERENT}, stored, {L"Error Printing: Default Different"}},
@@ -309,6 +322,7 @@ TEST(PrinterDialogs, ARememberedPrinterIsForgottenOnlyWhenItIsGone) {
       {ERROR_ACCESS_DENIED, {0}, stored, {}},          // out of reach: kept, the dialog without it
       {0, {PDERR_PRINTERNOTFOUND, 0}, forgotten, {}},  // not found by the dialog
       {ERROR_INVALID_PRINTER_NAME, {0}, forgotten, {}},
+      {ERROR_INVALID_PRINTER_NAME, {0}, stored, {}, L"GONE PRINTER"},  // a server out of reach: kept
   };
   for (const auto& r : rows) {
     for (bool print : {false, true}) {
@@ -316,6 +330,7 @@ TEST(PrinterDialogs, ARememberedPrinterIsForgottenOnlyWhenItIsGone) {
       DeleteSettingsTree();
       PutBinary(L"DevNames", stored);
       standin::OpenError = r.openError;
+      standin::Listed = r.listed;
       standin::Answers = r.answers;
       standin::Calls.clear();
       DialogDriver driver(false);
@@ -398,7 +413,7 @@ TEST_F(Printer, PrintsAPaneAndKeepsPrinterAndMargins) {
   const int objects = LiveGdiObjects();
   {
     DialogDriver driver(false);
-    PrintPane(&pane);
+    PrintPane(&pane, nullptr);
     EXPECT_EQ(LiveGdiObjects(), objects) << "the job's fonts are deleted";
     EXPECT_EQ(driver.Prints, 1);
     EXPECT_TRUE(driver.Boxes.empty()) << driver.FirstBox().c_str();
@@ -444,7 +459,7 @@ TEST_F(Printer, NothingFitsIsToldAndNothingIsPrinted) {
   HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99, nullptr, 0, 0, nullptr);
   PaneView pane{nullptr, GetDC(window), BuildText(Words(5)), 0, TestFont(12)};
   DialogDriver driver(false);
-  PrintPane(&pane);
+  PrintPane(&pane, nullptr);
   EXPECT_EQ(driver.Boxes.size(), 1u);
   EXPECT_EQ(driver.FirstBox().rfind(L"Error Printing: Not even one line", 0), 0u) << driver.FirstBox().c_str();
   EXPECT_TRUE(IsWindowEnabled(window));
@@ -465,7 +480,7 @@ TEST_F(Printer, PrintsTheFirstArticleInAFace) {
   ASSERT_NE(pane.Text, nullptr) << program;
   MultiByteToWideChar(CP_UTF8, 0, face, -1, pane.Font.FontName, FontNameUnits);
   DialogDriver driver(false);
-  PrintPane(&pane);
+  PrintPane(&pane, nullptr);
   std::string seen(512, 0);
   seen.resize(WideCharToMultiByte(CP_UTF8, 0, driver.FirstBox().c_str(), -1, seen.data(), 512, 0, 0) - 1);
   EXPECT_EQ(driver.Boxes.size(), box[0] ? 1u : 0u) << seen;

@@ -176,7 +176,7 @@ TEST(Dpi, EverythingLaidOutInPixelsFollowsTheDisplayScale) {
   // The window moves to a monitor of another DPI: the same lengths at that
   // DPI, and each pane still starts with the line it started with.
   const int before = LiveGdiObjects();
-  ScrollPane(MainPane, 7, 0, true);
+  ScrollPane(MainPane, 7, true);
   ASSERT_GT(MainPane->FirstRow, 0) << "the article is longer than the pane";
   const PanePosition top = TopPosition(MainPane);
   GetWindowRect(window, &r);

@@ -13,6 +13,7 @@
 #include "layout/colours.h"
 #include "layout/scale.h"
 #include "output/bookmarks.h"
+#include "output/clipboard.h"
 #include "output/settings.h"
 #include "resources/dialogs.h"
 #include "resources/resource.h"
@@ -374,11 +375,99 @@ TEST_F(Shell, WheelScrollsThePaneUnderThePointer) {
   EXPECT_EQ(CommentaryPane->FirstRow, 2);
 }
 
+// The clipboard's text in a format as UTF-16 (empty when it holds none).
+std::wstring ClipboardUnits(UINT format) {
+  unsigned char* data = nullptr;
+  size_t length = 0;
+  std::wstring units;
+  if (ReadClipboardData(format, &data, &length) == ClipboardRead && data) {
+    if (format == CF_UNICODETEXT) {
+      units.assign(reinterpret_cast<const wchar_t*>(data), length / 2);
+    } else {
+      units.assign(data, data + length);
+    }
+  }
+  std::free(data);
+  return units;
+}
+
+TEST_F(Shell, ADragSelectsLinesInReadingOrderAndCopiesThemInBothFormats) {
+  GoToLongArticle(1, 3, 3);
+  const UINT rtf = RegisterClipboardFormatW(L"Rich Text Format");
+  for (PaneView* pane : {MainPane, CommentaryPane}) {
+    // Three text lines after the page header, pressed at the right end of
+    // the first (where its reading starts) and dragged to the left end of
+    // the third.
+    int k = 1, top = pane->AreaTop;
+    auto lineTop = [&](int index) {
+      int y = pane->AreaTop;
+      for (int i = 0; i < index; ++i) y += pane->Lines[i].LineHeight * RowsOf(pane->Lines[i]);
+      return y;
+    };
+    while ((pane->Lines[k].Style & StyleRule) == StyleRule || (pane->Lines[k + 1].Style & StyleRule) == StyleRule ||
+           (pane->Lines[k + 2].Style & StyleRule) == StyleRule)
+      ++k;
+    top = lineTop(k);
+    const int last = lineTop(k + 2) + pane->Lines[k + 2].LineHeight / 2;
+    ASSERT_LT(last, pane->AreaTop + pane->AreaHeight);
+    const int row = pane->FirstRow;
+    SendMessageW(window_, WM_LBUTTONDOWN, 0,
+                 MAKELPARAM(pane->AreaLeft + pane->AreaWidth - 1, top + pane->Lines[k].LineHeight / 2));
+    EXPECT_EQ(GetCapture(), window_) << "the mouse is captured from the press";
+    SendMessageW(window_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(pane->AreaLeft + 1, last));
+    SendMessageW(window_, WM_LBUTTONUP, 0, MAKELPARAM(pane->AreaLeft + 1, last));
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(pane->FirstRow, row) << "a drag does not page";
+    ASSERT_TRUE(HasSelection(pane->Selection));
+    Command(CMD_COPY);
+
+    // The three lines' characters in reading order, spaces and line ends aside.
+    std::wstring expected;
+    for (int i = k; i <= k + 2; ++i) {
+      wchar_t* units = ToDisplayText(pane->Text + pane->Lines[i].Start, nullptr, pane->Lines[i].Length, RunOrder::Reading);
+      for (const wchar_t* u = units; *u; ++u)
+        if (*u != ' ') expected += *u;
+      std::free(units);
+    }
+    const std::wstring plain = ClipboardUnits(CF_UNICODETEXT);
+    std::wstring bare;
+    for (const wchar_t u : plain) {
+      EXPECT_FALSE(u < 0x20 && u != '\r' && u != '\n') << "control character " << int(u);
+      EXPECT_FALSE(IsDirectionalMark(u)) << "embedding mark";
+      if (u != ' ' && u != '\r' && u != '\n') bare += u;
+    }
+    EXPECT_EQ(bare, expected) << (pane == MainPane ? "main" : "commentary");
+    EXPECT_EQ(plain.find(L"  "), std::wstring::npos) << "no doubled spaces";
+    const std::wstring document = ClipboardUnits(rtf);
+    EXPECT_EQ(document.rfind(L"{\\rtf", 0), 0u) << "the RTF beside the plain text";
+
+    // With its source: the same text, then the place on a line of its own.
+    Command(CMD_COPY_WITH_SOURCE);
+    DisplayChar source[MaxBookmarkNameUnits + 1];
+    CopySourceName(AppSettings.Lesson, pane == CommentaryPane, source);
+    const std::wstring sourced = ClipboardUnits(CF_UNICODETEXT);
+    EXPECT_NE(sourced.find(std::wstring(L"\r\n(") + reinterpret_cast<const wchar_t*>(source) + L")"), std::wstring::npos);
+    EXPECT_EQ(sourced.rfind(plain, 0), 0u);
+
+    // A click in a pane with a selection only clears it; the next one pages.
+    const LPARAM lower = MAKELPARAM(pane->AreaLeft + 5, pane->AreaTop + pane->AreaHeight - 3);
+    for (int click = 0; click < 2; ++click) {
+      SendMessageW(window_, WM_LBUTTONDOWN, 0, lower);
+      SendMessageW(window_, WM_LBUTTONUP, 0, lower);
+      EXPECT_FALSE(HasSelection(pane->Selection));
+      EXPECT_EQ(pane->FirstRow > row, click == 1) << "click " << click;
+    }
+  }
+}
+
 TEST_F(Shell, ClickPagingSplitsThePaneByTheChosenAxis) {
   PaneView* c = CommentaryPane;
   ASSERT_GT(c->MaxFirstRow, c->RowsDrawn);
   const int page = c->RowsDrawn - 1;
-  auto click = [&](int x, int y) { SendMessageW(window_, WM_LBUTTONDOWN, 0, MAKELPARAM(x, y)); };
+  auto click = [&](int x, int y) {
+    SendMessageW(window_, WM_LBUTTONDOWN, 0, MAKELPARAM(x, y));
+    SendMessageW(window_, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  };
   const int lowerY = c->AreaTop + c->AreaHeight - 3;
   // Below the band where the main pane's gutter margin overlaps this pane.
   const int upperY = c->AreaTop + 10 + 3;
@@ -658,8 +747,9 @@ TEST_F(Shell, AWholeRunGivesBackEveryGdiObjectAndDeviceContext) {
     SetPaneFont(MainPane, &AppSettings.FontSettings);
     SetPaneFont(CommentaryPane, &AppSettings.FontSettings);
     Key(VK_NEXT);
-    SendMessageW(window_, WM_LBUTTONDOWN, 0,
-                 MAKELPARAM(CommentaryPane->AreaLeft + 20, CommentaryPane->AreaTop + CommentaryPane->AreaHeight - 3));
+    for (UINT button : {WM_LBUTTONDOWN, WM_LBUTTONUP})
+      SendMessageW(window_, button, 0,
+                   MAKELPARAM(CommentaryPane->AreaLeft + 20, CommentaryPane->AreaTop + CommentaryPane->AreaHeight - 3));
     SendMessageW(window_, WM_VSCROLL, SB_PAGEDOWN, reinterpret_cast<LPARAM>(MainScrollBar));
     EXPECT_EQ(HeldDcs(), dcs + 1) << "the panes share one device context of the window";
     closeWindow();
@@ -713,7 +803,8 @@ struct PaintedClient {
   HDC dc;
   HBITMAP bitmap;
   HGDIOBJ old;
-  explicit PaintedClient(HWND window) {
+  // paint: what draws the panes (by default the paint handler's call).
+  explicit PaintedClient(HWND window, const std::function<void()>& paint = {}) {
     RECT client;
     GetClientRect(window, &client);
     HDC screen = GetDC(window);
@@ -723,7 +814,11 @@ struct PaintedClient {
     old = SelectObject(dc, bitmap);
     HDC paneDc = MainPane->Dc;
     MainPane->Dc = CommentaryPane->Dc = dc;
-    PaintPanes(dc, window, RepaintClear | RepaintErase | 0xFF);
+    if (paint) {
+      paint();
+    } else {
+      PaintPanes(dc, window, RepaintClear | RepaintErase | 0xFF);
+    }
     MainPane->Dc = CommentaryPane->Dc = paneDc;
   }
   ~PaintedClient() {
@@ -757,6 +852,14 @@ TEST_F(Shell, NightColoursPaintThePanesDarkFollowTheResultsListAndAreStored) {
     for (const COLORREF c : {n.PlainText, n.HitBack, n.HitText}) EXPECT_TRUE(night.Has(MainPane, c)) << std::hex << c;
     EXPECT_TRUE(night.Has(CommentaryPane, n.PlainText) || night.Has(CommentaryPane, n.SmallText));
     EXPECT_FALSE(night.Has(MainPane, 0xFFFFFF) || night.Has(CommentaryPane, 0xFFFFFF)) << "no white left";
+    // A click that pages draws the pane at once, outside the paint handler.
+    const PaintedClient paged(window_, [&] {
+      const LPARAM lower = MAKELPARAM(MainPane->AreaLeft + 5, MainPane->AreaTop + MainPane->AreaHeight - 3);
+      SendMessageW(window_, WM_LBUTTONDOWN, 0, lower);
+      SendMessageW(window_, WM_LBUTTONUP, 0, lower);
+    });
+    EXPECT_GT(MainPane->FirstRow, 0);
+    EXPECT_FALSE(paged.Has(MainPane, 0xFFFFFF)) << "a click page at night";
   }
   // The results list follows the scheme, both ways.
   std::strcpy(reinterpret_cast<char*>(AppSettings.SearchString), "a");

@@ -1,0 +1,284 @@
+#include "shell/selecting.h"
+
+#include <windowsx.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+#include "layout/draw.h"
+#include "output/clipboard.h"
+#include "resources/resource.h"
+#include "shell/commands.h"
+#include "shell/globals.h"
+#include "shell/results.h"
+#include "shell/splitview.h"
+#include "store/letters.h"
+#include "store/places.h"
+#include "store/selection.h"
+
+namespace {
+
+// The press in progress.
+struct Press {
+  PaneView* Pane;     // null: none
+  POINT At;           // where the button went down, client coordinates
+  bool Dragging;      // the pointer has left the drag rectangle (or Shift extended)
+  bool HadSelection;  // the pane showed a selection when pressed
+};
+Press Pressed;
+
+PaneView* PaneAt(int x, int y) {
+  if (PointInPane(MainPane, x, y)) return MainPane;
+  if (PointInPane(CommentaryPane, x, y)) return CommentaryPane;
+  return nullptr;
+}
+
+void MakeActive(PaneView* pane) {
+  ActivePane = pane;
+  ActiveScrollBar = pane == CommentaryPane ? CommentaryScrollBar : MainScrollBar;
+}
+
+void RepaintPane(HWND window, const PaneView* pane, bool moved) {
+  if (pane == CommentaryPane) {
+    RepaintPanes(window, RepaintCommentary);
+  } else {
+    RepaintPanes(window, moved ? (RepaintErase | RepaintMain) : RepaintMain);
+  }
+}
+
+// How far the pointer is above (negative) or below (positive) the pane.
+int Overshoot(const PaneView* pane, int y) {
+  if (y < pane->AreaTop) return y - pane->AreaTop;
+  const int bottom = pane->AreaTop + pane->AreaHeight;
+  return y >= bottom ? y - bottom + 1 : 0;
+}
+
+// Moves the focus to the boundary under the pointer and runs the scrolling
+// timer while the pointer is outside the pane.
+void ExtendTo(HWND window, int x, int y) {
+  PaneView* pane = Pressed.Pane;
+  const int32_t at = PaneBoundaryAt(pane, x, y);
+  if (at >= 0 && at != pane->Selection.Focus) {
+    pane->Selection.Focus = static_cast<uint16_t>(at);
+    RepaintPane(window, pane, false);
+  }
+  if (Overshoot(pane, y) != 0) {
+    SetTimer(window, DragScrollTimer, 50, nullptr);
+  } else {
+    KillTimer(window, DragScrollTimer);
+  }
+}
+
+bool IsSearchable(unsigned char b) {
+  if (b >= FirstLetter && b <= LastLetter) return true;
+  return b >= 0x20 && b < 0x7F && b != '*' && b != '?' && b != OpenBraceByte;
+}
+
+void AddItem(HMENU menu, UINT command, const wchar_t* label, bool enabled) {
+  AppendMenuW(menu, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), command, label);
+}
+
+}  // namespace
+
+void OnPaneButtonDown(HWND window, LPARAM position, WPARAM keys) {
+  const int x = GET_X_LPARAM(position);
+  const int y = GET_Y_LPARAM(position);
+  PaneView* pane = PaneAt(x, y);
+  if (!pane) return;
+  MakeActive(pane);
+  // The selection belongs to one pane: a press in the other one drops it.
+  PaneView* other = pane == MainPane ? CommentaryPane : MainPane;
+  if (other && HasSelection(other->Selection)) {
+    other->Selection = {};
+    RepaintPane(window, other, false);
+  }
+  Pressed = Press{pane, {x, y}, false, HasSelection(pane->Selection)};
+  if ((keys & MK_SHIFT) && HasSelection(pane->Selection)) {
+    Pressed.Dragging = true;
+    ExtendTo(window, x, y);
+  }
+  SetCapture(window);
+}
+
+void OnPaneMouseMove(HWND window, LPARAM position) {
+  if (!Pressed.Pane || GetCapture() != window) return;
+  const int x = GET_X_LPARAM(position);
+  const int y = GET_Y_LPARAM(position);
+  if (!Pressed.Dragging) {
+    // The drag rectangle is centred on the press.
+    if (std::abs(x - Pressed.At.x) <= GetSystemMetrics(SM_CXDRAG) / 2 &&
+        std::abs(y - Pressed.At.y) <= GetSystemMetrics(SM_CYDRAG) / 2)
+      return;
+    const int32_t anchor = PaneBoundaryAt(Pressed.Pane, Pressed.At.x, Pressed.At.y);
+    if (anchor < 0) return;  // a pane with no text: nothing to select
+    Pressed.Dragging = true;
+    Pressed.Pane->Selection = TextSelection{static_cast<uint16_t>(anchor), static_cast<uint16_t>(anchor)};
+  }
+  ExtendTo(window, x, y);
+}
+
+void OnDragScrollTimer(HWND window) {
+  PaneView* pane = Pressed.Pane;
+  if (!pane || !Pressed.Dragging) {
+    KillTimer(window, DragScrollTimer);
+    return;
+  }
+  POINT p;
+  GetCursorPos(&p);
+  ScreenToClient(window, &p);
+  const int over = Overshoot(pane, p.y);
+  if (over == 0) {
+    KillTimer(window, DragScrollTimer);
+    return;
+  }
+  // A row a tick just outside the pane, one more for every 16 pixels beyond.
+  int rows = 1 + std::abs(over) / 16;
+  if (rows > 20) rows = 20;
+  if (ScrollPane(pane, over < 0 ? -rows : rows, true) == 3) {
+    RepaintPane(window, pane, true);
+    SyncScrollBar(pane == CommentaryPane ? CommentaryScrollBar : MainScrollBar);
+  }
+  ExtendTo(window, p.x, p.y);
+}
+
+void OnPaneButtonUp(HWND window, LPARAM) {
+  const Press was = Pressed;
+  if (!was.Pane) return;
+  // Cleared first: releasing the capture sends WM_CAPTURECHANGED.
+  Pressed = Press{};
+  KillTimer(window, DragScrollTimer);
+  if (GetCapture() == window) ReleaseCapture();
+  if (was.Dragging) return;
+  if (was.HadSelection) {
+    was.Pane->Selection = {};
+    RepaintPane(window, was.Pane, false);
+    return;
+  }
+  ClickPage(window, was.Pane, was.At.x, was.At.y);
+}
+
+void EndPaneDrag(HWND window) {
+  if (!Pressed.Pane) return;
+  Pressed = Press{};
+  KillTimer(window, DragScrollTimer);
+  if (GetCapture() == window) ReleaseCapture();
+}
+
+bool ClearSelection(HWND window) {
+  bool had = false;
+  for (PaneView* pane : {MainPane, CommentaryPane}) {
+    if (pane && HasSelection(pane->Selection)) {
+      pane->Selection = {};
+      RepaintPane(window, pane, false);
+      had = true;
+    }
+  }
+  return had;
+}
+
+void SelectAll(HWND window) {
+  PaneView* pane = CurrentPane();
+  if (!pane || !pane->Text) return;
+  PaneView* other = pane == MainPane ? CommentaryPane : MainPane;
+  if (other && HasSelection(other->Selection)) {
+    other->Selection = {};
+    RepaintPane(window, other, false);
+  }
+  pane->Selection = SelectAllOf(pane->Text);
+  RepaintPane(window, pane, false);
+}
+
+bool SelectionSearchString(const PaneView* pane, unsigned char out[SearchStringBytes]) {
+  out[0] = 0;
+  if (!pane || !pane->Text || !HasSelection(pane->Selection)) return false;
+  unsigned char* list = ExtractSelection(pane->Text, pane->Selection);
+  if (!list) return false;
+  // One paragraph, and not a longer one than the search line takes.
+  const unsigned char* s = list + 2;
+  const size_t n = std::strlen(reinterpret_cast<const char*>(s));
+  bool ok = list[0] != 0 && s[n + 1] == 0 && n > 0 && n < SearchStringBytes;
+  for (size_t i = 0; ok && i < n; ++i) ok = IsSearchable(s[i]);
+  if (ok) {
+    // A search string is typed in reading order: a paragraph stored in
+    // display order is turned round, its brackets mirrored and each number
+    // kept in its own order.
+    if (list[0] & StyleVisual) {
+      for (size_t i = 0; i < n; ++i) {
+        unsigned char c = s[n - 1 - i];
+        out[i] = c == '(' ? ')' : c == ')' ? '(' : c == '[' ? ']' : c == ']' ? '[' : c;
+      }
+      PutNumbersBack(out, static_cast<int32_t>(n));
+    } else {
+      std::memcpy(out, s, n);
+    }
+    out[n] = 0;
+    // Spaces at either end would only narrow what is found.
+    size_t start = 0, end = n;
+    while (start < end && out[start] == ' ') ++start;
+    while (end > start && out[end - 1] == ' ') --end;
+    std::memmove(out, out + start, end - start);
+    out[end - start] = 0;
+    ok = end > start;
+  }
+  std::free(list);
+  if (!ok) out[0] = 0;
+  return ok;
+}
+
+void SearchForSelection(HWND window, bool findAll) {
+  unsigned char text[SearchStringBytes];
+  if (!SelectionSearchString(CurrentPane(), text)) return;
+  std::memcpy(AppSettings.SearchString, text, sizeof text);
+  if (findAll) {
+    FindAll(window);
+  } else {
+    OpenSearchDialog(window);
+  }
+}
+
+void CopyCurrentPane(HWND, bool append, bool withSource) {
+  PaneView* pane = CurrentPane();
+  if (!pane) return;
+  const TextSelection* selection = HasSelection(pane->Selection) ? &pane->Selection : nullptr;
+  DisplayChar source[MaxBookmarkNameUnits + 1] = {};
+  // A whole pane's copy opens with its page header already.
+  if (withSource && selection) CopySourceName(AppSettings.Lesson, pane == CommentaryPane, source);
+  CopyPaneToClipboard(MainWindow, pane, append, selection, source[0] ? source : nullptr);
+}
+
+bool OnPaneContextMenu(HWND window, LPARAM position) {
+  PaneView* pane;
+  POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+  if (at.x == -1 && at.y == -1) {
+    // From the keyboard: the current pane, at the top of its text.
+    pane = CurrentPane();
+    if (!pane) return false;
+    at = POINT{pane->AreaLeft + pane->AreaWidth / 2, pane->AreaTop + PaneLength(pane, 16)};
+    ClientToScreen(window, &at);
+  } else {
+    POINT client = at;
+    ScreenToClient(window, &client);
+    pane = PaneAt(client.x, client.y);
+    if (!pane) return false;
+    MakeActive(pane);
+  }
+  const bool text = pane->Text != nullptr;
+  unsigned char search[SearchStringBytes];
+  const bool searchable = SelectionSearchString(pane, search);
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return true;
+  AddItem(menu, CMD_COPY, L"&Copy\bCtrl+C", text);
+  AddItem(menu, CMD_COPY_WITH_SOURCE, L"Copy with &Source\bCtrl+Shift+C", text);
+  AddItem(menu, CMD_SELECT_ALL, L"Select &All", text);
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AddItem(menu, CMD_SEARCH_SELECTION, L"Searc&h for the Selection...", searchable);
+  AddItem(menu, CMD_FIND_ALL_SELECTION, L"&Find All for the Selection", searchable);
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AddItem(menu, CMD_ADD_BOOKMARK, L"Add &Bookmark\bCtrl+B", true);
+  const UINT command = static_cast<UINT>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, window, nullptr));
+  DestroyMenu(menu);
+  if (command) OnCommand(window, static_cast<int>(command));
+  return true;
+}

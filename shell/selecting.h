@@ -1,0 +1,50 @@
+// Selecting in the panes with the mouse, and the panes' context menu.
+//
+// A press in a pane waits: once the pointer leaves the system's drag
+// rectangle around it, it becomes a drag that selects from the press to the
+// pointer, with the mouse captured and, while the pointer is above or below
+// the pane, the pane scrolling on a timer (faster the farther it is).
+// Released without a drag it is a click: it pages as ClickPage says, or,
+// in a pane that shows a selection, only clears it. Shift+press extends a
+// selection from its anchor.
+//
+// Owns: the press in progress (one at a time) and the drag-scroll timer.
+// Writes: the panes' Selection, ActivePane and ActiveScrollBar.
+#pragma once
+#include <windows.h>
+
+#include "layout/paneview.h"
+#include "store/appsettings.h"
+
+// The main window's timer that scrolls a pane while a drag is outside it.
+constexpr UINT_PTR DragScrollTimer = 1;
+
+void OnPaneButtonDown(HWND window, LPARAM position, WPARAM keys);
+void OnPaneMouseMove(HWND window, LPARAM position);
+void OnPaneButtonUp(HWND window, LPARAM position);
+void OnDragScrollTimer(HWND window);
+// Ends a press or a drag in progress without a click: the capture was taken
+// away or cancelled, or the window lost activation.
+void EndPaneDrag(HWND window);
+
+// Clears the selection of either pane and redraws that pane; true when
+// there was one.
+bool ClearSelection(HWND window);
+// Selects the whole text of the current pane.
+void SelectAll(HWND window);
+
+// The context menu at a point in screen coordinates, for the pane under it;
+// from the keyboard (both coordinates -1) for the current pane. False when
+// the point is in neither pane.
+bool OnPaneContextMenu(HWND window, LPARAM position);
+
+// The current pane's selection as a search string in reading order: false
+// when there is none, or it spans paragraphs, is longer than the search line
+// takes or holds what a search string may not (a wildcard, a control byte).
+bool SelectionSearchString(const PaneView* pane, unsigned char out[SearchStringBytes]);
+// The search dialog opened with the selection, or (findAll) its results at once.
+void SearchForSelection(HWND window, bool findAll);
+
+// Copy, Append and Copy with Source of the current pane: its selection when
+// it has one, else the whole pane.
+void CopyCurrentPane(HWND window, bool append, bool withSource);
