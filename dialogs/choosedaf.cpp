@@ -192,8 +192,7 @@ INT_PTR CALLBACK ChooseDafProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case DpiChangedMessage:
       // The dialog manager lays the dialog out for the new DPI: its resize
       // places the lists with the new lengths already.
-      if (HIWORD(wParam) > 0) Daf.Dpi = HIWORD(wParam);
-      PostDialogDpiChange(dialog, wParam);
+      if (PostDialogDpiChange(dialog, wParam)) Daf.Dpi = HIWORD(wParam);
       return FALSE;
     case DialogDpiChanged:
       OnDpiChanged(dialog, static_cast<int>(wParam));

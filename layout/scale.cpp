@@ -52,12 +52,20 @@ int MetricForDpi(int index, int dpi) {
   return GetSystemMetrics(index);
 }
 
+int (*WindowDpiStandIn)(HWND window);
+
 int DpiOfWindow(HWND window) {
+  if (WindowDpiStandIn) return WindowDpiStandIn(window);
   if (window && Newer().DpiForWindow) {
     const UINT dpi = Newer().DpiForWindow(window);
     if (dpi > 0) return static_cast<int>(dpi);
   }
   return ScreenDpi();
+}
+
+int DpiChangeFor(HWND window, WPARAM dpiChangedWParam) {
+  const int dpi = HIWORD(dpiChangedWParam);
+  return dpi > 0 && dpi == DpiOfWindow(window) ? dpi : 0;
 }
 
 int PictureSetForDpi(int dpi) {
@@ -175,9 +183,9 @@ void KeepOwnFont(HWND control) {
   if (keep && control) keep(control, DisableFontUpdate, DisableFontUpdate);
 }
 
-void PostDialogDpiChange(HWND dialog, WPARAM dpiChangedWParam) {
-  const int dpi = HIWORD(dpiChangedWParam);
-  if (dpi > 0) PostMessageW(dialog, DialogDpiChanged, static_cast<WPARAM>(dpi), 0);
+bool PostDialogDpiChange(HWND dialog, WPARAM dpiChangedWParam) {
+  const int dpi = DpiChangeFor(dialog, dpiChangedWParam);
+  return dpi > 0 && PostMessageW(dialog, DialogDpiChanged, static_cast<WPARAM>(dpi), 0);
 }
 
 HFONT MakeMessageFont(int dpi) {

@@ -10,7 +10,8 @@
 // screen's LOGPIXELSY and GetSystemMetrics, which stand in there, are at the
 // one DPI every window has.
 //
-// Owns no state but the looked-up function pointers, written once on first use.
+// Owns no state but the looked-up function pointers, written once on first use,
+// and WindowDpiStandIn (null; written only by tests).
 #pragma once
 #include <windows.h>
 
@@ -69,6 +70,15 @@ HWND DialogPicture(HWND dialog);
 
 // WM_DPICHANGED (Windows 8.1 on; the headers name it only for newer targets).
 constexpr UINT DpiChangedMessage = 0x02E0;
+// The new DPI of a WM_DPICHANGED (its wParam) when the window has it as its
+// own DPI (DpiOfWindow), else 0: the message is then to be ignored. A window
+// takes the DPI of each WM_DPICHANGED only when it is per-monitor aware; a
+// system-aware process (Windows 8.1 and 10 before 1703 under the manifest)
+// may still get the message, and its windows stay at the system DPI.
+int DpiChangeFor(HWND window, WPARAM dpiChangedWParam);
+// Stands in for the system's answer of DpiOfWindow when not null. For tests:
+// Wine puts no window on a monitor of another DPI.
+extern int (*WindowDpiStandIn)(HWND window);
 
 // Dialogs on a monitor of another scale. Under per-monitor v2 the dialog
 // manager answers a dialog's WM_DPICHANGED, once the dialog procedure has
@@ -77,10 +87,12 @@ constexpr UINT DpiChangedMessage = 0x02E0;
 // own is excluded from that font (KeepOwnFont, on WM_INITDIALOG), and the
 // dialog procedure answers WM_DPICHANGED with PostDialogDpiChange and FALSE:
 // DialogDpiChanged (wParam: the new DPI) then arrives after the dialog
-// manager's layout, for the dialog to remake its fonts and pictures.
+// manager's layout, for the dialog to remake its fonts and pictures. Nothing
+// is posted, and false returned, for a DPI the dialog does not have
+// (DpiChangeFor).
 constexpr UINT DialogDpiChanged = WM_APP + 0x2E0;
 void KeepOwnFont(HWND control);
-void PostDialogDpiChange(HWND dialog, WPARAM dpiChangedWParam);
+bool PostDialogDpiChange(HWND dialog, WPARAM dpiChangedWParam);
 // A font for a label: the system's message font at dpi; the caller deletes it.
 HFONT MakeMessageFont(int dpi);
 

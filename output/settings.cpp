@@ -147,6 +147,12 @@ constexpr NumberSetting NumberSettings[] = {
      [] { return static_cast<int32_t>(AppSettings.MainTop); }, Written::WithMainPane},
     {L"CommentaryTop", 0, [](int32_t v) { AppSettings.CommentaryTop = static_cast<uint32_t>(v); },
      [] { return static_cast<int32_t>(AppSettings.CommentaryTop); }, Written::WithCommentaryPane},
+    // The rows written with the tops, whatever was read.
+    {L"TopRows", 0, [](int32_t v) { AppSettings.TopRows = static_cast<uint32_t>(v); },
+     [] { return static_cast<int32_t>(PackPair(AppSettings.LastPosition, AppSettings.BottomSectionLastPosition)); },
+     Written::WithMainPane},
+    {L"TopLengths", 0, [](int32_t v) { AppSettings.TopLengths = static_cast<uint32_t>(v); },
+     [] { return static_cast<int32_t>(AppSettings.TopLengths); }, Written::WithMainPane},
 };
 
 void DestroyPane(PaneView** pane) {

@@ -1,6 +1,7 @@
 #include "shell/article.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "output/settings.h"
 #include "shell/globals.h"
@@ -60,6 +61,13 @@ void LoadStoredArticle(HWND window) {
   LoadCommentary(window);
   if (CommentaryPane) CommentaryPane->FirstRow = AppSettings.BottomSectionLastPosition;
   SyncScrollBars();
+}
+
+uint16_t TextLength(const unsigned char* text) {
+  if (!text) return 0;
+  const unsigned char* p = text;
+  while (*p) p += 2 + std::strlen(reinterpret_cast<const char*>(p + 2)) + 1;
+  return static_cast<uint16_t>(p - text);
 }
 
 PlaceHistory History;

@@ -24,6 +24,9 @@ int LoadCommentary(HWND window);
 // At start-up: loads Lesson and its commentary into the new panes at the
 // stored scroll positions.
 void LoadStoredArticle(HWND window);
+// The length of a loaded text: its paragraph list up to the zero style byte
+// that ends it (the loader puts zeros after the text); 0 for none.
+uint16_t TextLength(const unsigned char* text);
 
 // Places: where the reader is, and jumps that Back and Forward can undo.
 

@@ -10,6 +10,7 @@
 #include "shell/article.h"
 #include "shell/globals.h"
 #include "shell/links.h"
+#include "shell/menus.h"
 #include "shell/places.h"
 #include "shell/results.h"
 #include "shell/search.h"
@@ -104,22 +105,6 @@ int StepArticle(HWND window, int delta) {
 
 int NextArticle(HWND window) { return StepArticle(window, 2); }
 int PreviousArticle(HWND window) { return StepArticle(window, -2); }
-
-int SetMenuCheck(HMENU menu, bool setMode, UINT item, uint32_t value) {
-  bool checked;
-  if (setMode) {
-    checked = value != 0;
-  } else {
-    const UINT state = GetMenuState(menu, item, MF_BYCOMMAND);
-    checked = state == static_cast<UINT>(-1) || !(state & MF_CHECKED);
-  }
-  MENUITEMINFOW info = {};
-  info.cbSize = sizeof info;
-  info.fMask = MIIM_STATE;
-  info.fState = checked ? MFS_CHECKED : MFS_UNCHECKED;
-  SetMenuItemInfoW(menu, item, FALSE, &info);
-  return checked ? 1 : 0;
-}
 
 void UpdateReverse(HWND window, bool setMode) {
   if (SetMenuCheck(MainMenu(window), setMode, CMD_REVERSE, AppSettings.Flags & Reverse)) {

@@ -14,7 +14,6 @@ int OnCommand(HWND window, int command);
 int StepArticle(HWND window, int delta);
 int NextArticle(HWND window);
 int PreviousArticle(HWND window);
-int SetMenuCheck(HMENU menu, bool setMode, UINT item, uint32_t value);
 void UpdateReverse(HWND window, bool setMode);
 
 // 0 for the keys handled, 1 for all others.

@@ -7,6 +7,7 @@
 #include "resources/resource.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
+#include "shell/menus.h"
 #include "shell/splitview.h"
 #include "shell/view.h"
 #include "store/folios.h"

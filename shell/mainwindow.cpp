@@ -10,6 +10,7 @@
 #include "shell/article.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
+#include "shell/menus.h"
 #include "shell/links.h"
 #include "shell/places.h"
 #include "shell/selecting.h"
@@ -26,20 +27,28 @@ const wchar_t MainClassName[] = PRODUCT_NAME;
 namespace {
 
 // Each pane's top line as places keep it, for the next start to open on
-// (the rows, which older versions read, are saved beside them).
+// (the rows, which older versions read, are saved beside them), and the
+// lengths of both texts they are offsets in.
 void RememberTops() {
   if (!MainPane) return;
   AppSettings.TopLesson = AppSettings.Lesson;
   AppSettings.MainTop = PackPosition(TopPosition(MainPane));
   AppSettings.CommentaryTop = PackPosition(TopPosition(CommentaryPane));
+  AppSettings.TopLengths =
+      PackPair(TextLength(MainPane->Text), TextLength(CommentaryPane ? CommentaryPane->Text : nullptr));
 }
 
 // At start, once the window has its stored size: each pane opens on the line
 // that was at its top, when the stored tops belong to this article and both
-// its texts have such a line; otherwise the rows stay as loaded.
+// its texts have such a line; otherwise the rows stay as loaded. They belong
+// while Lesson and the rows are still those saved with them (an older
+// version rewrites both, not the tops) and the texts have their lengths (a
+// rebuilt program may have other texts under the same Lesson).
 bool OpenOnStoredTops() {
   PanePosition main{}, commentary{};
   if (!MainPane || !CommentaryPane || AppSettings.TopLesson != AppSettings.Lesson ||
+      AppSettings.TopRows != PackPair(AppSettings.LastPosition, AppSettings.BottomSectionLastPosition) ||
+      AppSettings.TopLengths != PackPair(TextLength(MainPane->Text), TextLength(CommentaryPane->Text)) ||
       !UnpackPosition(AppSettings.MainTop, &main) || !UnpackPosition(AppSettings.CommentaryTop, &commentary)) {
     return false;
   }
@@ -56,10 +65,13 @@ bool OpenOnStoredTops() {
 }
 
 // Saves with both panes, which it releases: nothing may point at them after.
-void SaveWithPanes() {
-  RememberTops();
+void SavePanes() {
   ActivePane = nullptr;
   SaveSettings(&MainPane, &CommentaryPane);
+}
+void SaveWithPanes() {
+  RememberTops();
+  SavePanes();
 }
 
 // The top-level ancestor of a window: its parent or owner chain to the end.
@@ -79,18 +91,20 @@ bool PlacingWindow;
 
 // The window moved to a monitor of another DPI (wParam: the new DPI, lParam:
 // the rectangle the system suggests for it). Fonts, toolbar and lengths are
-// made for the new DPI, the window takes the suggested rectangle, and each
-// pane shows the same line at its top as before. While the stored place is
-// being restored the window keeps its rectangle: the suggested one is the
-// stored size scaled for the new DPI, which would be stored at exit and
-// scaled again at the next start.
+// made for the new DPI, the window takes the suggested rectangle (in full
+// screen: covers the monitor of that rectangle), and each pane shows the same
+// line at its top as before. While the stored place is being restored the
+// window keeps its rectangle: the suggested one is the stored size scaled for
+// the new DPI, which would be stored at exit and scaled again at the next
+// start. A DPI the window does not have is no change (DpiChangeFor).
 void OnDpiChanged(HWND window, WPARAM wParam, const RECT* suggested) {
-  const int dpi = HIWORD(wParam);
+  const int dpi = DpiChangeFor(window, wParam);
   if (dpi <= 0 || dpi == WindowDpi) return;
   const PanePosition mainTop = TopPosition(MainPane);
   const PanePosition commentaryTop = TopPosition(CommentaryPane);
+  const int before = WindowDpi;
   ApplyDpi(window, dpi);
-  if (suggested && !PlacingWindow) {
+  if (suggested && !PlacingWindow && !FullScreenDpiChanged(window, *suggested, before, dpi)) {
     SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -178,6 +192,9 @@ void EnsureCom() {
 }
 
 void ShutDown(HWND window) {
+  // The tops as shown, before the panes are laid out again for the window
+  // out of full screen.
+  RememberTops();
   LeaveFullScreen(window);  // the placement saved is the one from before it
   MessageBoxOwner = nullptr;  // the window is going: boxes from here on stand alone
   if (MainPane) ReleaseDC(window, MainPane->Dc);
@@ -186,7 +203,7 @@ void ShutDown(HWND window) {
     Toolbar = nullptr;
   }
   SaveWindowPlacement(window);
-  SaveWithPanes();
+  SavePanes();
 }
 
 }  // namespace

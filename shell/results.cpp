@@ -489,7 +489,7 @@ LRESULT CALLBACK ResultsProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       EnableNonClientScaling(window);
       return DefWindowProcW(window, message, wParam, lParam);
     case DpiChangedMessage:
-      OnDpiChanged(window, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      OnDpiChanged(window, DpiChangeFor(window, wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case WM_COMMAND:

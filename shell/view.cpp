@@ -2,13 +2,14 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cwctype>
 
 #include "layout/colours.h"
 #include "resources/resource.h"
 #include "shell/article.h"
-#include "shell/commands.h"
 #include "shell/globals.h"
+#include "shell/menus.h"
 #include "shell/results.h"
 #include "shell/splitview.h"
 
@@ -20,7 +21,12 @@ struct FullScreenState {
   LONG_PTR Style;
   LONG_PTR ExStyle;
   WINDOWPLACEMENT Placement;
+  // Its rectangle on the screen. Not always the placement's normal one: a
+  // window snapped to an edge of the screen keeps its size from before the
+  // snap there, and the rectangle it was snapped to only here.
+  RECT Actual;
   HMENU Menu;
+  HMONITOR Monitor;  // the one it covers
 };
 FullScreenState FullScreen;
 
@@ -66,6 +72,27 @@ struct KeptTops {
     InvalidateRect(window, nullptr, TRUE);
   }
 };
+
+// A rectangle of the window as it was, carried from the work area from at
+// fromDpi to the work area to at toDpi: as far from the work area's corner,
+// its size scaled, and inside the work area.
+RECT Carried(const RECT& r, const RECT& from, const RECT& to, int fromDpi, int toDpi) {
+  const LONG width = std::min<LONG>(MulDiv(r.right - r.left, toDpi, fromDpi), to.right - to.left);
+  const LONG height = std::min<LONG>(MulDiv(r.bottom - r.top, toDpi, fromDpi), to.bottom - to.top);
+  const LONG left = std::max(to.left, std::min(to.left + r.left - from.left, to.right - width));
+  const LONG top = std::max(to.top, std::min(to.top + r.top - from.top, to.bottom - height));
+  return RECT{left, top, left + width, top + height};
+}
+
+// The normal rectangle of a placement is in workspace coordinates: from the
+// corner of the work area of its monitor rather than of the monitor. Sign 1
+// turns it into screen coordinates, -1 back.
+RECT WorkspaceToScreen(const RECT& r, const MONITORINFO& monitor, int sign) {
+  RECT moved = r;
+  OffsetRect(&moved, sign * (monitor.rcWork.left - monitor.rcMonitor.left),
+             sign * (monitor.rcWork.top - monitor.rcMonitor.top));
+  return moved;
+}
 
 // The mnemonic of a menu-bar item: the character after its '&', upper case.
 wchar_t MnemonicOf(HMENU bar, int position) {
@@ -117,8 +144,9 @@ void ToggleFullScreen(HWND window) {
   before.Placement.length = sizeof before.Placement;
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  if (!GetWindowPlacement(window, &before.Placement) ||
-      !GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+  before.Monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+  if (!GetWindowPlacement(window, &before.Placement) || !GetWindowRect(window, &before.Actual) ||
+      !GetMonitorInfoW(before.Monitor, &monitor)) {
     return;
   }
   const KeptTops tops;
@@ -165,10 +193,36 @@ void LeaveFullScreen(HWND window) {
   }
   PlacePaneCorner(window);
   SetWindowPlacement(window, &placement);
-  SetWindowPos(window, nullptr, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  // The placement restores a snapped window to its size from before the
+  // snap: a window that was neither maximised nor minimised gets back the
+  // rectangle it had.
+  const bool normal = !(FullScreen.Style & (WS_MAXIMIZE | WS_MINIMIZE));
+  const RECT& r = FullScreen.Actual;
+  SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               (normal ? 0 : SWP_NOMOVE | SWP_NOSIZE) | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE |
+                   SWP_FRAMECHANGED);
   OnSize(window, RelayoutSize);
-  if (shown) tops.Restore(window);
+  // Hidden too (at exit): the rows saved are those of the lines at the top.
+  tops.Restore(window);
+}
+
+bool FullScreenDpiChanged(HWND window, const RECT& suggested, int fromDpi, int toDpi) {
+  if (!FullScreen.On) return false;
+  const HMONITOR to = MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST);
+  MONITORINFO was{}, now{};
+  was.cbSize = now.cbSize = sizeof now;
+  if (!GetMonitorInfoW(to, &now)) return true;
+  if (!GetMonitorInfoW(FullScreen.Monitor, &was)) was = now;  // that monitor is gone
+  if (fromDpi <= 0) fromDpi = toDpi;
+  RECT& normal = FullScreen.Placement.rcNormalPosition;
+  normal = WorkspaceToScreen(
+      Carried(WorkspaceToScreen(normal, was, 1), was.rcWork, now.rcWork, fromDpi, toDpi), now, -1);
+  FullScreen.Actual = Carried(FullScreen.Actual, was.rcWork, now.rcWork, fromDpi, toDpi);
+  FullScreen.Monitor = to;
+  const RECT& r = now.rcMonitor;
+  SetWindowPos(window, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOOWNERZORDER | SWP_NOACTIVATE);
+  return true;
 }
 
 bool OpenMenuInFullScreen(HWND window, wchar_t key) {

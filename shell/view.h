@@ -25,6 +25,11 @@ void ToggleFullScreen(HWND window);
 // Out of full screen (Esc, and at exit before the placement is saved),
 // putting back exactly the window that was there; nothing when not in it.
 void LeaveFullScreen(HWND window);
+// WM_DPICHANGED in full screen (the main window's DPI going from fromDpi to
+// toDpi): the window covers the monitor of the suggested rectangle, and the
+// window to come back to is carried there, its size scaled. False (nothing
+// done) when not in full screen.
+bool FullScreenDpiChanged(HWND window, const RECT& suggested, int fromDpi, int toDpi);
 // WM_SYSCOMMAND's SC_KEYMENU (Alt, Alt+letter) in full screen, which shows no
 // menu bar: the whole menu, or the popup whose mnemonic is key, drops down
 // from the monitor's top left corner. False (nothing done) when not in full

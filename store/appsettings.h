@@ -4,8 +4,8 @@
 // (output/settings). Writers during a run: the settings loader and SaveSettings,
 // SetCurrentArticle (Lesson, LastPosition), the shell's commands (Flags through
 // UpdateReverse, BottomSection), the font dialog (FontSettings), the search
-// (SearchString), the View menu (NightColours, LinksOff) and the shell's exit (TopLesson,
-// MainTop, CommentaryTop). Everything else only reads it.
+// (SearchString), the View menu (NightColours, LinksOff) and the shell's exit
+// (TopLesson, MainTop, CommentaryTop, TopLengths). Everything else only reads it.
 #pragma once
 #include <cstdint>
 
@@ -43,8 +43,20 @@ struct AppSettingsRecord {
   int32_t TopLesson;
   uint32_t MainTop;
   uint32_t CommentaryTop;
+  // What proves that the tops still belong: the rows (LastPosition,
+  // BottomSectionLastPosition) saved with them, as read (the settings code
+  // writes the rows it saves), and the lengths of both texts (the shell's).
+  // Each a PackPair.
+  uint32_t TopRows;
+  uint32_t TopLengths;
 };
 extern AppSettingsRecord AppSettings;
+
+// A number for each pane as one stored number: the main pane's in the low
+// 16 bits, the commentary's in the high ones.
+constexpr uint32_t PackPair(uint16_t main, uint16_t commentary) {
+  return main | static_cast<uint32_t>(commentary) << 16;
+}
 
 // Bits of Flags.
 constexpr uint32_t DefaultFlags = 0xD1140040u;

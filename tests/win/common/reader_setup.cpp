@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <string>
 
+#include "layout/scale.h"
 #include "shell/globals.h"
 #include "store/appsettings.h"
 #include "store/records.h"
@@ -32,4 +33,15 @@ void UsePlainSettings() {
   AppSettings.Lesson = 1;
   AppSettings.BottomSection = 12;
   AppSettings.SurroundingGutter = 10;
+}
+
+namespace {
+int ToldDpi;
+}
+
+void TellDpiChanged(HWND window, int dpi, const RECT& suggested) {
+  ToldDpi = dpi;
+  WindowDpiStandIn = [](HWND) { return ToldDpi; };
+  SendMessageW(window, DpiChangedMessage, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  WindowDpiStandIn = nullptr;
 }

@@ -288,7 +288,7 @@ TEST_F(Search, AHitShownOutlivesEveryRelayoutOfItsText) {
       {"another display scale", [&] {
          RECT r;
          GetWindowRect(window_, &r);
-         SendMessageW(window_, DpiChangedMessage, MAKEWPARAM(144, 144), LPARAM(&r));
+         TellDpiChanged(window_, 144, r);
        }},
   };
   for (const auto& row : rows) {

@@ -93,7 +93,7 @@ void ExpectScaled(const std::vector<Measure>& measures, const std::string& when)
 void MoveToDpi(HWND window, int dpi) {
   RECT r;
   GetWindowRect(window, &r);
-  SendMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+  TellDpiChanged(window, dpi, r);
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
@@ -180,14 +180,16 @@ TEST(Dpi, EverythingLaidOutInPixelsFollowsTheDisplayScale) {
   ASSERT_GT(MainPane->FirstRow, 0) << "the article is longer than the pane";
   const PanePosition top = TopPosition(MainPane);
   GetWindowRect(window, &r);
-  SendMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(row->movedTo, row->movedTo),
-               reinterpret_cast<LPARAM>(&r));
+  // Sent to a system-aware process, the DPI is not the window's: no change.
+  SendMessageW(window, DpiChangedMessage, MAKEWPARAM(row->movedTo, row->movedTo), reinterpret_cast<LPARAM>(&r));
+  ExpectScaled(MeasureWindow(window, dpi), "told of a DPI it does not have");
+  TellDpiChanged(window, row->movedTo, r);
   ExpectScaled(MeasureWindow(window, row->movedTo), "after moving to " + std::to_string(row->movedTo) + " DPI");
   const uint16_t row0 = MainPane->FirstRow;
   ScrollToPosition(MainPane, top);
   EXPECT_EQ(MainPane->FirstRow, row0) << "the line at the top stays at the top";
   // And back: the toolbar, its pictures and the fonts of the other DPI are gone.
-  SendMessageW(window, 0x02E0, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+  TellDpiChanged(window, dpi, r);
   EXPECT_EQ(LiveGdiObjects(), before);
   DestroyWindow(window);
 }

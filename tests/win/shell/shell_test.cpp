@@ -958,11 +958,16 @@ TEST_F(Shell, FullScreenCoversTheMonitorAndPutsBackExactlyTheWindowThatWasThere)
     EXPECT_TRUE(EqualRect(&r, &monitor.rcMonitor)) << maximised;
     EXPECT_TRUE(client.right == r.right - r.left && client.bottom == r.bottom - r.top) << "no caption, menu or frame";
     EXPECT_EQ(MainPane->AreaTop, Gutter()) << "the panes take the toolbar's room";
-    // A change of scale in full screen makes the toolbar anew, still hidden.
+    // A change of scale in full screen, with the window's rectangle scaled as
+    // the suggestion: it covers the monitor still, the toolbar made anew and
+    // hidden; the window to come back to is scaled there and back.
     const int dpi = WindowDpi;
     for (const int to : {dpi * 3 / 2, dpi}) {
-      SendMessageW(window_, DpiChangedMessage, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&monitor.rcMonitor));
-      EXPECT_EQ(ToolbarHeight(), 0) << to;
+      const RECT suggested{r.left, r.top, r.left + MulDiv(r.right - r.left, to, WindowDpi),
+                           r.top + MulDiv(r.bottom - r.top, to, WindowDpi)};
+      TellDpiChanged(window_, to, suggested);
+      GetWindowRect(window_, &r);
+      EXPECT_TRUE(EqualRect(&r, &monitor.rcMonitor) && ToolbarHeight() == 0) << to;
     }
 
     if (maximised) {  // F11 leaves it, and so does Esc
@@ -980,10 +985,17 @@ TEST_F(Shell, FullScreenCoversTheMonitorAndPutsBackExactlyTheWindowThatWasThere)
   EXPECT_EQ(Key(VK_ESCAPE), 1) << "outside full screen Esc is not the main window's";
 
   // In full screen Alt+B drops the Bookmarks list down, filled (a timer
-  // closes it again); closed there, the window is saved as it was before.
+  // closes it again); closed there, the (normal) window is saved as it was
+  // before at the scale it is closed at, and the tops as full screen shows them.
   Bookmarks = BookmarkList{};
   AddBookmarkHere();
+  ShowWindow(window_, SW_SHOWNORMAL);
+  MoveWindow(window_, 30, 40, 520, 420, TRUE);
   Command(CMD_FULL_SCREEN);
+  TellDpiChanged(window_, WindowDpi * 3 / 2, RECT{0, 0, 1, 1});  // the size saved is for the new scale
+  GoToLongArticle(1, 40, 0);
+  MainPane->FirstRow = 40;
+  const PanePosition top = TopPosition(MainPane);
   HMENU bookmarks = GetSubMenu(MainMenu(window_), BOOKMARKS_MENU_POSITION);
   while (GetMenuItemCount(bookmarks) > 2) DeleteMenu(bookmarks, 2, MF_BYPOSITION);
   SetTimer(nullptr, 0, 100, EndMenuSoon);
@@ -992,8 +1004,9 @@ TEST_F(Shell, FullScreenCoversTheMonitorAndPutsBackExactlyTheWindowThatWasThere)
   Bookmarks = BookmarkList{};
   DestroyWindow(window_);
   EXPECT_FALSE(InFullScreen());
-  EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"Width", -1), 700);
-  EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"showCmd", -1), SW_SHOWMAXIMIZED);
+  EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"Width", -1), 780);
+  EXPECT_EQ(ReadDwordSetting(SettingsKeyPath, L"showCmd", -1), SW_SHOWNORMAL);
+  EXPECT_EQ(static_cast<uint32_t>(ReadDwordSetting(SettingsKeyPath, L"MainTop", -1)), PackPosition(top));
 }
 
 TEST_F(Shell, AStartWithAnotherSizeAndFontOpensOnTheSameLines) {
@@ -1026,16 +1039,18 @@ TEST_F(Shell, AStartWithAnotherSizeAndFontOpensOnTheSameLines) {
         << offset << " in " << line->Start << "+" << line->Length;
   }
 
-  // Tops of another article (an older version ran since) or of no line of
-  // the texts: the stored rows. The commentary's first, while the main
-  // pane's stored top is a good one away from row 3.
+  // Tops of another article or of no line of the texts, beside other rows
+  // (an older version ran since) or texts of other lengths: the stored rows.
+  // The commentary's first, while the main pane's stored top is a good one
+  // away from row 3.
   const struct { const wchar_t* name; uint32_t value; } damaged[] = {
       {L"CommentaryTop", 0x1FFFF}, {L"TopLesson", static_cast<uint32_t>(lesson + 2)}, {L"MainTop", 0xFFFF},
-      {L"MainTop", 0x20000}};
+      {L"MainTop", 0x20000}, {L"TopRows", PackPair(3, 1)}, {L"TopLengths", 0}};
   for (const auto& d : damaged) {
     DestroyWindow(window_);
-      WriteDwordSetting(L"LastPosition", 3);
+    WriteDwordSetting(L"LastPosition", 3);
     WriteDwordSetting(L"BottomSectionLastPosition", 2);
+    WriteDwordSetting(L"TopRows", static_cast<int32_t>(PackPair(3, 2)));
     WriteDwordSetting(d.name, static_cast<int32_t>(d.value));
     start();
     EXPECT_EQ(MainPane->FirstRow, 3) << d.value;

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "output/settings.h"
 #include "resources/resource.h"
+#include "shell/article.h"
 #include "shell/globals.h"
 #include "shell/mainwindow.h"
 #include "store/records.h"
@@ -123,9 +125,12 @@ TEST(StoredValues, EveryValueOfEveryWrongKindStartsWorksAndIsUsableAfterwards) {
       {settings, L"Top"},        {settings, L"Left"},          {settings, L"Width"},
       {settings, L"Height"},     {settings, L"showCmd"},       {L"software\\Quillary", L"SurroundingGutter"},
       {settings, L"NightColours"}, {settings, L"TopLesson"},   {settings, L"MainTop"},
-      {settings, L"CommentaryTop"},
+      {settings, L"CommentaryTop"}, {settings, L"TopRows"},     {settings, L"TopLengths"},
   };
   AnswerMessageBoxes();  // "Resource not found" for a Lesson that names no record
+  unsigned char* texts[] = {LoadTextRecord(5, nullptr), LoadTextRecord(6, nullptr)};
+  const uint32_t lengths = PackPair(TextLength(texts[0]), TextLength(texts[1]));
+  for (unsigned char* text : texts) std::free(text);
   int runs = 0;
   for (const Setting& value : values) {
     for (const StoredData& data : BadData()) {
@@ -134,6 +139,7 @@ TEST(StoredValues, EveryValueOfEveryWrongKindStartsWorksAndIsUsableAfterwards) {
       PutDword(L"FontSize", 12);
       PutDword(L"Lesson", 5);
       PutDword(L"TopLesson", 5);  // the stored tops belong to it: they are read
+      PutDword(L"TopLengths", lengths);
       Put(value.key, value.name, data.type, data.bytes);
       std::string what = std::string(value.name, value.name + wcslen(value.name)) + " as " + data.what;
       std::string first = RunOnce(false);
