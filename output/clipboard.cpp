@@ -4,6 +4,7 @@
 // GlobalAlloc, so that a huge block makes the command fail (and say so)
 // instead of ending the program.
 #include "output/clipboard.h"
+#include "output/globalblock.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -92,23 +93,6 @@ bool IsPlainMemory(UINT format) {
   }
 }
 
-HGLOBAL CopyOfBlock(HANDLE handle) {
-  const SIZE_T size = GlobalSize(handle);
-  const void* from = size ? GlobalLock(handle) : nullptr;
-  if (!from) return nullptr;
-  HGLOBAL copy = GlobalAlloc(ClipboardBlockFlags, size);
-  void* to = copy ? GlobalLock(copy) : nullptr;
-  if (to) {
-    std::memcpy(to, from, size);
-    GlobalUnlock(copy);
-  } else if (copy) {
-    GlobalFree(copy);
-    copy = nullptr;
-  }
-  GlobalUnlock(handle);
-  return copy;
-}
-
 void FreeHeld(HeldData* held) {
   for (int i = 0; i < held->Count; ++i) GlobalFree(held->Block[i]);
   held->Count = 0;
@@ -122,7 +106,7 @@ bool HoldClipboard(HeldData* held) {
     if (!IsPlainMemory(format) || held->Count == 64) continue;
     HANDLE handle = GetClipboardData(format);
     if (!handle || !GlobalSize(handle)) continue;
-    HGLOBAL copy = CopyOfBlock(handle);
+    HGLOBAL copy = CopyGlobalBlock(handle, ClipboardBlockFlags);
     if (!copy) {
       FreeHeld(held);
       return false;

@@ -2,6 +2,7 @@
 // the print job's own PaneView on the printer's device context, the page
 // loop and the header and footer bands.
 #include "output/printing.h"
+#include "output/globalblock.h"
 
 #include <cderr.h>
 #include <commdlg.h>
@@ -46,30 +47,13 @@ bool BlockIsUsable(HGLOBAL block, BlockCheck check) {
   return usable;
 }
 
-HGLOBAL CopyBlock(HGLOBAL block) {
-  const SIZE_T size = GlobalSize(block);
-  const void* from = GlobalLock(block);
-  if (!from) return nullptr;
-  HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-  void* to = copy ? GlobalLock(copy) : nullptr;
-  if (to) {
-    std::memcpy(to, from, size);
-    GlobalUnlock(copy);
-  } else if (copy) {
-    GlobalFree(copy);
-    copy = nullptr;
-  }
-  GlobalUnlock(block);
-  return copy;
-}
-
 // A block of its own for a dialog: the stored one when it can be used, else
 // a copy of the run's, else null. Bad stored data counts as none.
 HGLOBAL PrinterBlock(const wchar_t* name, HGLOBAL runBlock, BlockCheck check) {
   HGLOBAL stored = ReadBlobSetting(name, nullptr);
   if (stored && BlockIsUsable(stored, check)) return stored;
   if (stored) GlobalFree(stored);
-  return runBlock ? CopyBlock(runBlock) : nullptr;
+  return runBlock ? CopyGlobalBlock(runBlock, GMEM_MOVEABLE) : nullptr;
 }
 
 void FreeBlock(HGLOBAL* block) {

@@ -163,6 +163,16 @@ bool NumberAround(const unsigned char* bytes, int32_t count, int32_t boundary, i
   return true;
 }
 
+bool NumberRunAround(const unsigned char* bytes, int32_t count, int32_t at, int32_t* runFrom, int32_t* runTo,
+                     int32_t* first, int32_t* last) {
+  int32_t i = at, end = at + 1;
+  while (i > 0 && InNumber(bytes[i - 1])) --i;
+  while (end < count && InNumber(bytes[end])) ++end;
+  *runFrom = i;
+  *runTo = end;
+  return NumberInRun(bytes, i, end, first, last);
+}
+
 bool StartsRightToLeft(const DisplayChar* units) {
   for (const DisplayChar* p = units; p && *p; ++p) {
     const DisplayChar u = *p;

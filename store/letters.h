@@ -99,6 +99,20 @@ void PutNumbersBack(unsigned char* bytes, int32_t count);
 // when there is none; else [*from, *to) is the number's span.
 bool NumberAround(const unsigned char* bytes, int32_t count, int32_t boundary, int32_t* from, int32_t* to);
 
+// Whether a byte can belong to a number: a digit, a separator + - , . / :
+// or a sign # $ %.
+constexpr bool IsNumberByte(unsigned char b) {
+  return (b >= '0' && b <= '9') || b == '+' || b == '-' || b == ',' || b == '.' || b == '/' || b == ':' ||
+         b == '#' || b == '$' || b == '%';
+}
+
+// The longest run of number bytes [*runFrom, *runTo) around bytes[at]
+// (at < count, a number byte) and the number in it, bytes[*first..*last]:
+// from its first digit to its last, with the signs that touch them. False
+// when the run holds no digit (the run is given all the same).
+bool NumberRunAround(const unsigned char* bytes, int32_t count, int32_t at, int32_t* runFrom, int32_t* runTo,
+                     int32_t* first, int32_t* last);
+
 // Whether the first letter of a text (before any Latin one) is a Hebrew one.
 bool StartsRightToLeft(const DisplayChar* units);
 

@@ -49,13 +49,8 @@ struct Stored {
   ptrdiff_t LastOf(ptrdiff_t end, unsigned char c) const { return LastIndexOf(Text, end, c); }
 };
 
-// Bytes that can belong to a number as store/letters.h turns numbers: the
-// digits, the signs # $ % and the separators + - , . / :.
-bool Digit(unsigned char b) { return b >= '0' && b <= '9'; }
-bool Sign(unsigned char b) { return b == '#' || b == '$' || b == '%'; }
-bool NumberByte(unsigned char b) {
-  return Digit(b) || Sign(b) || b == '+' || b == '-' || b == ',' || b == '.' || b == '/' || b == ':';
-}
+// Bytes that can belong to a number as store/letters.h turns numbers.
+bool NumberByte(unsigned char b) { return IsNumberByte(b); }
 
 // The run of number bytes [RunFrom, RunTo) around a byte and the number in
 // it, First..Last (none: First > Last), found as PutNumbersBack finds it:
@@ -70,16 +65,15 @@ struct NumberSpan {
 NumberSpan NumberAt(const unsigned char* text, size_t n, size_t at) {
   NumberSpan s = {at, at, 1, 0};
   if (!NumberByte(text[at])) return s;
-  while (s.RunFrom > 0 && NumberByte(text[s.RunFrom - 1])) --s.RunFrom;
-  while (s.RunTo < n && NumberByte(text[s.RunTo])) ++s.RunTo;
-  size_t first = s.RunFrom, last = s.RunTo - 1;
-  while (first < s.RunTo && !Digit(text[first])) ++first;
-  if (first == s.RunTo) return s;
-  while (!Digit(text[last])) --last;
-  while (first > s.RunFrom && Sign(text[first - 1])) --first;
-  while (last + 1 < s.RunTo && Sign(text[last + 1])) ++last;
-  s.First = first;
-  s.Last = last;
+  int32_t runFrom, runTo, first, last;
+  const bool number = NumberRunAround(text, static_cast<int32_t>(n), static_cast<int32_t>(at), &runFrom, &runTo,
+                                      &first, &last);
+  s.RunFrom = static_cast<size_t>(runFrom);
+  s.RunTo = static_cast<size_t>(runTo);
+  if (number) {
+    s.First = static_cast<size_t>(first);
+    s.Last = static_cast<size_t>(last);
+  }
   return s;
 }
 
