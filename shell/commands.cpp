@@ -59,7 +59,7 @@ int OnCommand(HWND window, int command) {
     case CMD_SEARCH_SELECTION: SearchForSelection(window, false); return 0;
     case CMD_FIND_ALL_SELECTION: SearchForSelection(window, true); return 0;
     case CMD_PAGE_SETUP: PageSetup(MainWindow); return 0;
-    case CMD_PRINT: PrintPane(CurrentPane(), CurrentPane() ? &CurrentPane()->Selection : nullptr); return 0;
+    case CMD_PRINT: PrintPane(PaneToCopy(), PaneToCopy() ? &PaneToCopy()->Selection : nullptr); return 0;
     case CMD_EXIT: DestroyWindow(window); return 0;
     case CMD_PREVIOUS_ARTICLE: PreviousArticle(window); return 0;
     case CMD_NEXT_ARTICLE: NextArticle(window); return 0;

@@ -23,6 +23,7 @@ namespace {
 // The press in progress.
 struct Press {
   PaneView* Pane;     // null: none
+  const unsigned char* Text;  // the pane's text at the press: another one ends the drag
   POINT At;           // where the button went down, client coordinates
   bool Dragging;      // the pointer has left the drag rectangle (or Shift extended)
   bool HadSelection;  // the pane showed a selection when pressed
@@ -97,7 +98,7 @@ void OnPaneButtonDown(HWND window, LPARAM position, WPARAM keys) {
     other->Selection = {};
     RepaintPane(window, other, false);
   }
-  Pressed = Press{pane, {x, y}, false, HasSelection(pane->Selection)};
+  Pressed = Press{pane, pane->Text, {x, y}, false, HasSelection(pane->Selection)};
   if ((keys & MK_SHIFT) && HasSelection(pane->Selection)) {
     Pressed.Dragging = true;
     ExtendTo(window, x, y);
@@ -110,6 +111,10 @@ void OnPaneMouseMove(HWND window, LPARAM position) {
   const int y = GET_Y_LPARAM(position);
   if (!Pressed.Pane || GetCapture() != window) {
     OnLinkHover(window, x, y);
+    return;
+  }
+  if (Pressed.Pane->Text != Pressed.Text) {
+    EndPaneDrag(window);  // the pane shows another text since the press
     return;
   }
   if (!Pressed.Dragging) {
@@ -127,7 +132,8 @@ void OnPaneMouseMove(HWND window, LPARAM position) {
 
 void OnDragScrollTimer(HWND window) {
   PaneView* pane = Pressed.Pane;
-  if (!pane || !Pressed.Dragging) {
+  if (!pane || !Pressed.Dragging || pane->Text != Pressed.Text) {
+    EndPaneDrag(window);
     KillTimer(window, DragScrollTimer);
     return;
   }
@@ -235,7 +241,7 @@ bool SelectionSearchString(const PaneView* pane, unsigned char out[SearchStringB
 
 void SearchForSelection(HWND window, bool findAll) {
   unsigned char text[SearchStringBytes];
-  if (!SelectionSearchString(CurrentPane(), text)) return;
+  if (!SelectionSearchString(PaneToCopy(), text)) return;
   std::memcpy(AppSettings.SearchString, text, sizeof text);
   if (findAll) {
     FindAll(window);
@@ -244,8 +250,14 @@ void SearchForSelection(HWND window, bool findAll) {
   }
 }
 
+PaneView* PaneToCopy() {
+  for (PaneView* pane : {CurrentPane(), MainPane, CommentaryPane})
+    if (pane && HasSelection(pane->Selection)) return pane;
+  return CurrentPane();
+}
+
 void CopyCurrentPane(HWND, bool append, bool withSource) {
-  PaneView* pane = CurrentPane();
+  PaneView* pane = PaneToCopy();
   if (!pane) return;
   const TextSelection* selection = HasSelection(pane->Selection) ? &pane->Selection : nullptr;
   DisplayChar source[MaxBookmarkNameUnits + 1] = {};

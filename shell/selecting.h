@@ -45,6 +45,9 @@ bool SelectionSearchString(const PaneView* pane, unsigned char out[SearchStringB
 // The search dialog opened with the selection, or (findAll) its results at once.
 void SearchForSelection(HWND window, bool findAll);
 
-// Copy, Append and Copy with Source of the current pane: its selection when
-// it has one, else the whole pane.
+// The pane Copy, Append and Print act on: the one that shows a selection
+// (there is one at most), else the current pane.
+PaneView* PaneToCopy();
+// Copy, Append and Copy with Source: the selection when a pane shows one,
+// else the whole current pane.
 void CopyCurrentPane(HWND window, bool append, bool withSource);
