@@ -17,13 +17,6 @@ bool RightToLeftFont(HDC dc) {
   return set == HEBREW_CHARSET || set == ARABIC_CHARSET;
 }
 
-// Width DrawTextW gives a string on one line: what it will take when drawn.
-int32_t DrawnWidth(HDC dc, const wchar_t* units, int32_t n, UINT format) {
-  RECT r{0, 0, 0x7FFF, 0x7FFF};
-  DrawTextW(dc, units, n, &r, (format & ~(DT_CENTER | DT_VCENTER)) | DT_CALCRECT);
-  return r.right - r.left;
-}
-
 }  // namespace
 
 const wchar_t* ConvertRun(const unsigned char* bytes, int32_t count, bool measuring, int32_t* length) {
@@ -119,20 +112,15 @@ int DrawUnits(HDC dc, const wchar_t* units, int32_t n, int32_t x, int32_t y, int
   RECT rect{x, y, x + w, y + h};
   if (!ReadingFlag(1) || RightToLeftFont(dc)) return DrawTextW(dc, units, n, &rect, RunFormat | ReadingFlag(DT_RTLREADING));
   // A font of another character set: the flag would do nothing, the marks
-  // make the run a right-to-left one. Where the system gives the marks a
-  // width, the rectangle grows by it on both sides, so that the letters stay
-  // centred where they were measured and nothing is clipped.
+  // make the run a right-to-left one. Windows gives the marks no width, so
+  // the letters land where they were measured; a system that draws them
+  // with a width of their own (Wine) moves the letters by as much, and
+  // nothing is clipped, so that no letter is lost.
   wchar_t stack[StackUnits + 3];
-  wchar_t* marked =
-      n + 3 <= StackUnits + 3 ? stack : static_cast<wchar_t*>(std::malloc((static_cast<size_t>(n) + 3) * sizeof(wchar_t)));
+  wchar_t* marked = n <= StackUnits ? stack : static_cast<wchar_t*>(std::malloc((static_cast<size_t>(n) + 3) * sizeof(wchar_t)));
   if (!marked) return DrawTextW(dc, units, n, &rect, RunFormat);
   const int32_t m = EmbedRightToLeft(reinterpret_cast<const DisplayChar*>(units), n, reinterpret_cast<DisplayChar*>(marked));
-  const int32_t extra = DrawnWidth(dc, marked, m, RunFormat) - DrawnWidth(dc, units, n, RunFormat);
-  if (extra > 0) {
-    rect.left -= extra / 2;
-    rect.right += extra - extra / 2;
-  }
-  const int result = DrawTextW(dc, marked, m, &rect, RunFormat);
+  const int result = DrawTextW(dc, marked, m, &rect, RunFormat | DT_NOCLIP);
   if (marked != stack) std::free(marked);
   return result;
 }

@@ -45,8 +45,7 @@ UINT ReadingFlag(UINT rtlFlag);
 // Draws count display units centred in the rectangle x, y, w, h (format
 // RunFormat) as a line in the drawn text's reading direction on this DC:
 // the reading flag for a right-to-left font, the embedding marks otherwise
-// (the rectangle then widened by whatever width the marks are given, so the
-// letters land where they were measured).
+// (unclipped, so that a width the system may give the marks loses no letter).
 int DrawUnits(HDC dc, const wchar_t* units, int32_t count, int32_t x, int32_t y, int32_t w, int32_t h);
 
 // A run drawn centred in the rectangle x, y, w, h with the DC's colours.

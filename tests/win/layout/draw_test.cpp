@@ -431,6 +431,39 @@ TEST_F(Draw, UnderReverseALineShowsAsStoredWithItsStopAtTheLeftEnd) {
     EXPECT_EQ(DifferingPixels(drawn, Pixels(canvas, band)), 0) << "style " << int(style);
   }
 
+  // A face offered only under another character set, for which Windows
+  // ignores the reading flag, gets the embedding marks: the run comes out
+  // the same, no letter lost (the same face asked for both ways).
+  {
+    std::vector<uint32_t> ways[2];
+    for (const BYTE set : {BYTE{HEBREW_CHARSET}, BYTE{ANSI_CHARSET}}) {
+      LOGFONTW lf{};
+      lf.lfHeight = -h;
+      lf.lfCharSet = set;
+      wcscpy(lf.lfFaceName, L"DejaVu Sans");
+      HFONT font = CreateFontIndirectW(&lf);
+      HGDIOBJ old = SelectObject(canvas.Dc, font);
+      ASSERT_EQ(GetTextCharset(canvas.Dc), set);
+      const unsigned char* run = reinterpret_cast<const unsigned char*>(SentenceLine.c_str());
+      const int32_t width = MeasureRun(canvas.Dc, run, static_cast<int32_t>(SentenceLine.size())).cx;
+      FillCanvas(canvas, White);
+      DrawRun(canvas.Dc, run, static_cast<int32_t>(SentenceLine.size()), 20, 20, width, h);
+      ways[set == ANSI_CHARSET] = Pixels(canvas, RECT{10, 20, 410, 20 + h});
+      SelectObject(canvas.Dc, old);
+      DeleteObject(font);
+    }
+    // The same letters in the same order; Wine gives the marks a few pixels
+    // at the left (Windows none), which move the letters right by as much.
+    int best = INT_MAX, shift = 0;
+    for (int s = 0; s <= 12; ++s) {
+      int differing = 0;
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x + s < 400 - 10; ++x) differing += ways[0][y * 400 + x] != ways[1][y * 400 + x + s];
+      if (differing < best) best = differing, shift = s;
+    }
+    EXPECT_EQ(best, 0) << "flag and marks, the marks' run moved by " << shift;
+  }
+
   // The hit on the stored "12" is placed by the stored order's widths.
   const std::vector<Paragraph> text = {{0x91, 0, SentenceLine}};
   ASSERT_EQ(LayoutPane(pane, BuildText(text), true), LayoutOk);
