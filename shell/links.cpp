@@ -32,7 +32,6 @@ TintRange CommentaryTints[MaxTints];
 // comment on the words) and how many follow it; -1: none.
 int32_t TintedComment = -1;
 int32_t TintedCount;
-bool LeaveArmed;
 // The comment Alt+Up/Down last went to, -1: none.
 int32_t SteppedComment = -1;
 
@@ -169,10 +168,9 @@ void RelinkArticle() {
 }
 
 void OnLinkHover(HWND window, int x, int y) {
-  if (!LeaveArmed) {
-    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
-    LeaveArmed = TrackMouseEvent(&track) != FALSE;
-  }
+  // Asked at every move: a capture (a drag) may have ended the last request.
+  TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
+  TrackMouseEvent(&track);
   if (!LinksOn() || LinkCount == 0) return;
   int32_t first = -1, count = 0;
   if (PointInPane(CommentaryPane, x, y)) {
@@ -185,7 +183,6 @@ void OnLinkHover(HWND window, int x, int y) {
 }
 
 void OnLinkLeave(HWND window) {
-  LeaveArmed = false;
   Tint(window, -1, 0);
 }
 
