@@ -113,7 +113,13 @@ struct Language {
   uint32_t PhrasePerMille;  // share of word slots that start a fixed phrase
 };
 
-Language MakeLanguage(uint64_t id, size_t wordCount, size_t phraseCount, uint32_t phrasePerMille) {
+// A language's words with marks of their own: initials with gershayim and
+// words cut short with a geresh, per thousand of its vocabulary.
+struct WordMarks {
+  uint32_t Initials, Cut;
+};
+
+Language MakeLanguage(uint64_t id, size_t wordCount, size_t phraseCount, uint32_t phrasePerMille, WordMarks marks) {
   Rng rng = MakeRng(0x1A46, id);
   // Word lengths 2..7 letters, short ones commonest.
   constexpr uint32_t LengthWeights[] = {12, 26, 28, 18, 10, 6};
@@ -130,12 +136,12 @@ Language MakeLanguage(uint64_t id, size_t wordCount, size_t phraseCount, uint32_
   while (ranked.size() < wordCount) {
     const int letters = 2 + int(Pick(rng, lengths));
     std::string w;
-    const uint32_t kind = rng.Below(100);
-    if (kind < 4 && letters <= 5) {
+    const uint32_t kind = rng.Below(1000);
+    if (kind < marks.Initials && letters <= 5) {
       // An abbreviation: the gershayim before its last letter.
       w = MakeLetters(rng, letters, true);
       w.insert(w.size() - 1, 1, '"');
-    } else if (kind < 6) {
+    } else if (kind < marks.Initials + marks.Cut) {
       // A shortened word with a geresh; no final form before it.
       w = MakeLetters(rng, letters, false) + "'";
     } else {
@@ -163,12 +169,13 @@ Language MakeLanguage(uint64_t id, size_t wordCount, size_t phraseCount, uint32_
 }
 
 // The main text and the commentary are written in different languages.
+constexpr uint32_t MainInitials = 40, MainCut = 20;
 const Language& MainLanguage() {
-  static const Language lang = MakeLanguage(1, 3600, 400, 150);
+  static const Language lang = MakeLanguage(1, 3600, 400, 150, {MainInitials, MainCut});
   return lang;
 }
 const Language& CommentaryLanguage() {
-  static const Language lang = MakeLanguage(2, 2800, 300, 170);
+  static const Language lang = MakeLanguage(2, 2800, 300, 170, {40, 20});
   return lang;
 }
 
