@@ -160,6 +160,17 @@ void HighlightVisible(PaneView* pane, int32_t lo, int32_t hi, COLORREF textColou
   SetTextColor(pane->Dc, oldColour);
 }
 
+// The lines shown from FirstRow: the first, and *end one past the last.
+const LineEntry* VisibleLines(PaneView* pane, const LineEntry** end) {
+  int32_t room = pane->AreaHeight;
+  int32_t y = 0;
+  const LineEntry* first = FindFirstVisible(pane, &y, &room);
+  const LineEntry* line = first;
+  for (; line->Style != 0 && line->LineHeight <= room; ++line) Advance(*line, y, room);
+  *end = line;
+  return first;
+}
+
 // A small triangle at the middle of the pane's top (up) or bottom edge.
 void DrawTintMark(PaneView* pane, bool up) {
   const int32_t s = PaneLength(pane, 6);
@@ -199,15 +210,9 @@ int32_t RowOfLine(const PaneView* pane, int32_t index) {
 
 void DrawTints(PaneView* pane) {
   if (!pane || !pane->Text || !pane->Lines || (!pane->TintCount && !pane->TintAbove)) return;
-  int32_t room = pane->AreaHeight;
-  int32_t y = 0;
-  const LineEntry* first = FindFirstVisible(pane, &y, &room);
-  const int32_t firstIndex = static_cast<int32_t>(first - pane->Lines);
-  int32_t lastIndex = firstIndex - 1;
-  for (const LineEntry* line = first; line->Style != 0 && line->LineHeight <= room; ++line) {
-    Advance(*line, y, room);
-    ++lastIndex;
-  }
+  const LineEntry* end = nullptr;
+  const int32_t firstIndex = static_cast<int32_t>(VisibleLines(pane, &end) - pane->Lines);
+  const int32_t lastIndex = static_cast<int32_t>(end - pane->Lines) - 1;
   bool above = pane->TintAbove, below = false, shown = false;
   for (int32_t i = 0; i < pane->TintCount; ++i) {
     const TintRange& t = pane->Tints[i];
@@ -241,14 +246,11 @@ void DrawSelection(PaneView* pane) {
   COLORREF textColour, backColour;
   SelectionColours(pane, &textColour, &backColour);
   // The stored offsets the visible lines span: only paragraphs there are asked.
-  int32_t room = pane->AreaHeight;
-  int32_t y = 0;
   int32_t first = 0xFFFF, last = 0;
-  for (const LineEntry* line = FindFirstVisible(pane, &y, &room); line->Style != 0 && line->LineHeight <= room;
-       ++line) {
+  const LineEntry* end = nullptr;
+  for (const LineEntry* line = VisibleLines(pane, &end); line < end; ++line) {
     if (line->Start < first) first = line->Start;
     if (LineCoverEnd(pane->Text, *line) > last) last = LineCoverEnd(pane->Text, *line);
-    Advance(*line, y, room);
   }
   // A selection covers one stored stretch of every paragraph it touches.
   const unsigned char* p = pane->Text;

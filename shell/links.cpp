@@ -48,10 +48,10 @@ void ClearTints() {
   TintedCount = 0;
 }
 
-// Tints comments [first, first + count) and the words they quote; redraws
-// both panes when that changes what is tinted.
-void Tint(HWND window, int32_t first, int32_t count) {
-  if (first == TintedComment && count == TintedCount) return;
+// Tints comments [first, first + count) and the words they quote: false
+// when that is what is tinted already.
+bool SetTint(int32_t first, int32_t count) {
+  if (first == TintedComment && count == TintedCount) return false;
   ClearTints();
   if (first >= 0 && MainPane && CommentaryPane) {
     int32_t mains = 0, comments = 0;
@@ -72,7 +72,12 @@ void Tint(HWND window, int32_t first, int32_t count) {
     TintedComment = first;
     TintedCount = count;
   }
-  RepaintPanes(window, RepaintMain | RepaintCommentary);
+  return true;
+}
+
+// The same, both panes redrawn when it changed.
+void Tint(HWND window, int32_t first, int32_t count) {
+  if (SetTint(first, count)) RepaintPanes(window, RepaintMain | RepaintCommentary);
 }
 
 // The comment that holds a commentary offset, or -1.
@@ -238,9 +243,12 @@ void StepComment(HWND window, int direction) {
     const int32_t words = FirstLineOf(MainPane, link.QuoteStart, link.QuoteEnd);
     if (!LineInView(MainPane, words)) mainMoved = ScrollLineTo(MainPane, words, true);
   }
-  TintedComment = -1;  // drawn anew below in any case
-  Tint(window, target, 1);
-  if (mainMoved || commentaryMoved) Repaint(window, mainMoved, commentaryMoved);
+  const bool tinted = SetTint(target, 1);
+  if (mainMoved || commentaryMoved) {
+    Repaint(window, mainMoved, commentaryMoved);
+  } else if (tinted) {
+    RepaintPanes(window, RepaintMain | RepaintCommentary);
+  }
 }
 
 void ToggleLinks(HWND window) {

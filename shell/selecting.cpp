@@ -213,18 +213,9 @@ bool SelectionSearchString(const PaneView* pane, unsigned char out[SearchStringB
   bool ok = list[0] != 0 && s[n + 1] == 0 && n > 0 && n < SearchStringBytes;
   for (size_t i = 0; ok && i < n; ++i) ok = IsSearchable(s[i]);
   if (ok) {
-    // A search string is typed in reading order: a paragraph stored in
-    // display order is turned round, its brackets mirrored and each number
-    // kept in its own order.
-    if (list[0] & StyleVisual) {
-      for (size_t i = 0; i < n; ++i) {
-        unsigned char c = s[n - 1 - i];
-        out[i] = c == '(' ? ')' : c == ')' ? '(' : c == '[' ? ']' : c == ']' ? '[' : c;
-      }
-      PutNumbersBack(out, static_cast<int32_t>(n));
-    } else {
-      std::memcpy(out, s, n);
-    }
+    // A search string is typed in reading order.
+    std::memcpy(out, s, n);
+    if (list[0] & StyleVisual) TurnParagraph(out, static_cast<int32_t>(n));
     out[n] = 0;
     // Spaces at either end would only narrow what is found.
     size_t start = 0, end = n;

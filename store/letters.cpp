@@ -150,14 +150,33 @@ void PutNumbersBack(unsigned char* bytes, int32_t count) {
   if (bytes && count > 0) PutNumbersBackIn(bytes, count);
 }
 
+void TurnParagraph(unsigned char* bytes, int32_t count) {
+  if (!bytes || count <= 0) return;
+  auto mirror = [](unsigned char b) -> unsigned char {
+    switch (b) {
+      case '(': return ')';
+      case ')': return '(';
+      case '[': return ']';
+      case ']': return '[';
+      case OpenBraceByte: return '}';
+      case '}': return OpenBraceByte;
+      default: return b;
+    }
+  };
+  for (int32_t lo = 0, hi = count - 1; lo <= hi; ++lo, --hi) {
+    const unsigned char a = mirror(bytes[lo]);
+    bytes[lo] = mirror(bytes[hi]);
+    bytes[hi] = a;
+  }
+  PutNumbersBackIn(bytes, count);
+}
+
 bool NumberAround(const unsigned char* bytes, int32_t count, int32_t boundary, int32_t* from, int32_t* to) {
   if (!bytes || boundary <= 0 || boundary >= count) return false;
   if (!InNumber(bytes[boundary - 1]) || !InNumber(bytes[boundary])) return false;
-  int32_t i = boundary - 1, end = boundary + 1;
-  while (i > 0 && InNumber(bytes[i - 1])) --i;
-  while (end < count && InNumber(bytes[end])) ++end;
-  int32_t first, last;
-  if (!NumberInRun(bytes, i, end, &first, &last) || boundary <= first || boundary > last) return false;
+  int32_t runFrom, runTo, first, last;
+  if (!NumberRunAround(bytes, count, boundary, &runFrom, &runTo, &first, &last) || boundary <= first || boundary > last)
+    return false;
   *from = first;
   *to = last + 1;
   return true;

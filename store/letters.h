@@ -99,6 +99,12 @@ void PutNumbersBack(unsigned char* bytes, int32_t count);
 // when there is none; else [*from, *to) is the number's span.
 bool NumberAround(const unsigned char* bytes, int32_t count, int32_t boundary, int32_t* from, int32_t* to);
 
+// Turns a paragraph's LetterCode bytes between the stored display order and
+// reading order, in place (it is its own inverse): reversed, brackets
+// mirrored ('~' standing for the opening brace), each number kept in its own
+// order.
+void TurnParagraph(unsigned char* bytes, int32_t count);
+
 // Whether a byte can belong to a number: a digit, a separator + - , . / :
 // or a sign # $ %.
 constexpr bool IsNumberByte(unsigned char b) {

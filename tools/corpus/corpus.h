@@ -99,9 +99,6 @@ struct CorpusParagraph {
   std::string Text;
 };
 
-// The opposite bracket of a stored byte ("(" and ")", "[" and "]", "~" and
-// "}", the brace pair of the stored text), or the byte itself.
-char MirrorBracket(char c);
 
 // Bytes of the assembled list, the ending 0 style byte and two more 0 bytes
 // included.

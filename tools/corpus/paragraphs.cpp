@@ -1,20 +1,6 @@
 // Paragraph lists, page headers and the names resource.
-#include <algorithm>
-
 #include "store/letters.h"
 #include "tools/corpus/corpus.h"
-
-char MirrorBracket(char c) {
-  switch (c) {
-    case '(': return ')';
-    case ')': return '(';
-    case '[': return ']';
-    case ']': return '[';
-    case '~': return '}';
-    case '}': return '~';
-    default: return c;
-  }
-}
 
 size_t ParagraphListLength(const std::vector<CorpusParagraph>& list) {
   size_t n = 3;  // the ending style byte and two more 0 bytes
@@ -28,15 +14,11 @@ void AssembleParagraphs(const std::vector<CorpusParagraph>& list, std::vector<un
   for (const CorpusParagraph& p : list) {
     out.push_back(p.Style);
     out.push_back(0);
-    if (p.Style & 0x10) {
-      // Display order: the reading order turned round, brackets mirrored,
-      // each number still read left to right.
-      const size_t at = out.size();
-      for (auto c = p.Text.rbegin(); c != p.Text.rend(); ++c) out.push_back(MirrorBracket(*c));
-      PutNumbersBack(out.data() + at, static_cast<int32_t>(p.Text.size()));
-    } else {
-      out.insert(out.end(), p.Text.begin(), p.Text.end());
-    }
+    const size_t at = out.size();
+    out.insert(out.end(), p.Text.begin(), p.Text.end());
+    // Display order: the reading order turned round, brackets mirrored,
+    // each number still read left to right.
+    if (p.Style & 0x10) TurnParagraph(out.data() + at, static_cast<int32_t>(p.Text.size()));
     out.push_back(0);
   }
   out.insert(out.end(), 3, 0);
@@ -52,11 +34,7 @@ bool SplitParagraphs(const std::vector<unsigned char>& t, std::vector<CorpusPara
     size_t j = i + 2;
     while (j < t.size() && t[j] != 0) p.Text += static_cast<char>(t[j++]);
     if (j == t.size()) return false;
-    if (p.Style & 0x10) {
-      std::reverse(p.Text.begin(), p.Text.end());
-      for (char& c : p.Text) c = MirrorBracket(c);
-      PutNumbersBack(reinterpret_cast<unsigned char*>(p.Text.data()), static_cast<int32_t>(p.Text.size()));
-    }
+    if (p.Style & 0x10) TurnParagraph(reinterpret_cast<unsigned char*>(p.Text.data()), static_cast<int32_t>(p.Text.size()));
     list.push_back(std::move(p));
     i = j + 1;
   }
