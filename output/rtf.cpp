@@ -75,6 +75,25 @@ struct Sink {
   }
 };
 
+// Copies a paragraph's units leaving out control characters (the marker
+// 0x14), and a space they would leave beside another, as a selection's copy
+// does: plain text holds no control other than its line ends. Returns the
+// units written.
+size_t PutWithoutControls(const DisplayChar* units, size_t n, DisplayChar* out) {
+  size_t k = 0;
+  bool dropped = false;
+  for (size_t i = 0; i < n; ++i) {
+    const DisplayChar u = units[i];
+    if (u < 0x20) {
+      dropped = true;
+      continue;
+    }
+    if (u != ' ' || !dropped || k == 0 || out[k - 1] != ' ') out[k++] = u;
+    dropped = false;
+  }
+  return k;
+}
+
 }  // namespace
 
 size_t CopyTextUnits(const unsigned char* text) {
@@ -98,24 +117,22 @@ size_t CopyTextUnits(const unsigned char* text) {
 
 size_t BuildCopyText(const unsigned char* text, DisplayChar* out) { return BuildCopyText(text, out, CurrentOrder()); }
 
-size_t BuildCopyText(const unsigned char* text, DisplayChar* out, RunOrder order) {
+size_t BuildCopyText(const unsigned char* text, DisplayChar* out, RunOrder order, bool openEnd) {
   size_t k = 0;
   const unsigned char* p = text;
   while (p && p[0] != 0) {
     const uint8_t style = p[0], param = p[1];
     const unsigned char* s = p + 2;
     const size_t n = std::strlen(reinterpret_cast<const char*>(s));
+    const bool piece = openEnd && s[n + 1] == 0;  // the last paragraph, cut
     if (IsRule(style)) {
       for (int32_t i = RuleHyphens(param); i > 0; --i) out[k++] = '-';
     } else {
       const DisplayChar* units = n ? ToDisplayText(s, &ConversionBuffer, static_cast<int32_t>(n), order) : nullptr;
-      if (units) {
-        std::memcpy(out + k, units, n * sizeof(DisplayChar));
-        k += n;
-      }
-      for (int i = param & 0x3F; i > 0; --i) out[k++] = ' ';
+      if (units) k += PutWithoutControls(units, n, out + k);
+      for (int i = piece ? 0 : param & 0x3F; i > 0; --i) out[k++] = ' ';
     }
-    for (int i = (style & 0x80) ? 2 : 1; i > 0; --i) {
+    for (int i = piece ? 0 : (style & 0x80) ? 2 : 1; i > 0; --i) {
       out[k++] = Cr;
       out[k++] = Lf;
     }

@@ -22,11 +22,14 @@ extern const char RtfClosing[];    // "}\r\n"
 size_t CopyTextUnits(const unsigned char* text);
 
 // Writes the copy text of a paragraph list and its terminating 0 into out,
-// which holds CopyTextUnits(text) units. Returns the units written before
-// the terminator.
+// which holds CopyTextUnits(text) units. Control bytes of the text (the
+// marker 0x14) are left out, and a space they leave beside another, as in a
+// selection's copy. Returns the units written before the terminator.
 size_t BuildCopyText(const unsigned char* text, DisplayChar* out);
-// The same with the order of the paragraphs' characters given (store/letters.h).
-size_t BuildCopyText(const unsigned char* text, DisplayChar* out, RunOrder order);
+// The same with the order of the paragraphs' characters given (store/letters.h);
+// with openEnd the last paragraph is a piece cut from inside one: it gets
+// neither the spaces after its text nor a line end.
+size_t BuildCopyText(const unsigned char* text, DisplayChar* out, RunOrder order, bool openEnd = false);
 
 // The RTF body of a copy text: with out null only counts. Returns the bytes
 // of the body; when out is given it gets them and a 0 after them.

@@ -108,7 +108,9 @@ TextSelection SelectAllOf(const unsigned char* text) {
   return all;
 }
 
-size_t ExtractSelectionInto(const unsigned char* text, const TextSelection& sel, unsigned char* out) {
+size_t ExtractSelectionInto(const unsigned char* text, const TextSelection& sel, unsigned char* out,
+                            bool* endsInside) {
+  if (endsInside) *endsInside = false;
   if (!text || !HasSelection(sel)) return 0;
   const Keys keys = KeysOf(text, sel);
   size_t n = 0;
@@ -141,8 +143,13 @@ size_t ExtractSelectionInto(const unsigned char* text, const TextSelection& sel,
     }
     put(0);
     any = true;
+    // Short of the paragraph's end in reading order.
+    if (endsInside) *endsInside = (p.Style & VisualOrder) ? lo > p.Start : hi < p.Start + p.Length;
   }
-  if (!any) return 0;
+  if (!any) {
+    if (endsInside) *endsInside = false;
+    return 0;
+  }
   put(0);
   put(0);
   put(0);

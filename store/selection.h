@@ -45,10 +45,13 @@ TextSelection SelectAllOf(const unsigned char* text);
 // selection touches, with that paragraph's style and parameter bytes, in
 // stored order. Control bytes (the marker 0x14) are left out, and a space
 // they leave next to another with them, so what is copied or printed holds
-// no control character and no doubled space. With out null only counts.
+// no control character and no doubled space. *endsInside (when given) tells
+// whether the last piece stops short of its paragraph's end in reading
+// order: a copy then ends it with no line end. With out null only counts.
 // Returns the bytes of the list, or 0 when it would hold no character (so a
 // count of 0 also tells a selection that covers nothing).
-size_t ExtractSelectionInto(const unsigned char* text, const TextSelection& sel, unsigned char* out);
+size_t ExtractSelectionInto(const unsigned char* text, const TextSelection& sel, unsigned char* out,
+                            bool* endsInside = nullptr);
 
 // The same list in a new malloc'ed block; null when nothing is selected or
 // memory ran out.

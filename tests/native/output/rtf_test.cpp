@@ -101,15 +101,15 @@ TEST(Rtf, ParagraphsThroughCopyTextIntoTheBody) {
 }
 
 // The copy of a selection in reading order, letters as themselves, "|" for
-// each CR LF.
+// each CR LF; a piece that ends inside its paragraph without its line end.
 Units SelectionCopy(const std::vector<unsigned char>& text, TextSelection sel) {
-  unsigned char* part = ExtractSelection(text.data(), sel);
-  std::vector<unsigned char> list{0, 0, 0};
-  if (part) list.assign(part, part + ExtractSelectionInto(text.data(), sel, nullptr));
-  std::free(part);
+  const size_t size = ExtractSelectionInto(text.data(), sel, nullptr);
+  std::vector<unsigned char> list(size ? size : 3, 0);
+  bool inside = false;
+  if (size) ExtractSelectionInto(text.data(), sel, list.data(), &inside);
   std::vector<DisplayChar> out(CopyTextUnits(list.data()));
   Units copy;
-  for (size_t i = 0, n = BuildCopyText(list.data(), out.data(), RunOrder::Reading); i < n; ++i)
+  for (size_t i = 0, n = BuildCopyText(list.data(), out.data(), RunOrder::Reading, inside); i < n; ++i)
     if (out[i] != '\n') copy += out[i] == '\r' ? u'|' : out[i];
   return copy;
 }
@@ -118,11 +118,11 @@ TEST(Rtf, SelectionCopiedInReadingOrder) {
   AppSettings.FontSettings.FontAsciiBase = 97;
   // Stored as the records store them: the header, a main-text paragraph, a
   // punctuation paragraph in stored order, a rule, an empty paragraph, a
-  // commentary heading and its comment with the marker byte. Read: "abc",
-  // "de 12:3 (fg hi)", "-", "jk", "lm \x14no".
+  // commentary heading (padded by two spaces) and its comment with the
+  // marker byte. Read: "abc", "de 12:3 (fg hi)", "-", "jk", "lm \x14no".
   const auto text = List({{0xD1, 0, "cba"}, {0xB1, 0, "(ih gf) 12:3 ed"}, {0x82, 0, "-"}, {0x87, 30, ""},
-                          {0x81, 0, ""}, {0x51, 0, "kj"}, {0xB2, 0, "on\x14 ml"}});
-  const Units all = u"abc||de 12:3 (fg hi)||-||jk|lm no||";
+                          {0x81, 0, ""}, {0x51, 2, "kj"}, {0xB2, 0, "on\x14 ml"}});
+  const Units all = u"abc||de 12:3 (fg hi)||-||jk  |lm no||";
   EXPECT_EQ(SelectAllOf(text.data()).Anchor, 5);
   EXPECT_EQ(SelectAllOf(text.data()).Focus, 41);
   EXPECT_EQ(SelectionCopy(text, SelectAllOf(text.data())), all);
@@ -130,11 +130,12 @@ TEST(Rtf, SelectionCopiedInReadingOrder) {
     uint16_t Anchor, Focus;
     Units Copy;
   } cases[] = {
-      {21, 23, u"de||"},                         // dragged back to the line's start
-      {23, 18, u"de 12:3||"},                    // a boundary inside a number takes all of it
+      {21, 23, u"de"},                           // dragged back to the line's start: no line end
+      {23, 18, u"de 12:3"},                      // a boundary inside a number takes all of it
       {17, 8, u"12:3 (fg hi)||"},                //   at either end
-      {12, 15, u"(fg||"},                        // a bracket mirrored into reading order
-      {3, 37, u"c||de 12:3 (fg hi)||-||j|"},     // across paragraphs, a rule and an empty one
+      {12, 15, u"(fg"},                          // a bracket mirrored into reading order
+      {3, 37, u"c||de 12:3 (fg hi)||-||j"},      // across paragraphs, a rule and an empty one
+      {38, 36, u"jk  |"},                        // the padding comes with the paragraph's end
       {23, 26, u"de 12:3 (fg hi)||"},            // stored order: its start is read first
       {23, 27, u"de 12:3 (fg hi)||-||"},
       {41, 47, u"lm no||"},                      // no marker, no doubled space
@@ -192,6 +193,8 @@ TEST(Rtf, CopyTextFitsItsBufferForEveryRecord) {
     const size_t written = BuildCopyText(text.data(), out.data());
     ASSERT_LT(written, units) << "record " << n;
     const Units copy(out.data(), written);
+    ASSERT_EQ(std::count_if(copy.begin(), copy.end(), [](char16_t u) { return u < 0x20 && u != '\r' && u != '\n'; }), 0)
+        << "the whole text's copy holds no control character either: " << n;
     ASSERT_EQ(Body(copy).substr(RtfBody(copy.c_str(), nullptr) - 2 * Break.size()), Break + Break) << n;
     // Any selection's copy is a piece of the whole text's, which holds no
     // control character and no doubled space.
