@@ -1,10 +1,9 @@
 // Copy and Append on the clipboard. The data of other programs that an
-// append reads, and that a copy keeps to put back, is foreign input: it is
-// read only within its block's size and copied with plain malloc or
-// GlobalAlloc, so that a huge block makes the command fail (and say so)
-// instead of ending the program.
+// append reads (and keeps to put back) is foreign input: it is read only
+// within its block's size and copied with plain malloc or GlobalAlloc, so
+// that a huge block makes the command fail (and say so) instead of ending
+// the program.
 #include "output/clipboard.h"
-#include "output/globalblock.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -74,67 +73,67 @@ int CopyOpenClipboardData(UINT format, unsigned char** data, size_t* length) {
   return ClipboardRead;
 }
 
-// What the clipboard held in the formats whose data is a plain memory block,
-// copied so that it can be put back. Formats whose data is a GDI object or a
-// handle of the program that set it are not copied: they cannot be.
-struct HeldData {
-  UINT Format[64];
-  HGLOBAL Block[64];
+// A new clipboard block of the given bytes, or null when there is no memory
+// for it.
+HGLOBAL BlockOf(const void* bytes, size_t size) {
+  HGLOBAL block = size ? GlobalAlloc(ClipboardBlockFlags, size) : nullptr;
+  void* to = block ? GlobalLock(block) : nullptr;
+  if (!to) {
+    if (block) GlobalFree(block);
+    return nullptr;
+  }
+  std::memcpy(to, bytes, size);
+  GlobalUnlock(block);
+  return block;
+}
+
+// Blocks ready for the clipboard, in the order they are set.
+struct Blocks {
+  UINT Format[2];
+  HGLOBAL Block[2];
   int Count = 0;
+  void Add(UINT format, HGLOBAL block) {
+    Format[Count] = format;
+    Block[Count++] = block;
+  }
+  bool Made() const {
+    for (int i = 0; i < Count; ++i)
+      if (!Block[i]) return false;
+    return true;
+  }
+  void Free() {
+    for (int i = 0; i < Count; ++i)
+      if (Block[i]) GlobalFree(Block[i]);
+    Count = 0;
+  }
 };
 
-bool IsPlainMemory(UINT format) {
-  switch (format) {
-    case CF_BITMAP: case CF_METAFILEPICT: case CF_PALETTE: case CF_ENHMETAFILE: case CF_OWNERDISPLAY:
-    case CF_DSPBITMAP: case CF_DSPMETAFILEPICT: case CF_DSPENHMETAFILE:
-      return false;
-    default:
-      return format < CF_PRIVATEFIRST || format > CF_GDIOBJLAST;
-  }
-}
-
-void FreeHeld(HeldData* held) {
-  for (int i = 0; i < held->Count; ++i) GlobalFree(held->Block[i]);
-  held->Count = 0;
-}
-
-// Copies what the open clipboard holds; false (nothing kept) when memory
-// for a copy ran out. Data that cannot be had (never rendered, discarded)
-// is passed over: it could not be read either way.
-bool HoldClipboard(HeldData* held) {
-  for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
-    if (!IsPlainMemory(format) || held->Count == 64) continue;
-    HANDLE handle = GetClipboardData(format);
-    if (!handle || !GlobalSize(handle)) continue;
-    HGLOBAL copy = CopyGlobalBlock(handle, ClipboardBlockFlags);
-    if (!copy) {
-      FreeHeld(held);
-      return false;
-    }
-    held->Format[held->Count] = format;
-    held->Block[held->Count++] = copy;
-  }
-  return true;
-}
+// Results of SetOnlyData.
+constexpr int SetAll = 0;         // the clipboard holds the new blocks
+constexpr int SetNothing = 1;     // it could not be emptied: it holds what it held
+constexpr int SetPutBack = 2;     // it refused a block: it holds only the blocks put back
 
 // Hands ready blocks to the open clipboard as its only data. A block the
 // clipboard takes is its own from then on; one it refuses stays the
-// caller's. When any is refused, what was held goes back instead and false
-// is returned; the new blocks are released either way, the held ones too.
-bool SetOnlyData(const UINT* formats, HGLOBAL* blocks, int count, HeldData* held) {
+// caller's. When any is refused, the clipboard is emptied again and the
+// blocks put back are set instead (none: it stays empty). Every block is
+// released or handed over either way.
+int SetOnlyData(Blocks* fresh, Blocks* putBack) {
   const bool emptied = EmptyClipboard() != FALSE;
   int set = 0;
-  while (emptied && set < count && SetClipboardData(formats[set], blocks[set])) ++set;
-  for (int i = set; i < count; ++i) GlobalFree(blocks[i]);
-  if (!emptied || set == count) {
-    FreeHeld(held);
-    return emptied;
+  while (emptied && set < fresh->Count && SetClipboardData(fresh->Format[set], fresh->Block[set])) ++set;
+  for (int i = set; i < fresh->Count; ++i) GlobalFree(fresh->Block[i]);
+  const bool all = set == fresh->Count;
+  fresh->Count = 0;
+  if (!emptied || all) {
+    putBack->Free();
+    return emptied ? SetAll : SetNothing;
   }
   EmptyClipboard();
-  for (int i = 0; i < held->Count; ++i)
-    if (!SetClipboardData(held->Format[i], held->Block[i])) GlobalFree(held->Block[i]);
-  held->Count = 0;
-  return false;
+  for (int i = 0; i < putBack->Count; ++i)
+    if (!SetClipboardData(putBack->Format[i], putBack->Block[i])) GlobalFree(putBack->Block[i]);
+  putBack->Count = 0;
+  return SetPutBack;
 }
 
 // The new RTF document: a fresh one, or what the clipboard holds with the
@@ -156,14 +155,22 @@ HGLOBAL RtfBlock(const char* body, const unsigned char* old, size_t oldLength) {
   return block;
 }
 
-// The plain text block: what the clipboard holds, then the copy text.
+// The plain text block: what the clipboard holds, then the copy text; a
+// line end between them when the old text does not end with one.
 HGLOBAL TextBlock(const wchar_t* copyText, const unsigned char* old, size_t oldLength) {
+  const auto* oldUnits = reinterpret_cast<const wchar_t*>(old);
+  const size_t oldCount = oldLength / sizeof(wchar_t);
+  const bool lineEnded = oldCount >= 2 && oldUnits[oldCount - 2] == L'\r' && oldUnits[oldCount - 1] == L'\n';
+  const size_t join = oldCount == 0 || lineEnded ? 0 : 2 * sizeof(wchar_t);
   const size_t newLength = (std::wcslen(copyText) + 1) * sizeof(wchar_t);
-  HGLOBAL block = oldLength <= SIZE_MAX - newLength ? GlobalAlloc(ClipboardBlockFlags, oldLength + newLength) : nullptr;
+  const size_t total = oldCount * sizeof(wchar_t);
+  HGLOBAL block =
+      total <= SIZE_MAX - newLength - join ? GlobalAlloc(ClipboardBlockFlags, total + join + newLength) : nullptr;
   auto* bytes = block ? static_cast<unsigned char*>(GlobalLock(block)) : nullptr;
   if (bytes) {
-    if (oldLength) std::memcpy(bytes, old, oldLength);
-    std::memcpy(bytes + oldLength, copyText, newLength);
+    if (total) std::memcpy(bytes, old, total);
+    if (join) std::memcpy(bytes + total, L"\r\n", join);
+    std::memcpy(bytes + total + join, copyText, newLength);
     GlobalUnlock(block);
   }
   if (!bytes && block) {
@@ -173,9 +180,13 @@ HGLOBAL TextBlock(const wchar_t* copyText, const unsigned char* old, size_t oldL
   return block;
 }
 
-void ShowClipboardFailure(HWND owner) {
-  MessageBoxW(owner, L"The text could not be put on the clipboard.\n\nThe clipboard holds what it held before.",
-              L"Orvane", MB_OK | MB_ICONWARNING);
+void ShowClipboardFailure(HWND owner, int result, bool append) {
+  const wchar_t* message =
+      result != SetPutBack ? L"The text could not be put on the clipboard.\n\nThe clipboard holds what it held before."
+      : append ? L"The text could not be put on the clipboard.\n\nThe clipboard holds the text it held before; "
+                 L"anything else it held is gone."
+               : L"The text could not be put on the clipboard.\n\nThe clipboard is empty.";
+  MessageBoxW(owner, message, L"Orvane", MB_OK | MB_ICONWARNING);
 }
 
 // Writes "(" source ")" and CR LF at end, in the copy's letters and order:
@@ -226,13 +237,15 @@ void PutTextOnClipboard(HWND owner, const wchar_t* copyText, bool append) {
   // that the out-of-memory message never shows while other programs wait.
   char* body = rtfFormat ? MakeRtfBody(copyText) : nullptr;
   if (rtf && !body) {
-    if (!rtfFormat) ShowClipboardFailure(owner);
+    if (!rtfFormat) ShowClipboardFailure(owner, SetNothing, append);
     return;
   }
-  bool failed = false;
+  int result = SetAll;
   {
     // Read, build and set within one opening: nobody can change the
-    // clipboard between what an append reads and what it writes.
+    // clipboard between what an append reads and what it writes. A copy
+    // reads nothing there: reading data another program only promised
+    // makes it render the data now.
     OpenedClipboard clipboard(owner);
     unsigned char* oldRtf = nullptr;
     unsigned char* oldText = nullptr;
@@ -244,30 +257,25 @@ void PutTextOnClipboard(HWND owner, const wchar_t* copyText, bool append) {
                      CopyOpenClipboardData(CF_UNICODETEXT, &oldText, &oldTextLength) == ClipboardRead));
     if (readable) {
       // Every block is made before anything is emptied; the richer format
-      // goes first.
-      UINT formats[2];
-      HGLOBAL blocks[2];
-      int count = 0;
-      if (rtf) {
-        formats[count] = rtfFormat;
-        blocks[count++] = RtfBlock(body, oldRtf, oldRtfLength);
-      }
-      formats[count] = CF_UNICODETEXT;
-      blocks[count++] = TextBlock(copyText, oldText, oldTextLength);
-      HeldData held;
-      failed = !blocks[0] || !blocks[count - 1] || !HoldClipboard(&held);
-      if (failed) {
-        for (int i = 0; i < count; ++i)
-          if (blocks[i]) GlobalFree(blocks[i]);
+      // goes first. What an append extends is made ready to go back too.
+      Blocks fresh, putBack;
+      if (rtf) fresh.Add(rtfFormat, RtfBlock(body, oldRtf, oldRtfLength));
+      fresh.Add(CF_UNICODETEXT, TextBlock(copyText, oldText, oldTextLength));
+      if (oldRtf) putBack.Add(rtfFormat, BlockOf(oldRtf, oldRtfLength + 1));
+      if (oldText) putBack.Add(CF_UNICODETEXT, BlockOf(oldText, oldTextLength + sizeof(wchar_t)));
+      if (fresh.Made() && putBack.Made()) {
+        result = SetOnlyData(&fresh, &putBack);
       } else {
-        failed = !SetOnlyData(formats, blocks, count, &held);
+        fresh.Free();
+        putBack.Free();
+        result = SetNothing;
       }
     }
     std::free(oldRtf);
     std::free(oldText);
   }
   std::free(body);
-  if (failed) ShowClipboardFailure(owner);
+  if (result != SetAll) ShowClipboardFailure(owner, result, append);
 }
 
 void CopyPaneToClipboard(HWND owner, PaneView* pane, bool append, const TextSelection* selection,
@@ -275,12 +283,13 @@ void CopyPaneToClipboard(HWND owner, PaneView* pane, bool append, const TextSele
   if (!pane || !pane->Text) return;
   const unsigned char* text = pane->Text;
   unsigned char* part = nullptr;
+  bool endsInside = false;  // the piece stops short of its paragraph's end
   if (selection && HasSelection(*selection)) {
     const size_t bytes = ExtractSelectionInto(pane->Text, *selection, nullptr);
     if (!bytes) return;  // it holds no character
     part = static_cast<unsigned char*>(AllocOrDie(bytes));
     if (!part) return;
-    ExtractSelectionInto(pane->Text, *selection, part);
+    ExtractSelectionInto(pane->Text, *selection, part, &endsInside);
     text = part;
   } else {
     source = nullptr;  // a whole pane opens with its page header
@@ -292,8 +301,16 @@ void CopyPaneToClipboard(HWND owner, PaneView* pane, bool append, const TextSele
   // reorders: the plain text keeps the order of the screen.
   const RunOrder order = AppSettings.FontSettings.FontAsciiBase > 256 ? RunOrder::Reading : RunOrder::Display;
   if (wchar_t* copy = SizeCopyText(text, sourceUnits ? sourceUnits + 4 : 0)) {
-    const size_t n = BuildCopyText(text, copy, order);
-    if (sourceUnits) AppendSourceLine(copy + n, source, sourceUnits, order);
+    size_t n = BuildCopyText(text, copy, order, endsInside);
+    if (sourceUnits) {
+      // On a line of its own: a piece built without its line end gets one
+      // here, in the room counted for it.
+      if (endsInside) {
+        copy[n++] = L'\r';
+        copy[n++] = L'\n';
+      }
+      AppendSourceLine(copy + n, source, sourceUnits, order);
+    }
     PutTextOnClipboard(owner, copy, append);
     std::free(copy);
   }

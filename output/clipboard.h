@@ -14,7 +14,8 @@
 // Replaces the clipboard's contents, or with append extends what is there;
 // owner (the main window) owns the data set. With a selection that is not
 // empty only the selected text is copied (nothing happens when it holds no
-// character), followed, when source is given, by a line of its own holding
+// character; a piece that stops inside a paragraph ends with no line end),
+// followed, when source is given, by a line of its own holding
 // "(" source ")" (source: reading order, letters at U+05D0, as
 // CopySourceName in store/places writes it). Without one the whole pane is
 // copied and source is not used: the pane opens with its page header.
@@ -31,13 +32,15 @@ char* MakeRtfBody(const wchar_t* copyText);
 // Puts the copy text on the clipboard as CF_UNICODETEXT and, when
 // FontAsciiBase is above 256, first as one RTF document of the same text.
 // An append extends each of these formats the clipboard holds (the RTF
-// pieces joined by the separator, the plain text simply added) and starts
-// each it lacks with the new piece alone. The clipboard is opened once for
-// the owner (tried a few times while another program holds it); an append
-// that cannot read what it holds changes nothing. Every block is made before
-// the clipboard is emptied, and if the clipboard refuses one, what it held
-// (the data of plain memory formats) is put back: it is never left half
-// written. A block that could not be made or set is said in a message box.
+// pieces joined by the separator, the plain text added after a line end if
+// it lacks one) and starts each it lacks with the new piece alone. The
+// clipboard is opened once for the owner (tried a few times while another
+// program holds it); a copy reads nothing of it, an append only the formats
+// it extends, and an append that cannot read them changes nothing. Every
+// block is made before the clipboard is emptied; if the clipboard then
+// refuses one, it is emptied again and an append puts back the RTF and text
+// it extended: it is never left half written. A block that could not be
+// made or set is said in a message box.
 void PutTextOnClipboard(HWND owner, const wchar_t* copyText, bool append);
 
 // Results of ReadClipboardData.

@@ -94,7 +94,7 @@ TEST_F(Clipboard, CopyAndAppendCollectOneRtfDocument) {
   SetRaw(CF_UNICODETEXT, std::string("o\0l\0d\0\0\0", 8));
   CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
   EXPECT_EQ(GetRaw(RtfFormat()), Fresh(Letters));
-  EXPECT_EQ(Text(), L"old" + reading + L'\0');
+  EXPECT_EQ(Text(), L"old\r\n" + reading + L'\0');
   SetRaw(RtfFormat(), "{\\rtf1 old}");
   CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
   EXPECT_EQ(GetRaw(RtfFormat()), Terminated("{\\rtf1 old" + std::string(RtfSeparator) + Letters + "}\r\n"));
@@ -104,9 +104,14 @@ TEST_F(Clipboard, CopyAndAppendCollectOneRtfDocument) {
   const TextSelection first{4, 3};
   CopyPaneToClipboard(owner, &pane, false, &first, L"\u05D0");
   EXPECT_EQ(GetRaw(RtfFormat()), Fresh("\\u1489" + Break + "(\\u1488)" + Break + Break));
-  EXPECT_EQ(Text(), std::wstring(L"\u05D1\r\n\r\n(\u05D0)\r\n") + L'\0');
+  EXPECT_EQ(Text(), std::wstring(L"\u05D1\r\n(\u05D0)\r\n") + L'\0');
   CopyPaneToClipboard(owner, &pane, false, nullptr, L"\u05D0");
   EXPECT_EQ(Text(), reading + L'\0') << "a whole pane names no source";
+  // Without it the piece has no line end; text appended to it starts a line.
+  CopyPaneToClipboard(owner, &pane, false, &first, nullptr);
+  CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
+  EXPECT_EQ(GetRaw(RtfFormat()), Fresh("\\u1489" + Break + RtfSeparator + Letters));
+  EXPECT_EQ(Text(), L"\u05D1\r\n" + reading + L'\0');
 
   // Copy replaces; a pane without text, or none, changes nothing.
   CopyPaneToClipboard(owner, &pane, false, nullptr, nullptr);
@@ -135,7 +140,7 @@ TEST_F(Clipboard, PlainTextBelowTheUnicodeMapping) {
   // A foreign text without terminator and with an odd byte count.
   SetRaw(CF_UNICODETEXT, std::string("h\0i\0!", 5));
   CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
-  EXPECT_EQ(Text(), L"hiab\r\n\r\n" + std::wstring(1, L'\0'));
+  EXPECT_EQ(Text(), L"hi\r\nab\r\n\r\n" + std::wstring(1, L'\0'));
 
   // The source in the letters and the order of the screen, numbers kept.
   AppSettings.FontSettings.FontAsciiBase = 224;
@@ -180,11 +185,22 @@ TEST_F(Clipboard, ForeignRtfBlocks) {
   EXPECT_EQ(data, nullptr) << "nothing of that format";
 }
 
+// An owner that promises data and counts the requests to render it.
+int Renders = 0;
+LRESULT CALLBACK PromisingOwner(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_RENDERFORMAT) ++Renders;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
 // What the clipboard holds but will not give: a block that cannot be locked
 // (discarded), and data promised by its owner and never rendered. An append
-// leaves it alone; a copy replaces it.
+// leaves it alone; a copy replaces it without asking for it.
 TEST_F(Clipboard, AnAppendLeavesAloneWhatItCannotRead) {
-  HWND other = CreateWindowExW(0, L"STATIC", L"other", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  WNDCLASSW promising{};
+  promising.lpfnWndProc = PromisingOwner;
+  promising.lpszClassName = L"PromisingOwner";
+  RegisterClassW(&promising);
+  HWND other = CreateWindowExW(0, L"PromisingOwner", L"other", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   for (int base : {1488, 224}) {
     AppSettings.FontSettings.FontAsciiBase = base;
     const UINT format = base > 256 ? RtfFormat() : CF_UNICODETEXT;
@@ -207,14 +223,29 @@ TEST_F(Clipboard, AnAppendLeavesAloneWhatItCannotRead) {
       CloseClipboard();
       ASSERT_TRUE(IsClipboardFormatAvailable(format)) << what;
       const DWORD before = GetClipboardSequenceNumber();
+      int asked = Renders;
       CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
       EXPECT_EQ(GetClipboardSequenceNumber(), before) << base << ", " << what << ": nothing written";
       EXPECT_EQ(GetClipboardOwner(), other) << base << ", " << what;
+      EXPECT_EQ(Renders - asked, promised ? 1 : 0) << base << ", " << what << ": what an append extends is asked for";
+      asked = Renders;
       CopyPaneToClipboard(owner, &pane, false, nullptr, nullptr);
       EXPECT_EQ(GetClipboardOwner(), owner) << base << ", " << what << ": a copy replaces it";
+      EXPECT_EQ(Renders, asked) << base << ", " << what << ": a copy asks for nothing";
     }
   }
+  // Nor does an append ask for a format it does not extend.
+  ASSERT_TRUE(OpenClipboard(other));
+  EmptyClipboard();
+  SetClipboardData(RegisterClipboardFormatW(L"Promised elsewhere"), nullptr);
+  SetClipboardData(CF_UNICODETEXT, GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 2));
+  CloseClipboard();
+  const int asked = Renders;
+  CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
+  EXPECT_EQ(Renders, asked);
+  EXPECT_EQ(Text(), L"\u00E0\u00E1\r\n\r\n" + std::wstring(1, L'\0'));
   DestroyWindow(other);
+  UnregisterClassW(L"PromisingOwner", nullptr);
 }
 
 DWORD WINAPI HoldClipboard(void* opened) {
