@@ -6,6 +6,7 @@
 #include "output/settings.h"
 #include "shell/article.h"
 #include "shell/globals.h"
+#include "shell/selecting.h"
 #include "shell/splitview.h"
 #include "store/corpustexts.h"
 #include "store/records.h"
@@ -17,7 +18,8 @@ namespace {
 // hit (h: offset of its highest byte, k: its length) with the header box.
 int ShowHit(uint16_t h, uint16_t k) {
   PaneView* pane = CurrentPane();
-  // A hit shown ends a selection.
+  // A hit shown ends a selection, and a drag making one.
+  EndPaneDrag(MainWindow);
   if (MainPane) MainPane->Selection = TextSelection{};
   if (CommentaryPane) CommentaryPane->Selection = TextSelection{};
   ScrollToOffset(pane, h);

@@ -27,6 +27,7 @@ struct Press {
   POINT At;           // where the button went down, client coordinates
   bool Dragging;      // the pointer has left the drag rectangle (or Shift extended)
   bool HadSelection;  // the pane showed a selection when pressed
+  bool Scrolling;     // the drag-scroll timer runs
 };
 Press Pressed;
 
@@ -56,8 +57,9 @@ int Overshoot(const PaneView* pane, int y) {
   return y >= bottom ? y - bottom + 1 : 0;
 }
 
-// Moves the focus to the boundary under the pointer and runs the scrolling
-// timer while the pointer is outside the pane.
+// Moves the focus to the boundary under the pointer. The scrolling timer
+// starts when the pointer leaves the pane and stops when it is back: set
+// again on every move, it would never come due while the pointer moves.
 void ExtendTo(HWND window, int x, int y) {
   PaneView* pane = Pressed.Pane;
   const int32_t at = PaneBoundaryAt(pane, x, y);
@@ -65,16 +67,36 @@ void ExtendTo(HWND window, int x, int y) {
     pane->Selection.Focus = static_cast<uint16_t>(at);
     RepaintPane(window, pane, false);
   }
-  if (Overshoot(pane, y) != 0) {
-    SetTimer(window, DragScrollTimer, 50, nullptr);
-  } else {
+  const bool outside = Overshoot(pane, y) != 0;
+  if (outside && !Pressed.Scrolling) {
+    Pressed.Scrolling = SetTimer(window, DragScrollTimer, 50, nullptr) != 0;
+  } else if (!outside && Pressed.Scrolling) {
     KillTimer(window, DragScrollTimer);
+    Pressed.Scrolling = false;
   }
 }
 
+// Whether a point lies within the system's drag distance of the press, on
+// either side: a release there with nothing selected is a click.
+bool NearPress(int x, int y) {
+  return std::abs(x - Pressed.At.x) <= GetSystemMetrics(SM_CXDRAG) &&
+         std::abs(y - Pressed.At.y) <= GetSystemMetrics(SM_CYDRAG);
+}
+
+// The selection belongs to one pane: choosing the other drops it.
+void DropOtherSelection(HWND window, const PaneView* pane) {
+  PaneView* other = pane == MainPane ? CommentaryPane : MainPane;
+  if (other && HasSelection(other->Selection)) {
+    other->Selection = {};
+    RepaintPane(window, other, false);
+  }
+}
+
+// A byte a search string takes as itself: not a wildcard, not a control.
+// The brace byte is the brace, as the search line gives it.
 bool IsSearchable(unsigned char b) {
   if (b >= FirstLetter && b <= LastLetter) return true;
-  return b >= 0x20 && b < 0x7F && b != '*' && b != '?' && b != OpenBraceByte;
+  return b >= 0x20 && b < 0x7F && b != '*' && b != '?';
 }
 
 void AddItem(HMENU menu, UINT command, const wchar_t* label, bool enabled) {
@@ -92,13 +114,8 @@ void OnPaneButtonDown(HWND window, LPARAM position, WPARAM keys) {
   // and does nothing else.
   if ((keys & MK_CONTROL) && OnLinkClick(window, x, y)) return;
   MakeActive(pane);
-  // The selection belongs to one pane: a press in the other one drops it.
-  PaneView* other = pane == MainPane ? CommentaryPane : MainPane;
-  if (other && HasSelection(other->Selection)) {
-    other->Selection = {};
-    RepaintPane(window, other, false);
-  }
-  Pressed = Press{pane, pane->Text, {x, y}, false, HasSelection(pane->Selection)};
+  DropOtherSelection(window, pane);
+  Pressed = Press{pane, pane->Text, {x, y}, false, HasSelection(pane->Selection), false};
   if ((keys & MK_SHIFT) && HasSelection(pane->Selection)) {
     Pressed.Dragging = true;
     ExtendTo(window, x, y);
@@ -118,10 +135,7 @@ void OnPaneMouseMove(HWND window, LPARAM position) {
     return;
   }
   if (!Pressed.Dragging) {
-    // The drag rectangle is centred on the press.
-    if (std::abs(x - Pressed.At.x) <= GetSystemMetrics(SM_CXDRAG) / 2 &&
-        std::abs(y - Pressed.At.y) <= GetSystemMetrics(SM_CYDRAG) / 2)
-      return;
+    if (NearPress(x, y)) return;
     const int32_t anchor = PaneBoundaryAt(Pressed.Pane, Pressed.At.x, Pressed.At.y);
     if (anchor < 0) return;  // a pane with no text: nothing to select
     Pressed.Dragging = true;
@@ -137,32 +151,32 @@ void OnDragScrollTimer(HWND window) {
     KillTimer(window, DragScrollTimer);
     return;
   }
+  // The pointer where it is now, moving or not.
   POINT p;
   GetCursorPos(&p);
   ScreenToClient(window, &p);
   const int over = Overshoot(pane, p.y);
-  if (over == 0) {
-    KillTimer(window, DragScrollTimer);
-    return;
-  }
   // A row a tick just outside the pane, one more for every 16 pixels beyond.
   int rows = 1 + std::abs(over) / 16;
   if (rows > 20) rows = 20;
-  if (ScrollPane(pane, over < 0 ? -rows : rows, true) == 3) {
+  if (over != 0 && ScrollPane(pane, over < 0 ? -rows : rows, true) == 3) {
     RepaintPane(window, pane, true);
     SyncScrollBar(pane == CommentaryPane ? CommentaryScrollBar : MainScrollBar);
   }
   ExtendTo(window, p.x, p.y);
 }
 
-void OnPaneButtonUp(HWND window, LPARAM) {
+void OnPaneButtonUp(HWND window, LPARAM position) {
   const Press was = Pressed;
   if (!was.Pane) return;
+  const bool nearPress = NearPress(GET_X_LPARAM(position), GET_Y_LPARAM(position));
   // Cleared first: releasing the capture sends WM_CAPTURECHANGED.
   Pressed = Press{};
   KillTimer(window, DragScrollTimer);
   if (GetCapture() == window) ReleaseCapture();
-  if (was.Dragging) return;
+  // A drag that selected nothing and ends near the press was a click that
+  // slipped.
+  if (was.Dragging && (HasSelection(was.Pane->Selection) || !nearPress || was.Pane->Text != was.Text)) return;
   if (was.HadSelection) {
     was.Pane->Selection = {};
     RepaintPane(window, was.Pane, false);
@@ -179,7 +193,10 @@ void EndPaneDrag(HWND window) {
 }
 
 bool ClearSelection(HWND window) {
-  bool had = false;
+  // A drag goes no further: its next move would select from the cleared
+  // selection's start.
+  bool had = Pressed.Dragging;
+  EndPaneDrag(window);
   for (PaneView* pane : {MainPane, CommentaryPane}) {
     if (pane && HasSelection(pane->Selection)) {
       pane->Selection = {};
@@ -193,11 +210,8 @@ bool ClearSelection(HWND window) {
 void SelectAll(HWND window) {
   PaneView* pane = CurrentPane();
   if (!pane || !pane->Text) return;
-  PaneView* other = pane == MainPane ? CommentaryPane : MainPane;
-  if (other && HasSelection(other->Selection)) {
-    other->Selection = {};
-    RepaintPane(window, other, false);
-  }
+  EndPaneDrag(window);
+  DropOtherSelection(window, pane);
   pane->Selection = SelectAllOf(pane->Text);
   RepaintPane(window, pane, false);
 }
@@ -207,23 +221,21 @@ bool SelectionSearchString(const PaneView* pane, unsigned char out[SearchStringB
   if (!pane || !pane->Text || !HasSelection(pane->Selection)) return false;
   unsigned char* list = ExtractSelection(pane->Text, pane->Selection);
   if (!list) return false;
-  // One paragraph, and not a longer one than the search line takes.
+  // One paragraph, and not a longer one than the search line takes once
+  // the spaces at its ends (which would only narrow what is found) are off.
   const unsigned char* s = list + 2;
   const size_t n = std::strlen(reinterpret_cast<const char*>(s));
-  bool ok = list[0] != 0 && s[n + 1] == 0 && n > 0 && n < SearchStringBytes;
-  for (size_t i = 0; ok && i < n; ++i) ok = IsSearchable(s[i]);
+  size_t start = 0, end = n;
+  while (start < end && s[start] == ' ') ++start;
+  while (end > start && s[end - 1] == ' ') --end;
+  const size_t length = end - start;
+  bool ok = list[0] != 0 && s[n + 1] == 0 && length > 0 && length < SearchStringBytes;
+  for (size_t i = start; ok && i < end; ++i) ok = IsSearchable(s[i]);
   if (ok) {
     // A search string is typed in reading order.
-    std::memcpy(out, s, n);
-    if (list[0] & StyleVisual) TurnParagraph(out, static_cast<int32_t>(n));
-    out[n] = 0;
-    // Spaces at either end would only narrow what is found.
-    size_t start = 0, end = n;
-    while (start < end && out[start] == ' ') ++start;
-    while (end > start && out[end - 1] == ' ') --end;
-    std::memmove(out, out + start, end - start);
-    out[end - start] = 0;
-    ok = end > start;
+    std::memcpy(out, s + start, length);
+    if (list[0] & StyleVisual) TurnParagraph(out, static_cast<int32_t>(length));
+    out[length] = 0;
   }
   std::free(list);
   if (!ok) out[0] = 0;
@@ -272,10 +284,13 @@ bool OnPaneContextMenu(HWND window, LPARAM position) {
     pane = PaneAt(client.x, client.y);
     if (!pane) return false;
     MakeActive(pane);
+    DropOtherSelection(window, pane);
   }
-  const bool text = pane->Text != nullptr;
+  // The items act on the pane Copy and the searches take.
+  const PaneView* target = PaneToCopy();
+  const bool text = target && target->Text != nullptr;
   unsigned char search[SearchStringBytes];
-  const bool searchable = SelectionSearchString(pane, search);
+  const bool searchable = SelectionSearchString(target, search);
   HMENU menu = CreatePopupMenu();
   if (!menu) return true;
   AddItem(menu, CMD_COPY, L"&Copy\bCtrl+C", text);
