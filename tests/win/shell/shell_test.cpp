@@ -8,7 +8,6 @@
 #include <cstring>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "dialogs/dialogs.h"
 #include "layout/colours.h"
@@ -470,49 +469,39 @@ TEST_F(Shell, ADragSelectsLinesInReadingOrderAndCopiesThemInBothFormats) {
     // Esc ends a drag: the pointer moving on selects nothing.
     const LPARAM press = MAKELPARAM(pane->AreaLeft + pane->AreaWidth - 1, pane->AreaTop + pane->AreaHeight / 2);
     SendMessageW(window_, WM_LBUTTONDOWN, 0, press);
-    SendMessageW(window_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(pane->AreaLeft + 1, y));
+    SendMessageW(window_, WM_MOUSEMOVE, MK_LBUTTON, slipped);
     Key(VK_ESCAPE);
-    SendMessageW(window_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(pane->AreaLeft + 2, y));
-    SendMessageW(window_, WM_LBUTTONUP, 0, MAKELPARAM(pane->AreaLeft + 2, y));
+    for (UINT m : {WM_MOUSEMOVE, WM_LBUTTONUP}) SendMessageW(window_, m, MK_LBUTTON, MAKELPARAM(x, y));
     EXPECT_FALSE(HasSelection(pane->Selection)) << "after Esc";
 
     // Below the pane it scrolls while the pointer keeps moving.
     Key(VK_HOME);
-    POINT below{pane->AreaLeft + 5, pane->AreaTop + pane->AreaHeight + 20};
+    POINT below{x, pane->AreaTop + pane->AreaHeight + 20};
     ClientToScreen(window_, &below);
     ASSERT_TRUE(SetCursorPos(below.x, below.y));
     SendMessageW(window_, WM_LBUTTONDOWN, 0, press);
     for (const DWORD until = GetTickCount() + 500; GetTickCount() < until; Sleep(5)) {
-      POINT at{below.x + static_cast<int>(GetTickCount() % 2), below.y};
-      ScreenToClient(window_, &at);
-      SendMessageW(window_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      SendMessageW(window_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + GetTickCount() % 2, y + 23));
+      for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
     }
     EXPECT_GT(pane->FirstRow, 0) << "rows scrolled by a moving pointer";
-    SendMessageW(window_, WM_LBUTTONUP, 0, MAKELPARAM(pane->AreaLeft + 5, pane->AreaTop + pane->AreaHeight + 20));
+    SendMessageW(window_, WM_LBUTTONUP, 0, MAKELPARAM(x, y + 23));
   }
 }
 
 TEST_F(Shell, TheSelectionIsSearchedForAsTheSearchLineTakesIt) {
-  // A line of 34 letters between two spaces on either side, ending in the
-  // brace pair ~ } around x; then "c*d".
-  const std::string line = "  " + std::string(30, 'b') + "~x}y  ";
-  std::vector<unsigned char> text{0x01, 0};
-  text.insert(text.end(), line.begin(), line.end());
-  text.insert(text.end(), {0, 0x01, 0, 'c', '*', 'd', 0, 0, 0, 0});
-  PaneView pane{};
-  pane.Text = text.data();
-  const struct {
-    uint16_t Anchor, Focus;
-    const char* Search;  // null: the search items are greyed
-  } cases[] = {{2, 40, nullptr}, {5, 40, "bbbbbbbbbbbbbbbbbbbbbbbbbbbbb~x}y"}, {34, 37, "~x}"},
-               {43, 46, nullptr}, {30, 44, nullptr}};
-  for (const auto& c : cases) {
+  // 34 letters ending in the brace pair ~ } around x, between two spaces on
+  // either side; then "c*d".
+  unsigned char text[] = "\x01\x00  bbbbbbbbbbbbbbbbbbbbbbbbbbbbbb~x}y  \0\x01\x00" "c*d\0\0\0";
+  PaneView pane{nullptr, nullptr, text};
+  const std::pair<TextSelection, const char*> cases[] = {  // null: the search items are greyed
+      {{2, 40}, nullptr}, {{5, 40}, "bbbbbbbbbbbbbbbbbbbbbbbbbbbbb~x}y"}, {{34, 37}, "~x}"},
+      {{43, 46}, nullptr}, {{30, 44}, nullptr}};
+  for (const auto& [selection, search] : cases) {
     unsigned char out[SearchStringBytes];
-    pane.Selection = {c.Anchor, c.Focus};
-    EXPECT_EQ(SelectionSearchString(&pane, out), c.Search != nullptr) << c.Anchor << "-" << c.Focus;
-    EXPECT_STREQ(reinterpret_cast<char*>(out), c.Search ? c.Search : "") << c.Anchor << "-" << c.Focus;
+    pane.Selection = selection;
+    EXPECT_EQ(SelectionSearchString(&pane, out), search != nullptr) << selection.Anchor << "-" << selection.Focus;
+    EXPECT_STREQ(reinterpret_cast<char*>(out), search ? search : "") << selection.Anchor << "-" << selection.Focus;
   }
 }
 
