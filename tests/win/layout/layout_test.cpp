@@ -371,6 +371,35 @@ TEST_F(Layout, ScrollToOffsetFindsTheLineAndStopsAtTheBottom) {
   }
 }
 
+// A round of new layouts keeps the character the user scrolled to at the top at every width and ends on
+// the row it began on; a scroll in between reads from the new top line's start.
+TEST_F(Layout, RelayoutRoundTripsKeepTheLineBeingRead) {
+  std::vector<Paragraph> text = {{0xD1, 0, "ab"}};
+  for (int i = 0; i < 20; ++i) text.push_back({0xB1, 0, "abc de fghij k lmno pq rstu vw xyz ab cde f ghi jklm no"});
+  const struct { int row, scroll, widths[3]; } trips[] = {
+      {3, 0, {600, 200, 300}}, {12, 0, {130, 600, 300}}, {9, 0, {260, 260, 300}}, {4, 2, {210, 300, 300}}};
+  for (const auto& trip : trips) {
+    ResizePane(pane, 300, 200);
+    ASSERT_EQ(Lay(text), LayoutOk);
+    pane->FirstRow = static_cast<uint16_t>(trip.row);
+    PanePosition top = TopPosition(pane);
+    for (int w : trip.widths) {
+      ASSERT_EQ(ResizePane(pane, w, 200), LayoutOk);
+      const LineEntry* line = pane->Lines;
+      for (int rows = 0; rows + RowsOf(*line) <= pane->FirstRow; ++line) rows += RowsOf(*line);
+      EXPECT_TRUE(line->Start <= top.Offset && top.Offset < line->Start + line->Length) << trip.row << " at " << w;
+      if (trip.scroll && w != 300) {
+        ScrollPane(pane, trip.scroll, true);
+        top = TopPosition(pane);
+        line = pane->Lines;
+        for (int rows = 0; rows + RowsOf(*line) <= pane->FirstRow; ++line) rows += RowsOf(*line);
+        EXPECT_EQ(top.Offset, line->Start + line->Length - 1) << "the new top line's first character";
+      }
+    }
+    if (!trip.scroll) EXPECT_EQ(pane->FirstRow, trip.row) << "back at the first width";
+  }
+}
+
 TEST_F(Layout, OutOfMemoryEndsTheTableAfterTheLastWholeLineAndPutsTheFontBack) {
   ASSERT_EQ(Lay({{0xD1, 0, "ab"}}), LayoutOk);
   const HGDIOBJ fontBefore = GetCurrentObject(pane->Dc, OBJ_FONT);
