@@ -327,30 +327,21 @@ int32_t GrowLineTable(PaneView* pane, int32_t index) {
   return 0;
 }
 
-namespace {
-
-// Whether the search hit ends (in reading order, begins) on the first
-// visible line, where showing it put it.
-bool HitOnFirstLine(const PaneView* pane) {
-  if ((!pane->HitStart && !pane->HitEnd) || !pane->Lines || pane->Lines[0].Style == 0) return false;
-  const LineEntry* line = pane->Lines;
-  for (int rows = 0; rows < pane->FirstRow && line[1].Style != 0; ++line) rows += RowsOf(*line);
-  return pane->HitEnd >= line->Start && pane->HitEnd <= line->Start + line->Length;
-}
-
-}  // namespace
-
 int32_t LayoutPane(PaneView* pane, unsigned char* text, bool releaseOld) {
   if (!pane) return LayoutNoPane;
-  // The same text laid out anew (another width, font or DPI) keeps its hit,
-  // which is in text offsets, and a hit on the first line stays there.
+  // The same text laid out anew (another width, font or DPI) keeps its hit
+  // and its selection, which are in text offsets, and the line being read.
   const bool sameText = text && text == pane->Text;
-  const bool hitOnTop = sameText && HitOnFirstLine(pane);
+  // A FirstRow past the text (a stored one) names no line: it stays as it
+  // is, and drawing pulls it back to the last page.
+  const PanePosition top = sameText && pane->Lines && pane->Lines[0].Style != 0 ? TopPosition(pane) : PanePosition{};
+  const bool shown = top.Offset != 0;
   pane->RowCount = 0;
   pane->MaxFirstRow = 0;
   if (!sameText) {
     pane->HitStart = pane->HitEnd = 0;
     pane->Selection = TextSelection{};
+    pane->ReadingKept = false;
   }
   // Laying out the pane's own text again must never release it.
   if (text == pane->Text) releaseOld = false;
@@ -473,7 +464,7 @@ int32_t LayoutPane(PaneView* pane, unsigned char* text, bool releaseOld) {
   }
   pane->Text = text;
   ComputeMaxFirstRow(pane);
-  if (hitOnTop) ScrollToOffset(pane, pane->HitEnd);
+  if (shown) ScrollToPosition(pane, top);
   return LayoutOk;
 }
 
@@ -571,11 +562,48 @@ int16_t ScrollToOffset(PaneView* pane, uint16_t offset) {
   for (const LineEntry* e = pane->Lines; e->Style != 0; ++e) {
     if (e->Start <= offset && offset <= LineCoverEnd(pane->Text, *e)) {
       pane->FirstRow = static_cast<uint16_t>(rows < pane->MaxFirstRow ? rows : pane->MaxFirstRow);
+      pane->ReadingKept = false;  // the line's own start is read from now on
       return 1;
     }
     rows += RowsOf(*e);
   }
   return 0;
+}
+
+PanePosition TopPosition(const PaneView* pane) {
+  PanePosition position{0, 0};
+  if (!pane || !pane->Lines) return position;
+  if (pane->ReadingKept && pane->FirstRow == pane->ReadingRow) return pane->Reading;
+  int rows = 0;
+  const LineEntry* line = pane->Lines;
+  while (line->Style != 0 && rows + RowsOf(*line) <= pane->FirstRow) {
+    rows += RowsOf(*line);
+    ++line;
+  }
+  if (line->Style == 0) return position;
+  // The line's first byte in reading order: the text runs down from it.
+  position.Offset = static_cast<uint16_t>(line->Length ? line->Start + line->Length - 1 : line->Start);
+  // A search hit shown on that line is where the reader looks: a new layout
+  // brings the hit itself back to the top, not only the start of its line.
+  if (pane->HitEnd && pane->HitEnd >= line->Start && pane->HitEnd <= line->Start + line->Length)
+    position.Offset = pane->HitEnd;
+  position.BlankRow = static_cast<uint8_t>(pane->FirstRow - rows);
+  return position;
+}
+
+void ScrollToPosition(PaneView* pane, PanePosition position) {
+  if (!pane || !pane->Lines) return;
+  pane->ReadingKept = false;
+  if (!ScrollToOffset(pane, position.Offset)) pane->FirstRow = 0;
+  if (position.BlankRow && pane->FirstRow < pane->MaxFirstRow) {
+    // Only a paragraph's last line has a blank row after it.
+    const PanePosition top = TopPosition(pane);
+    ++pane->FirstRow;
+    if (TopPosition(pane).Offset != top.Offset) --pane->FirstRow;
+  }
+  pane->Reading = position;
+  pane->ReadingRow = pane->FirstRow;
+  pane->ReadingKept = true;
 }
 
 LineEntry* FindFirstVisible(PaneView* pane, int32_t* y, int32_t* room) {

@@ -12,6 +12,7 @@
 
 #include "layout/runs.h"
 #include "store/appsettings.h"
+#include "store/places.h"
 #include "store/selection.h"
 
 // One laid-out line (or rule).
@@ -72,6 +73,16 @@ struct PaneView {
   const struct TintRange* Tints;
   int32_t TintCount;
   bool TintAbove;
+  // The line being read: the top as the user scrolled it there (or as a
+  // place or hit put it), in text offsets, and the row it was last put at.
+  // While FirstRow is still that row the user has not scrolled since, and a
+  // new layout of the same text brings this very character back to the top,
+  // not the start of whatever line holds it now, so round trips through
+  // other widths and sizes do not creep. Written by LayoutPane,
+  // ScrollToPosition and ScrollToOffset only.
+  PanePosition Reading;
+  uint16_t ReadingRow;
+  bool ReadingKept;
 };
 
 // Stored bytes [Start, End) of a pane's text.
@@ -97,7 +108,8 @@ constexpr uint32_t StyleKeyMask = 0x101F;
 constexpr uint32_t StyleSmallPrint = 0x1000;
 constexpr uint32_t StyleWithColour = 0x100;  // SelectStyle: set the text colour too
 
-// LayoutPane results.
+// LayoutPane results. Laying out the text the pane already holds (another
+// width, font or DPI) keeps the line being read at the top (TopPosition).
 constexpr int32_t LayoutOk = 0;
 constexpr int32_t LayoutNoText = 2;
 constexpr int32_t LayoutRejected = 0xFFFC;
@@ -117,6 +129,10 @@ int32_t ComputeMaxFirstRow(PaneView* pane);
 // changed, 3 FirstRow changed, -1 no pane.
 int32_t ScrollPane(PaneView* pane, int32_t delta, bool stopAtEnd);
 int16_t ScrollToOffset(PaneView* pane, uint16_t offset);
+// The top of a pane as a place keeps it (the line being read while the user
+// has not scrolled since it was put there), and back.
+PanePosition TopPosition(const PaneView* pane);
+void ScrollToPosition(PaneView* pane, PanePosition position);
 int32_t GrowLineTable(PaneView* pane, int32_t index);
 // The DPI the pane lays out and draws for (see Dpi).
 int32_t PaneDpi(const PaneView* pane);

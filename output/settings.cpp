@@ -363,9 +363,8 @@ BOOL CALLBACK FindDragHold(HMONITOR monitor, HDC, RECT*, LPARAM data) {
   return !hold->Found;
 }
 
-// Whether a window at this rectangle could be dragged by its caption: a
-// piece of the bar of the stated size, scaled to the system's DPI, inside a
-// monitor's work area (a taskbar covers the rest of the monitor).
+}  // namespace
+
 bool CaptionInReach(const RECT& window) {
   const int dpi = DpiOfWindow(nullptr);
   const LONG frame = MetricForDpi(SM_CYSIZEFRAME, dpi) + MetricForDpi(SM_CXPADDEDBORDER, dpi);
@@ -379,6 +378,8 @@ bool CaptionInReach(const RECT& window) {
   EnumDisplayMonitors(nullptr, nullptr, FindDragHold, reinterpret_cast<LPARAM>(&hold));
   return hold.Found;
 }
+
+namespace {
 
 // A rectangle whose caption cannot be taken hold of (a monitor removed, a
 // changed resolution, a bad value) brought whole onto the work area of the

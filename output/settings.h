@@ -46,6 +46,10 @@ void SaveWindowPlacement(HWND window);
 // The main window is created at this rectangle, so that it is made on its
 // monitor and at that monitor's DPI, and only then shown.
 bool StoredWindowPlacement(int showCommand, RECT* rect, int* show);
+// Whether a window at this rectangle (screen coordinates) could be dragged
+// by its caption: a piece of its caption bar of 40 by 8 pixels (at 96 DPI,
+// scaled to the system's DPI) inside a monitor's work area.
+bool CaptionInReach(const RECT& window);
 // Moves the window to the stored place and shows it in the stored state.
 void RestoreWindowPlacement(HWND window, int showCommand);
 // The results window's place and size (ResultsLeft, ResultsTop, ResultsWidth,

@@ -72,37 +72,6 @@ uint16_t TextLength(const unsigned char* text) {
 
 PlaceHistory History;
 
-PanePosition TopPosition(const PaneView* pane) {
-  PanePosition position{0, 0};
-  if (!pane || !pane->Lines) return position;
-  int rows = 0;
-  const LineEntry* line = pane->Lines;
-  while (line->Style != 0 && rows + RowsOf(*line) <= pane->FirstRow) {
-    rows += RowsOf(*line);
-    ++line;
-  }
-  if (line->Style == 0) return position;
-  // The line's first byte in reading order: the text runs down from it.
-  position.Offset = static_cast<uint16_t>(line->Length ? line->Start + line->Length - 1 : line->Start);
-  // A search hit shown on that line is where the reader looks: a new layout
-  // brings the hit itself back to the top, not only the start of its line.
-  if (pane->HitEnd && pane->HitEnd >= line->Start && pane->HitEnd <= line->Start + line->Length)
-    position.Offset = pane->HitEnd;
-  position.BlankRow = static_cast<uint8_t>(pane->FirstRow - rows);
-  return position;
-}
-
-void ScrollToPosition(PaneView* pane, PanePosition position) {
-  if (!pane || !pane->Lines) return;
-  if (!ScrollToOffset(pane, position.Offset)) pane->FirstRow = 0;
-  if (position.BlankRow && pane->FirstRow < pane->MaxFirstRow) {
-    // Only a paragraph's last line has a blank row after it.
-    const PanePosition top = TopPosition(pane);
-    ++pane->FirstRow;
-    if (TopPosition(pane).Offset != top.Offset) --pane->FirstRow;
-  }
-}
-
 Place CurrentPlace() {
   Place place{};
   place.Lesson = AppSettings.Lesson;

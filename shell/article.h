@@ -51,6 +51,3 @@ void RecordPlaceLeft(const Place& left);
 int GoBack(HWND window);
 int GoForward(HWND window);
 
-// The top of a pane as a place keeps it, and back.
-PanePosition TopPosition(const PaneView* pane);
-void ScrollToPosition(PaneView* pane, PanePosition position);

@@ -80,34 +80,19 @@ void UpdatePlaceMenus(HWND window, HMENU popup) {
   }
 }
 
-namespace {
-
-// Where the panes' tops were anchored by the last font change, and what it
-// left there: zooming on from there keeps the first anchor, so that steps
-// up and back down return to the very same lines.
-Place ZoomAnchor;
-Place ZoomLeft;
-
-void ApplyFont(HWND window, bool zooming) {
-  Place here = CurrentPlace();
-  if (!zooming || !SamePlace(here, ZoomLeft)) ZoomAnchor = here;
+// A new font lays both panes out again, each keeping the line being read at
+// its top, so that steps up and back down return to the very same lines.
+void ApplyFontKeepingPlace(HWND window) {
   SetPaneFont(MainPane, &AppSettings.FontSettings);
   SetPaneFont(CommentaryPane, &AppSettings.FontSettings);
-  ScrollToPosition(MainPane, ZoomAnchor.Main);
-  ScrollToPosition(CommentaryPane, ZoomAnchor.Commentary);
-  ZoomLeft = CurrentPlace();
   RepaintPanes(window, RepaintClear | RepaintErase | 0xFF);
   RefreshResultsList();
 }
-
-}  // namespace
-
-void ApplyFontKeepingPlace(HWND window) { ApplyFont(window, false); }
 
 void Zoom(HWND window, int direction) {
   const int32_t size = AppSettings.FontSettings.FontSize;
   const int32_t zoomed = direction == 0 ? ZoomResetSize : ZoomedFontSize(size, direction);
   if (zoomed == size) return;
   AppSettings.FontSettings.FontSize = zoomed;
-  ApplyFont(window, true);
+  ApplyFontKeepingPlace(window);
 }

@@ -53,8 +53,9 @@ uint16_t SearchStartOffset() {
     return static_cast<uint16_t>(lineEnd - 1);
   }
   // Otherwise on from just past the hit in reading order, also when the hit
-  // ends a line: a start below its paragraph's text moves on to the next
-  // paragraph, and past the last one to the next record.
+  // ends a line: a hit at its paragraph's first stored byte leaves the rest
+  // of a number that ends the paragraph, and then the next paragraph, and
+  // past the last one the next record.
   return static_cast<uint16_t>(pane->HitStart - 1);
 }
 

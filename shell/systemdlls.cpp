@@ -34,8 +34,11 @@ bool LoadSystemDll(const wchar_t* name) {
   // Loaded already (by an earlier command, or by the system for another
   // DLL): the first call finds that one whatever its folder.
   if (GetModuleHandleW(name)) return true;
+  // With the altered search order a DLL loaded by its full path looks for
+  // its own dependencies in its folder first, not beside the program.
   wchar_t path[MAX_PATH + 32];
-  return SystemPath(name, path, sizeof path / sizeof path[0]) && LoadLibraryW(path) != nullptr;
+  return SystemPath(name, path, sizeof path / sizeof path[0]) &&
+         LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH) != nullptr;
 }
 
 bool LoadCommandDlls(HWND owner, int command) {

@@ -6,6 +6,7 @@
 #include <cwctype>
 
 #include "layout/colours.h"
+#include "output/settings.h"
 #include "resources/resource.h"
 #include "shell/article.h"
 #include "shell/globals.h"
@@ -195,11 +196,13 @@ void LeaveFullScreen(HWND window) {
   SetWindowPlacement(window, &placement);
   // The placement restores a snapped window to its size from before the
   // snap: a window that was neither maximised nor minimised gets back the
-  // rectangle it had.
-  const bool normal = !(FullScreen.Style & (WS_MAXIMIZE | WS_MINIMIZE));
+  // rectangle it had, as long as its caption can still be taken hold of
+  // there (a monitor removed or a lower resolution meanwhile: the placement
+  // has moved it onto a screen, SetWindowPos would not).
   const RECT& r = FullScreen.Actual;
+  const bool back = !(FullScreen.Style & (WS_MAXIMIZE | WS_MINIMIZE)) && CaptionInReach(r);
   SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-               (normal ? 0 : SWP_NOMOVE | SWP_NOSIZE) | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE |
+               (back ? 0 : SWP_NOMOVE | SWP_NOSIZE) | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOACTIVATE |
                    SWP_FRAMECHANGED);
   OnSize(window, RelayoutSize);
   // Hidden too (at exit): the rows saved are those of the lines at the top.
@@ -208,7 +211,11 @@ void LeaveFullScreen(HWND window) {
 
 bool FullScreenDpiChanged(HWND window, const RECT& suggested, int fromDpi, int toDpi) {
   if (!FullScreen.On) return false;
-  const HMONITOR to = MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST);
+  // The monitor the window covers, while it is still there: a scaled
+  // suggestion can overlap a neighbour more. A window that covers none (its
+  // monitor gone) goes where the suggestion lies.
+  HMONITOR to = MonitorFromWindow(window, MONITOR_DEFAULTTONULL);
+  if (!to) to = MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST);
   MONITORINFO was{}, now{};
   was.cbSize = now.cbSize = sizeof now;
   if (!GetMonitorInfoW(to, &now)) return true;

@@ -206,7 +206,12 @@ bool WriteBookmarkValues(const BookmarkList* list, const BookmarkValues& values)
       return false;
   }
   // The run from 0 in the form every version reads, taken again once the
-  // count is gone; then what is beside it goes.
+  // count is gone; then what is beside it goes. A version that knows no
+  // count reads the run as it stands and may meet a mix while it is being
+  // rewritten: no order of single writes avoids that for every change, as
+  // the write that turns the old list into the new one for it changes,
+  // adds or removes one bookmark (or adds some at the end, or cuts the
+  // list short), and a bookmark moved up or down changes two places.
   return writeList(0) && cutRun(0, list->Count) && values.Remove(values.Context, BookmarkCountIndex) &&
          cutRun(BookmarkSideBase, 0);
 }

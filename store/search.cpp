@@ -49,8 +49,11 @@ struct Stored {
   ptrdiff_t LastOf(ptrdiff_t end, unsigned char c) const { return LastIndexOf(Text, end, c); }
 };
 
-// Bytes that can belong to a number as store/letters.h turns numbers.
+// Bytes that can belong to a number as store/letters.h turns numbers, and
+// those of them that join two digits (a number holds them only between its
+// first digit and its last).
 bool NumberByte(unsigned char b) { return IsNumberByte(b); }
+bool Separator(unsigned char b) { return b == '+' || b == '-' || b == ',' || b == '.' || b == '/' || b == ':'; }
 
 // The run of number bytes [RunFrom, RunTo) around a byte and the number in
 // it, First..Last (none: First > Last), found as PutNumbersBack finds it:
@@ -298,11 +301,13 @@ int32_t FindInText(const unsigned char* buffer, uint16_t start, const unsigned c
   for (const ParagraphNode* node = list; node; node = node->Next) {
     if (node->End < end) continue;
     const unsigned char* text = node->Start + 2;
-    // A start on a paragraph's style or parameter byte lies below its text:
-    // that paragraph has been searched to its end already.
-    if (start != 0 && end >= node->Start && end < text) continue;
+    // A start on a paragraph's style byte lies below its text: that
+    // paragraph has been searched to its end already. On its parameter byte
+    // the hits after its first stored byte are left, which in reading order
+    // may be the first digit of a number that ends the paragraph.
+    if (start != 0 && end >= node->Start && end + 1 < text) continue;
     const size_t textLength = static_cast<size_t>(node->End - text);
-    const size_t after = end >= text && end < node->End ? static_cast<size_t>(end - text) + 1 : textLength;
+    const size_t after = end + 1 >= text && end < node->End ? static_cast<size_t>(end + 1 - text) : textLength;
     size_t hitLength = 0;
     const ptrdiff_t hit = MatchText(text, textLength, after, p.Core, n, order, &hitLength);
     if (hit >= 0) {
@@ -376,8 +381,13 @@ void PreparePattern(PreparedPattern* prepared, const unsigned char* pattern, con
   std::memcpy(prepared->Core, pattern, n);
   const bool reading = order == RunOrder::Reading;
   if (reading) PutNumbersBack(prepared->Core, static_cast<int32_t>(n));
+  // A separator beside a plain byte that is no number byte ends its run of
+  // number bytes and so lies outside every number: it stays where it is.
+  const unsigned char* core = prepared->Core;
+  auto other = [&](size_t k) { return k < n && Plain(core[k]) && !NumberByte(core[k]); };
   for (size_t i = 0; i < n; ++i) {
-    prepared->Shape[i] = reading && NumberByte(prepared->Core[i]) ? AnyByte : prepared->Core[i];
+    const bool fixed = Separator(core[i]) && ((i > 0 && other(i - 1)) || other(i + 1));
+    prepared->Shape[i] = reading && NumberByte(core[i]) && !fixed ? AnyByte : core[i];
   }
   pattern = prepared->Core;
   prepared->CoreLength = static_cast<int32_t>(n);
@@ -430,12 +440,13 @@ int32_t FindInHeldText(const PreparedPattern& p, const HeldText& held, uint16_t 
   int32_t i = 0;
   if (start != 0) {
     // The paragraph holding start: from start down (from its reading start
-    // when start is its terminator); a start below its text: the next one.
+    // when start is its terminator, after its first stored byte when start
+    // is its parameter byte); a start on its style byte: the next one.
     i = static_cast<int32_t>(std::upper_bound(para, para + count + 1, start) - para) - 1;
     if (i >= count) return 0;
     const size_t from = para[i] + 2u, terminator = para[i + 1] - 1u;
-    if (start >= from && terminator > from) {
-      const size_t after = start < terminator ? start - from + 1 : terminator - from;
+    if (start + 1u >= from && terminator > from) {
+      const size_t after = start < terminator ? start + 1u - from : terminator - from;
       const ptrdiff_t at = MatchText(text + from, terminator - from, after, p.Core, n, p.Order, &hitLength);
       if (at >= 0) {
         *length = static_cast<uint16_t>(hitLength);

@@ -69,11 +69,12 @@ void FreeParagraphs(ParagraphNode* head);
 // Searches a paragraph list for pattern (a search string in the given order,
 // its first SearchStringBytes - 1 bytes) from offset start on: the paragraph
 // holding start from there down, then every later paragraph whole (start 0:
-// every paragraph; a start on a paragraph's style or parameter byte: the
-// paragraphs after it). Returns the offset of the hit's highest byte with its
-// length in *length, 0 when there is none, or SearchNoMemory. In reading
-// order "from start down" is: the hits that begin, in reading order, after
-// the byte at start + 1 (in plain text the same).
+// every paragraph; a start on a paragraph's style byte: the paragraphs after
+// it). Returns the offset of the hit's highest byte with its length in
+// *length, 0 when there is none, or SearchNoMemory. In reading order "from
+// start down" is: the hits that begin, in reading order, after the byte at
+// start + 1 (in plain text the same), also when that byte is the paragraph's
+// first stored one and belongs to a number that ends it.
 int32_t FindInText(const unsigned char* buffer, uint16_t start, const unsigned char* pattern,
                    uint16_t* length, RunOrder order = RunOrder::Display);
 
@@ -87,8 +88,10 @@ struct HeldText;
 // plain bytes every hit holds at fixed distances from the anchor: a scan goes
 // from anchor to anchor and tries the matcher only where that part stands.
 // In reading order a byte that can belong to a number stands elsewhere in the
-// stored text than in the turned copy: Shape has `?` for it, and an anchor
-// that is such a byte only finds the paragraphs to try (Placed false).
+// stored text than in the turned copy: Shape has `?` for it (not for a
+// separator such as `:` beside a plain byte that is no number byte, which
+// no number holds), and an anchor that is such a byte only finds the
+// paragraphs to try (Placed false).
 struct PreparedPattern {
   unsigned char Core[SearchStringBytes];
   unsigned char Shape[SearchStringBytes];  // Core as the stored text holds it around the anchor

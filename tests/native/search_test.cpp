@@ -129,12 +129,14 @@ TEST(Search, FindInTextStopsWhenNodesRunOut) {
 }
 
 // Under Reverse every reading-order piece of a paragraph (also with `?` or `*` for its middle byte), typed and
-// turned as the search dialog does, is found where it begins, covering its stored bytes; Search Again skips none.
+// turned as the search dialog does, is found where it begins, covering its stored bytes; Search Again skips none
+// (a number that ends the paragraph included), in a paragraph list as in a held text.
 TEST(Search, ReadingOrderFindsEveryPiece) {
   AppSettings.FontSettings.FontAsciiBase = 97;
   for (const auto& tokens : std::vector<std::vector<std::string>>{
            {"abc ", "1,000", " de ", "10:30", " fg ", "5-6", " (", "12", ")"},
-           {"[", "#3", " x ", "50%", " ", "7.5", " (", "2/3", ")"}}) {
+           {"[", "#3", " x ", "50%", " ", "7.5", " (", "2/3", ")"},
+           {"ab ", "c:d", " e-", "5", ". ", "10-12"}}) {
     std::string reading;
     std::vector<size_t> place;  // the stored index of each reading byte: a number keeps its order
     for (const std::string& t : tokens) reading += t;
@@ -144,6 +146,8 @@ TEST(Search, ReadingOrderFindsEveryPiece) {
     std::u16string units(reading.begin(), reading.end());
     ToReadingOrder(units.data(), int32_t(units.size()));
     const Bytes buffer = Buffer({std::string(units.begin(), units.end())});
+    const uint16_t paragraphs[] = {0, uint16_t(buffer.size() - 1)};
+    const HeldText held = {buffer.data(), paragraphs, 1, uint32_t(buffer.size())};
     for (size_t i = 0; i < reading.size(); ++i)
       for (size_t j = i + 1; j <= reading.size(); ++j)
         for (const char wild : std::string("-?*")) {
@@ -164,6 +168,10 @@ TEST(Search, ReadingOrderFindsEveryPiece) {
           uint16_t start = 0, length = 0;
           for (size_t low = 0, high = 0;;) {  // the hit is one of places[low..high]; high == size: or none
             const int32_t at = FindInText(buffer.data(), start, AppSettings.SearchString, &length, RunOrder::Reading);
+            PreparedPattern prepared;
+            PreparePattern(&prepared, AppSettings.SearchString, nullptr, RunOrder::Reading);
+            uint16_t heldLength = 0;
+            ASSERT_EQ(FindInHeldText(prepared, held, start, &heldLength), at) << typed << " in " << reading;
             ASSERT_TRUE(at || high == places.size()) << typed << " in " << reading << ": a place passed over";
             if (at == 0) break;
             size_t m = low;

@@ -93,6 +93,24 @@ bool BeginFolderSwap(const std::string& folder, FolderSwap& swap, std::string& e
       return false;
     }
     type = fs::file_type::directory;
+    // Folders of the user's that its undo could not carry back are in its
+    // new folder, under names the old one lacks: they go back too.
+    fs::directory_iterator it;
+    std::error_code none;  // no new folder: nothing to carry back
+    if (fs::is_directory(swap.Stage, none)) it = fs::directory_iterator(swap.Stage, failure);
+    for (; !failure && it != fs::directory_iterator(); it.increment(failure)) {
+      std::error_code probe;
+      const fs::path back = target / it->path().filename();
+      if (it->symlink_status(probe).type() != fs::file_type::directory ||
+          fs::symlink_status(back, probe).type() != fs::file_type::not_found)
+        continue;
+      fs::rename(it->path(), back, failure);
+    }
+    if (failure) {
+      error = "cannot move the folders in " + swap.Stage.string() + " back to " + target.string() + ": " +
+              failure.message();
+      return false;
+    }
   }
   if (type != fs::file_type::not_found && type != fs::file_type::directory) {
     error = target.string() + " is no folder";
@@ -206,9 +224,15 @@ bool CommitFolderSwap(FolderSwap& swap, std::string& error) {
     error = "cannot write " + swap.Target.parent_path().string() + ": " + Reason(synced);
     std::error_code undone;
     fs::rename(swap.Target, swap.Stage, undone);
+    const bool outOfPlace = !undone;
     if (!undone && existed) fs::rename(swap.Aside, swap.Target, undone);
     if (!undone) return moveBack();
-    swap.HoldsOthers = !moved.empty();  // no clearing away the entries carried over
+    // The undo failed: nothing more is changed, and where each folder is is told.
+    swap.HoldsOthers = true;
+    error += "; the new folder is " + (outOfPlace ? swap.Stage : swap.Target).string();
+    if (existed) error += ", the old one " + swap.Aside.string();
+    if (outOfPlace) error += " and nothing is at " + swap.Target.string();
+    if (!moved.empty()) error += "; folders of the old one are in the new one";
     return false;
   }
   if (existed) fs::remove_all(swap.Aside, failure);

@@ -310,9 +310,13 @@ TEST(CorpusText, FoldersAreReplacedWhole) {
 
   // As if a run had stopped between moving the old folder aside and the new
   // one in, with its new folder half written.
+  // A folder of the user's its failed undo left in the new folder goes back.
   fs::rename(out, aside);
   fs::create_directories(stage / "r1002.bin");
+  fs::create_directories(stage / "mine");
+  std::ofstream(stage / "mine" / "kept.txt") << "the user's\n";
   ASSERT_TRUE(WriteCorpusFolder(out.string(), changed, names, &rewritten, error)) << error;
+  EXPECT_TRUE(fs::exists(out / "mine" / "kept.txt"));
   EXPECT_EQ(rewritten, 3);  // two records and the manifest
   ASSERT_TRUE(ReadCorpusFolder(out.string(), after, names, error)) << error;
   for (int n : {9, 4999}) EXPECT_EQ(after[n].Text, changed[n].Text) << n;

@@ -371,6 +371,33 @@ TEST_F(Layout, ScrollToOffsetFindsTheLineAndStopsAtTheBottom) {
   }
 }
 
+// A round of new layouts keeps the character the user scrolled to at the top at every width and ends on
+// the row it began on; a scroll in between reads from the new top line's start.
+TEST_F(Layout, RelayoutRoundTripsKeepTheLineBeingRead) {
+  std::vector<Paragraph> text = {{0xD1, 0, "ab"}};
+  for (int i = 0; i < 20; ++i) text.push_back({0xB1, 0, "abc de fghij k lmno pq rstu vw xyz ab cde f ghi jklm no"});
+  auto topLine = [&] {
+    const LineEntry* line = pane->Lines;
+    for (int rows = 0; rows + RowsOf(*line) <= pane->FirstRow; ++line) rows += RowsOf(*line);
+    return *line;
+  };
+  const struct { int row, scroll, widths[3]; } trips[] = {
+      {3, 0, {600, 200, 300}}, {12, 0, {130, 600, 300}}, {9, 0, {260, 260, 300}}, {4, 2, {210, 300, 300}}};
+  for (const auto& trip : trips) {
+    ResizePane(pane, 300, 200);
+    ASSERT_EQ(Lay(text), LayoutOk);
+    pane->FirstRow = static_cast<uint16_t>(trip.row);
+    int read = topLine().Start + topLine().Length - 1;  // the top line's first character in reading order
+    for (int w : trip.widths) {
+      ASSERT_EQ(ResizePane(pane, w, 200), LayoutOk);
+      EXPECT_TRUE(topLine().Start <= read && read < topLine().Start + topLine().Length) << trip.row << " at " << w;
+      if (trip.scroll && w != 300 && ScrollPane(pane, trip.scroll, true) == 3)
+        read = topLine().Start + topLine().Length - 1;  // read on from the line scrolled to
+    }
+    if (!trip.scroll) EXPECT_EQ(pane->FirstRow, trip.row) << "back at the first width";
+  }
+}
+
 TEST_F(Layout, OutOfMemoryEndsTheTableAfterTheLastWholeLineAndPutsTheFontBack) {
   ASSERT_EQ(Lay({{0xD1, 0, "ab"}}), LayoutOk);
   const HGDIOBJ fontBefore = GetCurrentObject(pane->Dc, OBJ_FONT);

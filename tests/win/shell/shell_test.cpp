@@ -1026,6 +1026,12 @@ TEST_F(Shell, FullScreenCoversTheMonitorAndPutsBackExactlyTheWindowThatWasThere)
     EXPECT_EQ(MainPane->AreaTop, paneTop);
   }
   EXPECT_EQ(Key(VK_ESCAPE), 1) << "outside full screen Esc is not the main window's";
+  // A rectangle to come back to that no screen shows any more: the window comes back where its caption is in reach.
+  RECT r;
+  ShowWindow(window_, SW_SHOWNORMAL);
+  MoveWindow(window_, -5000, -4000, 700, 500, TRUE);
+  for (int press = 0; press < 2; ++press) Command(CMD_FULL_SCREEN);
+  EXPECT_TRUE(GetWindowRect(window_, &r) && CaptionInReach(r)) << r.left << "," << r.top;
 
   // In full screen Alt+B drops the Bookmarks list down, filled (a timer
   // closes it again); closed there, the (normal) window is saved as it was
