@@ -777,8 +777,9 @@ int32_t LinkComments(const unsigned char* mainText, const unsigned char* previou
       Heading& h = headings[i];
       if (h.Chosen >= 0) continue;
       const Heading* before = i > 0 && headings[i - 1].Chosen >= 0 && !headings[i - 1].Aside ? &headings[i - 1] : nullptr;
+      const int64_t after = before ? int64_t(found.Items[before->Chosen].At) : -1;
       if (before && sameWords(h, *before)) {
-        h.Chosen = Nearest(found, h, h.Lower, h.Lower + 1);
+        h.Chosen = Nearest(found, h, after, after + 1);
       } else if (!h.Initials) {
         h.Chosen = OnlyBest(found, h, h.Lower + 1, h.Upper);
         if (h.Chosen < 0 && Nearest(found, h, h.Lower + 1, h.Upper) < 0) h.Chosen = OnlyBest(found, h, h.Lower, h.Upper);
@@ -786,7 +787,6 @@ int32_t LinkComments(const unsigned char* mainText, const unsigned char* previou
       if (h.Chosen < 0 && ties && before) {
         const Word& t = w.Tokens[h.FirstToken];
         if (h.Initials || h.Tokens >= 2 || (t.Length >= 4 && h.Candidates <= 2)) {
-          const int64_t after = found.Items[before->Chosen].At;
           h.Chosen = Nearest(found, h, after + 1, h.Upper);
           if (h.Chosen < 0) h.Chosen = Nearest(found, h, after, after + 1);
         }
