@@ -2,6 +2,7 @@
 // generator knows each heading quotes, and over a table of the hard cases.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -125,10 +126,15 @@ std::string Code(const char* utf8) {
   return out;
 }
 
-// One main-text paragraph as a record: page header, the paragraph.
+// Main-text paragraphs (split at '|') as a record after a page header.
 std::vector<unsigned char> MainRecord(const char* text) {
+  std::vector<CorpusParagraph> list{{CorpusPageHeader, "x"}};
+  for (const char *p = text, *bar; p; p = bar ? bar + 1 : nullptr) {
+    bar = std::strchr(p, '|');
+    list.push_back({CorpusMainText, Code(bar ? std::string(p, bar).c_str() : p)});
+  }
   std::vector<unsigned char> out;
-  AssembleParagraphs({{CorpusPageHeader, "x"}, {CorpusMainText, Code(text)}}, out);
+  AssembleParagraphs(list, out);
   return out;
 }
 
@@ -139,9 +145,14 @@ std::pair<int, int> Stored(const char* text, const char* words) {
   const std::string t = Code(text), w = Code(words + nth);
   size_t at = nth ? t.find(w) : t.rfind(w);
   for (int n = nth ? words[0] - '1' : 0; n > 0 && at != std::string::npos; --n) at = t.find(w, at + 1);
-  const size_t base = 6;  // after the header "x" and the paragraph's two bytes
-  return at == std::string::npos ? std::make_pair(-1, -1)
-                                 : std::make_pair(int(base + t.size() - at - w.size()), int(base + t.size() - at));
+  if (at == std::string::npos) return {-1, -1};
+  // The paragraph [from, to) of t that holds them, stored turned round after
+  // the header "x", the paragraphs before (their bytes and three more each)
+  // and its own two bytes.
+  const size_t from = t.rfind('|', at) == std::string::npos ? 0 : t.rfind('|', at) + 1;
+  const size_t to = std::min(t.find('|', at), t.size());
+  const size_t base = 6 + from + 2 * size_t(std::count(t.begin(), t.begin() + from, '|'));
+  return {int(base + to - at - w.size()), int(base + to - at)};
 }
 
 TEST(Links, HardCases) {
@@ -178,6 +189,8 @@ TEST(Links, HardCases) {
       // Out of the text's order where the words stand once.
       {nullptr, "ראובן מכר שדה לשמעון ושמעון מכר בית ללוי ולוי נתן מתנה ליהודה.",
        {"ושמעון מכר בית", "ראובן מכר שדה", "ולוי נתן מתנה"}, {"ושמעון מכר בית", "ראובן מכר שדה", "ולוי נתן מתנה"}},
+      // A quote across a paragraph break: its words in the first paragraph.
+      {nullptr, "אמר רבי יוחנן משום רבי שמעון|בן יוחי מאימתי קורין.", {"משום רבי שמעון בן יוחי"}, {"משום רבי שמעון"}},
       // Initials alone: the nearest pair after the heading before; a tie: the nearest place after it.
       {nullptr, "הלכה כרבי מאיר ועוד אמר כהן דבר ושוב הלכה כרבי מאיר ואמר כהן שני הלכה כרבי מאיר.",
        {"א\"כ", "ועוד", "א\"כ", "ושוב", "הלכה כרבי"}, {"-", "ועוד", "1אמר כהן", "ושוב", "2הלכה כרבי"}},
