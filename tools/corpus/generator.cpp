@@ -644,11 +644,12 @@ void QuoteTokens(Rng& rng, const MainWords& m, Quote& q) {
   }
 }
 
-// Shares per thousand of the headings that quote the side: starting on the
-// words the heading before starts on (repeating it whole below
-// ShapeRepeated), an earlier place, across a paragraph break, a short
-// heading with another plural ending or a prefix letter added or dropped,
-// a word skipped or added, initials only.
+// The shapes of the headings that quote the side, as the upper bounds of
+// their shares per thousand, one after the other: starting on the words the
+// heading before starts on (repeating it whole below ShapeRepeated), an
+// earlier place, across a paragraph break, a short heading with another
+// plural ending or a prefix letter added or dropped, a word skipped or
+// added, initials only.
 constexpr uint32_t ShapeRepeated = 10, ShapeSameStart = 35, ShapeEarlier = 40, ShapeAcross = 50, ShapeVariant = 85,
                    ShapeGap = 120, ShapeInitials = 130;
 // Prefix letters that come and go in short headings (vav, dalet, he, bet, lamed, shin).
@@ -678,7 +679,7 @@ void HeadingShape(Rng& rng, uint32_t shape, const MainWords& m, Quote& q) {
     if (rng.Chance(1, 2)) {
       t.erase(t.begin() + k);
     } else {
-      // A word of the side's own language that the text does not have there.
+      // Another word of the side's text, which does not stand there.
       t.insert(t.begin() + k, HeadingToken{'w', m.Words[rng.Below(uint32_t(m.Words.size()))], 0});
     }
   } else if (shape >= ShapeGap && shape < ShapeInitials && t.size() == 2) {
