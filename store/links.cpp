@@ -279,12 +279,12 @@ constexpr uint32_t SkippedWords = 4;
 bool IsLoosePrefix(unsigned char c) { return c == 'f' || c == 'd' || c == 'e' || c == 'b' || c == 'm' || c == 'z'; }
 
 // The same letters, vav and yod aside, of two letter runs.
-bool SameLetters(const unsigned char* a, uint32_t na, const unsigned char* b, uint32_t nb) {
+bool SameLetters(const unsigned char* a, uint32_t na, const unsigned char* b, uint32_t nb, uint32_t least) {
   uint32_t i = 0, j = 0, others = 0;
   for (;;) {
     while (i < na && (a[i] == Vav || a[i] == Yod)) ++i;
     while (j < nb && (b[j] == Vav || b[j] == Yod)) ++j;
-    if (i == na || j == nb) return i == na && j == nb && others >= 2;
+    if (i == na || j == nb) return i == na && j == nb && others >= least;
     if (a[i++] != b[j++]) return false;
     ++others;
   }
@@ -292,22 +292,24 @@ bool SameLetters(const unsigned char* a, uint32_t na, const unsigned char* b, ui
 
 // A word of a short heading that differs from the text's by the plural
 // ending (mem or nun) or by a prefix letter added or dropped.
-bool LooseFits(const Word& t, const unsigned char* lt, const Word& x, const unsigned char* lx) {
+bool LooseFits(const Word& t, const unsigned char* lt, const Word& x, const unsigned char* lx, uint32_t least) {
   if (t.Mark || (x.Mark & (MarkGeresh | MarkGershayim | MarkNumeral))) return false;
   if (t.Length == x.Length && t.Length >= 3) {
     const unsigned char a = lt[t.Length - 1], b = lx[x.Length - 1];
-    return a != b && (a == 'o' || a == 'q') && (b == 'o' || b == 'q') && SameLetters(lt, t.Length - 1, lx, x.Length - 1);
+    return a != b && (a == 'o' || a == 'q') && (b == 'o' || b == 'q') &&
+           SameLetters(lt, t.Length - 1, lx, x.Length - 1, least);
   }
-  if (t.Length == x.Length + 1) return IsLoosePrefix(lt[0]) && SameLetters(lt + 1, t.Length - 1, lx, x.Length);
-  if (x.Length == t.Length + 1) return IsLoosePrefix(lx[0]) && SameLetters(lt, t.Length, lx + 1, x.Length - 1);
+  if (t.Length == x.Length + 1) return IsLoosePrefix(lt[0]) && SameLetters(lt + 1, t.Length - 1, lx, x.Length, least);
+  if (x.Length == t.Length + 1) return IsLoosePrefix(lx[0]) && SameLetters(lt, t.Length, lx + 1, x.Length - 1, least);
   return false;
 }
 
 // How heading word t stands for the main-text words from p on (in p's
-// paragraph, below end): 0 not, 1 loosely (only when asked), 2 fits, 3 the
-// same letters; *used is how many it takes, numbers passed over among
+// paragraph, below end): 0 not, 1 loosely (only when asked: loose is how
+// many letters besides vav and yod the rest of the word must have), 2 fits,
+// 3 the same letters; *used is how many it takes, numbers passed over among
 // initials included.
-int TokenFits(const Work& w, const Word& t, uint32_t p, uint32_t end, uint32_t* used, bool loose = false) {
+int TokenFits(const Work& w, const Word& t, uint32_t p, uint32_t end, uint32_t* used, uint32_t loose = 0) {
   const unsigned char* lt = w.Pool + t.Letters;
   const Word& x = w.Words[p];
   const unsigned char* lx = w.Pool + x.Letters;
@@ -332,7 +334,7 @@ int TokenFits(const Work& w, const Word& t, uint32_t p, uint32_t end, uint32_t* 
   }
   if (t.Mark & MarkGeresh) return CutFits(t, lt, x, lx) ? 2 : 0;
   if (SameSkeleton(t, lt, x, lx)) return same ? 3 : 2;
-  return loose && LooseFits(t, lt, x, lx) ? 1 : 0;
+  return loose && LooseFits(t, lt, x, lx, loose) ? 1 : 0;
 }
 
 // Lays the heading's words over the main-text words from `from` on, passing
@@ -340,7 +342,7 @@ int TokenFits(const Work& w, const Word& t, uint32_t p, uint32_t end, uint32_t* 
 // the text the heading leaves out or a word it adds; a quote may go on into
 // the next paragraph. Returns the score (the words that fit) and the place
 // of the words they stand for in the paragraph where they begin.
-Candidate Align(const Work& w, const Heading& h, uint32_t from, uint32_t regionEnd, bool loose = false) {
+Candidate Align(const Work& w, const Heading& h, uint32_t from, uint32_t regionEnd, uint32_t loose = 0) {
   Candidate c{0, 0, 0, 0, 0, 0};
   uint32_t p = from, firstWord = UINT32_MAX, lastWord = 0, skipped = 0;
   bool gap = false;
@@ -369,13 +371,13 @@ Candidate Align(const Work& w, const Heading& h, uint32_t from, uint32_t regionE
       if (q > p && q < regionEnd && w.Words[q].Paragraph == paragraph && (fits = TokenFits(w, t, q, regionEnd, &used, loose)))
         skipped += q - p, p = q;
     }
-    if (!fits && firstWord != UINT32_MAX && !gap && k + 1 < h.Tokens) {
+    if (!fits && firstWord != UINT32_MAX && !gap) {
       uint32_t u1 = 1, u2 = 1;
-      if (fitsAt(k, p + 1, &u1) && fitsAt(k + 1, p + 1 + u1, &u2)) {
+      if (fitsAt(k, p + 1, &u1) && (k + 1 == h.Tokens || fitsAt(k + 1, p + 1 + u1, &u2))) {
         // A word of the text the heading leaves out.
         gap = true, ++p;
         fits = fitsAt(k, p, &used);
-      } else if (fitsAt(k + 1, p, &u1) && (k + 2 == h.Tokens || fitsAt(k + 2, p + u1, &u2))) {
+      } else if (k + 1 < h.Tokens && fitsAt(k + 1, p, &u1) && (k + 2 == h.Tokens || fitsAt(k + 2, p + u1, &u2))) {
         // A word the heading adds.
         gap = true;
         continue;
@@ -668,7 +670,8 @@ int32_t LinkComments(const unsigned char* mainText, const unsigned char* previou
     std::sort(starts, starts + n);
     for (uint32_t s = 0; s < n && sound; ++s) {
       if (s && starts[s] == starts[s - 1]) continue;
-      const Candidate c = Align(w, h, starts[s], starts[s] < tail ? tail : w.WordCount, loose);
+      // A word of one other letter may be loose beside a word that fits.
+      const Candidate c = Align(w, h, starts[s], starts[s] < tail ? tail : w.WordCount, loose ? 3 - h.Tokens : 0);
       if (int32_t(c.Score) < h.Need) continue;
       // Two starts that come to the same words are one place (the starts are
       // in order, so such candidates stand together).
