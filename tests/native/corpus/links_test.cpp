@@ -146,9 +146,8 @@ std::pair<int, int> Stored(const char* text, const char* words) {
   size_t at = nth ? t.find(w) : t.rfind(w);
   for (int n = nth ? words[0] - '1' : 0; n > 0 && at != std::string::npos; --n) at = t.find(w, at + 1);
   if (at == std::string::npos) return {-1, -1};
-  // The paragraph [from, to) of t that holds them, stored turned round after
-  // the header "x", the paragraphs before (their bytes and three more each)
-  // and its own two bytes.
+  // Their paragraph [from, to) of t, stored turned round after the header "x",
+  // the paragraphs before (their bytes and three more each) and its two bytes.
   const size_t from = t.rfind('|', at) == std::string::npos ? 0 : t.rfind('|', at) + 1;
   const size_t to = std::min(t.find('|', at), t.size());
   const size_t base = 6 + from + 2 * size_t(std::count(t.begin(), t.begin() + from, '|'));
