@@ -961,6 +961,18 @@ TEST_F(Shell, ACommentUnderThePointerTintsItsWordsAndCtrlClickBringsThemIntoView
   EXPECT_TRUE(PaintedClient(window_).Has(CommentaryPane, DayScheme.LinkTint)) << "the comment is tinted";
   EXPECT_FALSE(PaintedClient(window_).Has(MainPane, DayScheme.LinkTint)) << "its words are out of view";
   EXPECT_EQ(MainPane->FirstRow, 0) << "nothing moves on hover";
+  // The mark at the bottom edge that points at them goes with the tint.
+  const int markX = MainPane->AreaLeft + MainPane->AreaWidth / 2;
+  const int markY = MainPane->AreaTop + MainPane->AreaHeight - 1 - PaneLength(MainPane, 3);
+  COLORREF marked = 0;
+  const PaintedClient left(window_, [&] {
+    PaintPanes(MainPane->Dc, window_, RepaintClear | RepaintErase | 0xFF);
+    marked = GetPixel(MainPane->Dc, markX, markY);
+    SendMessageW(window_, WM_MOUSELEAVE, 0, 0);
+  });
+  EXPECT_EQ(marked, DayScheme.HeadingText);
+  EXPECT_NE(GetPixel(left.dc, markX, markY), DayScheme.HeadingText) << "the mark goes";
+  SendMessageW(window_, WM_MOUSEMOVE, 0, onHeading);
 
   // Ctrl+click scrolls the main pane to the words, and does nothing else.
   const uint16_t commentaryRow = CommentaryPane->FirstRow;
