@@ -9,17 +9,15 @@
 #include "shell/splitview.h"
 #include "store/records.h"
 
-namespace {
-
-// Lays a freshly loaded record out in a pane; a text the pane did not take
-// (rejected, or no memory for its lines) is released here.
-void ShowRecord(PaneView* pane, unsigned char* text) {
+bool ShowRecord(PaneView* pane, unsigned char* text) {
   LayoutPane(pane, text, true);
-  if (pane->Text != text) free(text);
+  // What the links and their tint were made for is gone.
+  PaneTextChanged();
   pane->FirstRow = 0;
+  if (pane->Text == text) return true;
+  free(text);
+  return false;
 }
-
-}  // namespace
 
 int GoToRecord(HWND window, int32_t n) {
   if (!MainPane) return 1;
@@ -44,7 +42,6 @@ int LoadCommentary(HWND window) {
     return 0;
   }
   ShowRecord(CommentaryPane, text);
-  RelinkArticle();
   return 0;
 }
 
@@ -55,8 +52,7 @@ void LoadStoredArticle(HWND window) {
     MessageBoxW(window, L"Resource not found", L"Error", MB_ICONWARNING | MB_OK);
     return;
   }
-  LayoutPane(MainPane, text, false);
-  if (MainPane->Text != text) free(text);  // rejected: the pane did not take it
+  ShowRecord(MainPane, text);
   MainPane->FirstRow = AppSettings.LastPosition;
   LoadCommentary(window);
   if (CommentaryPane) CommentaryPane->FirstRow = AppSettings.BottomSectionLastPosition;

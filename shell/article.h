@@ -15,6 +15,10 @@
 // GoToRecord's "reload the main pane from Lesson without changing it".
 constexpr int32_t ReloadMainRecord = static_cast<int32_t>(0xF4FFF500u);
 
+// Lays a freshly loaded record out in a pane from its first row: the one
+// way a pane gets another text. True when the pane took it; a text it did
+// not take (rejected, or no memory for its lines) is released here.
+bool ShowRecord(PaneView* pane, unsigned char* text);
 // Makes record n current and shows it with its commentary, both from their
 // first row: 0, or 1 when the record did not load (Lesson is put back).
 int GoToRecord(HWND window, int32_t n);

@@ -142,6 +142,7 @@ LRESULT OnKeyDown(HWND window, WPARAM key) {
   }
   if (pane && ScrollPane(pane, rows, true) == 3) {
     RepaintPanes(window, pane == MainPane ? (RepaintErase | RepaintMain) : (RepaintErase | RepaintCommentary));
+    RetintAtPointer(window);  // other words under the pointer now
   }
   SyncScrollBar(ActiveScrollBar);
   return 0;
@@ -208,6 +209,9 @@ void OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam) {
   if (wheeledPane != ActivePane) paneWheel.Remainder = 0;
   wheeledPane = ActivePane;
   const int rows = -WheelNotches(&paneWheel, static_cast<short>(HIWORD(wParam)));
-  if (rows != 0 && ScrollPane(ActivePane, rows, true) == 3) RepaintPanes(window, bits);
+  if (rows != 0 && ScrollPane(ActivePane, rows, true) == 3) {
+    RepaintPanes(window, bits);
+    RetintAtPointer(window);  // other words under the pointer now
+  }
   SyncScrollBar(ActiveScrollBar);
 }

@@ -1,5 +1,6 @@
 #include "shell/links.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
 
@@ -28,12 +29,13 @@ constexpr int32_t MaxTints = 64;
 TintRange MainTints[MaxTints];
 TintRange CommentaryTints[MaxTints];
 
-// What the tint shows: the comment (or, over the main text, the first
-// comment on the words) and how many follow it; -1: none.
-int32_t TintedComment = -1;
+// The comments the tint shows (in the commentary's order); none: no tint.
+int32_t Tinted[MaxTints];
 int32_t TintedCount;
 // The comment Alt+Up/Down last went to, -1: none.
 int32_t SteppedComment = -1;
+// The panes got another text since the links were made.
+bool LinksStale = true;
 
 bool LinksOn() { return AppSettings.LinksOff == 0; }
 
@@ -44,21 +46,64 @@ void ClearTints() {
     pane->TintCount = 0;
     pane->TintAbove = false;
   }
-  TintedComment = -1;
   TintedCount = 0;
 }
 
-// Tints comments [first, first + count) and the words they quote: false
-// when that is what is tinted already.
-bool SetTint(int32_t first, int32_t count) {
-  if (first == TintedComment && count == TintedCount) return false;
+void DropLinks() {
   ClearTints();
-  if (first >= 0 && MainPane && CommentaryPane) {
-    int32_t mains = 0, comments = 0;
-    for (int32_t i = first; i < first + count && i < LinkCount && comments < MaxTints; ++i) {
-      const CommentLink& link = Links[i];
+  std::free(Links);
+  Links = nullptr;
+  LinkCount = 0;
+  SteppedComment = -1;
+}
+
+// Links the texts the panes hold now, with the previous side's main text
+// when it is of the same tractate (a heading at the top of a side may quote
+// the end of it).
+void Relink() {
+  DropLinks();
+  LinksStale = false;
+  if (!LinksOn() || !MainPane || !CommentaryPane || !MainPane->Text || !CommentaryPane->Text) return;
+  const int32_t article = ArticleOfRecord(AppSettings.Lesson);
+  int32_t tractate = 0, side = 0, previousTractate = -1, previousSide = 0;
+  unsigned char* previous = nullptr;
+  if (article > 1 && LocateArticle(article, &tractate, &side) &&
+      LocateArticle(article - 1, &previousTractate, &previousSide) && previousTractate == tractate)
+    previous = LoadTextRecord(AppSettings.Lesson - 2, nullptr);
+  const int32_t count = LinkComments(MainPane->Text, previous, CommentaryPane->Text, nullptr, 0);
+  if (count > 0) {
+    Links = static_cast<CommentLink*>(std::malloc(static_cast<size_t>(count) * sizeof(CommentLink)));
+    if (Links && LinkComments(MainPane->Text, previous, CommentaryPane->Text, Links, count) == count) {
+      LinkCount = count;
+    } else {
+      std::free(Links);
+      Links = nullptr;
+    }
+  }
+  std::free(previous);
+}
+
+// Whether there are links to use: made anew first when the panes got
+// another text since.
+bool HaveLinks() {
+  if (!LinksOn()) return false;
+  if (LinksStale) Relink();
+  return LinkCount > 0;
+}
+
+// Tints the given comments and the words they quote: false when that is
+// what is tinted already.
+bool SetTint(const int32_t* comments, int32_t count) {
+  if (count > MaxTints) count = MaxTints;
+  if (count == TintedCount && std::equal(comments, comments + count, Tinted)) return false;
+  ClearTints();
+  if (count > 0 && MainPane && CommentaryPane) {
+    int32_t mains = 0, notes = 0;
+    for (int32_t k = 0; k < count; ++k) {
+      const CommentLink& link = Links[comments[k]];
+      Tinted[k] = comments[k];
       if (link.Side == LinkNone) continue;
-      CommentaryTints[comments++] = TintRange{link.CommentStart, link.CommentEnd};
+      CommentaryTints[notes++] = TintRange{link.CommentStart, link.CommentEnd};
       if (link.Side == LinkPreviousSide) {
         MainPane->TintAbove = true;
       } else {
@@ -68,16 +113,25 @@ bool SetTint(int32_t first, int32_t count) {
     MainPane->Tints = MainTints;
     MainPane->TintCount = mains;
     CommentaryPane->Tints = CommentaryTints;
-    CommentaryPane->TintCount = comments;
-    TintedComment = first;
+    CommentaryPane->TintCount = notes;
     TintedCount = count;
   }
   return true;
 }
 
+// The tint's mark at the upper pane's edge lies outside its lines: the pane
+// is erased as well when its tint changes, or the old mark stays.
+int TintRepaintBits(bool mainHadTint) {
+  const bool mainTint = MainPane && (MainPane->TintCount || MainPane->TintAbove);
+  return RepaintMain | RepaintCommentary | (mainHadTint || mainTint ? RepaintErase : 0);
+}
+
+bool MainTinted() { return MainPane && (MainPane->TintCount || MainPane->TintAbove); }
+
 // The same, both panes redrawn when it changed.
-void Tint(HWND window, int32_t first, int32_t count) {
-  if (SetTint(first, count)) RepaintPanes(window, RepaintMain | RepaintCommentary);
+void Tint(HWND window, const int32_t* comments, int32_t count) {
+  const bool had = MainTinted();
+  if (SetTint(comments, count)) RepaintPanes(window, TintRepaintBits(had));
 }
 
 // The comment that holds a commentary offset, or -1.
@@ -87,21 +141,25 @@ int32_t CommentAt(int32_t offset) {
   return -1;
 }
 
-// The comments that quote the main-text offset: the first, and *count of
-// them in a row from it (headings follow the text, so they stand together).
-int32_t CommentsOn(int32_t offset, int32_t* count) {
-  *count = 0;
-  int32_t first = -1;
-  for (int32_t i = 0; i < LinkCount; ++i) {
+// The comments that quote the main-text offset, in their order (up to
+// room of them): how many.
+int32_t CommentsOn(int32_t offset, int32_t* out, int32_t room) {
+  int32_t count = 0;
+  for (int32_t i = 0; i < LinkCount && count < room; ++i) {
     const CommentLink& link = Links[i];
-    const bool on = link.Side == LinkThisSide && link.QuoteStart <= offset && offset < link.QuoteEnd;
-    if (on && first < 0) first = i;
-    if (first >= 0) {
-      if (!on) break;
-      ++*count;
-    }
+    if (link.Side == LinkThisSide && link.QuoteStart <= offset && offset < link.QuoteEnd) out[count++] = i;
   }
-  return first;
+  return count;
+}
+
+// The comments the pointer at x, y rests on: how many.
+int32_t CommentsAt(int x, int y, int32_t* out) {
+  if (PointInPane(CommentaryPane, x, y)) {
+    out[0] = CommentAt(PaneBoundaryAt(CommentaryPane, x, y));
+    return out[0] >= 0 ? 1 : 0;
+  }
+  if (PointInPane(MainPane, x, y)) return CommentsOn(PaneBoundaryAt(MainPane, x, y), out, MaxTints);
+  return 0;
 }
 
 // The first line (in reading order) of stored bytes [start, end).
@@ -141,61 +199,42 @@ void Repaint(HWND window, bool mainMoved, bool commentaryMoved) {
 }  // namespace
 
 void ForgetLinks() {
-  ClearTints();
-  std::free(Links);
-  Links = nullptr;
-  LinkCount = 0;
-  SteppedComment = -1;
+  DropLinks();
+  LinksStale = true;
 }
 
-void RelinkArticle() {
-  ForgetLinks();
-  if (!LinksOn() || !MainPane || !CommentaryPane || !MainPane->Text || !CommentaryPane->Text) return;
-  // The previous side's main text, when it is of the same tractate: a
-  // heading at the top of a side may quote the end of it.
-  const int32_t article = ArticleOfRecord(AppSettings.Lesson);
-  int32_t tractate = 0, side = 0, previousTractate = -1, previousSide = 0;
-  unsigned char* previous = nullptr;
-  if (article > 1 && LocateArticle(article, &tractate, &side) &&
-      LocateArticle(article - 1, &previousTractate, &previousSide) && previousTractate == tractate)
-    previous = LoadTextRecord(AppSettings.Lesson - 2, nullptr);
-  const int32_t count = LinkComments(MainPane->Text, previous, CommentaryPane->Text, nullptr, 0);
-  if (count > 0) {
-    Links = static_cast<CommentLink*>(std::malloc(static_cast<size_t>(count) * sizeof(CommentLink)));
-    if (Links && LinkComments(MainPane->Text, previous, CommentaryPane->Text, Links, count) == count) {
-      LinkCount = count;
-    } else {
-      std::free(Links);
-      Links = nullptr;
-    }
-  }
-  std::free(previous);
-}
+void PaneTextChanged() { ForgetLinks(); }
 
 void OnLinkHover(HWND window, int x, int y) {
   // Asked at every move: a capture (a drag) may have ended the last request.
   TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
   TrackMouseEvent(&track);
-  if (!LinksOn() || LinkCount == 0) return;
-  int32_t first = -1, count = 0;
-  if (PointInPane(CommentaryPane, x, y)) {
-    first = CommentAt(PaneBoundaryAt(CommentaryPane, x, y));
-    count = first >= 0 ? 1 : 0;
-  } else if (PointInPane(MainPane, x, y)) {
-    first = CommentsOn(PaneBoundaryAt(MainPane, x, y), &count);
-  }
-  Tint(window, first, count);
+  if (!HaveLinks()) return;
+  int32_t comments[MaxTints];
+  Tint(window, comments, CommentsAt(x, y, comments));
+}
+
+void RetintAtPointer(HWND window) {
+  if (!HaveLinks()) return;
+  POINT p;
+  if (!GetCursorPos(&p)) return;
+  const bool over = WindowFromPoint(p) == window;
+  int32_t comments[MaxTints];
+  const int32_t count = over && ScreenToClient(window, &p) ? CommentsAt(p.x, p.y, comments) : 0;
+  Tint(window, comments, count);
 }
 
 void OnLinkLeave(HWND window) {
-  Tint(window, -1, 0);
+  Tint(window, nullptr, 0);
 }
 
 bool OnLinkClick(HWND window, int x, int y) {
-  if (!LinksOn() || LinkCount == 0) return false;
+  if (!LinksOn()) return false;
+  // While links are on, a Ctrl+click is theirs wherever it falls in a pane.
+  if (!HaveLinks()) return PointInPane(CommentaryPane, x, y) || PointInPane(MainPane, x, y);
   if (PointInPane(CommentaryPane, x, y)) {
     const int32_t i = CommentAt(PaneBoundaryAt(CommentaryPane, x, y));
-    if (i < 0) return false;
+    if (i < 0) return true;
     // A comment on the previous side's words has nothing here to show.
     if (Links[i].Side == LinkThisSide &&
         ScrollLineTo(MainPane, FirstLineOf(MainPane, Links[i].QuoteStart, Links[i].QuoteEnd), true))
@@ -203,9 +242,8 @@ bool OnLinkClick(HWND window, int x, int y) {
     return true;
   }
   if (PointInPane(MainPane, x, y)) {
-    int32_t count = 0;
-    const int32_t i = CommentsOn(PaneBoundaryAt(MainPane, x, y), &count);
-    if (i < 0) return false;
+    int32_t i = -1;
+    if (CommentsOn(PaneBoundaryAt(MainPane, x, y), &i, 1) == 0) return true;
     if (ScrollLineTo(CommentaryPane, LineIndexOf(CommentaryPane, Links[i].CommentStart), false))
       Repaint(window, false, true);
     return true;
@@ -214,7 +252,7 @@ bool OnLinkClick(HWND window, int x, int y) {
 }
 
 void StepComment(HWND window, int direction) {
-  if (!LinksOn() || LinkCount == 0 || !CommentaryPane || !MainPane) return;
+  if (!HaveLinks() || !CommentaryPane || !MainPane) return;
   int32_t target;
   const bool inView = SteppedComment >= 0 && SteppedComment < LinkCount &&
                       LineInView(CommentaryPane, LineIndexOf(CommentaryPane, Links[SteppedComment].CommentStart));
@@ -243,21 +281,19 @@ void StepComment(HWND window, int direction) {
     const int32_t words = FirstLineOf(MainPane, link.QuoteStart, link.QuoteEnd);
     if (!LineInView(MainPane, words)) mainMoved = ScrollLineTo(MainPane, words, true);
   }
-  const bool tinted = SetTint(target, 1);
+  const bool had = MainTinted();
+  const bool tinted = SetTint(&target, 1);
   if (mainMoved || commentaryMoved) {
     Repaint(window, mainMoved, commentaryMoved);
   } else if (tinted) {
-    RepaintPanes(window, RepaintMain | RepaintCommentary);
+    RepaintPanes(window, TintRepaintBits(had));
   }
 }
 
 void ToggleLinks(HWND window) {
   AppSettings.LinksOff = LinksOn() ? 1 : 0;
   SetMenuCheck(MainMenu(window), true, CMD_LINKS, LinksOn() ? 1 : 0);
-  if (LinksOn()) {
-    RelinkArticle();
-  } else {
-    ForgetLinks();
-  }
-  RepaintPanes(window, RepaintMain | RepaintCommentary);
+  const bool had = MainTinted();
+  ForgetLinks();
+  RepaintPanes(window, TintRepaintBits(had));
 }

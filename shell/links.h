@@ -9,9 +9,10 @@
 #pragma once
 #include <windows.h>
 
-// Links the article now in the panes anew (or forgets them while links are
-// off); called whenever the commentary pane gets a text.
-void RelinkArticle();
+// A pane got another text: the tint goes, and the links are made anew from
+// the texts the panes hold when next asked for. Called wherever a pane gets
+// a text.
+void PaneTextChanged();
 // Frees the links (the window is going).
 void ForgetLinks();
 
@@ -20,8 +21,11 @@ void ForgetLinks();
 void OnLinkHover(HWND window, int x, int y);
 // The pointer left the window: no tint.
 void OnLinkLeave(HWND window);
-// Ctrl+click at x, y: true when it was on a comment or on linked words (the
-// other pane scrolled to them); nothing else happens for such a click.
+// A pane scrolled under the pointer: tints what it rests on now.
+void RetintAtPointer(HWND window);
+// Ctrl+click at x, y: true while links are on and it fell in a pane (on a
+// comment or linked words the other pane is scrolled to them); nothing else
+// happens for such a click, not even paging or selecting.
 bool OnLinkClick(HWND window, int x, int y);
 // Alt+Down (direction 1) and Alt+Up (-1): the next or previous comment of
 // the page, both panes scrolled to it and its words, and tinted.

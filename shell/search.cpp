@@ -94,15 +94,11 @@ int ShowHitIn(int32_t startRecord, const SearchHit& hit) {
   if (!text) return 0;
   SetCurrentArticle(hit.Record);
   SelectHitArticle(startRecord, false);
-  PaneView* target = CurrentPane();
-  LayoutPane(target, text, true);
-  if (target->Text != text) {
+  if (!ShowRecord(CurrentPane(), text)) {
     // Not laid out (no memory for its lines): the pane shows nothing.
-    free(text);
     RepaintPanes(MainWindow, RepaintErase | 0xFF);
     return 0;
   }
-  target->FirstRow = 0;
   return ShowHit(hit.Offset, hit.Length);
 }
 

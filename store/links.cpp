@@ -16,7 +16,7 @@ constexpr unsigned char Gershayim = '"';
 // Words of the previous side that a heading at the top of a side may quote,
 // and how many headings at the top may quote them.
 constexpr uint32_t PreviousTailWords = 30;
-constexpr int32_t PreviousSideHeadings = 2;
+constexpr int32_t PreviousSideHeadings = 4;
 // Words of a heading that are compared; a longer one is no quote.
 constexpr uint32_t HeadingWords = 64;
 
@@ -245,8 +245,14 @@ bool CutFits(const Word& cut, const unsigned char* lc, const Word& word, const u
 struct Candidate {
   uint32_t At;  // first matched word in Work::Words
   uint16_t Start, End;
-  uint8_t Score;
+  uint8_t Score;  // heading words that fit, loosely (Loose of them) or better
+  uint8_t Loose;  // of them, words that fit only with another ending or prefix
+  uint8_t Exact;  // of them, words spelled letter for letter as the text has them
 };
+
+// How two candidates of a heading compare: the more words that fit, then the
+// fewer of them loosely, then the more spelled as the text spells them.
+uint32_t Rank(const Candidate& c) { return uint32_t(c.Score) * 65536u + uint32_t(64 - c.Loose) * 256u + c.Exact; }
 
 struct Heading {
   uint16_t CommentStart, CommentEnd;
@@ -256,53 +262,102 @@ struct Heading {
   int32_t Chosen;        // index in the candidates, or -1
   int64_t Lower, Upper;  // its words' first word lies between these
   uint32_t Tail;         // words of the previous side
+  bool Initials;         // one word of initials only: fits many word pairs
+  bool Aside;            // linked out of the text's order: bounds no other
 };
+
+// Places of one word on a side beyond which a heading of it is not looked
+// for: far more than a real page has of any word.
+constexpr uint32_t MaxPlaces = 400;
 
 // Words of a reference (in brackets) a heading may pass over between two of
 // its words, at most.
 constexpr uint32_t SkippedWords = 4;
 
-// Whether heading word t stands for the main-text words from p on (in p's
-// paragraph, below end); *used is how many it takes, numbers passed
-// over among initials included.
-bool TokenFits(const Work& w, const Word& t, uint32_t p, uint32_t end, uint32_t* used) {
+// The prefix letters that come and go in short headings: vav, dalet, he,
+// bet, lamed, shin.
+bool IsLoosePrefix(unsigned char c) { return c == 'f' || c == 'd' || c == 'e' || c == 'b' || c == 'm' || c == 'z'; }
+
+// The same letters, vav and yod aside, of two letter runs.
+bool SameLetters(const unsigned char* a, uint32_t na, const unsigned char* b, uint32_t nb, uint32_t least) {
+  uint32_t i = 0, j = 0, others = 0;
+  for (;;) {
+    while (i < na && (a[i] == Vav || a[i] == Yod)) ++i;
+    while (j < nb && (b[j] == Vav || b[j] == Yod)) ++j;
+    if (i == na || j == nb) return i == na && j == nb && others >= least;
+    if (a[i++] != b[j++]) return false;
+    ++others;
+  }
+}
+
+// A word of a short heading that differs from the text's by the plural
+// ending (mem or nun) or by a prefix letter added or dropped.
+bool LooseFits(const Word& t, const unsigned char* lt, const Word& x, const unsigned char* lx, uint32_t least) {
+  if (t.Mark || (x.Mark & (MarkGeresh | MarkGershayim | MarkNumeral))) return false;
+  if (t.Length == x.Length && t.Length >= 3) {
+    const unsigned char a = lt[t.Length - 1], b = lx[x.Length - 1];
+    return a != b && (a == 'o' || a == 'q') && (b == 'o' || b == 'q') &&
+           SameLetters(lt, t.Length - 1, lx, x.Length - 1, least);
+  }
+  if (t.Length == x.Length + 1) return IsLoosePrefix(lt[0]) && SameLetters(lt + 1, t.Length - 1, lx, x.Length, least);
+  if (x.Length == t.Length + 1) return IsLoosePrefix(lx[0]) && SameLetters(lt, t.Length, lx + 1, x.Length - 1, least);
+  return false;
+}
+
+// How heading word t stands for the main-text words from p on (in p's
+// paragraph, below end): 0 not, 1 loosely (only when asked: loose is how
+// many letters besides vav and yod the rest of the word must have), 2 fits,
+// 3 the same letters; *used is how many it takes, numbers passed over among
+// initials included.
+int TokenFits(const Work& w, const Word& t, uint32_t p, uint32_t end, uint32_t* used, uint32_t loose = 0) {
   const unsigned char* lt = w.Pool + t.Letters;
   const Word& x = w.Words[p];
   const unsigned char* lx = w.Pool + x.Letters;
   *used = 1;
+  const bool same = t.Length == x.Length && std::memcmp(lt, lx, t.Length) == 0;
   if (x.Mark & MarkNumeral) {
     // Only the same number written the same way.
-    return (t.Mark & MarkGeresh) && t.Length == x.Length && std::memcmp(lt, lx, t.Length) == 0;
+    return (t.Mark & MarkGeresh) && same ? 3 : 0;
   }
   if (t.Mark & MarkGershayim) {
-    if ((x.Mark & MarkGershayim) && x.Length == t.Length && std::memcmp(lx, lt, t.Length) == 0) return true;
-    if (t.Length < 2 || t.Length > 4) return false;
+    if ((x.Mark & MarkGershayim) && same) return 3;
+    if (t.Length < 2 || t.Length > 4) return 0;
     uint32_t q = p, skipped = 0;
     for (uint32_t i = 0; i < t.Length; ++i, ++q) {
       while (q < end && i && w.Words[q].Paragraph == x.Paragraph && (w.Words[q].Mark & MarkNumeral) &&
              skipped < SkippedWords)
         ++q, ++skipped;
-      if (q >= end || w.Words[q].Paragraph != x.Paragraph || w.Pool[w.Words[q].Letters] != lt[i]) return false;
+      if (q >= end || w.Words[q].Paragraph != x.Paragraph || w.Pool[w.Words[q].Letters] != lt[i]) return 0;
     }
     *used = q - p;
-    return true;
+    return 2;
   }
-  if (t.Mark & MarkGeresh) return CutFits(t, lt, x, lx);
-  return SameSkeleton(t, lt, x, lx);
+  if (t.Mark & MarkGeresh) return CutFits(t, lt, x, lx) ? 2 : 0;
+  if (SameSkeleton(t, lt, x, lx)) return same ? 3 : 2;
+  return loose && LooseFits(t, lt, x, lx, loose) ? 1 : 0;
 }
 
 // Lays the heading's words over the main-text words from `from` on, passing
-// over the words of a reference that none of them fits; returns the score (the words
-// that fit) and the place of the words they stand for.
-Candidate Align(const Work& w, const Heading& h, uint32_t from, uint32_t regionEnd) {
-  Candidate c{0, 0, 0, 0};
+// over the words of a reference that none of them fits, and once a word of
+// the text the heading leaves out or a word it adds; a quote may go on into
+// the next paragraph. Returns the score (the words that fit) and the place
+// of the words they stand for in the paragraph where they begin.
+Candidate Align(const Work& w, const Heading& h, uint32_t from, uint32_t regionEnd, uint32_t loose = 0) {
+  Candidate c{0, 0, 0, 0, 0, 0};
   uint32_t p = from, firstWord = UINT32_MAX, lastWord = 0, skipped = 0;
+  bool gap = false;
   const uint16_t paragraph = w.Words[from].Paragraph;
-  for (uint32_t k = 0; k < h.Tokens && p < regionEnd && w.Words[p].Paragraph == paragraph; ++k) {
+  auto inQuote = [&](uint32_t q) {
+    return q < regionEnd && (w.Words[q].Paragraph == paragraph || w.Words[q].Paragraph == paragraph + 1);
+  };
+  auto fitsAt = [&](uint32_t k, uint32_t q, uint32_t* used) {
+    return inQuote(q) ? TokenFits(w, w.Tokens[h.FirstToken + k], q, regionEnd, used, loose) : 0;
+  };
+  for (uint32_t k = 0; k < h.Tokens && inQuote(p); ++k) {
     const Word& t = w.Tokens[h.FirstToken + k];
     uint32_t used = 1;
-    bool fits = TokenFits(w, t, p, regionEnd, &used);
-    if (!fits && firstWord != UINT32_MAX) {
+    int fits = fitsAt(k, p, &used);
+    if (!fits && firstWord != UINT32_MAX && w.Words[p].Paragraph == paragraph) {
       // The numbers that end a reference, or a whole reference.
       uint32_t q = p;
       while (q < regionEnd && (w.Words[q].Mark & MarkNumeral) && w.Words[q].Paragraph == paragraph &&
@@ -313,11 +368,25 @@ Candidate Align(const Work& w, const Heading& h, uint32_t from, uint32_t regionE
            ++r) {
         if (w.Words[r].Mark & MarkCloses) q = r + 1;
       }
-      if (q > p && q < regionEnd && w.Words[q].Paragraph == paragraph && TokenFits(w, t, q, regionEnd, &used))
-        skipped += q - p, p = q, fits = true;
+      if (q > p && q < regionEnd && w.Words[q].Paragraph == paragraph && (fits = TokenFits(w, t, q, regionEnd, &used, loose)))
+        skipped += q - p, p = q;
+    }
+    if (!fits && firstWord != UINT32_MAX && !gap) {
+      uint32_t u1 = 1, u2 = 1;
+      if (fitsAt(k, p + 1, &u1) && (k + 1 == h.Tokens || fitsAt(k + 1, p + 1 + u1, &u2))) {
+        // A word of the text the heading leaves out.
+        gap = true, ++p;
+        fits = fitsAt(k, p, &used);
+      } else if (k + 1 < h.Tokens && fitsAt(k + 1, p, &u1) && (k + 2 == h.Tokens || fitsAt(k + 2, p + u1, &u2))) {
+        // A word the heading adds.
+        gap = true;
+        continue;
+      }
     }
     if (fits) {
       ++c.Score;
+      c.Loose += fits == 1;
+      c.Exact += fits == 3;
       if (firstWord == UINT32_MAX) firstWord = p;
       lastWord = p + used - 1;
     }
@@ -327,7 +396,7 @@ Candidate Align(const Work& w, const Heading& h, uint32_t from, uint32_t regionE
   c.At = firstWord;
   c.Start = w.Words[firstWord].Start;
   c.End = w.Words[firstWord].End;
-  for (uint32_t i = firstWord + 1; i <= lastWord; ++i) {
+  for (uint32_t i = firstWord + 1; i <= lastWord && w.Words[i].Paragraph == paragraph; ++i) {
     if (w.Words[i].Start < c.Start) c.Start = w.Words[i].Start;
     if (w.Words[i].End > c.End) c.End = w.Words[i].End;
   }
@@ -377,7 +446,7 @@ struct WordIndex {
 // ways, and words of a reference passed over). Every start when there is no
 // room.
 uint32_t Starts(const Work& w, const Heading& h, const WordIndex& index, uint32_t wordBegin, uint32_t wordEnd,
-                uint32_t* out, uint32_t room) {
+                uint32_t* out, uint32_t room, bool* crowded) {
   // Where each heading word may stand: a chain of words, and how long it is.
   // At most Tokens - Need of them miss at the place, so the places of that
   // many and one more, the rarest, hold a word of every place worth aligning.
@@ -396,7 +465,7 @@ uint32_t Starts(const Work& w, const Heading& h, const WordIndex& index, uint32_
     l.Before = before, l.Extra = extra, l.Words = 0;
     if (!(t.Mark & (MarkGeresh | MarkGershayim))) {
       l.Chain = index.Next, l.Head = index.Table[t.Key & index.Mask];
-      for (int32_t q = l.Head; q >= 0; q = l.Chain[q]) l.Words += w.Words[q].Key == t.Key;
+      for (int32_t q = l.Head; q >= 0 && l.Words <= MaxPlaces; q = l.Chain[q]) l.Words += w.Words[q].Key == t.Key;
     } else if (t.Mark & MarkGershayim) {
       l.Chain = index.NextFirst, l.Head = index.First[lt[0] - 0x61], l.Words = index.FirstCount[lt[0] - 0x61];
     } else {
@@ -408,6 +477,10 @@ uint32_t Starts(const Work& w, const Heading& h, const WordIndex& index, uint32_
   }
   std::sort(lookups, lookups + tokens, [](const Lookup& a, const Lookup& b) { return a.Words < b.Words; });
   const uint32_t needed = tokens - uint32_t(h.Need) + 1;
+  // A word that stands more often than any real page has it: the heading is
+  // no quote to look for (the work per heading stays bounded).
+  *crowded = lookups[needed < tokens ? needed - 1 : tokens - 1].Words > MaxPlaces;
+  if (*crowded) return 0;
   uint32_t count = 0;
   for (uint32_t k = 0; k < needed && k < tokens; ++k) {
     const Lookup& l = lookups[k];
@@ -417,8 +490,10 @@ uint32_t Starts(const Work& w, const Heading& h, const WordIndex& index, uint32_
       uint32_t skippable = 0;
       for (uint32_t i = 1; i <= l.Before && uint32_t(q) >= wordBegin + i; ++i)
         skippable += (w.Words[q - i].Mark & MarkInBrackets) != 0;
-      for (uint32_t back = l.Before; back <= l.Before + l.Extra + skippable && back <= l.Before + l.Extra + SkippedWords;
-           ++back) {
+      // One word fewer or more before it: a word the heading adds, or one
+      // of the text it leaves out.
+      for (uint32_t back = l.Before ? l.Before - 1 : 0;
+           back <= l.Before + l.Extra + skippable + 1 && back <= l.Before + l.Extra + SkippedWords + 1; ++back) {
         if (uint32_t(q) < wordBegin + back) break;
         if (count == room) {
           // No room: every start.
@@ -427,24 +502,26 @@ uint32_t Starts(const Work& w, const Heading& h, const WordIndex& index, uint32_
           return count;
         }
         out[count++] = uint32_t(q) - back;
-        skippable += (w.Words[q - back].Mark & MarkInBrackets) != 0;
+        if (back >= l.Before) skippable += (w.Words[q - back].Mark & MarkInBrackets) != 0;
       }
     }
   }
   return count;
 }
 
-// The one candidate of h with the best score among those whose first word
-// lies strictly between lower and upper, or -1 (none, or a tie). A candidate
-// within another is the same place: the one with the fewer words stands.
+// The one candidate of h with the best rank among those whose first word
+// lies between lower (the place of a heading before it, which it may share)
+// and upper, or -1 (none, or a tie). A candidate within another is the same
+// place: the one with the fewer words stands.
 int32_t OnlyBest(const Buffers& c, const Heading& h, int64_t lower, int64_t upper) {
-  int32_t best = -1, bestScore = 0;
+  int32_t best = -1;
+  uint32_t bestRank = 0;
   bool tie = false;
   for (uint32_t i = h.FirstCandidate; i < h.FirstCandidate + h.Candidates; ++i) {
     const Candidate& x = c.Items[i];
-    if (int64_t(x.At) <= lower || int64_t(x.At) >= upper || x.Score < bestScore) continue;
-    if (x.Score > bestScore) {
-      best = int32_t(i), bestScore = x.Score, tie = false;
+    if (int64_t(x.At) < lower || int64_t(x.At) >= upper || Rank(x) < bestRank) continue;
+    if (Rank(x) > bestRank) {
+      best = int32_t(i), bestRank = Rank(x), tie = false;
       continue;
     }
     const Candidate& b = c.Items[best];
@@ -456,6 +533,20 @@ int32_t OnlyBest(const Buffers& c, const Heading& h, int64_t lower, int64_t uppe
     }
   }
   return tie ? -1 : best;
+}
+
+// Of the best candidates of h from lower on (below upper), the nearest to
+// lower, or -1.
+int32_t Nearest(const Buffers& c, const Heading& h, int64_t lower, int64_t upper) {
+  int32_t best = -1;
+  for (uint32_t i = h.FirstCandidate; i < h.FirstCandidate + h.Candidates; ++i) {
+    const Candidate& x = c.Items[i];
+    if (int64_t(x.At) < lower || int64_t(x.At) >= upper) continue;
+    if (best < 0 || Rank(x) > Rank(c.Items[best]) ||
+        (Rank(x) == Rank(c.Items[best]) && x.At < c.Items[best].At))
+      best = int32_t(i);
+  }
+  return best;
 }
 
 }  // namespace
@@ -547,7 +638,7 @@ int32_t LinkComments(const unsigned char* mainText, const unsigned char* previou
       if (IsCentred(style) && open) open->CommentEnd = uint16_t(here), open = nullptr;
       if (!IsHeading(style) || uint32_t(count) >= headingRoom) continue;
       Heading& h = headings[count++];
-      h = Heading{uint16_t(here), uint16_t(here), w.TokenCount, 0, 0, 0, 0, -1, -1, INT64_MAX, tail};
+      h = Heading{uint16_t(here), uint16_t(here), w.TokenCount, 0, 0, 0, 0, -1, -1, INT64_MAX, tail, false, false};
       open = &h;
       ForEachWord(commentary, text, length, IsVisual(style), 0, w, [&](const Word& word) {
         if (IsEtCetera(word, w.Pool + word.Letters)) return false;
@@ -559,19 +650,28 @@ int32_t LinkComments(const unsigned char* mainText, const unsigned char* previou
     }
   }
 
-  // Every place where enough of a heading's words stand.
+  // Every place where enough of a heading's words stand; for a short
+  // heading that stands nowhere, the places where it stands with another
+  // ending or a prefix letter.
   Buffers found;
   bool sound = true;
   for (int32_t i = 0; i < count && sound; ++i) {
     Heading& h = headings[i];
     h.FirstCandidate = found.Count;
     if (!h.Tokens) continue;
+    h.Initials = h.Tokens == 1 && (w.Tokens[h.FirstToken].Mark & MarkGershayim);
     const uint32_t begin = previousMain && i < PreviousSideHeadings ? 0 : tail;
-    const uint32_t n = Starts(w, h, index, begin, w.WordCount, starts, startRoom);
+    bool crowded = false;
+    uint32_t n = Starts(w, h, index, begin, w.WordCount, starts, startRoom, &crowded);
+    const bool loose = !n && !crowded && h.Tokens <= 2;
+    if (loose) {
+      for (uint32_t p = begin; p < w.WordCount && n < startRoom; ++p) starts[n++] = p;
+    }
     std::sort(starts, starts + n);
     for (uint32_t s = 0; s < n && sound; ++s) {
       if (s && starts[s] == starts[s - 1]) continue;
-      const Candidate c = Align(w, h, starts[s], starts[s] < tail ? tail : w.WordCount);
+      // A word of one other letter may be loose beside a word that fits.
+      const Candidate c = Align(w, h, starts[s], starts[s] < tail ? tail : w.WordCount, loose ? 3 - h.Tokens : 0);
       if (int32_t(c.Score) < h.Need) continue;
       // Two starts that come to the same words are one place (the starts are
       // in order, so such candidates stand together).
@@ -581,7 +681,7 @@ int32_t LinkComments(const unsigned char* mainText, const unsigned char* previou
         Candidate& o = found.Items[k];
         if (o.Start == c.Start && o.End == c.End && (o.At < tail) == (c.At < tail)) {
           same = true;
-          if (c.Score > o.Score) o = c;
+          if (Rank(c) > Rank(o)) o = c;
         }
       }
       if (!same) sound = found.Add(c);
@@ -593,42 +693,66 @@ int32_t LinkComments(const unsigned char* mainText, const unsigned char* previou
     std::free(block);
     return LinkNoMemory;
   }
+  // Initials alone fit any pair of words with those first letters: such a
+  // heading is placed only after its neighbour's (below), unless the text
+  // has the same abbreviation.
+  auto open = [&](const Heading& h, int32_t k) { return !h.Initials || found.Items[k].Exact; };
 
   // Headings whose words stand at one best place, kept where they follow the
-  // text's order (the longest such chain).
+  // text's order (the longest such chain; a heading may start where the one
+  // before it starts). One whose words as written stand once on the side is
+  // kept out of that order too, but bounds no other.
   {
     int32_t* length = reinterpret_cast<int32_t*>(starts);  // chain lengths
     int32_t* from = length + count;                        // links of the chain
     int32_t bestEnd = -1;
     for (int32_t i = 0; i < count; ++i) {
-      headings[i].Chosen = OnlyBest(found, headings[i], -1, INT64_MAX);
+      Heading& h = headings[i];
+      h.Chosen = OnlyBest(found, h, -1, INT64_MAX);
+      if (h.Chosen >= 0 && !open(h, h.Chosen)) h.Chosen = -1;
       length[i] = 0, from[i] = -1;
-      if (headings[i].Chosen < 0) continue;
+      if (h.Chosen < 0) continue;
       length[i] = 1;
-      const uint32_t at = found.Items[headings[i].Chosen].At;
+      const uint32_t at = found.Items[h.Chosen].At;
       for (int32_t j = 0; j < i; ++j) {
-        if (length[j] && found.Items[headings[j].Chosen].At < at && length[j] + 1 > length[i])
+        if (length[j] && found.Items[headings[j].Chosen].At <= at && length[j] + 1 > length[i])
           length[i] = length[j] + 1, from[i] = j;
       }
       if (bestEnd < 0 || length[i] > length[bestEnd]) bestEnd = i;
     }
     int32_t keep = bestEnd;
     for (int32_t i = count - 1; i >= 0; --i) {
+      Heading& h = headings[i];
       if (i == keep) {
         keep = from[i];
-      } else {
-        headings[i].Chosen = -1;
+      } else if (h.Chosen >= 0) {
+        const Candidate& c = found.Items[h.Chosen];
+        h.Aside = c.Score == h.Tokens && !c.Loose && !h.Initials && h.Candidates == 1 &&
+                  h.Tokens >= 2;
+        if (!h.Aside) h.Chosen = -1;
       }
     }
   }
-  // The others: the one best place between what their neighbours allow,
-  // again until nothing changes. A linked heading allows what lies beyond its
-  // place; an unlinked one whose words (two or more) stand whole at every
-  // place open to it, what lies beyond the first (or last) of them.
+  // The others: the one best place between what their neighbours allow (the
+  // place of the one before only when nothing after it fits, or when it
+  // repeats that one's words), again until nothing changes. A linked heading
+  // allows what lies beyond its place; an unlinked one whose words (two or
+  // more) stand whole at every place open to it, what lies beyond the first
+  // (or last) of them. Where that leaves a tie, the nearest place after the
+  // heading before is taken, for initials alone and for a heading of two
+  // words or more, or of one long word that stands at most twice.
+  auto sameWords = [&](const Heading& a, const Heading& b) {
+    if (a.Tokens != b.Tokens) return false;
+    for (uint32_t k = 0; k < a.Tokens; ++k)
+      if (w.Tokens[a.FirstToken + k].Key != w.Tokens[b.FirstToken + k].Key) return false;
+    return true;
+  };
   for (int32_t i = 0; i < count; ++i) headings[i].Lower = -1, headings[i].Upper = INT64_MAX;
-  for (bool changed = true; changed;) {
+  for (bool changed = true, ties = false; changed || !ties;) {
+    if (!changed) ties = true;
     changed = false;
     auto bound = [&](const Heading& h, bool first, int64_t* edge) {
+      if (h.Aside) return;
       if (h.Chosen >= 0) return *edge = found.Items[h.Chosen].At, void();
       int64_t lowest = INT64_MAX, highest = -1;
       for (uint32_t k = h.FirstCandidate; k < h.FirstCandidate + h.Candidates; ++k) {
@@ -655,8 +779,22 @@ int32_t LinkComments(const unsigned char* mainText, const unsigned char* previou
     for (int32_t i = 0; i < count; ++i) {
       Heading& h = headings[i];
       if (h.Chosen >= 0) continue;
-      h.Chosen = OnlyBest(found, h, h.Lower, h.Upper);
-      changed |= h.Chosen >= 0;
+      const Heading* before = i > 0 && headings[i - 1].Chosen >= 0 && !headings[i - 1].Aside ? &headings[i - 1] : nullptr;
+      const int64_t after = before ? int64_t(found.Items[before->Chosen].At) : -1;
+      if (before && sameWords(h, *before)) {
+        h.Chosen = Nearest(found, h, after, after + 1);
+      } else if (!h.Initials) {
+        h.Chosen = OnlyBest(found, h, h.Lower + 1, h.Upper);
+        if (h.Chosen < 0 && Nearest(found, h, h.Lower + 1, h.Upper) < 0) h.Chosen = OnlyBest(found, h, h.Lower, h.Upper);
+      }
+      if (h.Chosen < 0 && ties && before) {
+        const Word& t = w.Tokens[h.FirstToken];
+        if (h.Initials || h.Tokens >= 2 || (t.Length >= 4 && h.Candidates <= 2)) {
+          h.Chosen = Nearest(found, h, after + 1, h.Upper);
+          if (h.Chosen < 0) h.Chosen = Nearest(found, h, after, after + 1);
+        }
+      }
+      if (h.Chosen >= 0) changed = true, ties = false;
     }
   }
 

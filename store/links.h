@@ -5,7 +5,7 @@
 // A comment is a heading paragraph (centred, visual order, no paragraph end:
 // style 0x51 in the records) with the comment paragraphs that follow it up to
 // the next centred paragraph. A heading quotes words of its side's main text,
-// or at the top of a side the end of the previous side's; real headings do not
+// or near the top of a side the end of the previous side's; real headings do not
 // quote letter for letter, and the linker allows for what they do:
 //   - the vowel letters vav and yod written or left out (words are compared
 //     without them);
@@ -14,11 +14,27 @@
 //     of three or four words), or for the same abbreviation in the text;
 //   - an "and so on" mark (kaf or gimel, as in "and so on" and "and the rest
 //     of the verse"), which ends the quoted words;
-//   - only the first words of a longer phrase, and a word that differs.
-// Headings follow the text's order: where the words stand more than once, the
-// place between the neighbouring headings' links is taken when it is the only
-// one there; otherwise, and for a heading that fits nowhere, there is no link
-// (a wrong link is worse than none).
+//   - only the first words of a longer phrase, and a word that differs;
+//   - once in a heading, a word of the text left out or a word added;
+//   - in a heading of one or two words that stands nowhere as written, a
+//     word with the other plural ending (mem or nun) or with a prefix letter
+//     (vav, dalet, he, bet, lamed, shin) added or dropped;
+//   - a quote that goes on into the next paragraph (the link covers its
+//     words in the paragraph where it begins).
+// Where the words fit several places alike, the one spelled as the heading
+// spells it is taken. Headings mostly follow the text's order, and may start
+// where the one before starts: where the words stand more than once, the
+// place between the neighbouring headings' links is taken when it is the
+// only one there; a heading of two words or more whose words stand once on
+// the side is linked there even out of order. A heading that repeats the one
+// before is linked where that one is. Of places still tied, the nearest after
+// the heading before is taken for a heading of two words or more, or of one
+// word of four letters or more that stands at most twice; a heading of
+// initials alone only that way. Otherwise, and for a heading that fits
+// nowhere, there is no link (a wrong link is worse than none). A heading's
+// word that stands more often on the side than any real page has it (a
+// repetitive text of the user's own) is not looked for, so the work stays
+// bounded.
 //
 // Owns nothing: the caller's buffers are only read, the working memory is
 // taken and given back within the call.

@@ -48,13 +48,27 @@ constexpr int32_t CorpusLongestRecord = 6000;
 // What a heading of the generated commentary quotes: nothing, words of its
 // side's main text, or words at the end of the previous side's.
 enum HeadingQuoteSide : uint8_t { QuotesNothing = 0, QuotesThisSide = 1, QuotesPreviousSide = 2 };
+// The hard shapes of headings that the generator writes in real-like shares.
+enum HeadingShapeKind : uint8_t {
+  ShapePlain = 0,
+  ShapeSameStartKind,   // starts on the words the heading before starts on
+  ShapeRepeatedKind,    // the heading before, again
+  ShapeEarlierKind,     // an earlier place than the heading before
+  ShapeAcrossKind,      // across a paragraph break
+  ShapeVariantKind,     // one or two words, one with another plural ending or prefix letter
+  ShapeGapKind,         // a word skipped or added
+  ShapeInitialsKind,    // initials of two words only
+  ShapePreviousKind,    // past the first heading, on the previous side's end
+  ShapeKinds
+};
 struct HeadingTruth {
   uint8_t Side;                   // HeadingQuoteSide
-  uint16_t QuoteStart, QuoteEnd;  // the quoted words: stored bytes [start, end) of that main-text record
+  uint16_t QuoteStart, QuoteEnd;  // the quoted words in the paragraph where they begin: stored bytes
+                                  // [start, end) of that main-text record
   uint32_t FirstWord, Words;      // the same as words of that main text, in reading order
-  bool Ambiguous;                 // a careful reader could not tell where: one word that stands
-                                  // several times on its page, or words that stand again between
-                                  // the quotes of the nearest headings such a reader can place
+  bool Ambiguous;                 // the words as written stand at more than one place of the side
+                                  // (or of the previous side's end)
+  uint8_t Shape;                  // HeadingShapeKind: how it was written
 };
 
 // The texts of article a (1..5358): its main text (record 2a - 1) and its

@@ -10,6 +10,7 @@
 // its own. Strings are written in reading order and stored reversed (with the
 // bracket pairs mirrored) in every visual-order paragraph.
 #include <algorithm>
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -556,6 +557,7 @@ struct HeadingToken {
 };
 struct Quote {
   uint8_t Side = QuotesNothing;
+  uint8_t Shape = ShapePlain;  // HeadingShapeKind
   uint32_t First = 0, Count = 0;  // words of that side's main text
   std::vector<HeadingToken> Tokens;
 };
@@ -642,6 +644,50 @@ void QuoteTokens(Rng& rng, const MainWords& m, Quote& q) {
   }
 }
 
+// The shapes of the headings that quote the side, as the upper bounds of
+// their shares per thousand, one after the other: starting on the words the
+// heading before starts on (repeating it whole below ShapeRepeated), an
+// earlier place, across a paragraph break, a short heading with another
+// plural ending or a prefix letter added or dropped, a word skipped or
+// added, initials only.
+constexpr uint32_t ShapeRepeated = 10, ShapeSameStart = 35, ShapeEarlier = 40, ShapeAcross = 50, ShapeVariant = 85,
+                   ShapeGap = 120, ShapeInitials = 130;
+// Prefix letters that come and go in short headings (vav, dalet, he, bet, lamed, shin).
+constexpr char LoosePrefixes[] = "fdebmz";
+
+// Gives a quote's written words the shape drawn for it.
+void HeadingShape(Rng& rng, uint32_t shape, const MainWords& m, Quote& q) {
+  std::vector<HeadingToken>& t = q.Tokens;
+  const bool plain = std::all_of(t.begin(), t.end(), [](const HeadingToken& k) {
+    return k.Kind == 'w' && OnlyLetters(k.Letters) && k.Letters.size() >= 2;
+  });
+  if (!plain) return;
+  if (shape >= ShapeAcross && shape < ShapeVariant && t.size() <= 2) {
+    q.Shape = ShapeVariantKind;
+    std::string& w = t[rng.Below(uint32_t(t.size()))].Letters;
+    const char end = w.back();
+    if ((end == 'n' || end == 'p') && w.size() >= 3) {
+      w.back() = end == 'n' ? 'p' : 'n';  // final mem and final nun
+    } else if (std::strchr(LoosePrefixes, w[0]) && Skeleton(w.substr(1)).size() >= 2) {
+      w.erase(0, 1);
+    } else {
+      w.insert(w.begin(), LoosePrefixes[rng.Below(sizeof LoosePrefixes - 1)]);
+    }
+  } else if (shape >= ShapeVariant && shape < ShapeGap && t.size() >= 3) {
+    q.Shape = ShapeGapKind;
+    const uint32_t k = 1 + rng.Below(uint32_t(t.size()) - 2);
+    if (rng.Chance(1, 2)) {
+      t.erase(t.begin() + k);
+    } else {
+      // Another word of the side's text, which does not stand there.
+      t.insert(t.begin() + k, HeadingToken{'w', m.Words[rng.Below(uint32_t(m.Words.size()))], 0});
+    }
+  } else if (shape >= ShapeGap && shape < ShapeInitials && t.size() == 2) {
+    q.Shape = ShapeInitialsKind;
+    t = {HeadingToken{'"', std::string{t[0].Letters[0], t[1].Letters[0]}, 2}};
+  }
+}
+
 // Commentary words that stand nowhere in the side's main text: a heading that
 // quotes nothing (a reading note).
 std::string NoteWords(Rng& rng, const Language& lang, const MainWords& m) {
@@ -688,34 +734,76 @@ void CommentaryParagraphs(int32_t article, int scale, const MainWords& quoted, P
 
   const Topic topic = MakeTopic(rng, lang, quoted.Words, CommentaryTerms, CommentaryTermsPerMille);
 
-  // Headings quote the main text in order, each within one paragraph; the
-  // first now and then the end of the previous side; a few quote nothing.
+  // Headings quote the main text in order, mostly within one paragraph; the
+  // first now and then the end of the previous side (and a few after it as
+  // well); a few quote nothing. About one in eight takes a shape of its own
+  // (HeadingShape), drawn from a stream of its own.
   quotes.assign(headings, Quote{});
+  Rng shapes = MakeRng(2 * article, scale, 0x5EAD);
   const size_t size = quoted.Words.size();
-  size_t cursor = 0;
+  size_t cursor = 0, previousCursor = 0;
   // About nine tenths of the words pass under the headings.
   const size_t stride = size_t(std::max<int64_t>(1, int64_t(size) * 9 / 5 / (headings + 1) - 6));
   for (int h = 0; h < headings; ++h) {
     Quote& q = quotes[h];
     const uint32_t kind = rng.Below(1000);
-    const uint32_t words = HeadingLength(rng);
+    uint32_t words = HeadingLength(rng);
+    const uint32_t shape = shapes.Below(1000);
     std::string text;
-    if (h == 0 && previous.Article && kind < 90) {
+    const bool onBefore = h > 0 && quotes[h - 1].Side == QuotesPreviousSide;
+    if (previous.Article && ((h == 0 && kind < 90) || (onBefore && h < 4 && shapes.Chance(1, 3)))) {
       const MainWords& before = previous.Get();
-      if (!before.Words.empty()) {
+      const size_t tail = std::min<size_t>(before.Words.size(), 20);
+      const size_t from = h == 0 ? before.Words.size() - tail : previousCursor + shapes.Below(3);
+      if (from < before.Words.size()) {
         q.Side = QuotesPreviousSide;
-        q.First = uint32_t(before.Words.size() - 1 - rng.Below(uint32_t(std::min<size_t>(before.Words.size(), 20))));
+        q.First = uint32_t(h == 0 ? before.Words.size() - 1 - rng.Below(uint32_t(tail)) : from);
         q.Count = WithinParagraph(before, q.First, words);
+        q.Shape = h ? ShapePreviousKind : ShapePlain;
+        previousCursor = q.First + q.Count;
         QuoteTokens(rng, before, q);
       }
     } else if (kind < 994 || h < 2) {
-      cursor += rng.Below(uint32_t(stride));
-      if (cursor < size) {
+      const Quote* last = h > 0 && quotes[h - 1].Side == QuotesThisSide ? &quotes[h - 1] : nullptr;
+      if (shape < ShapeSameStart && last) {
+        // The words the heading before starts on, again (its very words at times).
+        q = *last;
+        q.Shape = ShapeRepeatedKind;
+        if (shape >= ShapeRepeated) {
+          q.Shape = ShapeSameStartKind;
+          q.Tokens.clear();
+          q.Count = WithinParagraph(quoted, q.First, words == q.Count ? words + 1 : words);
+          QuoteTokens(rng, quoted, q);
+        }
+      } else if (shape < ShapeEarlier && last && last->First > 0) {
+        // An earlier word of the side, commented on out of order.
         q.Side = QuotesThisSide;
-        q.First = uint32_t(cursor);
-        q.Count = WithinParagraph(quoted, cursor, words);
-        cursor += q.Count;
+        q.Shape = ShapeEarlierKind;
+        q.First = shapes.Below(last->First);
+        q.Count = WithinParagraph(quoted, q.First, words);
         QuoteTokens(rng, quoted, q);
+      } else {
+        cursor += rng.Below(uint32_t(stride));
+        if (shape >= ShapeAcross && shape < ShapeVariant) words = 1 + shapes.Below(2);
+        if (shape >= ShapeVariant && shape < ShapeGap) words = std::max<uint32_t>(words, 3);
+        if (shape >= ShapeGap && shape < ShapeInitials) words = 2;
+        if (cursor < size) {
+          q.Side = QuotesThisSide;
+          q.First = uint32_t(cursor);
+          if (shape >= ShapeEarlier && shape < ShapeAcross) {
+            // The last words of a paragraph and the first of the next.
+            const uint32_t in = WithinParagraph(quoted, cursor, 1000);
+            q.First = uint32_t(cursor + in - 1 - (in > 1 ? shapes.Below(2) : 0));
+            words = std::max<uint32_t>(words, 3);
+            q.Shape = WithinParagraph(quoted, q.First, words) < words && q.First + words <= size ? ShapeAcrossKind
+                                                                                                  : ShapePlain;
+          }
+          q.Count = q.First == cursor ? WithinParagraph(quoted, cursor, words)
+                                       : uint32_t(std::min<size_t>(words, size - q.First));
+          cursor = q.First + q.Count;
+          QuoteTokens(rng, quoted, q);
+          HeadingShape(shapes, shape, quoted, q);
+        }
       }
     }
     if (q.Side == QuotesNothing) {
@@ -857,79 +945,32 @@ bool Fits(const Quote& q, const std::vector<std::string>& forms, const MainWords
   return Fits(q, forms, m, skeletons, uint32_t(at + letters.size()), k + 1);
 }
 
-// What each heading of an article quotes, and whether a careful reader could
-// tell where: a reader places the headings whose words stand at one place of
-// the page, then each other one whose words stand at one place between the
-// placed headings before and after it, and so on.
+// What each heading of an article quotes (the words it was written from, in
+// the paragraph where they begin), and whether its words as written stand at
+// more than one place open to it.
 void Truth(Article& a, std::vector<HeadingTruth>& truth) {
   std::vector<std::string> here, before;
   for (const std::string& w : a.Words.Words) here.push_back(Skeleton(w));
   if (a.Previous.Article) {
     for (const std::string& w : a.Previous.Get().Words) before.push_back(Skeleton(w));
   }
-  const size_t n = a.Quotes.size();
-  // Where each heading's words stand: on this side, and at the top of a
-  // side at the end of the previous one (below 0).
-  std::vector<std::vector<int64_t>> fits(n);
-  std::vector<uint8_t> placed(n, 0);
   const uint32_t tail = uint32_t(std::max<int64_t>(0, int64_t(before.size()) - 30));
-  for (size_t h = 0; h < n; ++h) {
+  for (size_t h = 0; h < a.Quotes.size(); ++h) {
     const Quote& q = a.Quotes[h];
-    HeadingTruth t{q.Side, 0, 0, q.First, q.Count, true};
-    if (q.Side == QuotesNothing) {
-      t.Ambiguous = false;
-      truth.push_back(t);
-      continue;
+    HeadingTruth t{q.Side, 0, 0, q.First, q.Count, false, q.Shape};
+    if (q.Side != QuotesNothing) {
+      const bool previous = q.Side == QuotesPreviousSide;
+      const MainWords& m = previous ? a.Previous.Words : a.Words;
+      t.Words = WithinParagraph(m, q.First, q.Count);
+      StoredRange(previous ? a.Previous.List : a.Main, m, q.First, t.Words, &t.QuoteStart, &t.QuoteEnd);
+      std::vector<std::string> forms;
+      for (const HeadingToken& k : q.Tokens) forms.push_back(Skeleton(k.Letters));
+      uint32_t places = 0;
+      for (uint32_t at = tail; at < before.size(); ++at) places += Fits(q, forms, a.Previous.Words, before, at);
+      for (uint32_t at = 0; at < here.size(); ++at) places += Fits(q, forms, a.Words, here, at);
+      t.Ambiguous = places > 1;
     }
-    const bool previous = q.Side == QuotesPreviousSide;
-    const MainWords& m = previous ? a.Previous.Words : a.Words;
-    StoredRange(previous ? a.Previous.List : a.Main, m, q.First, q.Count, &t.QuoteStart, &t.QuoteEnd);
-    std::vector<std::string> forms;
-    for (const HeadingToken& k : q.Tokens) forms.push_back(Skeleton(k.Letters));
-    for (uint32_t at = tail; h < 2 && at < before.size(); ++at) {
-      if (Fits(q, forms, a.Previous.Words, before, at)) fits[h].push_back(int64_t(at) - int64_t(before.size()));
-    }
-    for (uint32_t at = 0; at < here.size(); ++at) {
-      if (Fits(q, forms, a.Words, here, at)) fits[h].push_back(at);
-    }
-    const int64_t own = previous ? int64_t(q.First) - int64_t(before.size()) : int64_t(q.First);
-    placed[h] = fits[h].size() == 1 && fits[h][0] == own;
     truth.push_back(t);
-  }
-  for (bool changed = true; changed;) {
-    changed = false;
-    for (size_t h = 0; h < n; ++h) {
-      if (placed[h] || fits[h].empty()) continue;
-      int64_t lower = INT64_MIN, upper = INT64_MAX;
-      for (size_t k = h; k-- > 0;) {
-        if (placed[k]) {
-          // A heading placed on the previous side leaves its rest open.
-          lower = int64_t(a.Quotes[k].First) - (a.Quotes[k].Side == QuotesThisSide ? 0 : int64_t(before.size()));
-          break;
-        }
-      }
-      for (size_t k = h + 1; k < n; ++k) {
-        if (placed[k]) {
-          upper = a.Quotes[k].First;
-          break;
-        }
-      }
-      uint32_t count = 0;
-      int64_t at = 0;
-      for (int64_t f : fits[h]) {
-        if (f > lower && f < upper) ++count, at = f;
-      }
-      const int64_t own = a.Quotes[h].Side == QuotesThisSide ? int64_t(a.Quotes[h].First)
-                                                              : int64_t(a.Quotes[h].First) - int64_t(before.size());
-      if (count == 1 && at == own) placed[h] = 1, changed = true;
-    }
-  }
-  for (size_t h = 0; h < n; ++h) {
-    const Quote& q = a.Quotes[h];
-    if (q.Side == QuotesNothing) continue;
-    // One word that stands several times on its page a reader cannot place.
-    const bool oneWord = q.Tokens.size() == 1 && q.Tokens[0].Span == 1 && fits[h].size() > 1;
-    truth[h].Ambiguous = !placed[h] || oneWord;
   }
 }
 

@@ -24,6 +24,7 @@
 #include "shell/mainwindow.h"
 #include "shell/places.h"
 #include "shell/results.h"
+#include "shell/search.h"
 #include "shell/selecting.h"
 #include "shell/splitview.h"
 #include "shell/view.h"
@@ -32,6 +33,7 @@
 #include "store/links.h"
 #include "store/places.h"
 #include "store/records.h"
+#include "store/tractates.h"
 #include "tests/win/common/gdi_tracking.h"
 #include "tests/win/common/message_boxes.h"
 #include "tests/win/common/reader_setup.h"
@@ -888,7 +890,94 @@ struct PaintedClient {
   COLORREF Beside(const PaneView* pane) const { return GetPixel(dc, pane->AreaLeft / 2, pane->AreaTop + 2); }
 };
 
+// The links of the texts the panes show, made here from those texts.
+int32_t LinksShown(CommentLink* links, int32_t room) {
+  int32_t tractate = 0, side = 0, before = -1, beforeSide = 0;
+  const int32_t article = ArticleOfRecord(AppSettings.Lesson);
+  unsigned char* previous = article > 1 && LocateArticle(article, &tractate, &side) &&
+                                    LocateArticle(article - 1, &before, &beforeSide) && before == tractate
+                                ? LoadTextRecord(AppSettings.Lesson - 2, nullptr)
+                                : nullptr;
+  const int32_t n = LinkComments(MainPane->Text, previous, CommentaryPane->Text, links, room);
+  std::free(previous);
+  return n < room ? n : room;
+}
+
+// A point of the pane (client coordinates) whose text offset passes the test.
+template <typename Test>
+bool PointWhere(PaneView* pane, Test test, LPARAM* at) {
+  const int x = pane->AreaLeft + pane->AreaWidth / 2;
+  for (int y = pane->AreaTop + 1; y < pane->AreaTop + pane->AreaHeight; y += 2) {
+    if (test(PaneBoundaryAt(pane, x, y))) return *at = MAKELPARAM(x, y), true;
+  }
+  return false;
+}
+
+TEST_F(Shell, AfterASearchHitInAnotherArticleTheTintFollowsTheTextsShown) {
+  // A hit in a main-text record, and one in a commentary record.
+  for (const int32_t record : {201, 302}) {
+    GoToRecord(window_, 1);
+    CommentLink links[256];
+    int32_t n = LinksShown(links, 256), on = -1;
+    LPARAM at = 0;
+    auto onComment = [&](int32_t o) {
+      for (on = 0; on < n; ++on)
+        if (links[on].Side == LinkThisSide && links[on].CommentStart <= o && o < links[on].CommentEnd) return true;
+      return false;
+    };
+    ASSERT_TRUE(PointWhere(CommentaryPane, onComment, &at));
+    SendMessageW(window_, WM_MOUSEMOVE, 0, at);
+    ASSERT_GT(MainPane->TintCount, 0) << "a tint before the jump";
+
+    unsigned char* text = LoadTextRecord(record, nullptr);
+    ASSERT_NE(text, nullptr);
+    const size_t second = 3 + std::strlen(reinterpret_cast<char*>(text) + 2);  // the second paragraph
+    std::free(text);
+    ASSERT_EQ(ShowSearchHit(SearchHit{record, static_cast<uint16_t>(second + 3), 1}), 1) << record;
+    EXPECT_EQ(AppSettings.Lesson, record - 1 + record % 2) << record;
+    EXPECT_EQ(MainPane->TintCount + CommentaryPane->TintCount + MainPane->TintAbove, 0) << "the tint goes";
+
+    n = LinksShown(links, 256);
+    ASSERT_TRUE(PointWhere(CommentaryPane, onComment, &at)) << record;
+    SendMessageW(window_, WM_MOUSEMOVE, 0, at);
+    ASSERT_EQ(MainPane->TintCount, 1) << record;
+    EXPECT_EQ(MainPane->Tints[0].Start, links[on].QuoteStart) << record;
+    EXPECT_EQ(MainPane->Tints[0].End, links[on].QuoteEnd) << record;
+  }
+}
+
+TEST_F(Shell, ACtrlClickWithLinksOnNeverPagesOrSelects) {
+  AppSettings.Flags |= ClickPaging;
+  GoToLongArticle(1, 3, 3);
+  CommentLink links[256];
+  const int32_t n = LinksShown(links, 256);
+  // Places no comment is on: the commentary's page header, main-text words no comment quotes.
+  auto nowhere = [&](int32_t o) {
+    for (int32_t i = 0; i < n; ++i)
+      if ((links[i].CommentStart <= o && o < links[i].CommentEnd) ||
+          (links[i].Side == LinkThisSide && links[i].QuoteStart <= o && o < links[i].QuoteEnd))
+        return false;
+    return o >= 0;
+  };
+  for (PaneView* pane : {MainPane, CommentaryPane}) {
+    for (const uint16_t focus : {0, 20}) {
+      LPARAM at = 0;
+      ASSERT_TRUE(PointWhere(pane, nowhere, &at));
+      pane->Selection = TextSelection{0, focus};
+      const uint16_t row = pane->FirstRow;
+      SendMessageW(window_, WM_LBUTTONDOWN, MK_CONTROL | MK_LBUTTON, at);
+      SendMessageW(window_, WM_LBUTTONUP, MK_CONTROL, at);
+      EXPECT_EQ(pane->FirstRow, row) << "no paging, selection up to " << focus;
+      EXPECT_EQ(pane->Selection.Focus, focus) << "the selection stays";
+    }
+  }
+}
+
 TEST_F(Shell, ACommentUnderThePointerTintsItsWordsAndCtrlClickBringsThemIntoView) {
+  // The client area this window has (not always the size asked for).
+  RECT client;
+  GetClientRect(window_, &client);
+  Resize(client.right, client.bottom);
   // A comment in view whose quoted words lie below the main pane's rows.
   CommentLink links[256];
   int32_t found = -1, lineOfWords = -1, headingY = 0;
@@ -913,6 +1002,18 @@ TEST_F(Shell, ACommentUnderThePointerTintsItsWordsAndCtrlClickBringsThemIntoView
   EXPECT_TRUE(PaintedClient(window_).Has(CommentaryPane, DayScheme.LinkTint)) << "the comment is tinted";
   EXPECT_FALSE(PaintedClient(window_).Has(MainPane, DayScheme.LinkTint)) << "its words are out of view";
   EXPECT_EQ(MainPane->FirstRow, 0) << "nothing moves on hover";
+  // The mark at the bottom edge that points at them goes with the tint.
+  const int markX = MainPane->AreaLeft + MainPane->AreaWidth / 2;
+  const int markY = MainPane->AreaTop + MainPane->AreaHeight - 1 - PaneLength(MainPane, 3);
+  COLORREF marked = 0;
+  const PaintedClient left(window_, [&] {
+    PaintPanes(MainPane->Dc, window_, RepaintClear | RepaintErase | 0xFF);
+    marked = GetPixel(MainPane->Dc, markX, markY);
+    SendMessageW(window_, WM_MOUSELEAVE, 0, 0);
+  });
+  EXPECT_EQ(marked, DayScheme.HeadingText);
+  EXPECT_NE(GetPixel(left.dc, markX, markY), DayScheme.HeadingText) << "the mark goes";
+  SendMessageW(window_, WM_MOUSEMOVE, 0, onHeading);
 
   // Ctrl+click scrolls the main pane to the words, and does nothing else.
   const uint16_t commentaryRow = CommentaryPane->FirstRow;
