@@ -38,12 +38,16 @@ int32_t RowOfLine(const PaneView* pane, int32_t index);
 // The pane's tinted stretches on the scheme's LinkTint, each line in its own
 // text colour, and the mark at the edge that points to those out of view.
 void DrawTints(PaneView* pane);
+// The citation under the pointer (PaneView::Citation) in the scheme's
+// citation colour, underlined, on the background or the tint it stands on.
+void DrawCitation(PaneView* pane);
 // The pane's selection in the selection colours (layout/colours.h).
 void DrawSelection(PaneView* pane);
 // The stored bytes [lo, hi) of a run drawn at x, y shown opaque in the given
-// colours (the part of the run outside them is left alone).
+// colours (the part of the run outside them is left alone), underlined in
+// the text colour when asked.
 void HighlightRange(PaneView* pane, const unsigned char* run, int32_t count, int32_t x, int32_t y, int32_t lo,
-                    int32_t hi, COLORREF textColour, COLORREF backColour);
+                    int32_t hi, COLORREF textColour, COLORREF backColour, bool underline = false);
 void HighlightRun(PaneView* pane, const unsigned char* text, const unsigned char* run, int32_t count,
                   int32_t x, int32_t y);
 // Hit-testing: the text offset of the character boundary under x, y on
