@@ -255,14 +255,14 @@ void DrawTints(PaneView* pane) {
 }
 
 void DrawCitation(PaneView* pane) {
-  if (!pane || !pane->Text || !pane->Lines || pane->Citation.End <= pane->Citation.Start) return;
+  if (!pane || !pane->Text || !pane->Lines || pane->CitationShown.End <= pane->CitationShown.Start) return;
   // On the tint when the comment it stands in is tinted.
   COLORREF back = PaneBackground(pane);
   for (int32_t i = 0; i < pane->TintCount; ++i) {
     const TintRange& t = pane->Tints[i];
-    if (t.Start <= pane->Citation.Start && pane->Citation.Start < t.End) back = PaneColours(pane).LinkTint;
+    if (t.Start <= pane->CitationShown.Start && pane->CitationShown.Start < t.End) back = PaneColours(pane).LinkTint;
   }
-  HighlightVisible(pane, pane->Citation.Start, pane->Citation.End, PaneColours(pane).Citation, back, true);
+  HighlightVisible(pane, pane->CitationShown.Start, pane->CitationShown.End, PaneColours(pane).Citation, back, true);
 }
 
 int32_t DrawHitHighlight(PaneView* pane) {
@@ -316,6 +316,29 @@ int32_t PaneBoundaryAt(PaneView* pane, int32_t x, int32_t y) {
   const unsigned char* run = pane->Text + line->Start;
   if (line->Hang && !(line->Style & StyleVisual)) run = SkipWordAndSpaces(run);
   const int32_t i = RunBoundaryAt(pane->Dc, run, line->Length, x - line->X);
+  if (oldFont) SelectObject(pane->Dc, oldFont);
+  return static_cast<int32_t>(run - pane->Text) + i;
+}
+
+int32_t PaneCharAt(PaneView* pane, int32_t x, int32_t y) {
+  if (!pane || !pane->Text || !pane->Lines) return -1;
+  int32_t room = pane->AreaHeight;
+  int32_t top = 0;
+  const LineEntry* line = FindFirstVisible(pane, &top, &room);
+  for (; line->Style != 0 && line->LineHeight <= room; ++line) {
+    if (y < top) return -1;
+    if (y < top + line->LineHeight) break;
+    Advance(*line, top, room);
+  }
+  if (line->Style == 0 || line->LineHeight > room || IsRule(*line)) return -1;
+  const unsigned char* run = pane->Text + line->Start;
+  if (line->Hang && !(line->Style & StyleVisual)) run = SkipWordAndSpaces(run);
+  const int32_t dx = x - line->X;
+  if (dx < 0 || dx >= line->RunWidth) return -1;
+  const HFONT oldFont = SelectStyle(pane, line->Style);
+  // The boundary nearest to dx, and the character on its side of it.
+  int32_t i = RunBoundaryAt(pane->Dc, run, line->Length, dx);
+  if (i > 0 && (i == line->Length || MeasureRun(pane->Dc, run, i).cx > dx)) --i;
   if (oldFont) SelectObject(pane->Dc, oldFont);
   return static_cast<int32_t>(run - pane->Text) + i;
 }

@@ -351,7 +351,7 @@ int32_t LayoutPane(PaneView* pane, unsigned char* text, bool releaseOld) {
   if (!sameText) {
     pane->HitStart = pane->HitEnd = 0;
     pane->Selection = TextSelection{};
-    pane->Citation = {};
+    pane->CitationShown = {};
   }
   // Laying out the pane's own text again must never release it.
   if (text == pane->Text) releaseOld = false;

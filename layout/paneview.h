@@ -82,7 +82,7 @@ struct PaneView {
   // none): drawn in the scheme's citation colour and underlined, over the
   // tint and under the hit and the selection. Cleared when another text is
   // laid out. Written by the shell.
-  TintRange Citation;
+  TintRange CitationShown;
 };
 
 // Values of PaneView::Background.
