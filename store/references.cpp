@@ -157,7 +157,12 @@ constexpr char WordAbove[] = "msjm", WordBelow[] = "mxoq", WordSide[] = "sofd", 
 constexpr char WordInChapter[] = "buyx", WordCommentary[] = "ujyfz";
 
 bool IsDaf(const Token& t) { return IsPlain(t, WordDaf) || IsPlain(t, WordInDaf) || (Is(t, "d") && t.Geresh); }
-bool IsTractateWord(const Token& t) { return IsPlain(t, WordTractate) || IsPlain(t, WordInTractate); }
+// "מסכת", "במסכת", also with ו before them.
+bool IsTractateWord(const Token& t) {
+  const char* letters = t.Letters + (t.Letters[0] == 'f' ? 1 : 0);
+  return t.Kind == TokenWord && t.Gershayim < 0 && !t.Geresh &&
+         (!std::strcmp(letters, WordTractate) || !std::strcmp(letters, WordInTractate));
+}
 bool IsRelativeWord(const Token& t) { return IsPlain(t, WordAbove) || IsPlain(t, WordBelow); }
 
 // "א" or "ב", a geresh allowed: the side it names (0 or 1), else -1.
@@ -281,7 +286,9 @@ NameMatch MatchName(const NameKeys& keys, const Token* w, int32_t n, ReferenceMo
     for (int32_t i = 0; i < n && fits[b]; ++i) {
       char word[MaxWordLetters + 1];
       const int32_t k = SkeletonOf(w[i], i == 0 ? b : 0, word);
-      if (typedLength[b] + k > MaxTractateNameBytes * 2) fits[b] = false;
+      // A word of vowel letters alone belongs to no name.
+      if (k == 0) fits[b] = false;
+      else if (typedLength[b] + k > MaxTractateNameBytes * 2) fits[b] = false;
       else std::memcpy(typed[b] + typedLength[b], word, size_t(k)), typedLength[b] += k;
     }
     typed[b][typedLength[b]] = 0;
