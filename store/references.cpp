@@ -393,7 +393,12 @@ ReferenceResult ParseTokens(const Token* t, int32_t n, const NameKeys& keys, int
   }
   int32_t e = n, side = -1, folio = 0;
   bool strongSide = false, daf = false;
-  auto folioAt = [&](int32_t i) { return i >= 0 && FolioValue(t[i]) > 0 && !t[i].Latin; };
+  // A folio before a side word. "ד'" there is the word for a folio ("(ד' ב)"
+  // is folio 2), unless a "דף" stands before it.
+  auto folioAt = [&](int32_t i) {
+    if (i < 0 || FolioValue(t[i]) == 0 || t[i].Latin) return false;
+    return !(Is(t[i], "d") && t[i].Geresh) || (i > 0 && IsDaf(t[i - 1]));
+  };
   // The side.
   if (t[e - 1].Kind == TokenDot || t[e - 1].Kind == TokenColon) {
     side = t[e - 1].Kind == TokenColon;

@@ -76,6 +76,8 @@ TEST(References, ReadsEveryForm) {
       {u"דף לז ע\"ב", Cite, Here, ReferenceFound, 2, 75},
       {u"כד ב", Cite, Here, ReferenceNotUnderstood, -1, 0},
       {u"דף כד ב", Cite, Here, ReferenceFound, 2, 49},
+      {u"ד' ב", Cite, Here, ReferenceFound, 2, 4},
+      {u"דף ד' ע\"ב", Cite, Here, ReferenceFound, 2, 9},
       {u"כהין", Cite, Here, ReferenceNoFolio, -1, 0},
       {u"פרק ג' דף לו.", Cite, Here, ReferenceFound, 2, 72},
       {u"בסכוז רקד ה:", Cite, Here, ReferenceFound, 20, 11},
