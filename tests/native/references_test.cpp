@@ -115,13 +115,14 @@ TEST(References, FindsTheCitationsOfAParagraph) {
   struct Case {
     const char16_t* Text;
     std::vector<int32_t> Cited;  // tractate x 1000 + side code, in order
+    int32_t Plain;               // written as citations, citing no page
   } cases[] = {
-      {u"כמו שאמרו (דף כ.) וכן (כ\"א:) ו(דף 21)", {2040, 2043, 2042}},
-      {u"כדאמרינן במסכת כהין (ד' י.) ובמסכת רקבה צסים (דף ג:)", {5020, 12007}},
-      {u"כהין (דף י.) בס\"ר בפ' אלו נערות (דף צ':)", {2020, 20181}},
-      {u"במסכת סוטה (דף כ.) ובמסכת כהין (ויקרא כב) מסכת בחמה תסתג (פ\"ד דף ח.)", {11016}},
-      {u"(שמות לד) (שם) (ויקרא כב ב) (דף) (דף כד ב (דף ה.)", {2010}},
-      {u"(לקמן דף מח:) ו(עמוד ב) (במסכת אתקח כרטו דף קפ:) (תגצת כה)", {2097, 2021}},
+      {u"כמו שאמרו (דף כ.) וכן (כ\"א:) ו(דף 21)", {2040, 2043, 2042}, 0},
+      {u"כדאמרינן במסכת כהין (ד' י.) ובמסכת רקבה צסים (דף ג:)", {5020, 12007}, 0},
+      {u"כהין (דף י.) בס\"ר בפ' אלו נערות (דף צ':)", {2020, 20181}, 0},
+      {u"במסכת סוטה (דף כ.) ובמסכת כהין (ויקרא כב) מסכת בחמה תסתג (פ\"ד דף ח.)", {11016}, 1},
+      {u"(שמות לד) (שם) (ויקרא כב ב) (דף) (דף כד ב (דף ה.)", {2010}, 0},
+      {u"(לקמן דף מח:) ו(עמוד ב) (במסכת אתקח כרטו דף קפ:) (תגצת כה)", {2097, 2021}, 1},
   };
   for (const Case& c : cases) {
     const std::string reading = Code(c.Text);
@@ -134,6 +135,8 @@ TEST(References, FindsTheCitationsOfAParagraph) {
     ASSERT_EQ(n, int32_t(c.Cited.size()));
     ASSERT_EQ(FindCitations(reinterpret_cast<const unsigned char*>(display.data()), int32_t(display.size()), true,
                             Here, shown, 8), n);
+    EXPECT_EQ(FindAllCitations(reinterpret_cast<const unsigned char*>(reading.data()), int32_t(reading.size()), false,
+                               Here, nullptr, nullptr, 0), n + c.Plain);
     for (int32_t i = 0; i < n; ++i) {
       int32_t tractate = -1, side = 0;
       ASSERT_TRUE(LocateArticle(found[i].Article, &tractate, &side));
