@@ -157,7 +157,12 @@ constexpr char WordAbove[] = "msjm", WordBelow[] = "mxoq", WordSide[] = "sofd", 
 constexpr char WordInChapter[] = "buyx", WordCommentary[] = "ujyfz";
 
 bool IsDaf(const Token& t) { return IsPlain(t, WordDaf) || IsPlain(t, WordInDaf) || (Is(t, "d") && t.Geresh); }
-bool IsTractateWord(const Token& t) { return IsPlain(t, WordTractate) || IsPlain(t, WordInTractate); }
+// "מסכת", "במסכת", also with ו before them.
+bool IsTractateWord(const Token& t) {
+  const char* letters = t.Letters + (t.Letters[0] == 'f' ? 1 : 0);
+  return t.Kind == TokenWord && t.Gershayim < 0 && !t.Geresh &&
+         (!std::strcmp(letters, WordTractate) || !std::strcmp(letters, WordInTractate));
+}
 bool IsRelativeWord(const Token& t) { return IsPlain(t, WordAbove) || IsPlain(t, WordBelow); }
 
 // "א" or "ב", a geresh allowed: the side it names (0 or 1), else -1.
@@ -201,8 +206,7 @@ struct NameKeys {
 
 bool IsVowelLetter(char c) { return c == 'f' || c == 'j'; }
 
-void BuildKeys(NameKeys* keys) {
-  const TractateEntry* table = CorpusTractates();
+void BuildKeys(NameKeys* keys, const TractateEntry* table) {
   for (int t = 0; t < TractateCount; ++t) {
     NameKey& k = keys->Keys[t];
     std::memset(&k, 0, sizeof k);
@@ -281,7 +285,9 @@ NameMatch MatchName(const NameKeys& keys, const Token* w, int32_t n, ReferenceMo
     for (int32_t i = 0; i < n && fits[b]; ++i) {
       char word[MaxWordLetters + 1];
       const int32_t k = SkeletonOf(w[i], i == 0 ? b : 0, word);
-      if (typedLength[b] + k > MaxTractateNameBytes * 2) fits[b] = false;
+      // A word of vowel letters alone belongs to no name.
+      if (k == 0) fits[b] = false;
+      else if (typedLength[b] + k > MaxTractateNameBytes * 2) fits[b] = false;
       else std::memcpy(typed[b] + typedLength[b], word, size_t(k)), typedLength[b] += k;
     }
     typed[b][typedLength[b]] = 0;
@@ -371,11 +377,19 @@ struct OuterName {
   bool Blocked;      // "מסכת" with a name the corpus lacks
 };
 
+// What a reference read showed besides its result.
+struct ParseFacts {
+  bool Implied;  // no tractate named: the page being read gave it
+  bool Marked;   // "דף" or a side mark: written as a citation, whatever came of it
+};
+
 // Reads tokens t[0, n) as one reference.
 ReferenceResult ParseTokens(const Token* t, int32_t n, const NameKeys& keys, int32_t current, ReferenceMode mode,
-                            const OuterName* outer, bool* implied) {
+                            const OuterName* outer, ParseFacts* facts) {
   const bool lenient = mode == ReferenceMode::Lenient;
-  if (implied) *implied = false;
+  ParseFacts ignored;
+  if (!facts) facts = &ignored;
+  *facts = ParseFacts{false, false};
   if (lenient) {
     if (n >= 2 && t[0].Kind == TokenOpen && t[n - 1].Kind == TokenClose) ++t, n -= 2;
     if (n >= 2 && IsPlain(t[n - 1], WordCommentary)) --n;
@@ -386,7 +400,12 @@ ReferenceResult ParseTokens(const Token* t, int32_t n, const NameKeys& keys, int
   }
   int32_t e = n, side = -1, folio = 0;
   bool strongSide = false, daf = false;
-  auto folioAt = [&](int32_t i) { return i >= 0 && FolioValue(t[i]) > 0 && !t[i].Latin; };
+  // A folio before a side word. "ד'" there is the word for a folio ("(ד' ב)"
+  // is folio 2), unless a "דף" stands before it.
+  auto folioAt = [&](int32_t i) {
+    if (i < 0 || FolioValue(t[i]) == 0 || t[i].Latin) return false;
+    return !(Is(t[i], "d") && t[i].Geresh) || (i > 0 && IsDaf(t[i - 1]));
+  };
   // The side.
   if (t[e - 1].Kind == TokenDot || t[e - 1].Kind == TokenColon) {
     side = t[e - 1].Kind == TokenColon;
@@ -401,7 +420,7 @@ ReferenceResult ParseTokens(const Token* t, int32_t n, const NameKeys& keys, int
       int32_t code = 0;
       const int32_t tractate = TractateOf(current, &code);
       if (tractate < 0) return Result(ReferenceNoCurrentPage);
-      if (implied) *implied = false;
+      facts->Marked = true;
       return Resolve(tractate, code / 2 * 2 + side);
     }
   } else if (AyinSide(t[e - 1]) >= 0 && folioAt(e - 2)) {
@@ -421,6 +440,8 @@ ReferenceResult ParseTokens(const Token* t, int32_t n, const NameKeys& keys, int
     return Result(ReferenceNotUnderstood);
   }
   if (folio && e >= 1 && IsDaf(t[e - 1])) daf = true, --e;
+  // (A "ד'" after a book's name is as likely its chapter.)
+  facts->Marked = strongSide || (daf && !(Is(t[e], "d") && t[e].Geresh && e > 0));
   // A chapter mark before it is passed over.
   if (folio && e >= 2 && (IsPlain(t[e - 2], WordChapter) || (Is(t[e - 2], "u") && t[e - 2].Geresh)) &&
       NumeralValue(t[e - 1]) > 0) {
@@ -442,7 +463,7 @@ ReferenceResult ParseTokens(const Token* t, int32_t n, const NameKeys& keys, int
     } else {
       tractate = TractateOf(current, nullptr);
       if (tractate < 0) return Result(folio ? ReferenceNoCurrentPage : ReferenceEmpty);
-      if (implied) *implied = !relative;
+      facts->Implied = !relative;
     }
   } else {
     const NameMatch m = MatchName(keys, t + s, e - s, mode);
@@ -542,8 +563,9 @@ OuterName OuterNameOf(const unsigned char* r, int32_t open, const NameKeys& keys
   return outer;
 }
 
-// The citations of reading-order bytes r[0, n); offsets as in r.
-int32_t CitationsIn(const unsigned char* r, int32_t n, int32_t current, const NameKeys& keys, Citation* out,
+// The citations of reading-order bytes r[0, n); offsets as in r. With all,
+// also those written as citations that cite no page (Article 0).
+int32_t CitationsIn(const unsigned char* r, int32_t n, int32_t current, const NameKeys& keys, bool all, Citation* out,
                     int32_t capacity) {
   int32_t found = 0;
   Token tokens[MaxCitationBytes];
@@ -553,16 +575,21 @@ int32_t CitationsIn(const unsigned char* r, int32_t n, int32_t current, const Na
     while (close < n && close - i <= MaxCitationBytes && r[close] != ')' && r[close] != '(') ++close;
     if (close >= n || r[close] != ')') continue;
     const int32_t count = Tokenize(r + i + 1, close - i - 1, i + 1, tokens, MaxCitationBytes);
-    bool implied = false;
-    ReferenceResult result = ParseTokens(tokens, count, keys, current, ReferenceMode::Citation, nullptr, &implied);
-    if (count > 0 && implied) {
+    ParseFacts facts{};
+    ReferenceResult result = ParseTokens(tokens, count, keys, current, ReferenceMode::Citation, nullptr, &facts);
+    bool blocked = false;
+    if (count > 0 && facts.Implied) {
       const OuterName outer = OuterNameOf(r, i, keys);
-      if (outer.Blocked) continue;
+      blocked = outer.Blocked;
       if (outer.Tractate >= 0)
         result = ParseTokens(tokens, count, keys, current, ReferenceMode::Citation, &outer, nullptr);
     }
-    if (count > 0 && result.Code == ReferenceFound) {
-      if (found < capacity) out[found] = Citation{i, close + 1, result.Article};
+    const bool resolved = count > 0 && !blocked && result.Code == ReferenceFound;
+    // Written as a citation: marked, and no word outside the grammar.
+    const bool written = count > 0 && facts.Marked && result.Code != ReferenceNotUnderstood &&
+                         result.Code != ReferenceNoFolio;
+    if (resolved || (all && written)) {
+      if (found < capacity) out[found] = Citation{i, close + 1, resolved ? result.Article : 0};
       ++found;
     }
     i = close;
@@ -604,7 +631,7 @@ ReferenceResult ReadReference(const DisplayChar* text, int32_t count, int32_t cu
   const int32_t tokenCount = Tokenize(bytes, n, 0, tokens, MaxReferenceTokens);
   if (tokenCount < 0) return Result(ReferenceNotUnderstood);
   NameKeys keys;
-  BuildKeys(&keys);
+  BuildKeys(&keys, CorpusTractates());
   ReferenceResult r = ParseTokens(tokens, tokenCount, keys, currentArticle, mode, nullptr, nullptr);
   if (r.Code != ReferenceFound && r.Code != ReferenceAmbiguous && mode == ReferenceMode::Lenient && tokenCount > 1) {
     // A name still being typed: its last word may read as a folio.
@@ -621,17 +648,20 @@ ReferenceResult ReadReference(const DisplayChar* text, int32_t count, int32_t cu
   return r;
 }
 
-int32_t FindCitations(const unsigned char* text, int32_t count, bool displayOrder, int32_t currentArticle,
-                      Citation* out, int32_t capacity) {
+namespace {
+
+int32_t Find(const unsigned char* text, int32_t count, bool displayOrder, int32_t currentArticle,
+             const TractateEntry* names, bool all, Citation* out, int32_t capacity) {
   if (!text || count <= 0) return 0;
+  if (capacity < 0) capacity = 0;
   NameKeys keys;
-  BuildKeys(&keys);
-  if (!displayOrder) return CitationsIn(text, count, currentArticle, keys, out, capacity);
+  BuildKeys(&keys, names ? names : CorpusTractates());
+  if (!displayOrder) return CitationsIn(text, count, currentArticle, keys, all, out, capacity);
   unsigned char* r = static_cast<unsigned char*>(std::malloc(size_t(count)));
   if (!r) return CitationNoMemory;
   std::memcpy(r, text, size_t(count));
   TurnParagraph(r, count);
-  const int32_t found = CitationsIn(r, count, currentArticle, keys, out, capacity);
+  const int32_t found = CitationsIn(r, count, currentArticle, keys, all, out, capacity);
   std::free(r);
   // A parenthesis holds no number byte at either end, so its bytes in
   // reading order are those of display order turned round.
@@ -641,6 +671,18 @@ int32_t FindCitations(const unsigned char* text, int32_t count, bool displayOrde
     out[i].End = count - start;
   }
   return found;
+}
+
+}  // namespace
+
+int32_t FindCitations(const unsigned char* text, int32_t count, bool displayOrder, int32_t currentArticle,
+                      Citation* out, int32_t capacity) {
+  return Find(text, count, displayOrder, currentArticle, nullptr, false, out, capacity);
+}
+
+int32_t FindAllCitations(const unsigned char* text, int32_t count, bool displayOrder, int32_t currentArticle,
+                         const TractateEntry* names, Citation* out, int32_t capacity) {
+  return Find(text, count, displayOrder, currentArticle, names, true, out, capacity);
 }
 
 int32_t FindRecordCitations(const unsigned char* record, int32_t currentArticle, Citation* out, int32_t capacity) {

@@ -108,6 +108,14 @@ constexpr int32_t CitationNoMemory = -1;
 int32_t FindCitations(const unsigned char* text, int32_t count, bool displayOrder, int32_t currentArticle,
                       Citation* out, int32_t capacity);
 
+// As FindCitations, read against the tractate names of `names` (a table as
+// CorpusTractates gives it; null: the corpus's), and listing besides the
+// parentheses written as citations (with "דף" or a side mark, every word of
+// the grammar) that cite no page: a tractate the corpus lacks, a folio past
+// its end, a name several tractates answer to. Those have Article 0.
+int32_t FindAllCitations(const unsigned char* text, int32_t count, bool displayOrder, int32_t currentArticle,
+                         const TractateEntry* names, Citation* out, int32_t capacity);
+
 // The same over a commentary record (a paragraph list as the loader returns
 // it: paragraphs up to a 0 style byte, then two more 0 bytes; the first
 // paragraph, the page header, is no text). Offsets are those of the record;
