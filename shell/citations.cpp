@@ -64,7 +64,9 @@ void Refresh() {
 // The citation drawn under x, y, or -1.
 int32_t CitationAt(int x, int y) {
   Refresh();
-  if (FoundCount == 0 || !PointInPane(CommentaryPane, x, y)) return -1;
+  // The main pane's margin reaches over the commentary's top: a click
+  // there is the main pane's.
+  if (FoundCount == 0 || !PointInPane(CommentaryPane, x, y) || PointInPane(MainPane, x, y)) return -1;
   const int32_t at = PaneCharAt(CommentaryPane, x, y);
   if (at < 0) return -1;
   for (int32_t i = 0; i < FoundCount; ++i)

@@ -1,0 +1,204 @@
+// References from outside the panes and the commentary's citations, in
+// process: the command line's arguments, a reference handed over by a
+// second start, and a citation pointed at, clicked and dragged from.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "layout/draw.h"
+#include "resources/resource.h"
+#include "shell/article.h"
+#include "shell/globals.h"
+#include "shell/mainwindow.h"
+#include "shell/reference_input.h"
+#include "shell/splitview.h"
+#include "store/folios.h"
+#include "store/records.h"
+#include "store/references.h"
+#include "store/selection.h"
+#include "tests/win/common/message_boxes.h"
+#include "tests/win/common/reader_setup.h"
+
+namespace {
+
+// The system's rules: blanks split, quotes group (and are dropped), \" is a
+// quote, other backslashes stay, "" adds nothing, and the program's name
+// (quoted, with spaces) is not an argument.
+TEST(CommandLine, ArgumentsJoinedBySpaces) {
+  const struct { const wchar_t* line; const wchar_t* joined; } rows[] = {
+      {L"orvane.exe", L""},
+      {L"\"C:\\Program Files\\Orvane\\orvane.exe\"", L""},
+      {L"\"C:\\Program Files\\Orvane\\orvane.exe\" \"orvane:%D7%9B%3A\"", L"orvane:%D7%9B%3A"},
+      {L"orvane.exe  \u05E9\u05D1\u05EA\t \u05DB:  ", L"\u05E9\u05D1\u05EA \u05DB:"},
+      {L"orvane.exe \u05D1\"\u05E7 \u05DB\u05D6.", L"\u05D1\u05E7 \u05DB\u05D6."},
+      {L"orvane.exe \u05D1\\\"\u05E7", L"\u05D1\"\u05E7"},
+      {L"orvane.exe a\\\\\"b c\" d\\e", L"a\\b c d\\e"},
+      {L"orvane.exe \"\" x \"\"", L"x"},
+      {L"orvane.exe \"a \"\"b\"\" c\"", L"a \"b\" c"},
+      {L"orvane.exe\tx", L"x"},
+  };
+  for (const auto& row : rows) {
+    wchar_t* joined = JoinedArguments(row.line);
+    ASSERT_NE(joined, nullptr);
+    EXPECT_STREQ(joined, row.joined) << row.line;
+    std::free(joined);
+  }
+}
+
+class References : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(OpenBuiltProgram()); }
+  void SetUp() override {
+    UsePlainSettings();
+    History = PlaceHistory{};
+    window_ = CreateMainWindow();
+    ASSERT_NE(window_, nullptr);
+    OnSize(window_, MAKELPARAM(800, 600));
+    RepaintPanes(window_, 0x3FF);
+    AnswerMessageBoxes();
+  }
+  void TearDown() override {
+    StopAnsweringMessageBoxes();
+    if (IsWindow(window_)) DestroyWindow(window_);
+    Pump();
+  }
+  static void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  HWND window_ = nullptr;
+};
+
+// The record of a tractate's side, counted from the tractate table.
+int32_t RecordOf(int32_t tractate, int32_t folio, int32_t side) {
+  int32_t article = 1;
+  for (int32_t t = 0; t < tractate; ++t) article += TractateTable[t].SideCount;
+  return 2 * (article + 2 * folio + side - (TractateTable[tractate].FirstSideOffset + 2)) - 1;
+}
+
+TEST_F(References, HandedOverReferenceGoneToOnceTheSenderIsAnswered) {
+  const std::wstring tooLong(10000, L'\u05D0');
+  const wchar_t lone[] = {L'\u05DB', 0xD800, L':', 0};
+  const struct {
+    const char* what;
+    ULONG_PTR marker;
+    std::wstring text;
+    int oddByte;  // 1: one byte more than the text's
+    bool busy;    // a modal dialog has the window disabled
+    LRESULT taken;
+    int32_t lesson;  // 0: stays where it was
+    int boxes;
+  } rows[] = {
+      {"a folio of the tractate read", HandedOverReference, L"\u05DB:", 0, false, TRUE, RecordOf(0, 20, 1), 0},
+      {"a link with // and a trailing /", HandedOverReference, L"ORVANE://%D7%9B%D7%90%3A/", 0, false, TRUE,
+       RecordOf(0, 21, 1), 0},
+      {"another marker is not a reference", 7, L"\u05DB:", 0, false, FALSE, 0, 0},
+      {"an odd byte count", HandedOverReference, L"\u05DB:", 1, false, FALSE, 0, 0},
+      {"a dialog is open: only to the front", HandedOverReference, L"\u05DB:", 0, true, TRUE, 0, 0},
+      {"a book, not this text", HandedOverReference, L"(\u05E9\u05DE\u05D5\u05EA \u05DC\u05D3)", 0, false, TRUE, 0,
+       1},
+      {"a broken escape", HandedOverReference, L"orvane:%D7%9", 0, false, TRUE, 0, 1},
+      {"escapes that are no UTF-8", HandedOverReference, L"orvane:%D7%D7", 0, false, TRUE, 0, 1},
+      {"ten thousand letters", HandedOverReference, tooLong, 0, false, TRUE, 0, 1},
+      {"a lone surrogate", HandedOverReference, lone, 0, false, TRUE, 0, 1},
+      {"nothing at all", HandedOverReference, L"", 0, false, TRUE, 0, 1},
+  };
+  for (const auto& row : rows) {
+    GoToRecord(window_, 1);
+    History = PlaceHistory{};
+    AnswerMessageBoxes();
+    COPYDATASTRUCT data{row.marker, static_cast<DWORD>(row.text.size() * sizeof(wchar_t) + row.oddByte),
+                        const_cast<wchar_t*>(row.text.c_str())};
+    EnableWindow(window_, !row.busy);
+    EXPECT_EQ(SendMessageW(window_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), row.taken) << row.what;
+    EXPECT_EQ(AppSettings.Lesson, 1) << row.what << ": nothing happens before the sender is answered";
+    Pump();
+    EnableWindow(window_, TRUE);
+    EXPECT_EQ(AppSettings.Lesson, row.lesson ? row.lesson : 1) << row.what;
+    EXPECT_EQ(History.BackCount, row.lesson ? 1 : 0) << row.what << ": a jump that Back undoes";
+    EXPECT_EQ(LastMessageBox().count, row.boxes) << row.what;
+  }
+}
+
+// A commentary that cites a page: the first from the start of the corpus.
+bool FindCitingArticle(int32_t* record, Citation* citation) {
+  for (int32_t n = 1; n < RecordCount; n += 2) {
+    unsigned char* text = LoadTextRecord(n + 1, nullptr);
+    if (!text) continue;
+    const int32_t found = FindRecordCitations(text, ArticleOfRecord(n), citation, 1);
+    std::free(text);
+    if (found > 0 && RecordOfArticle(citation->Article) != n) {
+      *record = n;
+      return true;
+    }
+  }
+  return false;
+}
+
+// A point of the commentary pane (and not of the main pane's margin, which
+// a click takes first) over a character inside the citation.
+bool PointOn(const Citation& citation, POINT* at) {
+  PaneView* pane = CommentaryPane;
+  for (int y = pane->AreaTop; y < pane->AreaTop + pane->AreaHeight; y += 2)
+    for (int x = pane->AreaLeft; x < pane->AreaLeft + pane->AreaWidth; x += 2) {
+      if (PointInPane(MainPane, x, y)) continue;
+      const int32_t c = PaneCharAt(pane, x, y);
+      if (c > citation.Start && c < citation.End - 1) {
+        *at = POINT{x, y};
+        return true;
+      }
+    }
+  return false;
+}
+
+TEST_F(References, CitationPointedAtClickedAndDraggedFrom) {
+  int32_t record = 0;
+  Citation citation{};
+  ASSERT_TRUE(FindCitingArticle(&record, &citation)) << "the generated commentary cites pages";
+  GoToRecord(window_, record);
+  // The citation in view at the pane's top.
+  CommentaryPane->FirstRow = static_cast<uint16_t>(RowOfLine(CommentaryPane, LineIndexOf(CommentaryPane, citation.Start)));
+  RepaintPanes(window_, 0x3FF);
+  POINT at{};
+  ASSERT_TRUE(PointOn(citation, &at));
+  const LPARAM point = MAKELPARAM(at.x, at.y);
+
+  SendMessageW(window_, WM_MOUSEMOVE, 0, point);
+  EXPECT_EQ(CommentaryPane->CitationShown.Start, citation.Start) << "pointed at: shown";
+  EXPECT_EQ(CommentaryPane->CitationShown.End, citation.End);
+  POINT screen = at;
+  ClientToScreen(window_, &screen);
+  SetCursorPos(screen.x, screen.y);
+  EXPECT_TRUE(SendMessageW(window_, WM_SETCURSOR, reinterpret_cast<WPARAM>(window_), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND)) << "the hand";
+  SendMessageW(window_, WM_MOUSEMOVE, 0, MAKELPARAM(CommentaryPane->AreaLeft + 1, CommentaryPane->AreaTop + CommentaryPane->AreaHeight - 1));
+  EXPECT_EQ(CommentaryPane->CitationShown.End, 0) << "off it: not shown";
+
+  // Dragged from: a selection, and no jump.
+  const uint16_t top = CommentaryPane->FirstRow;
+  SendMessageW(window_, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  SendMessageW(window_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(at.x - 40, at.y));
+  SendMessageW(window_, WM_LBUTTONUP, 0, MAKELPARAM(at.x - 40, at.y));
+  EXPECT_EQ(AppSettings.Lesson, record) << "a drag does not follow it";
+  EXPECT_TRUE(HasSelection(CommentaryPane->Selection)) << "a drag selects";
+  SendMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+
+  // Clicked: the cited page, as a jump, and no paging before it.
+  History = PlaceHistory{};
+  SendMessageW(window_, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  EXPECT_EQ(CommentaryPane->FirstRow, top);
+  SendMessageW(window_, WM_LBUTTONUP, 0, point);
+  EXPECT_EQ(AppSettings.Lesson, RecordOfArticle(citation.Article)) << "a click goes to the page cited";
+  EXPECT_EQ(History.BackCount, 1);
+  SendMessageW(window_, WM_COMMAND, CMD_BACK, 0);
+  EXPECT_EQ(AppSettings.Lesson, record) << "Back returns";
+  EXPECT_EQ(CommentaryPane->FirstRow, top);
+  EXPECT_EQ(LastMessageBox().count, 0);
+}
+
+}  // namespace
