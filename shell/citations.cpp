@@ -26,7 +26,7 @@ int32_t Pointed = -1;
 
 HWND Tooltip;
 constexpr UINT_PTR TooltipTool = 1;
-wchar_t TooltipText[MaxBookmarkNameUnits + 4];
+DisplayChar TooltipText[MaxBookmarkNameUnits + 1];
 void PointTooltip(HWND window);
 
 void Forget() {
@@ -95,10 +95,9 @@ void PointTooltip(HWND window) {
   tool.hwnd = window;
   tool.uId = TooltipTool;
   if (Pointed >= 0 && CommentaryPane) {
-    DisplayChar name[MaxBookmarkNameUnits + 1];
-    PlaceName(RecordOfArticle(Found[Pointed].Article), name);
-    std::swprintf(TooltipText, sizeof TooltipText / sizeof TooltipText[0], L"%lc%ls%lc",
-                  static_cast<wint_t>(RightToLeftEmbedding), name, static_cast<wint_t>(PopDirectionalFormatting));
+    // Hebrew words only: a right-to-left run wherever it is shown (marks
+    // around it would be measured and cost the tip its first letter).
+    PlaceName(RecordOfArticle(Found[Pointed].Article), TooltipText);
     tool.lpszText = TooltipText;
     SendMessageW(Tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     tool.rect = RECT{CommentaryPane->AreaLeft, CommentaryPane->AreaTop,
@@ -106,7 +105,21 @@ void PointTooltip(HWND window) {
                      CommentaryPane->AreaTop + CommentaryPane->AreaHeight};
   }
   SendMessageW(Tooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
-  if (Pointed < 0) SendMessageW(Tooltip, TTM_POP, 0, 0);
+  if (Pointed < 0) {
+    SendMessageW(Tooltip, TTM_POP, 0, 0);
+    return;
+  }
+  // The move that reached the citation reached the tooltip before the tool
+  // was there: it is told of it again, so that the tip comes without another.
+  MSG move{};
+  move.hwnd = window;
+  move.message = WM_MOUSEMOVE;
+  GetCursorPos(&move.pt);
+  POINT client = move.pt;
+  ScreenToClient(window, &client);
+  move.lParam = MAKELPARAM(client.x, client.y);
+  move.time = static_cast<DWORD>(GetMessageTime());
+  SendMessageW(Tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&move));
 }
 
 void Point(HWND window, int32_t index) {
