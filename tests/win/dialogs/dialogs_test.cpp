@@ -15,6 +15,7 @@
 #include "resources/dialogs.h"
 #include "resources/resource.h"
 #include "shell/reverseprobe.h"
+#include "store/folios.h"
 #include "store/letters.h"
 #include "store/product.h"
 #include "store/records.h"
@@ -394,6 +395,82 @@ int WINAPI OrderKeepingTextOut(HDC dc, LPCWSTR text, int n, LPRECT r, UINT forma
   std::wstring visual(text, n);
   std::reverse(visual.begin(), visual.end());
   return DrawTextW(dc, visual.c_str(), n, r, format);
+}
+
+// The main-text record of a tractate's side (2 x folio + side), counted from
+// the tractate table; a side code of 0 is the tractate's first side.
+int32_t RecordOfSide(int32_t tractate, int32_t sideCode) {
+  int32_t article = 1;
+  for (int32_t t = 0; t < tractate; ++t) article += TractateTable[t].SideCount;
+  const int32_t first = TractateTable[tractate].FirstSideOffset + 2;
+  return 2 * (article + (sideCode ? sideCode - first : 0)) - 1;
+}
+
+std::wstring Embedded(int32_t record) {
+  DisplayChar name[MaxBookmarkNameUnits + 1];
+  PlaceName(record, name);
+  return std::wstring(1, RightToLeftEmbedding) + name + std::wstring(1, PopDirectionalFormatting);
+}
+
+// Keys typed into Go To (as WM_CHAR, through the search edit's letter
+// input) in every mapping and order, the line under the edit, the
+// candidates of an ambiguous name, and what Enter returns. The first
+// tractate and the 32nd share their first four letters.
+TEST_F(Dialogs, GoToReadsWhatIsTypedAndReturnsThePageChosen) {
+  const std::wstring first4(L"\u05E0\u05D3\u05D2\u05DC");  // נדגל
+  const struct {
+    const char* what;
+    int32_t base;
+    bool reverse;
+    std::wstring keys;
+    int downs;
+    int32_t record;  // 0: Enter takes nothing, the dialog is cancelled
+    const wchar_t* line;  // the start of the line under the edit; null: the page's name
+  } rows[] = {
+      {"a folio and side b of the tractate read", AsciiBaseUnicode, false, L"\u05DB:", 0, RecordOfSide(0, 41), nullptr},
+      {"the same typed in reading order", AsciiBaseUnicode, true, L"\u05DB:", 0, RecordOfSide(0, 41), nullptr},
+      {"Latin keys: f / is the folio and side a", AsciiBaseUnicode, false, L"f/", 0, RecordOfSide(0, 40), nullptr},
+      {"Latin keys with the Latin letters", AsciiBaseLatin, false, L"f/", 0, RecordOfSide(0, 40), nullptr},
+      {"the code page's letters", AsciiBaseCodePage, false, L"f/", 0, RecordOfSide(0, 40), nullptr},
+      {"a name and folio, side word and letter", AsciiBaseUnicode, true,
+       L"\u05E0\u05D3\u05D2\u05DC\u05E2 \u05D4 \u05E2\u05DE\u05D5\u05D3 \u05D1", 0,
+       RecordOfSide(31, 11), nullptr},
+      {"an ambiguous name: the first candidate", AsciiBaseUnicode, true, first4, 0, 1, nullptr},
+      {"Down takes the second", AsciiBaseUnicode, true, first4, 1, RecordOfSide(31, 0), nullptr},
+      {"Down past the last stays there", AsciiBaseUnicode, true, first4, 5, RecordOfSide(31, 0), nullptr},
+      {"a folio past the end", AsciiBaseUnicode, true, L"\u05E7\u05E6\u05D8:", 0, 0, L"No such page"},
+      {"a book of another text", AsciiBaseUnicode, true, L"\u05E9\u05DE\u05D5\u05EA \u05DC\u05D3", 0, 0,
+       L"No tractate"},
+      {"nothing", AsciiBaseUnicode, true, L"", 0, 0, L"Type"},
+  };
+  for (const auto& row : rows) {
+    AppSettings.FontSettings.FontAsciiBase = row.base;
+    AppSettings.Flags = row.reverse ? DefaultFlags | Reverse : DefaultFlags;
+    std::wstring line;
+    int candidates = 0;
+    const int32_t record = WithDialog(
+        [&](HWND dialog) {
+          HWND edit = GetDlgItem(dialog, IDC_GO_TO_TEXT);
+          for (wchar_t c : row.keys) SendMessageW(edit, WM_CHAR, c, 0);
+          wchar_t text[ReferenceLineUnits] = {};
+          GetDlgItemTextW(dialog, IDC_GO_TO_STATUS, text, ReferenceLineUnits);
+          line = text;
+          if (IsWindowVisible(GetDlgItem(dialog, IDC_GO_TO_LIST))) candidates = Items(dialog, IDC_GO_TO_LIST);
+          for (int i = 0; i < row.downs; ++i) SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 0);
+          SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        },
+        [] { return GoToDialog(nullptr, 1); });
+    EXPECT_EQ(record, row.record) << row.what;
+    if (row.keys == first4) {
+      EXPECT_EQ(candidates, 2) << row.what << ": the list in place of the line";
+    } else if (row.line) {
+      EXPECT_EQ(line.rfind(row.line, 0), 0u) << row.what << ": " << std::string(line.begin(), line.end());
+    } else {
+      EXPECT_EQ(line, Embedded(row.record)) << row.what;
+    }
+  }
+  AppSettings.FontSettings.FontAsciiBase = AsciiBaseUnicode;
+  AppSettings.Flags = DefaultFlags;
 }
 
 TEST_F(Dialogs, FirstRunSetsReverseOnlyWhereTextOutputReordersAndNoFlagsAreStored) {
