@@ -6,6 +6,7 @@
 #include "output/settings.h"
 #include "shell/article.h"
 #include "shell/globals.h"
+#include "shell/links.h"
 #include "shell/splitview.h"
 #include "store/corpustexts.h"
 #include "store/records.h"
@@ -100,6 +101,9 @@ int ShowHitIn(int32_t startRecord, const SearchHit& hit) {
     return 0;
   }
   target->FirstRow = 0;
+  // Both panes show the hit's article now: the comments are linked to its
+  // words (not to those of the article the search left).
+  RelinkArticle();
   return ShowHit(hit.Offset, hit.Length);
 }
 

@@ -1,10 +1,12 @@
 // References from outside the panes and the commentary's citations, in
 // process: the command line's arguments, a reference handed over by a
-// second start, and a citation pointed at, clicked and dragged from.
+// second start, and a citation pointed at, clicked and dragged from; and the
+// comments' links after a search hit in another article.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "layout/draw.h"
@@ -13,8 +15,10 @@
 #include "shell/globals.h"
 #include "shell/mainwindow.h"
 #include "shell/reference_input.h"
+#include "shell/search.h"
 #include "shell/splitview.h"
 #include "store/folios.h"
+#include "store/links.h"
 #include "store/records.h"
 #include "store/references.h"
 #include "store/selection.h"
@@ -199,6 +203,48 @@ TEST_F(References, CitationPointedAtClickedAndDraggedFrom) {
   EXPECT_EQ(AppSettings.Lesson, record) << "Back returns";
   EXPECT_EQ(CommentaryPane->FirstRow, top);
   EXPECT_EQ(LastMessageBox().count, 0);
+}
+
+// A search hit in another article, in its main text or its commentary: the
+// tint under the pointer is that of the links of the article shown, as
+// linking its two texts (and the side before) afresh gives them.
+TEST_F(References, LinksFollowASearchHitIntoAnotherArticle) {
+  for (const int32_t record : {201, 202}) {
+    GoToRecord(window_, 1);
+    // The hit: the first letters of the record's second paragraph.
+    unsigned char* text = LoadTextRecord(record, nullptr);
+    ASSERT_NE(text, nullptr);
+    const uint16_t at = static_cast<uint16_t>(2 + std::strlen(reinterpret_cast<char*>(text + 2)) + 1 + 2);
+    std::free(text);
+    ASSERT_EQ(ShowSearchHit(SearchHit{record, at, 3}), 1);
+    ASSERT_EQ(AppSettings.Lesson, 201);
+    unsigned char* previous = LoadTextRecord(199, nullptr);  // the same tractate's side before
+    CommentLink links[256];
+    const int32_t count = LinkComments(MainPane->Text, previous, CommentaryPane->Text, links, 256);
+    std::free(previous);
+    // A point on a comment linked on this side, in view.
+    int32_t link = -1;
+    POINT point{};
+    for (int y = CommentaryPane->AreaTop + 2; link < 0 && y < CommentaryPane->AreaTop + CommentaryPane->AreaHeight; y += 6)
+      for (int x = CommentaryPane->AreaLeft + 4; link < 0 && x < CommentaryPane->AreaLeft + CommentaryPane->AreaWidth; x += 8) {
+        if (PointInPane(MainPane, x, y)) continue;
+        const int32_t c = PaneCharAt(CommentaryPane, x, y);
+        for (int32_t i = 0; i < count && i < 256 && c >= 0; ++i)
+          if (links[i].Side == LinkThisSide && links[i].CommentStart <= c && c < links[i].CommentEnd) {
+            link = i;
+            point = POINT{x, y};
+          }
+      }
+    ASSERT_GE(link, 0) << record << ": a linked comment in view";
+    SendMessageW(window_, WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
+    ASSERT_GE(CommentaryPane->TintCount, 1) << record;
+    EXPECT_EQ(CommentaryPane->Tints[0].Start, links[link].CommentStart) << record;
+    EXPECT_EQ(CommentaryPane->Tints[0].End, links[link].CommentEnd) << record;
+    ASSERT_GE(MainPane->TintCount, 1) << record;
+    EXPECT_EQ(MainPane->Tints[0].Start, links[link].QuoteStart) << record << ": the words of this article";
+    EXPECT_EQ(MainPane->Tints[0].End, links[link].QuoteEnd) << record;
+    SendMessageW(window_, WM_MOUSELEAVE, 0, 0);
+  }
 }
 
 }  // namespace
