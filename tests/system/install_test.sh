@@ -122,7 +122,7 @@ before=$(cd "$prefix" && find . | sort)
 "$root/tools/dist/linux-install.sh" install "$prefix" "$exe" "$root/resources/orvane.ico" >/dev/null
 check "Linux: program" "" "$(cmp "$prefix/lib/orvane/orvane.exe" "$exe" 2>&1)"
 check "Linux: launcher is executable" "1" "$([ -x "$prefix/bin/orvane" ] && echo 1)"
-check "Linux: menu entry runs the launcher" "Exec=\"$prefix/bin/orvane\"" \
+check "Linux: menu entry runs the launcher, with a link" "Exec=\"$prefix/bin/orvane\" %u" \
   "$(grep '^Exec=' "$prefix/share/applications/orvane.desktop")"
 check "Linux: icon as PNG" "PNG" "$(head -c 4 "$prefix/share/icons/hicolor/32x32/apps/orvane.png" | tail -c 3)"
 "$prefix/bin/orvane" &
