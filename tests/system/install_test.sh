@@ -74,8 +74,6 @@ check "scheme: its name" "URL:Orvane reference" "$(default_value "$scheme")"
 check "scheme: an empty URL Protocol" "1" "$(wine reg query "$scheme" /v 'URL Protocol' 2>/dev/null | grep -c 'URL Protocol')"
 command=$(default_value "$scheme\shell\open\command")
 check "scheme: opens the installed program with the link" '"%1"' "${command##* }"
-check "scheme: the program it opens is the installed one" "1" \
-  "$([ "$(winepath -u "$(echo "$command" | cut -d'"' -f2)" 2>/dev/null)" -ef "$programs/orvane.exe" ] && echo 1)"
 
 # The installed reader starts; an installer run meanwhile refuses to replace it.
 wine "$programs/orvane.exe" &
@@ -89,10 +87,8 @@ check "installed reader closes" "0" "$?"
 wait
 check "reader wrote its settings" "1" "$([ -n "$(reg_value "$settings" Lesson)" ] && echo 1)"
 
-# A link opens the reader at its page: "כ:", folio 20, side b, of the
-# tractate being read (the first: its first side is 2a, so this is its 38th
-# side, record 75). Wine's shell does not look for schemes among the user's
-# classes: the registered command is run as Windows runs it, the link for %1.
+# The registered command, run with a link as Windows runs it (Wine's shell
+# does not read the user's classes): "כ:" is 20b of the first tractate, record 75.
 wine reg add "$settings" /v Lesson /t REG_DWORD /d 1 /f >/dev/null 2>&1
 wine "$(echo "$command" | cut -d'"' -f2)" 'orvane:%D7%9B%3A' &
 until_true 30 window_up
@@ -100,7 +96,6 @@ check "a link starts the installed reader" "0" "$?"
 close_reader
 wait
 check "the link's page is the one shown" "0x4b" "$(reg_value "$settings" Lesson)"
-
 # Silent uninstall: the uninstaller copies itself to a temporary folder, starts
 # the copy (Un.exe) and ends; wait for the copy.
 wine "$programs/uninstall.exe" /S
