@@ -175,7 +175,7 @@ void ApplyDpi(HWND dialog, int dpi) {
   GoTo.EditFont = made;
 }
 
-INT_PTR CALLBACK GoToProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK GoToProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG: {
       HWND edit = GetDlgItem(dialog, IDC_GO_TO_TEXT);
@@ -216,7 +216,6 @@ INT_PTR CALLBACK GoToProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
       }
       return FALSE;
   }
-  (void)lParam;
   return FALSE;
 }
 

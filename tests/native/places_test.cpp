@@ -10,7 +10,6 @@
 
 #include "store/places.h"
 #include "store/records.h"
-#include "store/references.h"
 
 namespace {
 
@@ -132,29 +131,6 @@ TEST(Places, BookmarkListAndNames) {
   EXPECT_NE(std::u16string(name).find(u" \u05D1 "), std::u16string::npos) << "folio 2 as a numeral";
   PlaceName(RecordCount + 1, name);
   EXPECT_EQ(name[0], 0);
-}
-
-// Every page's bookmark name, and the line Copy with Source writes for it
-// (in parentheses, with the word for a commentary; with the letters of
-// Unicode or of the code page), read back in the Go To box from another page.
-TEST(Places, NamesOfPlacesReadBack) {
-  for (int32_t lesson = 1; lesson < RecordCount; lesson += 2) {
-    const int32_t article = (lesson + 1) / 2;
-    const int32_t reader = article == 1 ? 2 : 1;
-    DisplayChar name[MaxBookmarkNameUnits + 1], source[MaxBookmarkNameUnits + 1];
-    PlaceName(lesson, name);
-    CopySourceName(lesson, true, source);
-    std::u16string line(1, u'(');
-    line.append(source).push_back(u')');
-    std::u16string codePage = line;
-    for (char16_t& u : codePage)
-      if (u >= 0x05D0 && u <= 0x05EA) u = static_cast<char16_t>(u - 0x05D0 + 0xE0);
-    for (const std::u16string& text : {std::u16string(name), line, codePage}) {
-      const ReferenceResult r = ReadReference(text.data(), static_cast<int32_t>(text.size()), reader);
-      ASSERT_EQ(r.Code, ReferenceFound) << "article " << article;
-      ASSERT_EQ(r.Article, article) << "article " << article;
-    }
-  }
 }
 
 // Saving a changed list, cut short at every step in turn: a reader finds the
