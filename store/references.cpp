@@ -270,7 +270,8 @@ struct NameMatch {
 
 // How the words w[0, n) name a tractate: the first rule that some tractate
 // answers to decides, and every tractate that answers to it is a candidate.
-NameMatch MatchName(const NameKeys& keys, const Token* w, int32_t n, ReferenceMode mode) {
+// With prefixed, only initials after a ב answer.
+NameMatch MatchName(const NameKeys& keys, const Token* w, int32_t n, ReferenceMode mode, bool prefixed = false) {
   NameMatch m{};
   if (n <= 0) return m;
   for (int32_t i = 0; i < n; ++i) {
@@ -320,7 +321,7 @@ NameMatch MatchName(const NameKeys& keys, const Token* w, int32_t n, ReferenceMo
   // Initials: one word, the mark before its last letter (typed, it may be
   // left out), with or without a ב before them.
   if (n == 1 && !w[0].Geresh && (w[0].Gershayim < 0 ? lenient : w[0].Gershayim == w[0].Length - 1)) {
-    for (int32_t b = 0; b < 2; ++b) {
+    for (int32_t b = prefixed ? 1 : 0; b < 2; ++b) {
       if (b && !fits[1]) continue;
       if (collect(MatchInitials, [&](const NameKey& k) { return k.Initials[0] && !std::strcmp(k.Initials, w[0].Letters + b); }))
         return m;
@@ -548,12 +549,13 @@ OuterName OuterNameOf(const unsigned char* r, int32_t open, const NameKeys& keys
           return outer;
         }
       }
-      // "מסכת" and a name the corpus lacks, right before the parenthesis.
-      outer.Blocked = k - m <= 3;
+      // "מסכת" and a name the corpus lacks right before the parenthesis (or
+      // before a chapter's name): it cites another work.
+      for (int32_t length = 1; length <= 3 && m + 1 + length <= k; ++length) outer.Blocked |= restFits(m + 1 + length);
       return outer;
     }
     if (w[m].Letters[0] == 'b' && w[m].Gershayim > 0 && restFits(m + 1)) {
-      const NameMatch match = MatchName(keys, w + m, 1, ReferenceMode::Citation);
+      const NameMatch match = MatchName(keys, w + m, 1, ReferenceMode::Citation, true);
       if (match.Kind == MatchInitials && match.Count == 1) {
         outer.Tractate = match.Tractates[0];
         return outer;
