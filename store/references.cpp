@@ -653,11 +653,9 @@ ReferenceResult ReadReference(const DisplayChar* text, int32_t count, int32_t cu
 namespace {
 
 int32_t Find(const unsigned char* text, int32_t count, bool displayOrder, int32_t currentArticle,
-             const TractateEntry* names, bool all, Citation* out, int32_t capacity) {
+             const NameKeys& keys, bool all, Citation* out, int32_t capacity) {
   if (!text || count <= 0) return 0;
   if (capacity < 0) capacity = 0;
-  NameKeys keys;
-  BuildKeys(&keys, names ? names : CorpusTractates());
   if (!displayOrder) return CitationsIn(text, count, currentArticle, keys, all, out, capacity);
   unsigned char* r = static_cast<unsigned char*>(std::malloc(size_t(count)));
   if (!r) return CitationNoMemory;
@@ -679,16 +677,22 @@ int32_t Find(const unsigned char* text, int32_t count, bool displayOrder, int32_
 
 int32_t FindCitations(const unsigned char* text, int32_t count, bool displayOrder, int32_t currentArticle,
                       Citation* out, int32_t capacity) {
-  return Find(text, count, displayOrder, currentArticle, nullptr, false, out, capacity);
+  NameKeys keys;
+  BuildKeys(&keys, CorpusTractates());
+  return Find(text, count, displayOrder, currentArticle, keys, false, out, capacity);
 }
 
 int32_t FindAllCitations(const unsigned char* text, int32_t count, bool displayOrder, int32_t currentArticle,
                          const TractateEntry* names, Citation* out, int32_t capacity) {
-  return Find(text, count, displayOrder, currentArticle, names, true, out, capacity);
+  NameKeys keys;
+  BuildKeys(&keys, names ? names : CorpusTractates());
+  return Find(text, count, displayOrder, currentArticle, keys, true, out, capacity);
 }
 
 int32_t FindRecordCitations(const unsigned char* record, int32_t currentArticle, Citation* out, int32_t capacity) {
   if (!record) return 0;
+  NameKeys keys;
+  BuildKeys(&keys, CorpusTractates());
   int32_t found = 0;
   int32_t at = 0;
   for (int32_t paragraph = 0; record[at] != 0 && at < 0x10000; ++paragraph) {
@@ -699,8 +703,8 @@ int32_t FindRecordCitations(const unsigned char* record, int32_t currentArticle,
     if (record[end]) return found;
     if (paragraph > 0 && end > text) {
       const int32_t room = capacity > found ? capacity - found : 0;
-      const int32_t n = FindCitations(record + text, end - text, (style & 0x10) != 0, currentArticle,
-                                      room ? out + found : nullptr, room);
+      const int32_t n = Find(record + text, end - text, (style & 0x10) != 0, currentArticle, keys, false,
+                             room ? out + found : nullptr, room);
       if (n < 0) return CitationNoMemory;
       for (int32_t i = 0; i < n && i < room; ++i) out[found + i].Start += text, out[found + i].End += text;
       found += n;
