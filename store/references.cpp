@@ -454,7 +454,8 @@ ReferenceResult ParseTokens(const Token* t, int32_t n, const NameKeys& keys, int
   bool relative = false, tractateWord = false;
   if (s < e && IsRelativeWord(t[s])) relative = true, ++s;
   if (s < e && IsTractateWord(t[s])) tractateWord = true, ++s;
-  if (tractateWord && s == e) return Result(ReferenceNotUnderstood);
+  // "מסכת" with no name after it, or "לעיל" alone.
+  if (s == e && (tractateWord || !folio)) return Result(ReferenceNotUnderstood);
   int32_t tractate = -1;
   bool whole = false;
   if (s == e) {
@@ -463,7 +464,7 @@ ReferenceResult ParseTokens(const Token* t, int32_t n, const NameKeys& keys, int
       whole = outer->Whole;
     } else {
       tractate = TractateOf(current, nullptr);
-      if (tractate < 0) return Result(folio ? ReferenceNoCurrentPage : ReferenceEmpty);
+      if (tractate < 0) return Result(ReferenceNoCurrentPage);
       facts->Implied = !relative;
     }
   } else {

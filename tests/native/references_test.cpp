@@ -63,6 +63,7 @@ TEST(References, ReadsEveryForm) {
       {u"ב", Box, Here, ReferenceFound, 2, 4},
       {u"כד:", Box, 0, ReferenceNoCurrentPage, -1, 0},
       {u"", Box, Here, ReferenceEmpty, -1, 0},
+      {u"לעיל", Box, Here, ReferenceNotUnderstood, -1, 0},
       {u".:,", Box, Here, ReferenceNotUnderstood, -1, 0},
       {u"\xD800כד", Box, Here, ReferenceNotUnderstood, -1, 0},
       {u"\x01", Box, Here, ReferenceNotUnderstood, -1, 0},
