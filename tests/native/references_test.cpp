@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "store/letters.h"
+#include "store/places.h"
 #include "store/references.h"
 
 namespace {
@@ -23,6 +24,24 @@ struct Row {
   int32_t Tractate;  // expected tractate (-1: none), and for ReferenceFound the
   int32_t SideCode;  // side; for ReferenceAmbiguous the second candidate
 };
+
+// The name Copy with Source writes in parentheses, and a bookmark's default
+// name, read back: every page of the corpus, wherever the reader stands.
+TEST(References, ReadsBackThePlacesNamesOfEveryPage) {
+  for (int32_t article = 1; article <= ArticleCount; ++article) {
+    DisplayChar name[MaxBookmarkNameUnits + 1], source[MaxBookmarkNameUnits + 3] = {'('};
+    PlaceName(2 * article - 1, name);
+    CopySourceName(2 * article - 1, true, source + 1);
+    std::u16string copied(reinterpret_cast<const char16_t*>(source));
+    copied += u')';
+    const std::u16string named(reinterpret_cast<const char16_t*>(name));
+    for (const std::u16string& text : {named, copied}) {
+      const int32_t current = article % 2 ? 1 : ArticleCount;
+      ASSERT_EQ(ReadReference(reinterpret_cast<const DisplayChar*>(text.data()), int32_t(text.size()), current).Article,
+                article) << "article " << article;
+    }
+  }
+}
 
 // Hebrew letters to the stored letter code, in reading order.
 std::string Code(const std::u16string& text) {
