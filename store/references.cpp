@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "store/letters.h"
 
@@ -163,7 +164,28 @@ bool IsTractateWord(const Token& t) {
   return t.Kind == TokenWord && t.Gershayim < 0 && !t.Geresh &&
          (!std::strcmp(letters, WordTractate) || !std::strcmp(letters, WordInTractate));
 }
-bool IsRelativeWord(const Token& t) { return IsPlain(t, WordAbove) || IsPlain(t, WordBelow); }
+// "לעיל", "לקמן", also with ו or כד before them.
+bool IsRelativeWord(const Token& t) {
+  if (t.Kind != TokenWord || t.Gershayim >= 0 || t.Geresh) return false;
+  for (const char* prefix : {"", "f", "ld"}) {
+    const size_t n = std::strlen(prefix);
+    if (!std::strncmp(t.Letters, prefix, n) && (!std::strcmp(t.Letters + n, WordAbove) || !std::strcmp(t.Letters + n, WordBelow)))
+      return true;
+  }
+  return false;
+}
+
+// "see" before a reference: "עיין", "ועיין", "עי'", "ועי'".
+bool IsSeeWord(const Token& t) {
+  if (t.Kind != TokenWord || t.Gershayim >= 0) return false;
+  const char* letters = t.Letters + (t.Letters[0] == 'f' ? 1 : 0);
+  return t.Geresh ? !std::strcmp(letters, "sj") : !std::strcmp(letters, "sjjq");
+}
+
+// The start or end of a folio or a chapter: "ריש", "סוף", "בריש", "בסוף".
+bool IsPositionWord(const Token& t) {
+  return IsPlain(t, "yjz") || IsPlain(t, "rfu") || IsPlain(t, "byjz") || IsPlain(t, "brfu");
+}
 
 // "א" or "ב", a geresh allowed: the side it names (0 or 1), else -1.
 int32_t SideLetter(const Token& t) {
@@ -171,11 +193,13 @@ int32_t SideLetter(const Token& t) {
   return t.Letters[0] == 'a' ? 0 : t.Letters[0] == 'b' ? 1 : -1;
 }
 
-// "ע"א", "ע"ב", also without the mark.
+// "ע"א", "ע"ב", also without the mark; "סע"ב", "רע"א" (the end or the start
+// of a side) with it.
 int32_t AyinSide(const Token& t) {
-  if (t.Kind != TokenWord || t.Length != 2 || t.Letters[0] != 's' || t.Geresh || (t.Gershayim >= 0 && t.Gershayim != 1))
-    return -1;
-  return t.Letters[1] == 'a' ? 0 : t.Letters[1] == 'b' ? 1 : -1;
+  if (t.Kind != TokenWord || t.Geresh) return -1;
+  const int32_t from = t.Length == 3 && t.Gershayim == 2 && (t.Letters[0] == 'r' || t.Letters[0] == 'y') ? 1 : 0;
+  if (t.Length != from + 2 || t.Letters[from] != 's' || (t.Gershayim >= 0 && t.Gershayim != from + 1)) return -1;
+  return t.Letters[from + 1] == 'a' ? 0 : t.Letters[from + 1] == 'b' ? 1 : -1;
 }
 
 // A chapter mark that stands as one word: "פ"ג", "פ"יד".
@@ -443,15 +467,18 @@ ReferenceResult ParseTokens(const Token* t, int32_t n, const NameKeys& keys, int
   if (folio && e >= 1 && IsDaf(t[e - 1])) daf = true, --e;
   // (A "ד'" after a book's name is as likely its chapter.)
   facts->Marked = strongSide || (daf && !(Is(t[e], "d") && t[e].Geresh && e > 0));
-  // A chapter mark before it is passed over.
-  if (folio && e >= 2 && (IsPlain(t[e - 2], WordChapter) || (Is(t[e - 2], "u") && t[e - 2].Geresh)) &&
-      NumeralValue(t[e - 1]) > 0) {
-    e -= 2;
-  } else if (folio && e >= 1 && IsChapterAbbreviation(t[e - 1])) {
-    --e;
+  // A chapter mark and "the start"/"the end" before it are passed over.
+  for (int k = 0; folio && k < 3; ++k) {
+    if (e >= 2 && (IsPlain(t[e - 2], WordChapter) || (Is(t[e - 2], "u") && t[e - 2].Geresh)) &&
+        NumeralValue(t[e - 1]) > 0) {
+      e -= 2;
+    } else if (e >= 1 && (IsChapterAbbreviation(t[e - 1]) || IsPositionWord(t[e - 1]))) {
+      --e;
+    }
   }
   int32_t s = 0;
   bool relative = false, tractateWord = false;
+  if (s < e && IsSeeWord(t[s])) ++s;
   if (s < e && IsRelativeWord(t[s])) relative = true, ++s;
   if (s < e && IsTractateWord(t[s])) tractateWord = true, ++s;
   // "מסכת" with no name after it, or "לעיל" alone.
