@@ -577,15 +577,25 @@ OuterName OuterNameOf(const unsigned char* r, int32_t open, const NameKeys& keys
           return outer;
         }
       }
-      // "מסכת" and a name the corpus lacks right before the parenthesis (or
-      // before a chapter's name): it cites another work.
-      for (int32_t length = 1; length <= 3 && m + 1 + length <= k; ++length) outer.Blocked |= restFits(m + 1 + length);
+      // "מסכת" with a name the corpus lacks, or with other words between: the
+      // parenthesis may well cite that tractate or another work.
+      outer.Blocked = true;
       return outer;
     }
-    if (w[m].Letters[0] == 'b' && w[m].Gershayim > 0 && restFits(m + 1)) {
-      const NameMatch match = MatchName(keys, w + m, 1, ReferenceMode::Citation, true);
-      if (match.Kind == MatchInitials && match.Count == 1) {
+    // Initials after ב (or וב).
+    Token word = w[m];
+    if (word.Letters[0] == 'f' && word.Letters[1] == 'b' && word.Gershayim > 1) {
+      std::memmove(word.Letters, word.Letters + 1, size_t(word.Length));
+      --word.Length, --word.Gershayim;
+    }
+    if (word.Letters[0] == 'b' && word.Gershayim > 0) {
+      const NameMatch match = MatchName(keys, &word, 1, ReferenceMode::Citation, true);
+      if (match.Count == 1 && restFits(m + 1)) {
         outer.Tractate = match.Tractates[0];
+        return outer;
+      }
+      if (match.Count) {
+        outer.Blocked = true;
         return outer;
       }
     }

@@ -101,8 +101,9 @@ constexpr int32_t CitationNoMemory = -1;
 // just before a parenthesis may name its tractate: "מסכת NAME (דף י.)" or
 // "במסכת NAME", or the initials with ב ("בב"ק (דף צד.)"), also with a
 // chapter's name between ("בב"ק בפ' NAME (דף צ:)"); a bare name there never
-// counts, and after "מסכת" a name the corpus lacks leaves the parenthesis
-// plain. Writes the first `capacity` citations in the order of the text
+// counts. "מסכת" or such initials among the words before it in any other
+// way (a name the corpus lacks, other words between) leave the parenthesis
+// plain: it may cite that tractate. Writes the first `capacity` citations in the order of the text
 // (reading order) to out (null when capacity is 0) and returns how many
 // there are, or CitationNoMemory.
 int32_t FindCitations(const unsigned char* text, int32_t count, bool displayOrder, int32_t currentArticle,
