@@ -18,6 +18,8 @@
 //     the tractate of the page being read; the side word and a side letter
 //     alone ("עמוד ב") mean that side of the folio being read; a chapter
 //     mark before the folio ("פרק ג'", "פ"ג") is passed over.
+//   - also passed over: "עיין"/"עי'" (see) at the start, "ריש"/"סוף" (the
+//     start or end of) before the folio; "רע"א", "סע"ב" are side marks.
 // The citation mode is stricter: names only whole or by initials (with the
 // mark), never by a prefix; every word must belong to the grammar; a folio
 // is needed; and the reference must hold "דף"/"ד'", a side mark other than a
