@@ -157,13 +157,16 @@ constexpr char WordDaf[] = "du", WordInDaf[] = "bdu", WordTractate[] = "orl{", W
 constexpr char WordAbove[] = "msjm", WordBelow[] = "mxoq", WordSide[] = "sofd", WordChapter[] = "uyx";
 constexpr char WordInChapter[] = "buyx", WordCommentary[] = "ujyfz";
 
+
 bool IsDaf(const Token& t) { return IsPlain(t, WordDaf) || IsPlain(t, WordInDaf) || (Is(t, "d") && t.Geresh); }
-// "מסכת", "במסכת", also with ו before them.
+// "מסכת", "במסכת", also with ו before them, or cut short to "מס'", "במס'".
 bool IsTractateWord(const Token& t) {
+  if (t.Kind != TokenWord || t.Gershayim >= 0) return false;
   const char* letters = t.Letters + (t.Letters[0] == 'f' ? 1 : 0);
-  return t.Kind == TokenWord && t.Gershayim < 0 && !t.Geresh &&
-         (!std::strcmp(letters, WordTractate) || !std::strcmp(letters, WordInTractate));
+  if (t.Geresh) return !std::strcmp(letters, "or") || !std::strcmp(letters, "bor");
+  return !std::strcmp(letters, WordTractate) || !std::strcmp(letters, WordInTractate);
 }
+
 // "לעיל", "לקמן", also with ו or כד before them.
 bool IsRelativeWord(const Token& t) {
   if (t.Kind != TokenWord || t.Gershayim >= 0 || t.Geresh) return false;
@@ -202,12 +205,13 @@ int32_t AyinSide(const Token& t) {
   return t.Letters[from + 1] == 'a' ? 0 : t.Letters[from + 1] == 'b' ? 1 : -1;
 }
 
-// A chapter mark that stands as one word: "פ"ג", "פ"יד".
+// A chapter mark that stands as one word: "פ"ג", "פ"יד", "בפ"ק".
 bool IsChapterAbbreviation(const Token& t) {
-  if (t.Kind != TokenWord || t.Length < 2 || t.Letters[0] != 'u' || t.Gershayim < 1) return false;
+  const int32_t from = t.Letters[0] == 'b' ? 1 : 0;
+  if (t.Kind != TokenWord || t.Length < from + 2 || t.Letters[from] != 'u' || t.Gershayim != from + 1) return false;
   Token rest = t;
-  std::memmove(rest.Letters, t.Letters + 1, size_t(t.Length));
-  rest.Length = t.Length - 1;
+  std::memmove(rest.Letters, t.Letters + from + 1, size_t(t.Length - from));
+  rest.Length = t.Length - from - 1;
   rest.Gershayim = -1;
   return NumeralValue(rest) > 0;
 }
@@ -469,8 +473,9 @@ ReferenceResult ParseTokens(const Token* t, int32_t n, const NameKeys& keys, int
   facts->Marked = strongSide || (daf && !(Is(t[e], "d") && t[e].Geresh && e > 0));
   // A chapter mark and "the start"/"the end" before it are passed over.
   for (int k = 0; folio && k < 3; ++k) {
-    if (e >= 2 && (IsPlain(t[e - 2], WordChapter) || (Is(t[e - 2], "u") && t[e - 2].Geresh)) &&
-        NumeralValue(t[e - 1]) > 0) {
+    const bool chapter = e >= 2 && (IsPlain(t[e - 2], WordChapter) || IsPlain(t[e - 2], WordInChapter) ||
+                                    (Is(t[e - 2], "u") && t[e - 2].Geresh));
+    if (chapter && NumeralValue(t[e - 1]) > 0) {
       e -= 2;
     } else if (e >= 1 && (IsChapterAbbreviation(t[e - 1]) || IsPositionWord(t[e - 1]))) {
       --e;

@@ -100,6 +100,8 @@ TEST(References, ReadsEveryForm) {
       {u"דף ד' ע\"ב", Cite, Here, ReferenceFound, 2, 9},
       {u"כהין", Cite, Here, ReferenceNoFolio, -1, 0},
       {u"פרק ג' דף לו.", Cite, Here, ReferenceFound, 2, 72},
+      {u"בפ\"ק דף ה.", Cite, Here, ReferenceFound, 2, 10},
+      {u"במס' כהין דף ה:", Cite, Here, ReferenceFound, 5, 11},
       {u"דף כד סע\"א", Cite, Here, ReferenceFound, 2, 48},
       {u"ועיין לקמן ריש דף מח:", Cite, Here, ReferenceFound, 2, 97},
       {u"ולעיל פ\"ב סוף דף ג.", Cite, Here, ReferenceFound, 2, 6},
@@ -142,7 +144,7 @@ TEST(References, FindsTheCitationsOfAParagraph) {
     int32_t Plain;               // written as citations, citing no page
   } cases[] = {
       {u"כמו שאמרו (דף כ.) וכן (כ\"א:) ו(דף 21)", {2040, 2043, 2042}, 0},
-      {u"כדאמרינן במסכת כהין (ד' י.) ובמסכת רקבה צסים (דף ג:)", {5020, 12007}, 0},
+      {u"כדאמרינן במסכת כהין (ד' י.) ובמסכת רקבה צסים (דף ג:) ובמס' גניר (דף ה.)", {5020, 12007, 23010}, 0},
       {u"כהין (דף י.) ב\"ק (דף יא.) בס\"ר בפ' אלו נערות (דף צ':)", {2020, 2022, 20181}, 0},
       {u"במסכת סוטה בפ' אלו נערות (דף כ.) ובב\"ק (ויקרא כב)", {}, 1},
       {u"ובמסכת כהין אמרו (דף כ:) ובב\"ק בחמה תסתג עוד (דף כ.) בבב\"ק (דף ב.)", {2004}, 2},
