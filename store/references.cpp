@@ -157,8 +157,8 @@ constexpr char WordDaf[] = "du", WordInDaf[] = "bdu", WordTractate[] = "orl{", W
 constexpr char WordAbove[] = "msjm", WordBelow[] = "mxoq", WordSide[] = "sofd", WordChapter[] = "uyx";
 constexpr char WordInChapter[] = "buyx", WordCommentary[] = "ujyfz";
 
-
 bool IsDaf(const Token& t) { return IsPlain(t, WordDaf) || IsPlain(t, WordInDaf) || (Is(t, "d") && t.Geresh); }
+
 // "מסכת", "במסכת", also with ו before them, or cut short to "מס'", "במס'".
 bool IsTractateWord(const Token& t) {
   if (t.Kind != TokenWord || t.Gershayim >= 0) return false;
