@@ -517,12 +517,13 @@ ReferenceResult ParseTokens(const Token* t, int32_t n, const NameKeys& keys, int
 }
 
 // UTF-16 to the byte language; false when the text holds more than limit units.
-int32_t Normalize(const DisplayChar* text, int32_t count, unsigned char* out) {
+int32_t Normalize(const DisplayChar* text, int32_t count, int32_t letterBase, unsigned char* out) {
   int32_t n = 0;
   for (int32_t i = 0; i < count; ++i) {
     const uint32_t u = text[i];
     unsigned char b = Junk;
     if (u >= 0x05D0 && u <= 0x05EA) b = static_cast<unsigned char>(FirstLetter + (u - 0x05D0));
+    else if (letterBase == AsciiBaseLatin && u >= FirstLetter && u <= LastLetter) b = static_cast<unsigned char>(u);
     else if (u >= 0x00E0 && u <= 0x00FA) b = static_cast<unsigned char>(FirstLetter + (u - 0x00E0));
     else if ((u >= '0' && u <= '9') || u == '.' || u == ':' || u == '(' || u == ')') b = static_cast<unsigned char>(u);
     else if (u == 'a' || u == 'A') b = 'A';
@@ -667,11 +668,12 @@ int32_t ArticleOfSide(int32_t tractate, int32_t sideCode) {
   return article;
 }
 
-ReferenceResult ReadReference(const DisplayChar* text, int32_t count, int32_t currentArticle, ReferenceMode mode) {
+ReferenceResult ReadReference(const DisplayChar* text, int32_t count, int32_t currentArticle, ReferenceMode mode,
+                              int32_t letterBase) {
   if (count > MaxReferenceUnits) return Result(ReferenceTooLong);
   if (!text || count <= 0) return Result(ReferenceEmpty);
   unsigned char bytes[MaxReferenceUnits];
-  const int32_t n = Normalize(text, count, bytes);
+  const int32_t n = Normalize(text, count, letterBase, bytes);
   Token tokens[MaxReferenceTokens];
   const int32_t tokenCount = Tokenize(bytes, n, 0, tokens, MaxReferenceTokens);
   if (tokenCount < 0) return Result(ReferenceNotUnderstood);

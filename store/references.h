@@ -67,16 +67,19 @@ struct ReferenceResult {
 };
 
 // Reads count UTF-16 units (no terminator needed). Hebrew letters are those
-// of Unicode (U+05D0..U+05EA) or of the code-page form (U+00E0..U+00FA);
-// points, cantillation and directional marks are passed over; geresh and
-// gershayim may be U+05F3/U+05F4, ' and ", or the typographic quotes.
+// of Unicode (U+05D0..U+05EA) or of the code-page form (U+00E0..U+00FA), and
+// with letterBase AsciiBaseLatin the Latin display letters 'a'..'{' as the
+// search edit takes them (a Latin a or b after digits then reads as א or ב,
+// a lone side letter, to the same effect). Points, cantillation and
+// directional marks are passed over; geresh and gershayim may be
+// U+05F3/U+05F4, ' and ", or the typographic quotes.
 // currentArticle is the page being read (1..ArticleCount), 0 for none. In
 // the lenient mode the text may also stand in parentheses and end with the
 // word for a commentary (as Copy with Source writes a place), a name without
 // a folio names the tractate's first side, and a folio past the end of a
 // name being typed ("NAME ת") falls back to the name alone.
 ReferenceResult ReadReference(const DisplayChar* text, int32_t count, int32_t currentArticle,
-                              ReferenceMode mode = ReferenceMode::Lenient);
+                              ReferenceMode mode = ReferenceMode::Lenient, int32_t letterBase = AsciiBaseUnicode);
 
 // The article of a tractate's side (2 x folio + side); 0 when the tractate
 // has no such side.

@@ -133,6 +133,12 @@ TEST(References, ReadsEveryForm) {
       EXPECT_EQ(tractate * 1000 + side, row.Tractate * 1000 + row.SideCode);
     }
   }
+  // The Latin display letters of the search edit, where the font maps them.
+  for (const std::u16string latin : {u"sxohyc ld:", u"sxohyc 24b", u"(sxohyc ld sofd b)"}) {
+    const ReferenceResult r = ReadReference(reinterpret_cast<const DisplayChar*>(latin.data()), int32_t(latin.size()),
+                                            0, Box, AsciiBaseLatin);
+    EXPECT_EQ(r.Tractate * 1000 + r.SideCode, 2049) << Code(latin);
+  }
   const std::u16string tooLong(10000, u'\u05D1');
   EXPECT_EQ(ReadReference(reinterpret_cast<const DisplayChar*>(tooLong.data()), 10000, Here).Code, ReferenceTooLong);
 }
