@@ -561,8 +561,8 @@ OuterName OuterNameOf(const unsigned char* r, int32_t open, const NameKeys& keys
   if (from > 0) {
     while (from < open && r[from - 1] != ' ') ++from;
   }
-  Token tokens[48];
-  const int32_t n = Tokenize(r + from, open - from, from, tokens, 48);
+  Token tokens[128];  // room for a token a byte
+  const int32_t n = Tokenize(r + from, open - from, from, tokens, 128);
   if (n <= 0) return outer;
   // The words right before the parenthesis, back to the nearest sign.
   int32_t first = n;
@@ -621,18 +621,22 @@ int32_t CitationsIn(const unsigned char* r, int32_t n, int32_t current, const Na
     while (close < n && close - i <= MaxCitationBytes && r[close] != ')' && r[close] != '(') ++close;
     if (close >= n || r[close] != ')') continue;
     const int32_t count = Tokenize(r + i + 1, close - i - 1, i + 1, tokens, MaxCitationBytes);
+    if (count <= 0) {
+      i = close;
+      continue;
+    }
     ParseFacts facts{};
     ReferenceResult result = ParseTokens(tokens, count, keys, current, ReferenceMode::Citation, nullptr, &facts);
     bool blocked = false;
-    if (count > 0 && facts.Implied) {
+    if (facts.Implied) {
       const OuterName outer = OuterNameOf(r, i, keys);
       blocked = outer.Blocked;
       if (outer.Tractate >= 0)
         result = ParseTokens(tokens, count, keys, current, ReferenceMode::Citation, &outer, nullptr);
     }
-    const bool resolved = count > 0 && !blocked && result.Code == ReferenceFound;
+    const bool resolved = !blocked && result.Code == ReferenceFound;
     // Written as a citation: marked, and no word outside the grammar.
-    const bool written = count > 0 && facts.Marked && result.Code != ReferenceNotUnderstood &&
+    const bool written = facts.Marked && result.Code != ReferenceNotUnderstood &&
                          result.Code != ReferenceNoFolio;
     if (resolved || (all && written)) {
       if (found < capacity) out[found] = Citation{i, close + 1, resolved ? result.Article : 0};
