@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "store/letters.h"
 
@@ -157,13 +158,37 @@ constexpr char WordAbove[] = "msjm", WordBelow[] = "mxoq", WordSide[] = "sofd", 
 constexpr char WordInChapter[] = "buyx", WordCommentary[] = "ujyfz";
 
 bool IsDaf(const Token& t) { return IsPlain(t, WordDaf) || IsPlain(t, WordInDaf) || (Is(t, "d") && t.Geresh); }
-// "מסכת", "במסכת", also with ו before them.
+
+// "מסכת", "במסכת", also with ו before them, or cut short to "מס'", "במס'".
 bool IsTractateWord(const Token& t) {
+  if (t.Kind != TokenWord || t.Gershayim >= 0) return false;
   const char* letters = t.Letters + (t.Letters[0] == 'f' ? 1 : 0);
-  return t.Kind == TokenWord && t.Gershayim < 0 && !t.Geresh &&
-         (!std::strcmp(letters, WordTractate) || !std::strcmp(letters, WordInTractate));
+  if (t.Geresh) return !std::strcmp(letters, "or") || !std::strcmp(letters, "bor");
+  return !std::strcmp(letters, WordTractate) || !std::strcmp(letters, WordInTractate);
 }
-bool IsRelativeWord(const Token& t) { return IsPlain(t, WordAbove) || IsPlain(t, WordBelow); }
+
+// "לעיל", "לקמן", also with ו or כד before them.
+bool IsRelativeWord(const Token& t) {
+  if (t.Kind != TokenWord || t.Gershayim >= 0 || t.Geresh) return false;
+  for (const char* prefix : {"", "f", "ld"}) {
+    const size_t n = std::strlen(prefix);
+    if (!std::strncmp(t.Letters, prefix, n) && (!std::strcmp(t.Letters + n, WordAbove) || !std::strcmp(t.Letters + n, WordBelow)))
+      return true;
+  }
+  return false;
+}
+
+// "see" before a reference: "עיין", "ועיין", "עי'", "ועי'".
+bool IsSeeWord(const Token& t) {
+  if (t.Kind != TokenWord || t.Gershayim >= 0) return false;
+  const char* letters = t.Letters + (t.Letters[0] == 'f' ? 1 : 0);
+  return t.Geresh ? !std::strcmp(letters, "sj") : !std::strcmp(letters, "sjjq");
+}
+
+// The start or end of a folio or a chapter: "ריש", "סוף", "בריש", "בסוף".
+bool IsPositionWord(const Token& t) {
+  return IsPlain(t, "yjz") || IsPlain(t, "rfu") || IsPlain(t, "byjz") || IsPlain(t, "brfu");
+}
 
 // "א" or "ב", a geresh allowed: the side it names (0 or 1), else -1.
 int32_t SideLetter(const Token& t) {
@@ -171,19 +196,22 @@ int32_t SideLetter(const Token& t) {
   return t.Letters[0] == 'a' ? 0 : t.Letters[0] == 'b' ? 1 : -1;
 }
 
-// "ע"א", "ע"ב", also without the mark.
+// "ע"א", "ע"ב", also without the mark; "סע"ב", "רע"א" (the end or the start
+// of a side) with it.
 int32_t AyinSide(const Token& t) {
-  if (t.Kind != TokenWord || t.Length != 2 || t.Letters[0] != 's' || t.Geresh || (t.Gershayim >= 0 && t.Gershayim != 1))
-    return -1;
-  return t.Letters[1] == 'a' ? 0 : t.Letters[1] == 'b' ? 1 : -1;
+  if (t.Kind != TokenWord || t.Geresh) return -1;
+  const int32_t from = t.Length == 3 && t.Gershayim == 2 && (t.Letters[0] == 'r' || t.Letters[0] == 'y') ? 1 : 0;
+  if (t.Length != from + 2 || t.Letters[from] != 's' || (t.Gershayim >= 0 && t.Gershayim != from + 1)) return -1;
+  return t.Letters[from + 1] == 'a' ? 0 : t.Letters[from + 1] == 'b' ? 1 : -1;
 }
 
-// A chapter mark that stands as one word: "פ"ג", "פ"יד".
+// A chapter mark that stands as one word: "פ"ג", "פ"יד", "בפ"ק".
 bool IsChapterAbbreviation(const Token& t) {
-  if (t.Kind != TokenWord || t.Length < 2 || t.Letters[0] != 'u' || t.Gershayim < 1) return false;
+  const int32_t from = t.Letters[0] == 'b' ? 1 : 0;
+  if (t.Kind != TokenWord || t.Length < from + 2 || t.Letters[from] != 'u' || t.Gershayim != from + 1) return false;
   Token rest = t;
-  std::memmove(rest.Letters, t.Letters + 1, size_t(t.Length));
-  rest.Length = t.Length - 1;
+  std::memmove(rest.Letters, t.Letters + from + 1, size_t(t.Length - from));
+  rest.Length = t.Length - from - 1;
   rest.Gershayim = -1;
   return NumeralValue(rest) > 0;
 }
@@ -270,7 +298,8 @@ struct NameMatch {
 
 // How the words w[0, n) name a tractate: the first rule that some tractate
 // answers to decides, and every tractate that answers to it is a candidate.
-NameMatch MatchName(const NameKeys& keys, const Token* w, int32_t n, ReferenceMode mode) {
+// With prefixed, only initials after a ב answer.
+NameMatch MatchName(const NameKeys& keys, const Token* w, int32_t n, ReferenceMode mode, bool prefixed = false) {
   NameMatch m{};
   if (n <= 0) return m;
   for (int32_t i = 0; i < n; ++i) {
@@ -320,7 +349,7 @@ NameMatch MatchName(const NameKeys& keys, const Token* w, int32_t n, ReferenceMo
   // Initials: one word, the mark before its last letter (typed, it may be
   // left out), with or without a ב before them.
   if (n == 1 && !w[0].Geresh && (w[0].Gershayim < 0 ? lenient : w[0].Gershayim == w[0].Length - 1)) {
-    for (int32_t b = 0; b < 2; ++b) {
+    for (int32_t b = prefixed ? 1 : 0; b < 2; ++b) {
       if (b && !fits[1]) continue;
       if (collect(MatchInitials, [&](const NameKey& k) { return k.Initials[0] && !std::strcmp(k.Initials, w[0].Letters + b); }))
         return m;
@@ -442,18 +471,23 @@ ReferenceResult ParseTokens(const Token* t, int32_t n, const NameKeys& keys, int
   if (folio && e >= 1 && IsDaf(t[e - 1])) daf = true, --e;
   // (A "ד'" after a book's name is as likely its chapter.)
   facts->Marked = strongSide || (daf && !(Is(t[e], "d") && t[e].Geresh && e > 0));
-  // A chapter mark before it is passed over.
-  if (folio && e >= 2 && (IsPlain(t[e - 2], WordChapter) || (Is(t[e - 2], "u") && t[e - 2].Geresh)) &&
-      NumeralValue(t[e - 1]) > 0) {
-    e -= 2;
-  } else if (folio && e >= 1 && IsChapterAbbreviation(t[e - 1])) {
-    --e;
+  // A chapter mark and "the start"/"the end" before it are passed over.
+  for (int k = 0; folio && k < 3; ++k) {
+    const bool chapter = e >= 2 && (IsPlain(t[e - 2], WordChapter) || IsPlain(t[e - 2], WordInChapter) ||
+                                    (Is(t[e - 2], "u") && t[e - 2].Geresh));
+    if (chapter && NumeralValue(t[e - 1]) > 0) {
+      e -= 2;
+    } else if (e >= 1 && (IsChapterAbbreviation(t[e - 1]) || IsPositionWord(t[e - 1]))) {
+      --e;
+    }
   }
   int32_t s = 0;
   bool relative = false, tractateWord = false;
+  if (s < e && IsSeeWord(t[s])) ++s;
   if (s < e && IsRelativeWord(t[s])) relative = true, ++s;
   if (s < e && IsTractateWord(t[s])) tractateWord = true, ++s;
-  if (tractateWord && s == e) return Result(ReferenceNotUnderstood);
+  // "מסכת" with no name after it, or "לעיל" alone.
+  if (s == e && (tractateWord || !folio)) return Result(ReferenceNotUnderstood);
   int32_t tractate = -1;
   bool whole = false;
   if (s == e) {
@@ -462,7 +496,7 @@ ReferenceResult ParseTokens(const Token* t, int32_t n, const NameKeys& keys, int
       whole = outer->Whole;
     } else {
       tractate = TractateOf(current, nullptr);
-      if (tractate < 0) return Result(folio ? ReferenceNoCurrentPage : ReferenceEmpty);
+      if (tractate < 0) return Result(ReferenceNoCurrentPage);
       facts->Implied = !relative;
     }
   } else {
@@ -483,12 +517,13 @@ ReferenceResult ParseTokens(const Token* t, int32_t n, const NameKeys& keys, int
 }
 
 // UTF-16 to the byte language; false when the text holds more than limit units.
-int32_t Normalize(const DisplayChar* text, int32_t count, unsigned char* out) {
+int32_t Normalize(const DisplayChar* text, int32_t count, int32_t letterBase, unsigned char* out) {
   int32_t n = 0;
   for (int32_t i = 0; i < count; ++i) {
     const uint32_t u = text[i];
     unsigned char b = Junk;
     if (u >= 0x05D0 && u <= 0x05EA) b = static_cast<unsigned char>(FirstLetter + (u - 0x05D0));
+    else if (letterBase == AsciiBaseLatin && u >= FirstLetter && u <= LastLetter) b = static_cast<unsigned char>(u);
     else if (u >= 0x00E0 && u <= 0x00FA) b = static_cast<unsigned char>(FirstLetter + (u - 0x00E0));
     else if ((u >= '0' && u <= '9') || u == '.' || u == ':' || u == '(' || u == ')') b = static_cast<unsigned char>(u);
     else if (u == 'a' || u == 'A') b = 'A';
@@ -526,8 +561,8 @@ OuterName OuterNameOf(const unsigned char* r, int32_t open, const NameKeys& keys
   if (from > 0) {
     while (from < open && r[from - 1] != ' ') ++from;
   }
-  Token tokens[48];
-  const int32_t n = Tokenize(r + from, open - from, from, tokens, 48);
+  Token tokens[128];  // room for a token a byte
+  const int32_t n = Tokenize(r + from, open - from, from, tokens, 128);
   if (n <= 0) return outer;
   // The words right before the parenthesis, back to the nearest sign.
   int32_t first = n;
@@ -548,14 +583,25 @@ OuterName OuterNameOf(const unsigned char* r, int32_t open, const NameKeys& keys
           return outer;
         }
       }
-      // "מסכת" and a name the corpus lacks, right before the parenthesis.
-      outer.Blocked = k - m <= 3;
+      // "מסכת" with a name the corpus lacks, or with other words between: the
+      // parenthesis may well cite that tractate or another work.
+      outer.Blocked = true;
       return outer;
     }
-    if (w[m].Letters[0] == 'b' && w[m].Gershayim > 0 && restFits(m + 1)) {
-      const NameMatch match = MatchName(keys, w + m, 1, ReferenceMode::Citation);
-      if (match.Kind == MatchInitials && match.Count == 1) {
+    // Initials after ב (or וב).
+    Token word = w[m];
+    if (word.Letters[0] == 'f' && word.Letters[1] == 'b' && word.Gershayim > 1) {
+      std::memmove(word.Letters, word.Letters + 1, size_t(word.Length));
+      --word.Length, --word.Gershayim;
+    }
+    if (word.Letters[0] == 'b' && word.Gershayim > 0) {
+      const NameMatch match = MatchName(keys, &word, 1, ReferenceMode::Citation, true);
+      if (match.Count == 1 && restFits(m + 1)) {
         outer.Tractate = match.Tractates[0];
+        return outer;
+      }
+      if (match.Count) {
+        outer.Blocked = true;
         return outer;
       }
     }
@@ -575,18 +621,22 @@ int32_t CitationsIn(const unsigned char* r, int32_t n, int32_t current, const Na
     while (close < n && close - i <= MaxCitationBytes && r[close] != ')' && r[close] != '(') ++close;
     if (close >= n || r[close] != ')') continue;
     const int32_t count = Tokenize(r + i + 1, close - i - 1, i + 1, tokens, MaxCitationBytes);
+    if (count <= 0) {
+      i = close;
+      continue;
+    }
     ParseFacts facts{};
     ReferenceResult result = ParseTokens(tokens, count, keys, current, ReferenceMode::Citation, nullptr, &facts);
     bool blocked = false;
-    if (count > 0 && facts.Implied) {
+    if (facts.Implied) {
       const OuterName outer = OuterNameOf(r, i, keys);
       blocked = outer.Blocked;
       if (outer.Tractate >= 0)
         result = ParseTokens(tokens, count, keys, current, ReferenceMode::Citation, &outer, nullptr);
     }
-    const bool resolved = count > 0 && !blocked && result.Code == ReferenceFound;
+    const bool resolved = !blocked && result.Code == ReferenceFound;
     // Written as a citation: marked, and no word outside the grammar.
-    const bool written = count > 0 && facts.Marked && result.Code != ReferenceNotUnderstood &&
+    const bool written = facts.Marked && result.Code != ReferenceNotUnderstood &&
                          result.Code != ReferenceNoFolio;
     if (resolved || (all && written)) {
       if (found < capacity) out[found] = Citation{i, close + 1, resolved ? result.Article : 0};
@@ -622,11 +672,12 @@ int32_t ArticleOfSide(int32_t tractate, int32_t sideCode) {
   return article;
 }
 
-ReferenceResult ReadReference(const DisplayChar* text, int32_t count, int32_t currentArticle, ReferenceMode mode) {
+ReferenceResult ReadReference(const DisplayChar* text, int32_t count, int32_t currentArticle, ReferenceMode mode,
+                              int32_t letterBase) {
   if (count > MaxReferenceUnits) return Result(ReferenceTooLong);
   if (!text || count <= 0) return Result(ReferenceEmpty);
   unsigned char bytes[MaxReferenceUnits];
-  const int32_t n = Normalize(text, count, bytes);
+  const int32_t n = Normalize(text, count, letterBase, bytes);
   Token tokens[MaxReferenceTokens];
   const int32_t tokenCount = Tokenize(bytes, n, 0, tokens, MaxReferenceTokens);
   if (tokenCount < 0) return Result(ReferenceNotUnderstood);
@@ -651,11 +702,9 @@ ReferenceResult ReadReference(const DisplayChar* text, int32_t count, int32_t cu
 namespace {
 
 int32_t Find(const unsigned char* text, int32_t count, bool displayOrder, int32_t currentArticle,
-             const TractateEntry* names, bool all, Citation* out, int32_t capacity) {
+             const NameKeys& keys, bool all, Citation* out, int32_t capacity) {
   if (!text || count <= 0) return 0;
   if (capacity < 0) capacity = 0;
-  NameKeys keys;
-  BuildKeys(&keys, names ? names : CorpusTractates());
   if (!displayOrder) return CitationsIn(text, count, currentArticle, keys, all, out, capacity);
   unsigned char* r = static_cast<unsigned char*>(std::malloc(size_t(count)));
   if (!r) return CitationNoMemory;
@@ -677,16 +726,22 @@ int32_t Find(const unsigned char* text, int32_t count, bool displayOrder, int32_
 
 int32_t FindCitations(const unsigned char* text, int32_t count, bool displayOrder, int32_t currentArticle,
                       Citation* out, int32_t capacity) {
-  return Find(text, count, displayOrder, currentArticle, nullptr, false, out, capacity);
+  NameKeys keys;
+  BuildKeys(&keys, CorpusTractates());
+  return Find(text, count, displayOrder, currentArticle, keys, false, out, capacity);
 }
 
 int32_t FindAllCitations(const unsigned char* text, int32_t count, bool displayOrder, int32_t currentArticle,
                          const TractateEntry* names, Citation* out, int32_t capacity) {
-  return Find(text, count, displayOrder, currentArticle, names, true, out, capacity);
+  NameKeys keys;
+  BuildKeys(&keys, names ? names : CorpusTractates());
+  return Find(text, count, displayOrder, currentArticle, keys, true, out, capacity);
 }
 
 int32_t FindRecordCitations(const unsigned char* record, int32_t currentArticle, Citation* out, int32_t capacity) {
   if (!record) return 0;
+  NameKeys keys;
+  BuildKeys(&keys, CorpusTractates());
   int32_t found = 0;
   int32_t at = 0;
   for (int32_t paragraph = 0; record[at] != 0 && at < 0x10000; ++paragraph) {
@@ -697,8 +752,8 @@ int32_t FindRecordCitations(const unsigned char* record, int32_t currentArticle,
     if (record[end]) return found;
     if (paragraph > 0 && end > text) {
       const int32_t room = capacity > found ? capacity - found : 0;
-      const int32_t n = FindCitations(record + text, end - text, (style & 0x10) != 0, currentArticle,
-                                      room ? out + found : nullptr, room);
+      const int32_t n = Find(record + text, end - text, (style & 0x10) != 0, currentArticle, keys, false,
+                             room ? out + found : nullptr, room);
       if (n < 0) return CitationNoMemory;
       for (int32_t i = 0; i < n && i < room; ++i) out[found + i].Start += text, out[found + i].End += text;
       found += n;

@@ -18,6 +18,8 @@
 //     the tractate of the page being read; the side word and a side letter
 //     alone ("עמוד ב") mean that side of the folio being read; a chapter
 //     mark before the folio ("פרק ג'", "פ"ג") is passed over.
+//   - also passed over: "עיין"/"עי'" (see) at the start, "ריש"/"סוף" (the
+//     start or end of) before the folio; "רע"א", "סע"ב" are side marks.
 // The citation mode is stricter: names only whole or by initials (with the
 // mark), never by a prefix; every word must belong to the grammar; a folio
 // is needed; and the reference must hold "דף"/"ד'", a side mark other than a
@@ -65,16 +67,19 @@ struct ReferenceResult {
 };
 
 // Reads count UTF-16 units (no terminator needed). Hebrew letters are those
-// of Unicode (U+05D0..U+05EA) or of the code-page form (U+00E0..U+00FA);
-// points, cantillation and directional marks are passed over; geresh and
-// gershayim may be U+05F3/U+05F4, ' and ", or the typographic quotes.
+// of Unicode (U+05D0..U+05EA) or of the code-page form (U+00E0..U+00FA), and
+// with letterBase AsciiBaseLatin the Latin display letters 'a'..'{' as the
+// search edit takes them (a Latin a or b after digits then reads as א or ב,
+// a lone side letter, to the same effect). Points, cantillation and
+// directional marks are passed over; geresh and gershayim may be
+// U+05F3/U+05F4, ' and ", or the typographic quotes.
 // currentArticle is the page being read (1..ArticleCount), 0 for none. In
 // the lenient mode the text may also stand in parentheses and end with the
 // word for a commentary (as Copy with Source writes a place), a name without
 // a folio names the tractate's first side, and a folio past the end of a
 // name being typed ("NAME ת") falls back to the name alone.
 ReferenceResult ReadReference(const DisplayChar* text, int32_t count, int32_t currentArticle,
-                              ReferenceMode mode = ReferenceMode::Lenient);
+                              ReferenceMode mode = ReferenceMode::Lenient, int32_t letterBase = AsciiBaseUnicode);
 
 // The article of a tractate's side (2 x folio + side); 0 when the tractate
 // has no such side.
@@ -101,8 +106,9 @@ constexpr int32_t CitationNoMemory = -1;
 // just before a parenthesis may name its tractate: "מסכת NAME (דף י.)" or
 // "במסכת NAME", or the initials with ב ("בב"ק (דף צד.)"), also with a
 // chapter's name between ("בב"ק בפ' NAME (דף צ:)"); a bare name there never
-// counts, and after "מסכת" a name the corpus lacks leaves the parenthesis
-// plain. Writes the first `capacity` citations in the order of the text
+// counts. "מסכת" or such initials among the words before it in any other
+// way (a name the corpus lacks, other words between) leave the parenthesis
+// plain: it may cite that tractate. Writes the first `capacity` citations in the order of the text
 // (reading order) to out (null when capacity is 0) and returns how many
 // there are, or CitationNoMemory.
 int32_t FindCitations(const unsigned char* text, int32_t count, bool displayOrder, int32_t currentArticle,

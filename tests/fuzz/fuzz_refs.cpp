@@ -10,8 +10,9 @@
 #include "store/references.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // Layout: a flag byte (bit 0: citation mode), the page being read (2
-  // bytes), then the text: as UTF-16 units, and as the bytes of a paragraph.
+  // Layout: a flag byte (bit 0: citation mode, bit 1: Latin letters), the
+  // page being read (2 bytes), then the text: as UTF-16 units, and as the
+  // bytes of a paragraph.
   if (size < 3) return 0;
   const int32_t current = (data[1] | data[2] << 8) % (ArticleCount + 2);
   const uint8_t* bytes = data + 3;
@@ -19,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<DisplayChar> units(size_t(count / 2) + 1);
   for (int32_t i = 0; i + 1 < count; i += 2) units[size_t(i / 2)] = DisplayChar(bytes[i] | bytes[i + 1] << 8);
   const ReferenceMode mode = data[0] & 1 ? ReferenceMode::Citation : ReferenceMode::Lenient;
-  const ReferenceResult r = ReadReference(units.data(), count / 2, current, mode);
+  const ReferenceResult r =
+      ReadReference(units.data(), count / 2, current, mode, data[0] & 2 ? AsciiBaseLatin : AsciiBaseUnicode);
   if ((r.Code == ReferenceFound) != (r.Article >= 1 && r.Article <= ArticleCount)) __builtin_trap();
   if (r.Code == ReferenceFound && ArticleOfSide(r.Tractate, r.SideCode) != r.Article) __builtin_trap();
   if (r.Code == ReferenceAmbiguous && (r.CandidateCount < 2 || r.CandidateCount > TractateCount)) __builtin_trap();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "store/letters.h"
+#include "store/places.h"
 #include "store/references.h"
 
 namespace {
@@ -23,6 +24,24 @@ struct Row {
   int32_t Tractate;  // expected tractate (-1: none), and for ReferenceFound the
   int32_t SideCode;  // side; for ReferenceAmbiguous the second candidate
 };
+
+// The name Copy with Source writes in parentheses, and a bookmark's default
+// name, read back: every page of the corpus, wherever the reader stands.
+TEST(References, ReadsBackThePlacesNamesOfEveryPage) {
+  for (int32_t article = 1; article <= ArticleCount; ++article) {
+    DisplayChar name[MaxBookmarkNameUnits + 1], source[MaxBookmarkNameUnits + 3] = {'('};
+    PlaceName(2 * article - 1, name);
+    CopySourceName(2 * article - 1, true, source + 1);
+    std::u16string copied(reinterpret_cast<const char16_t*>(source));
+    copied += u')';
+    const std::u16string named(reinterpret_cast<const char16_t*>(name));
+    for (const std::u16string& text : {named, copied}) {
+      const int32_t current = article % 2 ? 1 : ArticleCount;
+      ASSERT_EQ(ReadReference(reinterpret_cast<const DisplayChar*>(text.data()), int32_t(text.size()), current).Article,
+                article) << "article " << article;
+    }
+  }
+}
 
 // Hebrew letters to the stored letter code, in reading order.
 std::string Code(const std::u16string& text) {
@@ -63,6 +82,7 @@ TEST(References, ReadsEveryForm) {
       {u"ב", Box, Here, ReferenceFound, 2, 4},
       {u"כד:", Box, 0, ReferenceNoCurrentPage, -1, 0},
       {u"", Box, Here, ReferenceEmpty, -1, 0},
+      {u"לעיל", Box, Here, ReferenceNotUnderstood, -1, 0},
       {u".:,", Box, Here, ReferenceNotUnderstood, -1, 0},
       {u"\xD800כד", Box, Here, ReferenceNotUnderstood, -1, 0},
       {u"\x01", Box, Here, ReferenceNotUnderstood, -1, 0},
@@ -80,6 +100,12 @@ TEST(References, ReadsEveryForm) {
       {u"דף ד' ע\"ב", Cite, Here, ReferenceFound, 2, 9},
       {u"כהין", Cite, Here, ReferenceNoFolio, -1, 0},
       {u"פרק ג' דף לו.", Cite, Here, ReferenceFound, 2, 72},
+      {u"בפ\"ק דף ה.", Cite, Here, ReferenceFound, 2, 10},
+      {u"במס' כהין דף ה:", Cite, Here, ReferenceFound, 5, 11},
+      {u"דף כד סע\"א", Cite, Here, ReferenceFound, 2, 48},
+      {u"ועיין לקמן ריש דף מח:", Cite, Here, ReferenceFound, 2, 97},
+      {u"ולעיל פ\"ב סוף דף ג.", Cite, Here, ReferenceFound, 2, 6},
+      {u"עי' שמות לד", Cite, Here, ReferenceUnknownTractate, -1, 0},
       {u"בסכוז רקד ה:", Cite, Here, ReferenceFound, 20, 11},
       {u"ס\"ר ה:", Cite, Here, ReferenceFound, 20, 11},
       {u"סכוזרקד ה:", Cite, Here, ReferenceUnknownTractate, -1, 0},
@@ -107,6 +133,12 @@ TEST(References, ReadsEveryForm) {
       EXPECT_EQ(tractate * 1000 + side, row.Tractate * 1000 + row.SideCode);
     }
   }
+  // The Latin display letters of the search edit, where the font maps them.
+  for (const std::u16string latin : {u"sxohyc ld:", u"sxohyc 24b", u"(sxohyc ld sofd b)"}) {
+    const ReferenceResult r = ReadReference(reinterpret_cast<const DisplayChar*>(latin.data()), int32_t(latin.size()),
+                                            0, Box, AsciiBaseLatin);
+    EXPECT_EQ(r.Tractate * 1000 + r.SideCode, 2049) << Code(latin);
+  }
   const std::u16string tooLong(10000, u'\u05D1');
   EXPECT_EQ(ReadReference(reinterpret_cast<const DisplayChar*>(tooLong.data()), 10000, Here).Code, ReferenceTooLong);
 }
@@ -118,8 +150,10 @@ TEST(References, FindsTheCitationsOfAParagraph) {
     int32_t Plain;               // written as citations, citing no page
   } cases[] = {
       {u"כמו שאמרו (דף כ.) וכן (כ\"א:) ו(דף 21)", {2040, 2043, 2042}, 0},
-      {u"כדאמרינן במסכת כהין (ד' י.) ובמסכת רקבה צסים (דף ג:)", {5020, 12007}, 0},
-      {u"כהין (דף י.) בס\"ר בפ' אלו נערות (דף צ':)", {2020, 20181}, 0},
+      {u"כדאמרינן במסכת כהין (ד' י.) ובמסכת רקבה צסים (דף ג:) ובמס' גניר (דף ה.)", {5020, 12007, 23010}, 0},
+      {u"כהין (דף י.) ב\"ק (דף יא.) בס\"ר בפ' אלו נערות (דף צ':)", {2020, 2022, 20181}, 0},
+      {u"במסכת סוטה בפ' אלו נערות (דף כ.) ובב\"ק (ויקרא כב)", {}, 1},
+      {u"ובמסכת כהין אמרו (דף כ:) ובב\"ק בחמה תסתג עוד (דף כ.) בבב\"ק (דף ב.)", {2004}, 2},
       {u"במסכת סוטה (דף כ.) ובמסכת כהין (ויקרא כב) מסכת בחמה תסתג (פ\"ד דף ח.)", {11016}, 1},
       {u"(שמות לד) (שם) (ויקרא כב ב) (דף) (דף כד ב (דף ה.)", {2010}, 0},
       {u"(לקמן דף מח:) ו(עמוד ב) (במסכת אתקח כרטו דף קפ:) (תגצת כה)", {2097, 2021}, 1},

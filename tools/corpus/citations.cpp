@@ -259,6 +259,7 @@ Written Cite(CiteRng& rng, const Page& here) {
         for (int t = 0; t < TractateCount; ++t) known |= Skeleton(Name(t)) == Skeleton(name);
       }
       w.Before = std::string(InTractate) + " " + name;
+      if (rng.Chance(1, 3)) w.Before.append(" ").append(InChapter).append(" ").append(Invented(rng, 4));
       w.Inside = std::string(Daf) + " " + FolioAndSide(rng, AnyPage(rng, here.Tractate).Code);
       break;
     }

@@ -18,12 +18,13 @@ TEST(Citations, WholeCorpusAgainstTheGeneratorsTruth) {
   std::vector<CitationTruth> truth;
   std::vector<Citation> found(256);
   int written[CiteShapeCount] = {}, right[CiteShapeCount] = {};
-  int citing = 0, resolved = 0, wrong = 0, books = 0, booksResolved = 0, plainResolved = 0, shown = 0;
+  int citing = 0, all = 0, resolved = 0, wrong = 0, books = 0, booksResolved = 0, plainResolved = 0, shown = 0;
   for (int32_t article = 1; article <= ArticleCount; ++article) {
     GenerateArticle(article, main, commentary, nullptr, &truth);
     const int32_t n = FindRecordCitations(commentary.data(), article, found.data(), int32_t(found.size()));
     ASSERT_GE(n, 0);
     ASSERT_LE(n, int32_t(found.size()));
+    all += n;
     // Where each paragraph's text lies in the record: the truth's reading-order
     // parenthesis as the record stores it.
     std::vector<std::pair<int32_t, int32_t>> texts;  // start, length
@@ -60,9 +61,9 @@ TEST(Citations, WholeCorpusAgainstTheGeneratorsTruth) {
     }
   }
   for (int s = 0; s < CiteShapeCount; ++s) std::printf("shape %d: %d written, %d resolved\n", s, written[s], right[s]);
-  std::printf("%d citing a page, %d resolved (%.2f %%), %d wrong; %d book references, %d resolved; %d other "
-              "parentheses resolved\n", citing, resolved, 100.0 * resolved / citing, wrong, books, booksResolved,
-              plainResolved);
+  std::printf("%d citing a page, %d found, %d resolved (%.2f %%), %d wrong; %d book references, %d resolved; %d "
+              "other parentheses resolved\n", citing, all, resolved, 100.0 * resolved / citing, wrong, books,
+              booksResolved, plainResolved);
   EXPECT_GE(resolved * 100, citing * 95);
   EXPECT_LE(wrong * 200, citing);
   EXPECT_EQ(booksResolved + plainResolved, 0);
