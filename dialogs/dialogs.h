@@ -9,6 +9,7 @@
 #include "store/appsettings.h"
 #include "store/dailyfolio.h"
 #include "store/places.h"
+#include "store/references.h"
 
 // Returns the main-text record of the chosen article, or 0 when cancelled.
 int32_t ChooseDaf(HINSTANCE instance, HWND owner, int32_t record);
@@ -34,3 +35,12 @@ int32_t TodaysFolio(HWND owner);
 int32_t DailyFolioDialog(HWND owner);
 // Brings the label of Today's Folio in the window's menu up to date.
 void UpdateDailyFolioMenu(HMENU menu);
+
+// Go To: a reference typed and the page it names, read against the page
+// being read (the main-text record lesson); returns the main-text record of
+// the page chosen, or 0 when cancelled.
+int32_t GoToDialog(HWND owner, int32_t lesson);
+// A line for a reference's result: the page's name as PlaceName writes it
+// (between right-to-left embedding marks) when it names one, else why not.
+constexpr int32_t ReferenceLineUnits = 400;
+void DescribeReference(const ReferenceResult& result, wchar_t* out, int32_t units);

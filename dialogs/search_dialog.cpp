@@ -24,6 +24,7 @@ namespace {
 
 constexpr int SearchTextLimit = 33;
 constexpr int EditUnits = SearchTextLimit + 2;  // with the two embedding marks
+constexpr int MaxEditUnits = MaxHebrewEditLetters + 2;
 
 HFONT EditFont;
 WNDPROC PreviousEditProc;
@@ -39,7 +40,7 @@ wchar_t DisplayLetter(unsigned char letter) {
 // system reorders the edit's right-to-left text itself: the edit then holds
 // the string in reading order, typed at the caret as in any edit control,
 // and OK turns it round (numbers keep their digits' order both ways).
-bool ReadingOrder() { return CurrentOrder() == RunOrder::Reading; }
+bool ReadingOrder() { return HebrewEditInReadingOrder(); }
 
 // In reading order the edit lays its line out left to right, as any edit
 // does outside a right-to-left system: its text is kept between right-to-left
@@ -53,20 +54,23 @@ bool KeepingMarks = false;
 void KeepMarks(HWND edit) {
   if (KeepingMarks || !ReadingOrder() || !PreviousEditProc) return;
   KeepingMarks = true;
-  wchar_t text[EditUnits + 1] = {};
-  CallWindowProcW(PreviousEditProc, edit, WM_GETTEXT, EditUnits + 1, reinterpret_cast<LPARAM>(text));
+  // The letters the edit takes: its limit less the two marks.
+  int letters = static_cast<int>(CallWindowProcW(PreviousEditProc, edit, EM_GETLIMITTEXT, 0, 0)) - 2;
+  if (letters > MaxHebrewEditLetters || letters < 0) letters = MaxHebrewEditLetters;
+  wchar_t text[MaxEditUnits + 1] = {};
+  CallWindowProcW(PreviousEditProc, edit, WM_GETTEXT, MaxEditUnits + 1, reinterpret_cast<LPARAM>(text));
   DWORD start = 0, end = 0;
   CallWindowProcW(PreviousEditProc, edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   // The text without its marks, and the selection as places in it.
-  wchar_t body[EditUnits + 1];
+  wchar_t body[MaxEditUnits + 1];
   DWORD n = 0, from = 0, to = 0;
   for (DWORD i = 0; text[i]; ++i) {
-    if (IsDirectionalMark(text[i]) || n == SearchTextLimit) continue;
+    if (IsDirectionalMark(text[i]) || n == static_cast<DWORD>(letters)) continue;
     if (i < start) ++from;
     if (i < end) ++to;
     body[n++] = text[i];
   }
-  wchar_t marked[EditUnits + 3];
+  wchar_t marked[MaxEditUnits + 3];
   EmbedRightToLeft(body, static_cast<int32_t>(n), marked);
   // (A new text puts the caret at its start: the place is given again.)
   const bool changed = std::wcscmp(text, marked) != 0;
@@ -78,11 +82,7 @@ void KeepMarks(HWND edit) {
 }
 
 // The edit's string without the marks; returns its length.
-int EditString(HWND edit, wchar_t out[EditUnits + 1]) {
-  out[0] = 0;
-  GetWindowTextW(edit, out, EditUnits + 1);
-  return StripDirectionalMarks(out);
-}
+int EditString(HWND edit, wchar_t out[EditUnits + 1]) { return HebrewEditText(edit, out, EditUnits + 1); }
 
 // The brace as the edit holds it: with the Latin mapping '{' is the last
 // letter, so the brace is shown as its stored byte.
@@ -152,7 +152,6 @@ void OnInitDialog(HWND dialog, LPARAM search) {
   DialogSearch = reinterpret_cast<int (*)(HWND)>(search);
   HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
   ApplyDpi(dialog, DpiOfWindow(dialog));
-  SendMessageW(edit, EM_SETLIMITTEXT, ReadingOrder() ? EditUnits : SearchTextLimit, 0);
   // The stored string as the edit holds it: letters in the mapping, the
   // brace as EditBrace, and in reading order under Reverse.
   wchar_t text[SearchStringBytes] = {};
@@ -163,8 +162,7 @@ void OnInitDialog(HWND dialog, LPARAM search) {
   }
   if (ReadingOrder()) ToReadingOrder(text, n);
   SetWindowTextW(edit, text);
-  SubclassWindow(edit);
-  KeepMarks(edit);
+  PrepareHebrewEdit(edit, SearchTextLimit);
 }
 
 // Inserts at the caret: in reading order after it, as typed; else before it.
@@ -197,6 +195,22 @@ void OnOk(HWND dialog) {
 }
 
 }  // namespace
+
+bool HebrewEditInReadingOrder() { return CurrentOrder() == RunOrder::Reading; }
+
+void PrepareHebrewEdit(HWND edit, int letters) {
+  if (letters > MaxHebrewEditLetters) letters = MaxHebrewEditLetters;
+  SendMessageW(edit, EM_SETLIMITTEXT, ReadingOrder() ? letters + 2 : letters, 0);
+  SubclassWindow(edit);
+  KeepMarks(edit);
+}
+
+int HebrewEditText(HWND edit, wchar_t* out, int units) {
+  if (units <= 0) return 0;
+  out[0] = 0;
+  GetWindowTextW(edit, out, units);
+  return StripDirectionalMarks(out);
+}
 
 wchar_t KeyboardCharAt(int x, int y) {
   if (x < 0 || y < 0 || x >= KeyboardWidth || y >= KeyboardHeight) return 0;

@@ -33,6 +33,20 @@ constexpr INT_PTR SearchDialogFindAll = 3;
 INT_PTR SearchDialog(HWND owner, int (*search)(HWND owner));
 INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The search edit's letter input, for any single-line edit of a dialog (the
+// Go To box has it too): HebrewEditProc installed, at most letters letters
+// (up to MaxHebrewEditLetters), and in reading order the embedding marks
+// kept around them.
+constexpr int MaxHebrewEditLetters = 128;
+void PrepareHebrewEdit(HWND edit, int letters);
+// Whether such an edit holds its text in reading order, typed at the caret;
+// otherwise it holds display order, each character typed to the left of the
+// one before (store/letters.h: ToReadingOrder turns one into the other).
+bool HebrewEditInReadingOrder();
+// The edit's text without the marks, in at most units units with the 0;
+// returns its length.
+int HebrewEditText(HWND edit, wchar_t* out, int units);
+
 // Installs HebrewEditProc on the edit control, keeping the previous procedure.
 void SubclassWindow(HWND edit);
 LRESULT CALLBACK HebrewEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);

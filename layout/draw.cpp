@@ -93,8 +93,22 @@ void DrawFrame(HDC dc, RECT* rect, COLORREF colour, int32_t count) {
   }
 }
 
+namespace {
+
+// A line under a run drawn at x, y in the selected font: just below the
+// baseline, one 96-DPI pixel thick.
+void DrawUnderline(PaneView* pane, int32_t x, int32_t y, int32_t width, COLORREF colour) {
+  TEXTMETRICW tm{};
+  GetTextMetricsW(pane->Dc, &tm);
+  const int32_t thickness = PaneLength(pane, 1);
+  const RECT line{x, y + tm.tmAscent + thickness, x + width, y + tm.tmAscent + 2 * thickness};
+  FillWithColour(pane->Dc, line, colour);
+}
+
+}  // namespace
+
 void HighlightRange(PaneView* pane, const unsigned char* run, int32_t count, int32_t x, int32_t y,
-                    int32_t lo, int32_t hi, COLORREF textColour, COLORREF backColour) {
+                    int32_t lo, int32_t hi, COLORREF textColour, COLORREF backColour, bool underline) {
   if (!pane || !pane->Text || !run || count <= 0) return;
   const int32_t start = static_cast<int32_t>(run - pane->Text);
   if (lo < start) lo = start;
@@ -104,6 +118,7 @@ void HighlightRange(PaneView* pane, const unsigned char* run, int32_t count, int
   const SIZE size = MeasureRun(pane->Dc, run + (lo - start), hi - lo);
   DrawRunColored(pane->Dc, run + (lo - start), hi - lo, U16(x + prefix), U16(y), U16(size.cx), U16(size.cy),
                  textColour, backColour);
+  if (underline) DrawUnderline(pane, x + prefix, y, size.cx, textColour);
 }
 
 void HighlightRun(PaneView* pane, const unsigned char* text, const unsigned char* run, int32_t count,
@@ -118,7 +133,8 @@ namespace {
 // Shows the stored bytes [lo, hi) of the visible lines in the given colours,
 // each line in its own font: main runs, and hanging words as the hit shows them.
 // textColour SystemColour: each line's own text colour.
-void HighlightVisible(PaneView* pane, int32_t lo, int32_t hi, COLORREF textColour, COLORREF backColour) {
+void HighlightVisible(PaneView* pane, int32_t lo, int32_t hi, COLORREF textColour, COLORREF backColour,
+                      bool underline = false) {
   int32_t room = pane->AreaHeight;
   int32_t y = 0;
   const LineEntry* line = FindFirstVisible(pane, &y, &room);
@@ -135,10 +151,12 @@ void HighlightVisible(PaneView* pane, int32_t lo, int32_t hi, COLORREF textColou
       if (ownColours) textColour = GetTextColor(pane->Dc);
       const unsigned char* start = text + line->Start;
       if (line->Hang == 0) {
-        HighlightRange(pane, start, line->Length, line->X, y, lo, hi, textColour, backColour);
+        HighlightRange(pane, start, line->Length, line->X, y, lo, hi, textColour, backColour, underline);
       } else if (!(line->Style & StyleVisual)) {
-        HighlightRange(pane, start, WordLength(start), line->X - line->Hang, y, lo, hi, textColour, backColour);
-        HighlightRange(pane, SkipWordAndSpaces(start), line->Length, line->X, y, lo, hi, textColour, backColour);
+        HighlightRange(pane, start, WordLength(start), line->X - line->Hang, y, lo, hi, textColour, backColour,
+                       underline);
+        HighlightRange(pane, SkipWordAndSpaces(start), line->Length, line->X, y, lo, hi, textColour, backColour,
+                       underline);
       } else {
         // The word is shown whole in the colours when the range reaches
         // into it, and left alone when the range lies only in the run.
@@ -148,10 +166,11 @@ void HighlightVisible(PaneView* pane, int32_t lo, int32_t hi, COLORREF textColou
         const int32_t wordStart = static_cast<int32_t>(word - text);
         if (lo < wordStart + fit && hi > wordStart) {
           MeasureFit(pane->Dc, word, &w, &fit);
-          DrawRunColored(pane->Dc, word, fit, U16(line->X + line->RunWidth + line->Hang - w), U16(y), U16(w),
-                         line->LineHeight, textColour, backColour);
+          const int32_t wordX = line->X + line->RunWidth + line->Hang - w;
+          DrawRunColored(pane->Dc, word, fit, U16(wordX), U16(y), U16(w), line->LineHeight, textColour, backColour);
+          if (underline) DrawUnderline(pane, wordX, y, w, textColour);
         }
-        HighlightRange(pane, start, line->Length, line->X, y, lo, hi, textColour, backColour);
+        HighlightRange(pane, start, line->Length, line->X, y, lo, hi, textColour, backColour, underline);
       }
     }
     Advance(*line, y, room);
@@ -235,6 +254,17 @@ void DrawTints(PaneView* pane) {
   if (below && !shown) DrawTintMark(pane, false);
 }
 
+void DrawCitation(PaneView* pane) {
+  if (!pane || !pane->Text || !pane->Lines || pane->CitationShown.End <= pane->CitationShown.Start) return;
+  // On the tint when the comment it stands in is tinted.
+  COLORREF back = PaneBackground(pane);
+  for (int32_t i = 0; i < pane->TintCount; ++i) {
+    const TintRange& t = pane->Tints[i];
+    if (t.Start <= pane->CitationShown.Start && pane->CitationShown.Start < t.End) back = PaneColours(pane).LinkTint;
+  }
+  HighlightVisible(pane, pane->CitationShown.Start, pane->CitationShown.End, PaneColours(pane).Citation, back, true);
+}
+
 int32_t DrawHitHighlight(PaneView* pane) {
   if (!pane || !pane->Text || !pane->Lines) return -1;
   HighlightVisible(pane, pane->HitStart, pane->HitEnd, PaneColours(pane).HitText, PaneColours(pane).HitBack);
@@ -286,6 +316,29 @@ int32_t PaneBoundaryAt(PaneView* pane, int32_t x, int32_t y) {
   const unsigned char* run = pane->Text + line->Start;
   if (line->Hang && !(line->Style & StyleVisual)) run = SkipWordAndSpaces(run);
   const int32_t i = RunBoundaryAt(pane->Dc, run, line->Length, x - line->X);
+  if (oldFont) SelectObject(pane->Dc, oldFont);
+  return static_cast<int32_t>(run - pane->Text) + i;
+}
+
+int32_t PaneCharAt(PaneView* pane, int32_t x, int32_t y) {
+  if (!pane || !pane->Text || !pane->Lines) return -1;
+  int32_t room = pane->AreaHeight;
+  int32_t top = 0;
+  const LineEntry* line = FindFirstVisible(pane, &top, &room);
+  for (; line->Style != 0 && line->LineHeight <= room; ++line) {
+    if (y < top) return -1;
+    if (y < top + line->LineHeight) break;
+    Advance(*line, top, room);
+  }
+  if (line->Style == 0 || line->LineHeight > room || IsRule(*line)) return -1;
+  const unsigned char* run = pane->Text + line->Start;
+  if (line->Hang && !(line->Style & StyleVisual)) run = SkipWordAndSpaces(run);
+  const int32_t dx = x - line->X;
+  if (dx < 0 || dx >= line->RunWidth) return -1;
+  const HFONT oldFont = SelectStyle(pane, line->Style);
+  // The boundary nearest to dx, and the character on its side of it.
+  int32_t i = RunBoundaryAt(pane->Dc, run, line->Length, dx);
+  if (i > 0 && (i == line->Length || MeasureRun(pane->Dc, run, i).cx > dx)) --i;
   if (oldFont) SelectObject(pane->Dc, oldFont);
   return static_cast<int32_t>(run - pane->Text) + i;
 }
@@ -360,6 +413,7 @@ int32_t DrawPane(PaneView* pane, int32_t erase) {
   if (oldFont) SelectObject(dc, oldFont);
   if (!pane->StartLine) {
     DrawTints(pane);
+    DrawCitation(pane);
     if (pane->HitStart || pane->HitEnd) DrawHitHighlight(pane);
     DrawSelection(pane);
   }

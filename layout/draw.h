@@ -38,12 +38,16 @@ int32_t RowOfLine(const PaneView* pane, int32_t index);
 // The pane's tinted stretches on the scheme's LinkTint, each line in its own
 // text colour, and the mark at the edge that points to those out of view.
 void DrawTints(PaneView* pane);
+// The citation under the pointer (PaneView::CitationShown) in the scheme's
+// citation colour, underlined, on the background or the tint it stands on.
+void DrawCitation(PaneView* pane);
 // The pane's selection in the selection colours (layout/colours.h).
 void DrawSelection(PaneView* pane);
 // The stored bytes [lo, hi) of a run drawn at x, y shown opaque in the given
-// colours (the part of the run outside them is left alone).
+// colours (the part of the run outside them is left alone), underlined in
+// the text colour when asked.
 void HighlightRange(PaneView* pane, const unsigned char* run, int32_t count, int32_t x, int32_t y, int32_t lo,
-                    int32_t hi, COLORREF textColour, COLORREF backColour);
+                    int32_t hi, COLORREF textColour, COLORREF backColour, bool underline = false);
 void HighlightRun(PaneView* pane, const unsigned char* text, const unsigned char* run, int32_t count,
                   int32_t x, int32_t y);
 // Hit-testing: the text offset of the character boundary under x, y on
@@ -51,6 +55,10 @@ void HighlightRun(PaneView* pane, const unsigned char* text, const unsigned char
 // one, a point beyond a line's end the end); -1 for a pane with no text.
 // For a line with a hanging word only the main run counts.
 int32_t PaneBoundaryAt(PaneView* pane, int32_t x, int32_t y);
+// The offset of the character drawn under x, y in a line's main run; -1
+// off every character (between lines, past a line's ends, a rule, a
+// hanging word).
+int32_t PaneCharAt(PaneView* pane, int32_t x, int32_t y);
 // area: left, top, width, height (a pane's Area fields in that order).
 void FillArea(HDC dc, const int32_t area[4], int stockBrush);
 void DrawFrame(HDC dc, RECT* rect, COLORREF colour, int32_t count);

@@ -342,6 +342,7 @@ int32_t LayoutPane(PaneView* pane, unsigned char* text, bool releaseOld) {
     pane->HitStart = pane->HitEnd = 0;
     pane->Selection = TextSelection{};
     pane->ReadingKept = false;
+    pane->CitationShown = {};
   }
   // Laying out the pane's own text again must never release it.
   if (text == pane->Text) releaseOld = false;

@@ -32,6 +32,12 @@ struct FontCacheEntry {
   uint32_t StyleKey;  // style bits 0x1F plus 0x1000 (small print)
 };
 
+// Stored bytes [Start, End) of a pane's text.
+struct TintRange {
+  uint16_t Start;
+  uint16_t End;
+};
+
 struct PaneView {
   LineEntry* Lines;        // LineCapacity + 1 entries, ended by Style 0
   HDC Dc;                  // not owned
@@ -83,12 +89,11 @@ struct PaneView {
   PanePosition Reading;
   uint16_t ReadingRow;
   bool ReadingKept;
-};
-
-// Stored bytes [Start, End) of a pane's text.
-struct TintRange {
-  uint16_t Start;
-  uint16_t End;
+  // The citation under the pointer, [Start, End) in stored bytes (both 0:
+  // none): drawn in the scheme's citation colour and underlined, over the
+  // tint and under the hit and the selection. Cleared when another text is
+  // laid out. Written by the shell.
+  TintRange CitationShown;
 };
 
 // Values of PaneView::Background.

@@ -11,6 +11,7 @@
 #define IDB_LOGO_200 165
 #define IDD_CHOOSE_DAF 120
 #define IDD_DAILY_FOLIO 140
+#define IDD_GO_TO 150
 
 // Choose Daf.
 #define IDC_DAF_TRACTATES 1016
@@ -34,3 +35,8 @@
 // Daily Folio.
 #define IDC_DAILY_DATE 1401
 #define IDC_DAILY_FOLIO 1402
+
+// Go To.
+#define IDC_GO_TO_TEXT 1501
+#define IDC_GO_TO_STATUS 1502
+#define IDC_GO_TO_LIST 1503

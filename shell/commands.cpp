@@ -12,6 +12,7 @@
 #include "shell/links.h"
 #include "shell/menus.h"
 #include "shell/places.h"
+#include "shell/reference_input.h"
 #include "shell/results.h"
 #include "shell/search.h"
 #include "shell/selecting.h"
@@ -81,6 +82,7 @@ int OnCommand(HWND window, int command) {
     case CMD_ZOOM_RESET: Zoom(window, 0); return 0;
     case CMD_TODAYS_FOLIO: GoToDailyFolio(window, TodaysFolio(MainWindow)); return 0;
     case CMD_DAILY_FOLIO: GoToDailyFolio(window, DailyFolioDialog(MainWindow)); return 0;
+    case CMD_GO_TO: GoToCommand(window); return 0;
     case CMD_NIGHT_COLOURS: ToggleNightColours(window); return 0;
     case CMD_FULL_SCREEN: ToggleFullScreen(window); return 0;
     case CMD_LINKS: ToggleLinks(window); return 0;

@@ -3,16 +3,20 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <cstdlib>
+
 #include "dialogs/dialogs.h"
 #include "layout/scale.h"
 #include "output/settings.h"
 #include "resources/resource.h"
 #include "shell/article.h"
+#include "shell/citations.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/menus.h"
 #include "shell/links.h"
 #include "shell/places.h"
+#include "shell/reference_input.h"
 #include "shell/selecting.h"
 #include "shell/results.h"
 #include "shell/reverseprobe.h"
@@ -137,12 +141,13 @@ HWND ShownReader() {
   return window && IsWindowVisible(window) ? window : nullptr;
 }
 
-// Hands control to a reader that runs already: with the reader in front its
-// Choose Daf dialog opens (this start waits until it closes); otherwise the
-// reader, restored if minimised, comes to the front with the window it last
-// had active (an open dialog rather than the disabled main window). True
-// when this start is to end.
-bool SignalRunningReader() {
+// Hands control to a reader that runs already: a reference, when this start
+// has one, for it to go to; otherwise, with the reader in front its Choose
+// Daf dialog opens (this start waits until it closes), and else the reader,
+// restored if minimised, comes to the front with the window it last had
+// active (an open dialog rather than the disabled main window). True when
+// this start is to end.
+bool SignalRunningReader(const wchar_t* reference) {
   HWND running = ShownReader();
   if (!running) {
     if (InstanceMutex) return false;  // this process holds it already
@@ -165,6 +170,10 @@ bool SignalRunningReader() {
     CloseHandle(InstanceMutex);
     InstanceMutex = nullptr;
     if (!running) return true;
+  }
+  if (reference && reference[0]) {
+    HandReferenceOver(running, reference);
+    return true;
   }
   HWND foreground = GetForegroundWindow();
   HWND top = TopLevelOf(foreground);
@@ -234,8 +243,8 @@ HWND CreateMainWindow(const RECT* place) {
                          nullptr, nullptr, AppInstance, nullptr);
 }
 
-HWND InitInstance(int showCommand) {
-  if (SignalRunningReader()) return nullptr;
+HWND InitInstance(int showCommand, const wchar_t* reference) {
+  if (SignalRunningReader(reference)) return nullptr;
   InitCommonControls();
   if (LoadSettings() != 0) return nullptr;  // out of memory: end, the stored settings untouched
   LoadPlaces();
@@ -257,6 +266,9 @@ HWND InitInstance(int showCommand) {
     SetPaneFont(CommentaryPane, &AppSettings.FontSettings);
     RepaintPanes(window, RepaintClear | RepaintErase | 0xFF);
   }
+  // Opened at the page the command line names instead of the stored one
+  // (which Back returns to); else at the stored one, with a box that says why.
+  if (reference && reference[0]) GoToReference(window, reference);
   return window;
 }
 
@@ -271,13 +283,15 @@ int RunReader(HINSTANCE instance, int showCommand) {
     return -1;
   }
   AppSettings.SurroundingGutter = ReadSurroundingGutter();
-  const int code = RunInstance(showCommand);
+  wchar_t* reference = JoinedArguments(GetCommandLineW());
+  const int code = RunInstance(showCommand, reference);
+  std::free(reference);
   if (SUCCEEDED(ComState)) CoUninitialize();
   return code;
 }
 
-int RunInstance(int showCommand) {
-  if (!InitInstance(showCommand)) return 0;
+int RunInstance(int showCommand, const wchar_t* reference) {
+  if (!InitInstance(showCommand, reference)) return 0;
 
   HACCEL accelerators = LoadAcceleratorsW(AppInstance, MAKEINTRESOURCEW(IDA_ACCELERATORS));
   MSG msg = {};
@@ -309,7 +323,15 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_DESTROY:
       ForgetLinks();
+      ForgetHandedOverReference();
+      ForgetCitations();
       ShutDown(window);
+      return 0;
+    case WM_COPYDATA:
+      if (TakeHandedOverReference(window, reinterpret_cast<const COPYDATASTRUCT*>(lParam))) return TRUE;
+      return DefWindowProcW(window, message, wParam, lParam);
+    case ReferenceArrived:
+      OnReferenceArrived(window);
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
@@ -356,10 +378,15 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_MOUSEMOVE:
       OnPaneMouseMove(window, lParam);
+      OnCitationHover(window, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
       return 0;
     case WM_MOUSELEAVE:
       OnLinkLeave(window);
+      OnCitationLeave(window);
       return 0;
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && SetCitationCursor(window)) return TRUE;
+      return DefWindowProcW(window, message, wParam, lParam);
     case WM_LBUTTONUP:
       OnPaneButtonUp(window, lParam);
       return 0;

@@ -6,6 +6,7 @@
 #include "output/settings.h"
 #include "shell/article.h"
 #include "shell/globals.h"
+#include "shell/links.h"
 #include "shell/selecting.h"
 #include "shell/splitview.h"
 #include "store/corpustexts.h"

@@ -9,6 +9,7 @@
 #include "layout/draw.h"
 #include "output/clipboard.h"
 #include "resources/resource.h"
+#include "shell/citations.h"
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/links.h"
@@ -177,6 +178,8 @@ void OnPaneButtonUp(HWND window, LPARAM position) {
   // A drag that selected nothing and ends near the press was a click that
   // slipped.
   if (was.Dragging && (HasSelection(was.Pane->Selection) || !nearPress || was.Pane->Text != was.Text)) return;
+  // A click on a citation goes to the page it cites instead of paging.
+  if (FollowCitation(window, was.Pane, was.At.x, was.At.y)) return;
   if (was.HadSelection) {
     was.Pane->Selection = {};
     RepaintPane(window, was.Pane, false);

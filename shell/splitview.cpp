@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int ToolbarButtonCount = 6;
+constexpr int ToolbarButtonCount = 7;
 constexpr int PaneLineCapacity = 100;
 // A toolbar button at 96 DPI: the 16-pixel picture and the toolbar's own
 // padding of 7 by 6.
@@ -29,9 +29,9 @@ void CheckShareItem(HWND window) {
 }
 
 HWND CreateToolbar(HWND window) {
-  static const int commands[ToolbarButtonCount] = {CMD_PREVIOUS_ARTICLE, CMD_CHOOSE_ARTICLE,
-                                                   CMD_NEXT_ARTICLE,     CMD_FONT,
-                                                   CMD_SEARCH,           CMD_SEARCH_AGAIN};
+  static const int commands[ToolbarButtonCount] = {CMD_PREVIOUS_ARTICLE, CMD_CHOOSE_ARTICLE, CMD_GO_TO,
+                                                   CMD_NEXT_ARTICLE,     CMD_FONT,           CMD_SEARCH,
+                                                   CMD_SEARCH_AGAIN};
   TBBUTTON buttons[ToolbarButtonCount] = {};
   for (int i = 0; i < ToolbarButtonCount; ++i) {
     buttons[i].iBitmap = i;

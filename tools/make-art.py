@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the toolbar strips (resources/toolbar.bmp, 96 x 16, and toolbar-24.bmp
+"""Draws the toolbar strips (resources/toolbar.bmp, 112 x 16, and toolbar-24.bmp
 and toolbar-32.bmp for scaled displays, 16 colours), the program icon
 (resources/orvane.ico, 16 to 64 pixels, 16 colours) and the about box's logo
 (resources/logo.bmp, 63 x 40, and logo-150.bmp and logo-200.bmp, one bit per
@@ -57,6 +57,25 @@ PICTURES = [
     .KKKKKKKKKKKKKK.
     .......KK.......
     ................
+    ................
+    """,
+    # go to: an arrow pointing at a page
+    """
+    ................
+    .......KKKKKKK..
+    .......KWWWWWKK.
+    .......KWNNNWKWK
+    .......KWWWWWKKK
+    ...K...KWNNNNNWK
+    ...KK..KWWWWWWWK
+    KKKKGK.KWNNNNNWK
+    KGGGGGKKWWWWWWWK
+    KKKKGK.KWNNNNNWK
+    ...KK..KWWWWWWWK
+    ...K...KWNNNNNWK
+    .......KWWWWWWWK
+    .......KWNNNNNWK
+    .......KKKKKKKKK
     ................
     """,
     # next article: a green arrow pointing right

@@ -39,6 +39,7 @@ close_reader() {
 
 settings='HKCU\Software\Quillary\Orvane'
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane'
+scheme='HKCU\Software\Classes\orvane'
 wine reg delete 'HKCU\Software\Quillary' /f >/dev/null 2>&1
 wine reg add "$settings" /v FontName /d "DejaVu Sans" /f >/dev/null 2>&1
 
@@ -67,6 +68,12 @@ check "Uninstall entry: icon is the installed program" "1" \
 size_kb=$(($(reg_value "$uninstall_key" EstimatedSize)))
 check "Uninstall entry: size covers the program" "1" "$([ "$size_kb" -ge "$(($(stat -c %s "$exe") / 1024))" ] && echo 1)"
 check "Uninstall entry: uninstall command" "1" "$(reg_value "$uninstall_key" UninstallString | grep -c 'uninstall.exe"$')"
+# The link scheme, for this user.
+default_value() { wine reg query "$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/^ *([^)]*) *REG_SZ *//p'; }
+check "scheme: its name" "URL:Orvane reference" "$(default_value "$scheme")"
+check "scheme: an empty URL Protocol" "1" "$(wine reg query "$scheme" /v 'URL Protocol' 2>/dev/null | grep -c 'URL Protocol')"
+command=$(default_value "$scheme\shell\open\command")
+check "scheme: opens the installed program with the link" '"%1"' "${command##* }"
 
 # The installed reader starts; an installer run meanwhile refuses to replace it.
 wine "$programs/orvane.exe" &
@@ -80,6 +87,15 @@ check "installed reader closes" "0" "$?"
 wait
 check "reader wrote its settings" "1" "$([ -n "$(reg_value "$settings" Lesson)" ] && echo 1)"
 
+# The registered command, run with a link as Windows runs it (Wine's shell
+# does not read the user's classes): "כ:" is 20b of the first tractate, record 75.
+wine reg add "$settings" /v Lesson /t REG_DWORD /d 1 /f >/dev/null 2>&1
+wine "$(echo "$command" | cut -d'"' -f2)" 'orvane:%D7%9B%3A' &
+until_true 30 window_up
+check "a link starts the installed reader" "0" "$?"
+close_reader
+wait
+check "the link's page is the one shown" "0x4b" "$(reg_value "$settings" Lesson)"
 # Silent uninstall: the uninstaller copies itself to a temporary folder, starts
 # the copy (Un.exe) and ends; wait for the copy.
 wine "$programs/uninstall.exe" /S
@@ -89,6 +105,7 @@ check "silent uninstall finishes" "0" "$?"
 check "program folder removed" "" "$(ls -A "$(dirname "$programs")" 2>/dev/null | grep -x Orvane)"
 check "shortcut removed" "" "$([ -e "$shortcut" ] && echo left)"
 check "Uninstall entry removed" "1" "$(wine reg query "$uninstall_key" >/dev/null 2>&1 || echo 1)"
+check "scheme removed" "1" "$(wine reg query "$scheme" >/dev/null 2>&1 || echo 1)"
 check "settings kept" "DejaVu Sans" "$(reg_value "$settings" FontName)"
 
 # Linux: install into a PREFIX (with a space, and a bin/ that was there
@@ -100,7 +117,7 @@ before=$(cd "$prefix" && find . | sort)
 "$root/tools/dist/linux-install.sh" install "$prefix" "$exe" "$root/resources/orvane.ico" >/dev/null
 check "Linux: program" "" "$(cmp "$prefix/lib/orvane/orvane.exe" "$exe" 2>&1)"
 check "Linux: launcher is executable" "1" "$([ -x "$prefix/bin/orvane" ] && echo 1)"
-check "Linux: menu entry runs the launcher" "Exec=\"$prefix/bin/orvane\"" \
+check "Linux: menu entry runs the launcher, with a link" "Exec=\"$prefix/bin/orvane\" %u" \
   "$(grep '^Exec=' "$prefix/share/applications/orvane.desktop")"
 check "Linux: icon as PNG" "PNG" "$(head -c 4 "$prefix/share/icons/hicolor/32x32/apps/orvane.png" | tail -c 3)"
 "$prefix/bin/orvane" &

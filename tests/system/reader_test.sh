@@ -2,7 +2,7 @@
 # System test of the real program: preset settings, start it in Wine's
 # virtual desktop, check the split view's colours on a screenshot, close it
 # through the menu and read the settings back; then the single-instance rule,
-# unusable stored values and the end of the session.
+# unusable stored values, the end of the session and references given.
 # Runs inside tools/with-display.sh (private WINEPREFIX and display).
 set -u
 exe=$1
@@ -207,6 +207,32 @@ wait_for_title "Orvane"
 xdotool key --clearmodifiers ctrl+q
 for _ in $(seq 40); do [ "$(readers)" == "0" ] && break; sleep 0.5; done
 reap "$sixth"
+
+# A second start with "כ:" hands it to the reader that runs (20b of the first
+# tractate, record 75) and ends; then Go To with the Latin keys of "עמוד א"
+# (the other side of that folio: record 73), and Enter.
+add Lesson REG_DWORD 1
+wine "$exe" &
+seventh=$!
+wait_for_window || echo "FAIL the reader did not come up for references"
+wait_for_title "Orvane"
+LC_ALL=C.UTF-8 wine "$exe" 'כ:' &
+handing=$!
+for _ in $(seq 40); do kill -0 "$handing" 2>/dev/null || break; sleep 0.5; done
+reap "$handing"
+check "a start with a reference while a reader runs ends with code 0" "0" "$?"
+check "one reader runs after the reference was handed over" "1" "$(readers)"
+xdotool key --clearmodifiers ctrl+g
+wait_for_title "Go To"
+check "Ctrl+G opens Go To" "title Go To" "$(foreground_title)"
+xdotool type --delay 150 'gnus t'
+sleep 0.5
+xdotool key Return
+wait_for_title "Orvane"
+xdotool key --clearmodifiers ctrl+q
+for _ in $(seq 40); do [ "$(readers)" == "0" ] && break; sleep 0.5; done
+reap "$seventh"
+check "the page handed over, then the one typed in Go To" "0x49" "$(reg_value Lesson)"
 
 rm -rf "$work"
 echo "system test: $failures failure(s)"

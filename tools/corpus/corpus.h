@@ -71,11 +71,14 @@ struct HeadingTruth {
   uint8_t Shape;                  // HeadingShapeKind: how it was written
 };
 
+struct CitationTruth;  // tools/corpus/citations.h
+
 // The texts of article a (1..5358): its main text (record 2a - 1) and its
 // commentary (record 2a), and when asked what its headings quote, in their
-// order. An article outside the range gives empty texts.
+// order, and what its citations cite. An article outside the range gives
+// empty texts.
 void GenerateArticle(int32_t article, std::vector<unsigned char>& mainText, std::vector<unsigned char>& commentary,
-                     std::vector<HeadingTruth>* truth = nullptr);
+                     std::vector<HeadingTruth>* truth = nullptr, std::vector<CitationTruth>* citations = nullptr);
 
 // The text of record n (1..10716). Returns false (out empty) for any other n.
 bool GenerateText(int32_t record, std::vector<unsigned char>& out);

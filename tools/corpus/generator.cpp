@@ -15,6 +15,7 @@
 #include <string>
 
 #include "store/tractates.h"
+#include "tools/corpus/citations.h"
 #include "tools/corpus/corpus.h"
 
 namespace {
@@ -875,6 +876,7 @@ struct Article {
   MainWords Words;
   PreviousSide Previous;
   std::vector<Quote> Quotes;
+  std::vector<CitationTruth> Citations;
 };
 
 void MakeArticle(int32_t article, Article& a) {
@@ -886,6 +888,7 @@ void MakeArticle(int32_t article, Article& a) {
   const size_t limit = longest ? CorpusMaxText - 40 : NaturalLimit;
   for (int scale = 100;; scale -= 10) {
     CommentaryParagraphs(article, scale, a.Words, a.Previous, a.Commentary, a.Quotes);
+    AddCitations(article, a.Commentary, &a.Citations);
     if (ListLength(a.Commentary) <= limit || scale <= 10) break;
   }
   if (longest) FillTo(CorpusLongestRecord, CorpusMaxText, a.Commentary);
@@ -977,16 +980,18 @@ void Truth(Article& a, std::vector<HeadingTruth>& truth) {
 }  // namespace
 
 void GenerateArticle(int32_t article, std::vector<unsigned char>& mainText, std::vector<unsigned char>& commentary,
-                     std::vector<HeadingTruth>* truth) {
+                     std::vector<HeadingTruth>* truth, std::vector<CitationTruth>* citations) {
   mainText.clear();
   commentary.clear();
   if (truth) truth->clear();
+  if (citations) citations->clear();
   if (article < 1 || article > ArticleCount) return;
   Article a;
   MakeArticle(article, a);
   Assemble(a.Main, mainText);
   Assemble(a.Commentary, commentary);
   if (truth) Truth(a, *truth);
+  if (citations) *citations = a.Citations;
 }
 
 bool GenerateText(int32_t record, std::vector<unsigned char>& out) {

@@ -109,6 +109,14 @@ bool LetterCodeToUtf8(const std::string& code, std::string& out, unsigned char* 
 // line of counts. Returns a process exit code.
 int LinksCommand(const std::string& textDir, int only, FILE* out, FILE* errors);
 
+// corpustext refs: for every citation of a page found in the folder's
+// commentary (or tractate index `only`'s, -1 for all), read against the
+// folder's tractate names, a tab-separated line: file, page side, the
+// citation as the file has it, and the page it resolves to as "NN folio
+// side" ("22 27 a") or "-"; then a line of counts. Returns a process exit
+// code.
+int RefsCommand(const std::string& textDir, int only, FILE* out, FILE* errors);
+
 // The two commands of the corpustext tool. Each writes its folder only when
 // the whole import or export succeeded. Both return a process exit code.
 int ImportCommand(const std::string& textDir, const std::string& corpusDir, TextDiagnostics& diag,

@@ -1,6 +1,6 @@
 ; Per-user installer of the reader: no administrator rights, the program in
-; the user's local programs folder, a Start-menu shortcut and an entry under the
-; user's Uninstall key. Built by tools/dist/make-dist.sh, which defines
+; the user's local programs folder, a Start-menu shortcut, an entry under the
+; user's Uninstall key and the link scheme orvane: for the user. Built by tools/dist/make-dist.sh, which defines
 ; VERSION (1.84a), VERSION_NUMBERS (1.84.1.0), EXE, ICON and OUTFILE.
 Unicode true
 SetCompressor /SOLID lzma
@@ -15,6 +15,9 @@ RequestExecutionLevel user
 !define SETTINGS_PARENT "Software\${COMPANY}"
 !define SETTINGS_KEY "${SETTINGS_PARENT}\${PRODUCT}"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
+; The link scheme orvane:REFERENCE, for the current user.
+!define SCHEME_KEY "Software\Classes\orvane"
+!define SCHEME_COMMAND '"$INSTDIR\orvane.exe" "%1"'
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -83,6 +86,10 @@ Section "Program"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+  WriteRegStr HKCU "${SCHEME_KEY}" "" "URL:Orvane reference"
+  WriteRegStr HKCU "${SCHEME_KEY}" "URL Protocol" ""
+  WriteRegStr HKCU "${SCHEME_KEY}\shell\open\command" "" '${SCHEME_COMMAND}'
 SectionEnd
 
 ; Only what the installer put there; a folder the user chose is removed only
@@ -94,6 +101,19 @@ Section "un.Program and Start-menu shortcut"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+
+  ; The scheme, when it still opens this program: the values written, and
+  ; the keys they leave empty.
+  ReadRegStr $0 HKCU "${SCHEME_KEY}\shell\open\command" ""
+  StrCmp $0 '${SCHEME_COMMAND}' 0 scheme_done
+  DeleteRegValue HKCU "${SCHEME_KEY}\shell\open\command" ""
+  DeleteRegKey /ifempty HKCU "${SCHEME_KEY}\shell\open\command"
+  DeleteRegKey /ifempty HKCU "${SCHEME_KEY}\shell\open"
+  DeleteRegKey /ifempty HKCU "${SCHEME_KEY}\shell"
+  DeleteRegValue HKCU "${SCHEME_KEY}" ""
+  DeleteRegValue HKCU "${SCHEME_KEY}" "URL Protocol"
+  DeleteRegKey /ifempty HKCU "${SCHEME_KEY}"
+  scheme_done:
 SectionEnd
 
 Section /o "un.The reader's settings"

@@ -15,6 +15,7 @@
 #include "resources/dialogs.h"
 #include "resources/resource.h"
 #include "shell/reverseprobe.h"
+#include "store/folios.h"
 #include "store/letters.h"
 #include "store/product.h"
 #include "store/records.h"
@@ -394,6 +395,66 @@ int WINAPI OrderKeepingTextOut(HDC dc, LPCWSTR text, int n, LPRECT r, UINT forma
   std::wstring visual(text, n);
   std::reverse(visual.begin(), visual.end());
   return DrawTextW(dc, visual.c_str(), n, r, format);
+}
+
+// The main-text record of a tractate's side (2 x folio + side), counted from
+// the tractate table; a side code of 0 is the tractate's first side.
+int32_t RecordOfSide(int32_t tractate, int32_t sideCode) {
+  int32_t article = 1;
+  for (int32_t t = 0; t < tractate; ++t) article += TractateTable[t].SideCount;
+  return 2 * (article + (sideCode ? sideCode - TractateTable[tractate].FirstSideOffset - 2 : 0)) - 1;
+}
+
+// Keys typed into Go To (as WM_CHAR, through the search edit's letter
+// input) in every mapping and order, the line under the edit (the page's
+// name, or the start of why not), the candidates of an ambiguous name, and
+// what Enter returns. The first tractate and the 32nd begin with נדגל.
+TEST_F(Dialogs, GoToReadsWhatIsTypedAndReturnsThePageChosen) {
+  const std::wstring both(L"\u05E0\u05D3\u05D2\u05DC");
+  const int32_t unicode = AsciiBaseUnicode;
+  const struct {
+    int32_t base;
+    bool reverse;
+    std::wstring keys;
+    int downs;
+    int32_t record;       // 0: Enter takes nothing, the dialog is cancelled
+    const wchar_t* line;  // null: the page's name
+  } rows[] = {{unicode, false, L"\u05DB:", 0, RecordOfSide(0, 41), nullptr},
+              {unicode, true, L"\u05DB:", 0, RecordOfSide(0, 41), nullptr},
+              {unicode, false, L"f/", 0, RecordOfSide(0, 40), nullptr},  // Latin keys: כ.
+              {AsciiBaseLatin, false, L"f/", 0, RecordOfSide(0, 40), nullptr},
+              {AsciiBaseCodePage, false, L"f/", 0, RecordOfSide(0, 40), nullptr},
+              {unicode, true, both + L"\u05E2 \u05D4 \u05E2\u05DE\u05D5\u05D3 \u05D1", 0, RecordOfSide(31, 11), nullptr},
+              {unicode, true, both, 0, 1, L""}, {unicode, true, both, 1, RecordOfSide(31, 0), L""},
+              {unicode, true, both, 5, RecordOfSide(31, 0), L""},
+              {unicode, true, L"\u05E7\u05E6\u05D8:", 0, 0, L"No such page"},
+              {unicode, true, L"\u05E9\u05DE\u05D5\u05EA \u05DC\u05D3", 0, 0, L"No tractate"},
+              {unicode, true, L"", 0, 0, L"Type"}};
+  for (const auto& row : rows) {
+    const std::string what(row.keys.begin(), row.keys.end());
+    AppSettings.FontSettings.FontAsciiBase = row.base;
+    AppSettings.Flags = row.reverse ? DefaultFlags | Reverse : DefaultFlags;
+    wchar_t line[ReferenceLineUnits] = {};
+    int candidates = 0;
+    const int32_t record = WithDialog(
+        [&](HWND dialog) {
+          HWND edit = GetDlgItem(dialog, IDC_GO_TO_TEXT);
+          for (wchar_t c : row.keys) SendMessageW(edit, WM_CHAR, c, 0);
+          if (IsWindowVisible(GetDlgItem(dialog, IDC_GO_TO_LIST))) candidates = Items(dialog, IDC_GO_TO_LIST);
+          else GetDlgItemTextW(dialog, IDC_GO_TO_STATUS, line, ReferenceLineUnits);
+          for (int i = 0; i < row.downs; ++i) SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 0);
+          SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        },
+        [] { return GoToDialog(nullptr, 1); });
+    EXPECT_EQ(record, row.record) << what;
+    EXPECT_EQ(candidates, row.keys == both ? 2 : 0) << what << ": the list in place of the line";
+    DisplayChar name[MaxBookmarkNameUnits + 1];
+    PlaceName(row.record, name);
+    const std::wstring page = std::wstring(1, RightToLeftEmbedding) + name + std::wstring(1, PopDirectionalFormatting);
+    EXPECT_EQ(std::wstring(line).rfind(row.line ? row.line : page.c_str(), 0), 0u) << what;
+  }
+  AppSettings.FontSettings.FontAsciiBase = AsciiBaseUnicode;
+  AppSettings.Flags = DefaultFlags;
 }
 
 TEST_F(Dialogs, FirstRunSetsReverseOnlyWhereTextOutputReordersAndNoFlagsAreStored) {

@@ -814,10 +814,10 @@ TEST_F(Shell, AWholeRunGivesBackEveryGdiObjectAndDeviceContext) {
 }
 
 TEST_F(Shell, ToolbarMenuAndAcceleratorsCarryTheCommandTable) {
-  const int buttons[] = {CMD_PREVIOUS_ARTICLE, CMD_CHOOSE_ARTICLE, CMD_NEXT_ARTICLE,
+  const int buttons[] = {CMD_PREVIOUS_ARTICLE, CMD_CHOOSE_ARTICLE, CMD_GO_TO,       CMD_NEXT_ARTICLE,
                          CMD_FONT,             CMD_SEARCH,         CMD_SEARCH_AGAIN};
-  ASSERT_EQ(SendMessageW(Toolbar, TB_BUTTONCOUNT, 0, 0), 6);
-  for (int i = 0; i < 6; ++i) {
+  ASSERT_EQ(SendMessageW(Toolbar, TB_BUTTONCOUNT, 0, 0), 7);
+  for (int i = 0; i < 7; ++i) {
     TBBUTTON b = {};
     SendMessageW(Toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&b));
     EXPECT_EQ(b.idCommand, buttons[i]) << "button " << i;
