@@ -20,6 +20,11 @@ void CheckForUpdates(HWND window);
 // Hands a web address to the shell (the user's browser); failures are not
 // reported.
 void OpenUrl(HWND window, const wchar_t* address);
+// The note dialog: heading (the passage's first words and its page) above
+// the note's text, edited in place: text holds NoteTextUnits units and a
+// terminator. IDOK (text as typed, perhaps empty) or IDCANCEL (text as it was).
+constexpr int NoteTextUnits = 32000;
+INT_PTR NoteDialog(HWND owner, const wchar_t* heading, wchar_t* text);
 // Organize Bookmarks over the list; every change is stored at once.
 INT_PTR OrganizeBookmarks(HWND owner, BookmarkList* list);
 

@@ -35,6 +35,7 @@ struct ColourScheme {
   COLORREF SelectionText;  // SystemColour: the system's highlight colours
   COLORREF SelectionBack;
   COLORREF LinkTint;       // behind the words a comment quotes, and the comment
+  COLORREF NoteLine;       // under a passage with a note, and its mark in the margin
 };
 
 inline constexpr ColourScheme DayScheme = {
@@ -43,6 +44,7 @@ inline constexpr ColourScheme DayScheme = {
     0xFF0000, 0x00FFFF,                      // blue on yellow
     0x0000FF, 0xFFFFFF, 0xFF0000, 0x00FFFF, 0x0000FF,
     SystemColour, SystemColour, RGB(0xD6, 0xE6, 0xFA),  // the system's selection; a pale blue tint
+    RGB(0xD9, 0x6C, 0x00),                              // notes: a deep orange
 };
 
 inline constexpr ColourScheme NightScheme = {
@@ -52,6 +54,7 @@ inline constexpr ColourScheme NightScheme = {
     RGB(0xC0, 0x60, 0x5A), RGB(0x1E, 0x1F, 0x22), RGB(0x6A, 0x8C, 0xC8), RGB(0x5C, 0x4A, 0x14),
     RGB(0xFF, 0xD9, 0xB8),
     RGB(0xFF, 0xFF, 0xFF), RGB(0x2F, 0x55, 0x8A), RGB(0x2C, 0x38, 0x48),
+    RGB(0xE8, 0x9A, 0x4C),
 };
 
 // The scheme of a stored NightColours value: night for 1, day for anything else.

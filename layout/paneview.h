@@ -72,6 +72,15 @@ struct PaneView {
   const struct TintRange* Tints;
   int32_t TintCount;
   bool TintAbove;
+  // Passages the reader has notes on, as selections of this text: each is
+  // underlined thinly in the scheme's NoteLine, over the tint, the hit and
+  // the selection, with a mark in the margin beside its first line; the
+  // array is the shell's. NoteMargin is the width of that margin, the strip
+  // right of the area, which the pane then paints as its own (0: no marks).
+  // Written by the shell.
+  const TextSelection* Notes;
+  int32_t NoteCount;
+  int32_t NoteMargin;
 };
 
 // Stored bytes [Start, End) of a pane's text.
