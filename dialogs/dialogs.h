@@ -8,6 +8,7 @@
 #include "dialogs/search_dialog.h"
 #include "store/appsettings.h"
 #include "store/dailyfolio.h"
+#include "store/notes.h"
 #include "store/places.h"
 
 // Returns the main-text record of the chosen article, or 0 when cancelled.
@@ -23,7 +24,7 @@ void OpenUrl(HWND window, const wchar_t* address);
 // The note dialog: heading (the passage's first words and its page) above
 // the note's text, edited in place: text holds NoteTextUnits units and a
 // terminator. IDOK (text as typed, perhaps empty) or IDCANCEL (text as it was).
-constexpr int NoteTextUnits = 32000;
+constexpr int NoteTextUnits = MaxNoteUnits;
 INT_PTR NoteDialog(HWND owner, const wchar_t* heading, wchar_t* text);
 // Organize Bookmarks over the list; every change is stored at once.
 INT_PTR OrganizeBookmarks(HWND owner, BookmarkList* list);

@@ -68,6 +68,9 @@
 #define CMD_DELETE_NOTE 2163
 #define CMD_SHOW_NOTES 2164
 #define CMD_ALL_NOTES 2165
+// The All Notes window's Export and Import (the common dialogs they load).
+#define CMD_EXPORT_NOTES 2166
+#define CMD_IMPORT_NOTES 2167
 // The Bookmarks menu's entries: the first 50 bookmarks of the list.
 #define CMD_BOOKMARK_FIRST 2200
 #define CMD_BOOKMARK_LAST 2249

@@ -12,6 +12,7 @@
 #include "shell/globals.h"
 #include "shell/menus.h"
 #include "shell/links.h"
+#include "shell/notes.h"
 #include "shell/places.h"
 #include "shell/selecting.h"
 #include "shell/results.h"
@@ -239,6 +240,7 @@ HWND InitInstance(int showCommand) {
   InitCommonControls();
   if (LoadSettings() != 0) return nullptr;  // out of memory: end, the stored settings untouched
   LoadPlaces();
+  LoadReaderNotes();
   SetReverseOnFirstRun();
   SetCurrentArticle(0);
   RECT place{};
@@ -251,6 +253,7 @@ HWND InitInstance(int showCommand) {
   if (!window) return nullptr;
   OpenOnStoredTops();
   UpdateWindow(window);
+  TellNotesLoad(window);
   if (AppSettings.FontSettings.FontName[0] == 0) {
     FontDialog(window, &AppSettings.FontSettings);
     SetPaneFont(MainPane, &AppSettings.FontSettings);
@@ -306,9 +309,11 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       UpdateReverse(window, true);
       ApplyColourScheme(window);
       SetMenuCheck(MainMenu(window), true, CMD_LINKS, AppSettings.LinksOff ? 0 : 1);
+      SetMenuCheck(MainMenu(window), true, CMD_SHOW_NOTES, AppSettings.NotesOff ? 0 : 1);
       return 0;
     case WM_DESTROY:
       ForgetLinks();
+      ForgetNotes();
       ShutDown(window);
       return 0;
     case WM_QUERYENDSESSION:
@@ -359,6 +364,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_MOUSELEAVE:
       OnLinkLeave(window);
+      HideNoteTip();
       return 0;
     case WM_LBUTTONUP:
       OnPaneButtonUp(window, lParam);

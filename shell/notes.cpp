@@ -1,0 +1,887 @@
+#include "shell/notes.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <initializer_list>
+
+#include "dialogs/dialogs.h"
+#include "layout/draw.h"
+#include "layout/scale.h"
+#include "output/notesfile.h"
+#include "output/settings.h"
+#include "resources/resource.h"
+#include "shell/article.h"
+#include "shell/globals.h"
+#include "shell/menus.h"
+#include "shell/selecting.h"
+#include "shell/splitview.h"
+#include "shell/systemdlls.h"
+#include "shell/view.h"
+#include "store/letters.h"
+#include "store/places.h"
+#include "store/product.h"
+#include "store/records.h"
+#include "store/tractates.h"
+
+NoteList ReaderNotes;
+HWND NotesWindow = nullptr;
+
+namespace {
+
+NotesLoadReport LoadReport;
+
+// The notes placed on one pane: their passages (what the pane points at) and
+// their ids, in the same order.
+struct PaneNotes {
+  TextSelection* At;
+  uint32_t* Ids;
+  int32_t Count;
+};
+PaneNotes Placed[2];
+
+// The context menu's pane and the point it was opened at (none from the
+// keyboard), and the note under that point (0: none).
+PaneView* MenuPane;
+int32_t MenuOffset = -1;
+uint32_t MenuNote;
+
+HWND Tip;            // the tooltip over notes, made at the first hover
+uint32_t TipNote;    // the note it shows, 0: hidden
+wchar_t TipText[512];
+
+bool NotesOn() { return AppSettings.NotesOff == 0; }
+
+uint8_t PaneIndex(const PaneView* pane) { return pane == CommentaryPane ? NoteCommentaryPane : NoteMainPane; }
+PaneView* PaneOf(uint8_t index) { return index == NoteCommentaryPane ? CommentaryPane : MainPane; }
+
+int64_t Now() {
+  FILETIME ft{};
+  GetSystemTimeAsFileTime(&ft);
+  const uint64_t ticks = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return static_cast<int64_t>((ticks - 116444736000000000ull) / 10000000ull);
+}
+
+void FreePlaced(PaneNotes& p) {
+  std::free(p.At);
+  std::free(p.Ids);
+  p = PaneNotes{};
+}
+
+void RepaintBoth(HWND window) { RepaintPanes(window, RepaintMain | RepaintCommentary); }
+
+void SayReadOnly(HWND owner) {
+  MessageBoxW(owner,
+              L"Your notes file was written by a later version of the reader, or could not be read whole: "
+              L"its notes can be read here, but not changed.",
+              PRODUCT_NAME, MB_OK | MB_ICONINFORMATION);
+}
+
+// The first lines of a note's text, at most lines of them and room - 1
+// units; "..." when more follows.
+void FirstLines(const Note& note, int lines, wchar_t* out, int room) {
+  int n = 0, line = 1;
+  int32_t i = 0;
+  for (; i < note.TextUnits && n < room - 4; ++i) {
+    const wchar_t u = note.Text[i];
+    if (u == L'\r') continue;
+    if (u == L'\n' && ++line > lines) break;
+    out[n++] = u;
+  }
+  while (n > 0 && (out[n - 1] == L'\n' || out[n - 1] == L' ')) --n;
+  if (i < note.TextUnits) {
+    out[n++] = L'.';
+    out[n++] = L'.';
+    out[n++] = L'.';
+  }
+  out[n] = 0;
+}
+
+// The passage's first words: at most room - 1 units of its text, cut at a
+// space, with "..." when cut.
+void PassageWords(const NoteAnchor& anchor, wchar_t* out, int room) {
+  wchar_t passage[NotePassageWhole + 16];
+  int32_t n = NotePassageText(anchor, passage, static_cast<int32_t>(sizeof passage / sizeof passage[0]));
+  for (int32_t i = 0; i < n; ++i)
+    if (passage[i] == L'\r' || passage[i] == L'\n') passage[i] = L' ';
+  if (n > room - 4) {
+    int32_t cut = room - 4;
+    while (cut > room / 2 && passage[cut] != L' ') --cut;
+    n = cut;
+    passage[n++] = L'.';
+    passage[n++] = L'.';
+    passage[n++] = L'.';
+  }
+  std::wmemcpy(out, passage, static_cast<size_t>(n));
+  out[n] = 0;
+}
+
+// The note dialog's heading: the passage's first words, and below them the
+// page (with the commentary's word for that pane).
+void Heading(const NoteAnchor& anchor, wchar_t* out, int room) {
+  PassageWords(anchor, out, room / 2);
+  DisplayChar page[MaxBookmarkNameUnits + 1] = {};
+  CopySourceName(anchor.Lesson, anchor.Pane == NoteCommentaryPane, page);
+  const int n = lstrlenW(out);
+  if (room - n > 3) {
+    lstrcpynW(out + n, L"\r\n", room - n);
+    lstrcpynW(out + n + 2, page, room - n - 2);
+  }
+}
+
+// A text of the note dialog: empty, or blank only.
+bool Blank(const wchar_t* text) {
+  for (; *text; ++text)
+    if (*text != L' ' && *text != L'\r' && *text != L'\n' && *text != L'\t') return false;
+  return true;
+}
+
+void FillRows();
+
+// Saves the list at once; a failed save is told (the change stays until the
+// reader closes), then the panes and the list show it.
+void Changed(HWND window) {
+  SaveNotesOrSay(window, &ReaderNotes);
+  PlaceArticleNotes();
+  RepaintBoth(MainWindow ? MainWindow : window);
+  HideNoteTip();
+  if (NotesWindow) FillRows();
+}
+
+// Edits the note with that id in the note dialog, owned by owner.
+void EditNoteById(HWND owner, uint32_t id) {
+  const int32_t index = FindNote(&ReaderNotes, id);
+  if (index < 0) return;
+  if (ReaderNotes.ReadOnly) {
+    SayReadOnly(owner);
+    return;
+  }
+  auto* text = static_cast<wchar_t*>(std::malloc((NoteTextUnits + 1) * sizeof(wchar_t)));
+  if (!text) return;
+  const Note& note = ReaderNotes.Items[index];
+  const int32_t units = std::min<int32_t>(note.TextUnits, NoteTextUnits);
+  std::wmemcpy(text, note.Text, static_cast<size_t>(units));
+  text[units] = 0;
+  wchar_t heading[256];
+  Heading(note.Anchor, heading, 256);
+  // An emptied note is not saved: the note stays as it was (only Delete
+  // Note, which asks first, loses one).
+  if (NoteDialog(owner, heading, text) == IDOK && !Blank(text)) {
+    const int32_t at = FindNote(&ReaderNotes, id);
+    const Note& now = ReaderNotes.Items[at];
+    const int32_t length = lstrlenW(text);
+    const bool same = length == now.TextUnits && std::wmemcmp(text, now.Text, static_cast<size_t>(length)) == 0;
+    if (!same && EditNote(&ReaderNotes, at, text, length, Now())) Changed(owner);
+  }
+  std::free(text);
+}
+
+// Deletes the note with that id when the user says so.
+void DeleteNoteById(HWND owner, uint32_t id) {
+  const int32_t index = FindNote(&ReaderNotes, id);
+  if (index < 0) return;
+  if (ReaderNotes.ReadOnly) {
+    SayReadOnly(owner);
+    return;
+  }
+  if (MessageBoxW(owner, L"Delete this note?", PRODUCT_NAME, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    return;
+  if (DeleteNote(&ReaderNotes, FindNote(&ReaderNotes, id))) Changed(owner);
+}
+
+// The pane and the note under a client point (mark or passage): the id, or 0.
+uint32_t NoteUnder(int x, int y, PaneView** pane) {
+  for (PaneView* p : {MainPane, CommentaryPane}) {
+    if (!p || !PointInPane(p, x, y)) continue;
+    if (pane) *pane = p;
+    const int32_t i = NoteAt(p, x, y);
+    const PaneNotes& placed = Placed[PaneIndex(p)];
+    return i >= 0 && i < placed.Count ? placed.Ids[i] : 0;
+  }
+  return 0;
+}
+
+// ----- The All Notes window -------------------------------------------------
+
+const wchar_t NotesClassName[] = L"OrvaneNotes";
+enum NotesColumn { PageColumn, PassageColumn, NoteColumn, ChangedColumn, NotesColumnCount };
+const wchar_t* const NotesColumnTitles[NotesColumnCount] = {L"Page", L"Passage", L"Note", L"Changed"};
+
+HWND NotesList, FilterEdit, FilterLabel, ExportButton, ImportButton;
+WNDPROC PreviousFilterProc;
+int32_t* Rows;      // indexes into ReaderNotes, as listed
+int32_t RowCount;
+bool TextOrder;     // false: newest first
+
+// A text for a list row, between right-to-left embedding marks when it is
+// Hebrew (the list lays its rows out left to right).
+void ForList(const wchar_t* text, wchar_t* out, int room) {
+  const int32_t n = std::min(lstrlenW(text), room - 3);
+  if (n > 0 && StartsRightToLeft(text)) {
+    EmbedRightToLeft(text, n, out);
+  } else {
+    lstrcpynW(out, text, room);
+  }
+}
+
+void PassageColumnText(const Note& note, wchar_t* out, int room) {
+  wchar_t words[160];
+  PassageWords(note.Anchor, words, 120);
+  if (note.Placed != NotePlacement::Detached) {
+    ForList(words, out, room);
+    return;
+  }
+  wchar_t marked[164];
+  ForList(words, marked, 164);
+  std::swprintf(out, static_cast<size_t>(room), L"not found in the text: %ls", marked);
+}
+
+void ChangedText(int64_t seconds, wchar_t* out, int room) {
+  const uint64_t ticks = static_cast<uint64_t>(seconds) * 10000000ull + 116444736000000000ull;
+  FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)}, local{};
+  SYSTEMTIME t{};
+  if (seconds <= 0 || !FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &t)) {
+    out[0] = 0;
+    return;
+  }
+  std::swprintf(out, static_cast<size_t>(room), L"%04u-%02u-%02u %02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                t.wMinute);
+}
+
+void RowText(int row, int column, wchar_t* out, int room) {
+  out[0] = 0;
+  if (row < 0 || row >= RowCount || room < 8) return;
+  const Note& note = ReaderNotes.Items[Rows[row]];
+  wchar_t text[320];
+  switch (column) {
+    case PageColumn: {
+      DisplayChar page[MaxBookmarkNameUnits + 1] = {};
+      CopySourceName(note.Anchor.Lesson, note.Anchor.Pane == NoteCommentaryPane, page);
+      ForList(page, out, room);
+      return;
+    }
+    case PassageColumn: PassageColumnText(note, out, room); return;
+    case NoteColumn:
+      FirstLines(note, 1, text, 200);
+      ForList(text, out, room);
+      return;
+    case ChangedColumn: ChangedText(note.Changed, out, room); return;
+    default: return;
+  }
+}
+
+// Whether a text holds what is typed (letters compared without case).
+bool Holds(const wchar_t* text, int32_t n, const wchar_t* typed) {
+  const int32_t m = lstrlenW(typed);
+  for (int32_t i = 0; i + m <= n; ++i)
+    if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, text + i, m, typed, m) == CSTR_EQUAL) return true;
+  return false;
+}
+
+bool Matches(const Note& note, const wchar_t* typed) {
+  if (!typed[0]) return true;
+  if (Holds(note.Text, note.TextUnits, typed)) return true;
+  wchar_t passage[NotePassageWhole + 16];
+  const int32_t n = NotePassageText(note.Anchor, passage, static_cast<int32_t>(sizeof passage / sizeof passage[0]));
+  return Holds(passage, n, typed);
+}
+
+// The rows anew: the notes the filter lets through, newest first or in the
+// text's order.
+void FillRows() {
+  if (!NotesList) return;
+  std::free(Rows);
+  Rows = static_cast<int32_t*>(std::malloc(static_cast<size_t>(std::max(ReaderNotes.Count, 1)) * sizeof(int32_t)));
+  RowCount = 0;
+  if (Rows) {
+    int32_t n = 0;
+    if (TextOrder) {
+      n = NotesInTextOrder(&ReaderNotes, -1, Rows);
+    } else {
+      for (int32_t i = 0; i < ReaderNotes.Count; ++i) Rows[n++] = i;
+      std::stable_sort(Rows, Rows + n, [](int32_t a, int32_t b) {
+        return ReaderNotes.Items[a].Changed > ReaderNotes.Items[b].Changed;
+      });
+    }
+    wchar_t typed[128] = {};
+    GetWindowTextW(FilterEdit, typed, 128);
+    for (int32_t i = 0; i < n; ++i)
+      if (Matches(ReaderNotes.Items[Rows[i]], typed)) Rows[RowCount++] = Rows[i];
+  }
+  SendMessageW(NotesList, LVM_SETITEMCOUNT, static_cast<WPARAM>(RowCount), 0);
+  InvalidateRect(NotesList, nullptr, TRUE);
+  wchar_t caption[64];
+  wsprintfW(caption, L"All Notes (%d)", RowCount);
+  SetWindowTextW(NotesWindow, caption);
+}
+
+// Every note placed on its page's text, so that those whose passage is gone
+// can be listed as such.
+void PlaceAllNotes() {
+  for (int32_t i = 0; i < ReaderNotes.Count; ++i) {
+    const NoteAnchor& a = ReaderNotes.Items[i].Anchor;
+    if (ReaderNotes.Items[i].Placed != NotePlacement::Unplaced) continue;
+    unsigned char* text = LoadTextRecord(a.Lesson + a.Pane, nullptr);
+    if (!text) continue;
+    PlaceNotes(&ReaderNotes, a.Lesson, a.Pane, text);
+    std::free(text);
+  }
+}
+
+int SelectedNoteRow() {
+  return static_cast<int>(SendMessageW(NotesList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+uint32_t SelectedNoteId() {
+  const int row = SelectedNoteRow();
+  return row >= 0 && row < RowCount ? ReaderNotes.Items[Rows[row]].Id : 0;
+}
+
+// Enter or a double click: the note's page, its passage's line at the top
+// of its pane (a jump that Back undoes).
+void GoToSelectedNote() {
+  const uint32_t id = SelectedNoteId();
+  const int32_t index = FindNote(&ReaderNotes, id);
+  if (index < 0 || !MainWindow) return;
+  const Note& note = ReaderNotes.Items[index];
+  Place target{};
+  target.Lesson = static_cast<uint16_t>(note.Anchor.Lesson);
+  target.CommentaryActive = note.Anchor.Pane == NoteCommentaryPane ? 1 : 0;
+  if (note.Placed == NotePlacement::Kept || note.Placed == NotePlacement::Moved) {
+    const PanePosition at{std::min(note.At.Anchor, note.At.Focus), 0};
+    (note.Anchor.Pane == NoteCommentaryPane ? target.Commentary : target.Main) = at;
+  }
+  JumpToPlace(MainWindow, target);
+  SetFocus(MainWindow);
+}
+
+// A tractate's name in reading order with the letters at U+05D0.
+void TractateName(int32_t tractate, wchar_t* out, int room) {
+  const DisplayChar* name = TractateTable[tractate].Name;
+  int32_t n = 0;
+  while (name[n]) ++n;
+  int k = 0;
+  for (int32_t i = n - 1; i >= 0 && k < room - 1; --i)
+    out[k++] = DisplayOf(static_cast<unsigned char>(name[i]), AsciiBaseUnicode);
+  out[k] = 0;
+}
+
+// The save dialog's type list names the default file for each type.
+UINT_PTR CALLBACK ExportHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+  if (message != WM_NOTIFY) return 0;
+  const auto* notify = reinterpret_cast<OFNOTIFYW*>(lParam);
+  if (notify->hdr.code == CDN_TYPECHANGE) {
+    SendMessageW(GetParent(dialog), CDM_SETCONTROLTEXT, cmb13,
+                 reinterpret_cast<LPARAM>(notify->lpOFN->nFilterIndex == 2 ? L"Notes.txt" : L"Notes.rtf"));
+  }
+  return 0;
+}
+
+// Export: all notes or one tractate's (a menu under the button), as an RTF
+// document or in the notes file's own form.
+void ExportNotes(HWND window) {
+  if (!LoadCommandDlls(window, CMD_EXPORT_NOTES)) return;
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  AppendMenuW(menu, MF_STRING, 1, L"&All Notes...");
+  bool separated = false;
+  for (int32_t t = 0; t < TractateCount && TractateTable[t].Name; ++t) {
+    bool any = false;
+    for (int32_t i = 0; i < ReaderNotes.Count && !any; ++i) any = NoteInTractate(ReaderNotes.Items[i], t);
+    if (!any) continue;
+    if (!separated) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    separated = true;
+    wchar_t name[64], label[72];
+    TractateName(t, name, 64);
+    EmbedRightToLeft(name, lstrlenW(name), label);
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(t + 2), label);
+  }
+  RECT button{};
+  GetWindowRect(ExportButton, &button);
+  const int chosen = static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN,
+                                                     button.left, button.bottom, 0, window, nullptr));
+  DestroyMenu(menu);
+  if (chosen <= 0) return;
+  const int32_t tractate = chosen - 2;
+  wchar_t path[MAX_PATH] = L"Notes.rtf";
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = window;
+  ofn.lpstrFilter = L"RTF document (*.rtf)\0*.rtf\0Notes file (*.txt)\0*.txt\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = path;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrDefExt = L"rtf";
+  ofn.lpfnHook = ExportHook;
+  ofn.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+  if (!GetSaveFileNameW(&ofn)) return;
+  // The type by the name's ending where it names one, else as chosen.
+  const size_t n = std::wcslen(path);
+  const bool text = n > 4 && lstrcmpiW(path + n - 4, L".txt") == 0
+                        ? true
+                        : (n > 4 && lstrcmpiW(path + n - 4, L".rtf") == 0 ? false : ofn.nFilterIndex == 2);
+  const int32_t result =
+      text ? ExportNotesText(path, &ReaderNotes, tractate) : ExportNotesRtf(path, &ReaderNotes, tractate);
+  if (result != NotesOk) {
+    wchar_t message[MAX_PATH + 80];
+    std::swprintf(message, sizeof message / sizeof message[0], L"The notes could not be written to %ls.", path);
+    MessageBoxW(window, message, PRODUCT_NAME, MB_OK | MB_ICONWARNING);
+  }
+}
+
+// Import: the notes of a notes file that the list does not hold, added and
+// counted.
+void ImportNotesFile(HWND window) {
+  if (!LoadCommandDlls(window, CMD_IMPORT_NOTES)) return;
+  if (ReaderNotes.ReadOnly) {
+    SayReadOnly(window);
+    return;
+  }
+  wchar_t path[MAX_PATH] = L"";
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = window;
+  ofn.lpstrFilter = L"Notes file (*.txt)\0*.txt\0All files\0*.*\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = path;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameW(&ofn)) return;
+  int32_t added = 0;
+  NotesReadReport report{};
+  const int32_t result = ImportNotes(path, &ReaderNotes, &added, &report);
+  if (added > 0) Changed(window);
+  wchar_t text[MAX_PATH + 240];
+  const size_t room = sizeof text / sizeof text[0];
+  const wchar_t* notes = added == 1 ? L"note was" : L"notes were";
+  switch (result) {
+    case NotesOk: std::swprintf(text, room, L"%d %ls added from %ls.", added, notes, path); break;
+    case NotesDamaged:
+      std::swprintf(text, room, L"%ls is damaged: of the notes that could be read, %d %ls added.", path, added, notes);
+      break;
+    case NotesLaterVersion:
+      std::swprintf(text, room, L"%ls was written by a later version: of the notes this version understands, %d %ls added.",
+                    path, added, notes);
+      break;
+    case NotesRefused:
+      std::swprintf(text, room, L"%ls is too large, or holds too many notes: nothing was added.", path);
+      break;
+    case NotesUnreadable: std::swprintf(text, room, L"%ls could not be read: nothing was added.", path); break;
+    case NotesReadOnlyList: SayReadOnly(window); return;
+    default: std::swprintf(text, room, L"There was not enough memory: %d %ls added from %ls.", added, notes, path); break;
+  }
+  MessageBoxW(window, text, PRODUCT_NAME, MB_OK | (result == NotesOk ? MB_ICONINFORMATION : MB_ICONWARNING));
+}
+
+LRESULT CALLBACK FilterProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CHAR) wParam = TypedLetter(static_cast<wchar_t>(wParam), AsciiBaseUnicode);
+  // Up and Down from the filter move in the list.
+  if (message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN || wParam == VK_PRIOR || wParam == VK_NEXT)) {
+    SendMessageW(NotesList, message, wParam, lParam);
+    return 0;
+  }
+  return CallWindowProcW(PreviousFilterProc, edit, message, wParam, lParam);
+}
+
+void PlaceNotesChildren(int width, int height) {
+  const int dpi = DpiOfWindow(NotesWindow);
+  const int m = ScaleForDpi(6, dpi), line = ScaleForDpi(23, dpi), label = ScaleForDpi(40, dpi);
+  const int button = ScaleForDpi(80, dpi);
+  MoveWindow(FilterLabel, m, m + ScaleForDpi(4, dpi), label, line - ScaleForDpi(4, dpi), TRUE);
+  MoveWindow(FilterEdit, 2 * m + label, m, std::max(0, width - 5 * m - label - 2 * button), line, TRUE);
+  MoveWindow(ExportButton, width - 2 * m - 2 * button, m, button, line, TRUE);
+  MoveWindow(ImportButton, width - m - button, m, button, line, TRUE);
+  MoveWindow(NotesList, 0, line + 2 * m, width, std::max(0, height - line - 2 * m), TRUE);
+  // The note and passage columns share what the page and date leave.
+  RECT client{};
+  GetClientRect(NotesList, &client);
+  const int page = ScaleForDpi(130, dpi), changed = ScaleForDpi(110, dpi);
+  const int rest = std::max(ScaleForDpi(160, dpi), static_cast<int>(client.right) - page - changed);
+  const int widths[NotesColumnCount] = {page, rest / 2, rest - rest / 2, changed};
+  for (int c = 0; c < NotesColumnCount; ++c) SendMessageW(NotesList, LVM_SETCOLUMNWIDTH, c, widths[c]);
+}
+
+HFONT NotesFont;
+
+bool OnNotesCreate(HWND window) {
+  NotesWindow = window;
+  const int dpi = DpiOfWindow(window);
+  NotesFont = MakeMessageFont(dpi);
+  FilterLabel = CreateWindowExW(0, L"STATIC", L"&Filter:", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
+                                reinterpret_cast<HMENU>(IDC_NOTES_FILTER_LABEL), AppInstance, nullptr);
+  FilterEdit = CreateWindowExW(WS_EX_CLIENTEDGE | WS_EX_RTLREADING, L"EDIT", L"",
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_RIGHT, 0, 0, 0, 0, window,
+                               reinterpret_cast<HMENU>(IDC_NOTES_FILTER), AppInstance, nullptr);
+  ExportButton = CreateWindowExW(0, L"BUTTON", L"&Export...", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
+                                 0, 0, window, reinterpret_cast<HMENU>(IDC_NOTES_EXPORT), AppInstance, nullptr);
+  ImportButton = CreateWindowExW(0, L"BUTTON", L"&Import...", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
+                                 0, 0, window, reinterpret_cast<HMENU>(IDC_NOTES_IMPORT), AppInstance, nullptr);
+  NotesList = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL |
+                                  LVS_SHOWSELALWAYS,
+                              0, 0, 0, 0, window, reinterpret_cast<HMENU>(IDC_NOTES_LIST), AppInstance, nullptr);
+  if (!FilterEdit || !NotesList) return false;
+  for (HWND control : {FilterLabel, FilterEdit, ExportButton, ImportButton, NotesList})
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(NotesFont ? NotesFont : GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  PreviousFilterProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(FilterEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FilterProc)));
+  SendMessageW(NotesList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  for (int c = 0; c < NotesColumnCount; ++c) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.pszText = const_cast<wchar_t*>(NotesColumnTitles[c]);
+    column.cx = 100;
+    column.iSubItem = c;
+    SendMessageW(NotesList, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
+  }
+  return true;
+}
+
+LRESULT OnNotesNotify(HWND window, NMHDR* header) {
+  if (header->hwndFrom != NotesList) return 0;
+  switch (header->code) {
+    case LVN_GETDISPINFOW: {
+      LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(header)->item;
+      if (item.mask & LVIF_TEXT) RowText(item.iItem, item.iSubItem, item.pszText, item.cchTextMax);
+      return 0;
+    }
+    case LVN_COLUMNCLICK:
+      // The date sorts newest first; any other column in the text's order.
+      TextOrder = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem != ChangedColumn;
+      FillRows();
+      return 0;
+    case LVN_ITEMACTIVATE: GoToSelectedNote(); return 0;
+    case LVN_KEYDOWN:
+      switch (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey) {
+        case VK_DELETE: DeleteNoteById(window, SelectedNoteId()); return 0;
+        case VK_F2: EditNoteById(window, SelectedNoteId()); return 0;
+        default: return 0;
+      }
+    default: return 0;
+  }
+}
+
+LRESULT CALLBACK NotesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCCREATE:
+      EnableNonClientScaling(window);
+      return DefWindowProcW(window, message, wParam, lParam);
+    case WM_CREATE: return OnNotesCreate(window) ? 0 : -1;
+    case WM_SIZE: PlaceNotesChildren(LOWORD(lParam), HIWORD(lParam)); return 0;
+    case WM_SETFOCUS: SetFocus(NotesList); return 0;
+    case WM_NOTIFY: return OnNotesNotify(window, reinterpret_cast<NMHDR*>(lParam));
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK:
+          // Enter: in the list or the filter, the selected note.
+          GoToSelectedNote();
+          return 0;
+        case IDCANCEL: DestroyWindow(window); return 0;
+        case IDC_NOTES_FILTER:
+          if (HIWORD(wParam) == EN_CHANGE) {
+            FillRows();
+            if (RowCount > 0 && SelectedNoteRow() < 0) {
+              LVITEMW item{};
+              item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+              SendMessageW(NotesList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+            }
+          }
+          return 0;
+        case IDC_NOTES_EXPORT: ExportNotes(window); return 0;
+        case IDC_NOTES_IMPORT: ImportNotesFile(window); return 0;
+        default: return 0;
+      }
+    case WM_DESTROY:
+      SaveNotesPlacement(window);
+      if (PreviousFilterProc) SetWindowLongPtrW(FilterEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PreviousFilterProc));
+      PreviousFilterProc = nullptr;
+      for (HWND control : {FilterLabel, FilterEdit, ExportButton, ImportButton, NotesList})
+        SendMessageW(control, WM_SETFONT, 0, FALSE);
+      if (NotesFont) DeleteObject(NotesFont);
+      NotesFont = nullptr;
+      std::free(Rows);
+      Rows = nullptr;
+      RowCount = 0;
+      NotesWindow = NotesList = FilterEdit = FilterLabel = ExportButton = ImportButton = nullptr;
+      return 0;
+    default: return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+bool MakeNotesWindow() {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = NotesProc;
+    wc.hInstance = AppInstance;
+    wc.hIcon = LoadIconW(AppInstance, MAKEINTRESOURCEW(IDI_ORVANE));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = NotesClassName;
+    registered = RegisterClassExW(&wc) != 0;
+    if (!registered) return false;
+  }
+  const HMONITOR monitor = MainWindow ? MonitorFromWindow(MainWindow, MONITOR_DEFAULTTONEAREST)
+                                      : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  RECT place{};
+  if (!ReadNotesPlacement(&place, monitor)) {
+    // First time: half the work area's width and height, beside the main
+    // window's top left corner.
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (GetMonitorInfoW(monitor, &info)) work = info.rcWork;
+    const int dpi = DpiOfWindow(MainWindow);
+    RECT main = work;
+    if (MainWindow) GetWindowRect(MainWindow, &main);
+    const int width = (work.right - work.left) / 2, height = (work.bottom - work.top) / 2;
+    const int left = std::max(work.left, std::min(main.left + 2 * MetricForDpi(SM_CXSIZE, dpi), work.right - width));
+    const int top =
+        std::max(work.top, std::min(main.top + 4 * MetricForDpi(SM_CYCAPTION, dpi), work.bottom - height));
+    place = RECT{left, top, left + width, top + height};
+  }
+  const HWND window = CreateWindowExW(0, NotesClassName, L"All Notes",
+                                      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
+                                          WS_MAXIMIZEBOX | WS_CLIPCHILDREN,
+                                      place.left, place.top, place.right - place.left, place.bottom - place.top,
+                                      MainWindow, nullptr, AppInstance, nullptr);
+  if (!window) return false;
+  if (MainWindow && !IsWindowEnabled(MainWindow)) EnableWindow(window, FALSE);
+  return true;
+}
+
+}  // namespace
+
+void LoadReaderNotes() {
+  FreeNotes(&ReaderNotes);
+  LoadReport = NotesLoadReport{};
+  wchar_t folder[MAX_PATH];
+  if (!NotesFolder(folder)) {
+    LoadReport.Result = NotesNoFolder;
+    return;
+  }
+  LoadNotesFrom(folder, &ReaderNotes, &LoadReport);
+}
+
+void TellNotesLoad(HWND window) {
+  if (LoadReport.Result != NotesOk) SayNotesLoad(window, LoadReport);
+  LoadReport.Result = NotesOk;
+}
+
+void PlaceArticleNotes() {
+  for (uint8_t index : {NoteMainPane, NoteCommentaryPane}) {
+    PaneView* pane = PaneOf(index);
+    PaneNotes& placed = Placed[index];
+    placed.Count = 0;
+    if (!pane) continue;
+    pane->Notes = nullptr;
+    pane->NoteCount = 0;
+    if (!NotesOn() || !pane->Text) continue;
+    const int32_t lesson = AppSettings.Lesson;
+    if (!PlaceNotes(&ReaderNotes, lesson, index, pane->Text)) continue;
+    int32_t wanted = 0;
+    for (int32_t i = 0; i < ReaderNotes.Count; ++i) {
+      const Note& note = ReaderNotes.Items[i];
+      if (note.Anchor.Lesson == lesson && note.Anchor.Pane == index) ++wanted;
+    }
+    FreePlaced(placed);
+    if (wanted == 0) continue;
+    placed.At = static_cast<TextSelection*>(std::malloc(static_cast<size_t>(wanted) * sizeof(TextSelection)));
+    placed.Ids = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(wanted) * sizeof(uint32_t)));
+    if (!placed.At || !placed.Ids) {
+      FreePlaced(placed);
+      continue;
+    }
+    for (int32_t i = 0; i < ReaderNotes.Count; ++i) {
+      const Note& note = ReaderNotes.Items[i];
+      if (note.Anchor.Lesson != lesson || note.Anchor.Pane != index) continue;
+      if (note.Placed != NotePlacement::Kept && note.Placed != NotePlacement::Moved) continue;
+      placed.At[placed.Count] = note.At;
+      placed.Ids[placed.Count++] = note.Id;
+    }
+    pane->Notes = placed.At;
+    pane->NoteCount = placed.Count;
+  }
+}
+
+void ForgetNotes() {
+  if (NotesWindow) DestroyWindow(NotesWindow);
+  if (Tip) DestroyWindow(Tip);
+  Tip = nullptr;
+  TipNote = 0;
+  for (PaneView* pane : {MainPane, CommentaryPane}) {
+    if (!pane) continue;
+    pane->Notes = nullptr;
+    pane->NoteCount = 0;
+  }
+  for (PaneNotes& p : Placed) FreePlaced(p);
+  FreeNotes(&ReaderNotes);
+}
+
+void AddNoteHere(HWND window) {
+  if (ReaderNotes.ReadOnly) {
+    SayReadOnly(window);
+    return;
+  }
+  PaneView* pane = PaneToCopy();
+  TextSelection passage{};
+  if (pane && HasSelection(pane->Selection)) {
+    passage = pane->Selection;
+  } else {
+    int32_t offset = -1;
+    if (MenuPane) {
+      pane = MenuPane;
+      offset = MenuOffset;
+    } else {
+      POINT p{};
+      GetCursorPos(&p);
+      ScreenToClient(MainWindow, &p);
+      for (PaneView* under : {MainPane, CommentaryPane}) {
+        if (under && PointInPane(under, p.x, p.y)) {
+          pane = under;
+          offset = PaneBoundaryAt(under, p.x, p.y);
+          break;
+        }
+      }
+    }
+    if (!pane) pane = CurrentPane();
+    // Else the paragraph of the line at the top of the pane.
+    if (offset < 0) offset = TopPosition(pane).Offset;
+    if (pane && pane->Text) passage = ParagraphSelectionAt(pane->Text, offset);
+  }
+  NoteAnchor anchor{};
+  if (!pane || !pane->Text || !HasSelection(passage) ||
+      !CaptureNoteAnchor(pane->Text, passage, AppSettings.Lesson, PaneIndex(pane), &anchor)) {
+    MessageBeep(MB_OK);
+    return;
+  }
+  auto* text = static_cast<wchar_t*>(std::malloc((NoteTextUnits + 1) * sizeof(wchar_t)));
+  if (!text) return;
+  text[0] = 0;
+  wchar_t heading[256];
+  Heading(anchor, heading, 256);
+  // An empty note is not saved.
+  if (NoteDialog(window, heading, text) == IDOK && !Blank(text)) {
+    if (AddNote(&ReaderNotes, anchor, text, lstrlenW(text), Now())) {
+      Changed(window);
+    } else {
+      MessageBoxW(window, L"The note could not be added: your notes are full, or memory ran out.", PRODUCT_NAME,
+                  MB_OK | MB_ICONWARNING);
+    }
+  }
+  std::free(text);
+}
+
+void EditNoteUnderMenu(HWND window) { EditNoteById(window, MenuNote); }
+void DeleteNoteUnderMenu(HWND window) { DeleteNoteById(window, MenuNote); }
+
+void AddNoteMenuItems(HMENU menu, PaneView* pane, POINT client, bool atPointer) {
+  MenuPane = pane;
+  MenuOffset = atPointer ? PaneBoundaryAt(pane, client.x, client.y) : -1;
+  MenuNote = atPointer ? NoteUnder(client.x, client.y, nullptr) : 0;
+  const UINT text = pane && pane->Text ? MF_ENABLED : MF_GRAYED;
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING | text, CMD_ADD_NOTE, L"Add &Note...\bCtrl+M");
+  if (MenuNote) {
+    AppendMenuW(menu, MF_STRING, CMD_EDIT_NOTE, L"Edi&t Note...");
+    AppendMenuW(menu, MF_STRING, CMD_DELETE_NOTE, L"De&lete Note");
+  }
+}
+
+void ForgetNoteMenu() {
+  MenuPane = nullptr;
+  MenuOffset = -1;
+  MenuNote = 0;
+}
+
+void HideNoteTip() {
+  if (!Tip || !TipNote) return;
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = MainWindow;
+  tool.uId = 1;
+  SendMessageW(Tip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+  TipNote = 0;
+}
+
+void OnNoteHover(HWND window, int x, int y) {
+  const uint32_t id = NotesOn() ? NoteUnder(x, y, nullptr) : 0;
+  if (id == TipNote) return;
+  HideNoteTip();
+  const int32_t index = FindNote(&ReaderNotes, id);
+  if (index < 0) return;
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = window;
+  tool.uId = 1;
+  if (!Tip) {
+    Tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, AppInstance,
+                          nullptr);
+    if (!Tip) return;
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_RTLREADING;
+    tool.lpszText = TipText;
+    TipText[0] = 0;
+    SendMessageW(Tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(Tip, TTM_SETMAXTIPWIDTH, 0, ScaleForDpi(360, WindowDpi));
+  }
+  FirstLines(ReaderNotes.Items[index], 4, TipText, static_cast<int>(sizeof TipText / sizeof TipText[0]));
+  tool.lpszText = TipText;
+  SendMessageW(Tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  POINT at{x, y + ScaleForDpi(20, WindowDpi)};
+  ClientToScreen(window, &at);
+  SendMessageW(Tip, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+  SendMessageW(Tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+  TipNote = id;
+}
+
+bool OnNoteMarkClick(HWND window, int x, int y) {
+  if (!NotesOn()) return false;
+  for (PaneView* pane : {MainPane, CommentaryPane}) {
+    if (!pane) continue;
+    const PaneNotes& placed = Placed[PaneIndex(pane)];
+    for (int32_t i = 0; i < pane->NoteCount && i < placed.Count; ++i) {
+      RECT mark{};
+      if (!NoteMarkRect(pane, i, &mark)) continue;
+      InflateRect(&mark, 2, 2);
+      if (!PtInRect(&mark, POINT{x, y})) continue;
+      HideNoteTip();
+      EditNoteById(window, placed.Ids[i]);
+      return true;
+    }
+  }
+  return false;
+}
+
+void ToggleNotes(HWND window) {
+  AppSettings.NotesOff = NotesOn() ? 1 : 0;
+  SetMenuCheck(MainMenu(window), true, CMD_SHOW_NOTES, NotesOn() ? 1 : 0);
+  HideNoteTip();
+  PlaceArticleNotes();
+  RepaintBoth(window);
+}
+
+void OpenAllNotes(HWND) {
+  if (!NotesWindow && !MakeNotesWindow()) return;
+  PlaceAllNotes();
+  FillRows();
+  ShowWindow(NotesWindow, IsIconic(NotesWindow) ? SW_RESTORE : SW_SHOW);
+  SetForegroundWindow(NotesWindow);
+  SetFocus(NotesList);
+  if (RowCount > 0 && SelectedNoteRow() < 0) {
+    LVITEMW item{};
+    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(NotesList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+bool NotesDialogMessage(MSG* msg) {
+  if (!NotesWindow || (msg->hwnd != NotesWindow && !IsChild(NotesWindow, msg->hwnd))) return false;
+  return IsDialogMessageW(NotesWindow, msg) != 0;
+}
