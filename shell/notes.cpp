@@ -173,7 +173,12 @@ void EditNoteById(HWND owner, uint32_t id) {
   // An emptied note is not saved: the note stays as it was (only Delete
   // Note, which asks first, loses one).
   if (NoteDialog(owner, heading, text) == IDOK && !Blank(text)) {
+    // The note may have gone meanwhile (deleted from another window).
     const int32_t at = FindNote(&ReaderNotes, id);
+    if (at < 0) {
+      std::free(text);
+      return;
+    }
     const Note& now = ReaderNotes.Items[at];
     const int32_t length = lstrlenW(text);
     const bool same = length == now.TextUnits && std::wmemcmp(text, now.Text, static_cast<size_t>(length)) == 0;
@@ -675,6 +680,7 @@ void TellNotesLoad(HWND window) {
 }
 
 void PlaceArticleNotes() {
+  HideNoteTip();
   for (uint8_t index : {NoteMainPane, NoteCommentaryPane}) {
     PaneView* pane = PaneOf(index);
     PaneNotes& placed = Placed[index];

@@ -620,6 +620,7 @@ bool ReaderPreTranslate(MSG* msg, HACCEL accelerators) {
 
 void FollowMainWindowEnabled(bool enabled) {
   if (ResultsWindow) EnableWindow(ResultsWindow, enabled);
+  if (NotesWindow) EnableWindow(NotesWindow, enabled);
 }
 
 void RefreshResultsList() {
