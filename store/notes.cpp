@@ -93,47 +93,63 @@ bool BuildReading(const unsigned char* text, Reading* r) {
   return true;
 }
 
-// Whether the anchor's passage is read at position i.
-bool PassageAt(const Reading& r, const NoteAnchor& a, int32_t i) {
-  if (i < 0 || a.Length <= 0 || i > r.Length - a.Length) return false;
-  if (a.Length <= NotePassageWhole) return std::memcmp(r.Text + i, a.Passage, static_cast<size_t>(a.Length)) == 0;
-  return std::memcmp(r.Text + i, a.Passage, NotePassageEnd) == 0 &&
-         std::memcmp(r.Text + i + a.Length - NotePassageEnd, a.Passage + NotePassageEnd, NotePassageEnd) == 0;
+// The length of the anchor's passage read at position i, or 0 when it is
+// not read there. A long one (kept as its start and end) may have grown or
+// shrunk inside by up to a quarter: its end is looked for nearest the
+// length it had.
+int32_t PassageAt(const Reading& r, const NoteAnchor& a, int32_t i) {
+  if (i < 0 || a.Length <= 0) return 0;
+  if (a.Length <= NotePassageWhole) {
+    return i <= r.Length - a.Length && std::memcmp(r.Text + i, a.Passage, static_cast<size_t>(a.Length)) == 0
+               ? a.Length
+               : 0;
+  }
+  if (i > r.Length - 2 * NotePassageEnd || std::memcmp(r.Text + i, a.Passage, NotePassageEnd) != 0) return 0;
+  const unsigned char* end = a.Passage + NotePassageEnd;
+  for (int32_t d = 0; d <= a.Length / 4; ++d) {
+    for (int32_t length : {a.Length - d, a.Length + d}) {
+      if (length >= 2 * NotePassageEnd && i + length <= r.Length &&
+          std::memcmp(r.Text + i + length - NotePassageEnd, end, NotePassageEnd) == 0)
+        return length;
+    }
+  }
+  return 0;
 }
 
-// How many characters of the text read around position i (the passage
-// being there) agree with what was read around it when it was written.
-int32_t ContextAgreement(const Reading& r, const NoteAnchor& a, int32_t i) {
+// How many characters of the text read around [i, j) (the passage being
+// there) agree with what was read around it when it was written.
+int32_t ContextAgreement(const Reading& r, const NoteAnchor& a, int32_t i, int32_t j) {
   int32_t score = 0;
   const int32_t nb = static_cast<int32_t>(std::strlen(reinterpret_cast<const char*>(a.Before)));
   for (int32_t k = 1; k <= nb && i - k >= 0 && r.Text[i - k] == a.Before[nb - k]; ++k) ++score;
-  const int32_t j = i + a.Length;
   for (int32_t k = 0; a.After[k] && j + k < r.Length && r.Text[j + k] == a.After[k]; ++k) ++score;
   return score;
 }
 
+// Every occurrence is weighed, the one at the old offsets too: a copy of
+// the passage put where it was does not take its note from it.
 NotePlacement Place(const Reading& r, const NoteAnchor& a, TextSelection* at) {
-  int32_t found = -1;
-  NotePlacement how = NotePlacement::Detached;
-  if (a.Start != NoNoteOffset && a.Start <= r.StoredBytes && PassageAt(r, a, r.FromStored[a.Start])) {
-    found = r.FromStored[a.Start];
-    how = NotePlacement::Kept;
-  } else {
-    int32_t bestScore = -1, bestDistance = 0;
-    for (int32_t i = 0; i + a.Length <= r.Length; ++i) {
-      if (r.Text[i] != a.Passage[0] || !PassageAt(r, a, i)) continue;
-      const int32_t score = ContextAgreement(r, a, i);
-      const int32_t distance = a.Start == NoNoteOffset ? 0 : std::abs(static_cast<int32_t>(r.Before[i]) - a.Start);
-      if (score > bestScore || (score == bestScore && distance < bestDistance)) {
-        found = i;
-        bestScore = score;
-        bestDistance = distance;
-      }
+  const int32_t hint = a.Start != NoNoteOffset && a.Start <= r.StoredBytes ? r.FromStored[a.Start] : -1;
+  int32_t found = -1, length = 0, bestScore = -1, bestDistance = 0;
+  for (int32_t i = 0; i < r.Length; ++i) {
+    if (r.Text[i] != a.Passage[0]) continue;
+    const int32_t n = PassageAt(r, a, i);
+    if (n == 0) continue;
+    const int32_t score = ContextAgreement(r, a, i, i + n);
+    const int32_t distance = i == hint ? -1 : a.Start == NoNoteOffset ? 0 : std::abs(r.Before[i] - a.Start);
+    if (score > bestScore || (score == bestScore && distance < bestDistance)) {
+      found = i;
+      length = n;
+      bestScore = score;
+      bestDistance = distance;
     }
-    if (found >= 0) how = NotePlacement::Moved;
   }
-  *at = found >= 0 ? TextSelection{r.Before[found], r.After[found + a.Length - 1]} : TextSelection{0, 0};
-  return how;
+  if (found < 0) {
+    *at = TextSelection{0, 0};
+    return NotePlacement::Detached;
+  }
+  *at = TextSelection{r.Before[found], r.After[found + length - 1]};
+  return found == hint && length == a.Length ? NotePlacement::Kept : NotePlacement::Moved;
 }
 
 void CopyBounded(unsigned char* out, const unsigned char* from, int32_t n) {

@@ -134,10 +134,11 @@ int32_t MergeNotes(NoteList* list, NoteList* from);
 // --- Finding the passage again ---------------------------------------------
 
 // Places every note of one page's pane on its text (the paragraph list it
-// shows now): at its offsets when the text read there is still its passage;
-// else at the occurrence of the passage whose surrounding text agrees best
-// with what was read around it, the closest to its old offsets among equals;
-// else Detached. Notes of other panes are left as they are. False (nothing
+// shows now): at the occurrence of its passage whose surrounding text agrees
+// best with what was read around it, among equals at its offsets (Kept) when
+// the text there is still its passage, else the closest to them (Moved); a
+// long passage also where its start and end are read up to a quarter of its
+// length nearer or further apart. Not found: Detached. Notes of other panes are left as they are. False (nothing
 // placed) when memory ran out.
 bool PlaceNotes(NoteList* list, int32_t lesson, uint8_t pane, const unsigned char* text);
 

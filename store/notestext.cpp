@@ -351,8 +351,7 @@ struct Reader {
     inNote = false;
     const bool whole = seen & HasWhole;
     const bool split = (seen & (HasStart | HasEnd | HasLength)) == (HasStart | HasEnd | HasLength);
-    if (!(seen & HasPage) || !(whole || split) || (whole && (seen & (HasStart | HasEnd | HasLength))) ||
-        units == 0) {
+    if (!(seen & HasPage) || !(whole || split) || units == 0) {
       ++report->NotesLost;
       return;
     }
@@ -385,11 +384,11 @@ struct Reader {
       if (space < 0 || !ReadNumber(v, space, &x) || x < 1 || x % 2 == 0) return false;
       const char32_t* pane = v + space + 1;
       const int32_t paneLength = n - space - 1;
-      if (Equals(pane, paneLength, "main")) a.Pane = NoteMainPane;
-      else if (Equals(pane, paneLength, "commentary")) a.Pane = NoteCommentaryPane;
-      else return false;
+      const bool main = Equals(pane, paneLength, "main");
+      if (!(main || Equals(pane, paneLength, "commentary")) || !once(HasPage)) return false;
+      a.Pane = main ? NoteMainPane : NoteCommentaryPane;
       a.Lesson = x;
-      return once(HasPage);
+      return true;
     }
     if (Equals(key, keyLength, "at")) {
       const int32_t space = Find(v, n, ' ');
@@ -403,27 +402,42 @@ struct Reader {
       return true;
     }
     if (Equals(key, keyLength, "passage")) {
-      if (!ReadBytes(v, n, a.Passage, NotePassageWhole, &length) || length == 0 || !once(HasWhole)) return false;
+      unsigned char passage[NotePassageWhole + 1];
+      if (!ReadBytes(v, n, passage, NotePassageWhole, &length) || length == 0 || (seen & (HasWhole | HasStart | HasEnd | HasLength)))
+        return false;
+      seen |= HasWhole;
+      std::memcpy(a.Passage, passage, sizeof passage);
       a.Length = length;
       return true;
     }
     if (Equals(key, keyLength, "passage-start")) {
-      if (!ReadBytes(v, n, a.Passage, NotePassageEnd, &length) || length != NotePassageEnd) return false;
-      return once(HasStart);
+      unsigned char start[NotePassageEnd + 1];
+      if (!ReadBytes(v, n, start, NotePassageEnd, &length) || length != NotePassageEnd ||
+          (seen & (HasWhole | HasStart)))
+        return false;
+      seen |= HasStart;
+      std::memcpy(a.Passage, start, sizeof start);
+      return true;
     }
     if (Equals(key, keyLength, "passage-end")) {
-      if (!ReadBytes(v, n, end, NotePassageEnd, &length) || length != NotePassageEnd) return false;
-      return once(HasEnd);
+      unsigned char last[NotePassageEnd + 1];
+      if (!ReadBytes(v, n, last, NotePassageEnd, &length) || length != NotePassageEnd || (seen & HasWhole) ||
+          !once(HasEnd))
+        return false;
+      std::memcpy(end, last, sizeof last);
+      return true;
     }
     if (Equals(key, keyLength, "passage-length")) {
-      if (!ReadNumber(v, n, &x) || x <= NotePassageWhole || !once(HasLength)) return false;
+      if (!ReadNumber(v, n, &x) || x <= NotePassageWhole || (seen & HasWhole) || !once(HasLength)) return false;
       a.Length = x;
       return true;
     }
     if (Equals(key, keyLength, "before") || Equals(key, keyLength, "after")) {
       const bool after = key[0] == 'a';
-      unsigned char* c = after ? a.After : a.Before;
-      return ReadBytes(v, n, c, NoteContextChars, &length) && once(after ? HasAfter : HasBefore);
+      unsigned char context[NoteContextChars + 1];
+      if (!ReadBytes(v, n, context, NoteContextChars, &length) || !once(after ? HasAfter : HasBefore)) return false;
+      std::memcpy(after ? a.After : a.Before, context, sizeof context);
+      return true;
     }
     if (Equals(key, keyLength, "created") || Equals(key, keyLength, "changed")) {
       const bool changed = key[1] == 'h';

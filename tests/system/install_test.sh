@@ -80,6 +80,11 @@ check "installed reader closes" "0" "$?"
 wait
 check "reader wrote its settings" "1" "$([ -n "$(reg_value "$settings" Lesson)" ] && echo 1)"
 
+# The reader's notes, which no uninstall removes unless asked.
+notes="$(unix_folder APPDATA)/Quillary/Orvane/Notes.txt"
+mkdir -p "$(dirname "$notes")"
+printf 'Orvane notes 1\n' >"$notes"
+
 # Silent uninstall: the uninstaller copies itself to a temporary folder, starts
 # the copy (Un.exe) and ends; wait for the copy.
 wine "$programs/uninstall.exe" /S
@@ -90,6 +95,7 @@ check "program folder removed" "" "$(ls -A "$(dirname "$programs")" 2>/dev/null 
 check "shortcut removed" "" "$([ -e "$shortcut" ] && echo left)"
 check "Uninstall entry removed" "1" "$(wine reg query "$uninstall_key" >/dev/null 2>&1 || echo 1)"
 check "settings kept" "DejaVu Sans" "$(reg_value "$settings" FontName)"
+check "notes kept" "1" "$([ -f "$notes" ] && echo 1)"
 
 # Linux: install into a PREFIX (with a space, and a bin/ that was there
 # before), start the reader through the launcher, uninstall.
@@ -110,6 +116,7 @@ close_reader
 wait
 "$root/tools/dist/linux-install.sh" uninstall "$prefix" >/dev/null
 check "Linux: uninstall leaves what was there before, and nothing else" "$before" "$(cd "$prefix" && find . | sort)"
+check "Linux: notes kept" "1" "$([ -f "$notes" ] && echo 1)"
 
 echo "install test: $failures failure(s)"
 [ "$failures" -eq 0 ]
