@@ -32,6 +32,7 @@
 
 NoteList ReaderNotes;
 HWND NotesWindow = nullptr;
+INT_PTR (*RunNoteDialog)(HWND owner, const wchar_t* heading, wchar_t* text) = NoteDialog;
 
 namespace {
 
@@ -172,7 +173,7 @@ void EditNoteById(HWND owner, uint32_t id) {
   Heading(note.Anchor, heading, 256);
   // An emptied note is not saved: the note stays as it was (only Delete
   // Note, which asks first, loses one).
-  if (NoteDialog(owner, heading, text) == IDOK && !Blank(text)) {
+  if (RunNoteDialog(owner, heading, text) == IDOK && !Blank(text)) {
     // The note may have gone meanwhile (deleted from another window).
     const int32_t at = FindNote(&ReaderNotes, id);
     if (at < 0) {
@@ -513,10 +514,17 @@ void PlaceNotesChildren(int width, int height) {
 
 HFONT NotesFont;
 
+// The controls' font for dpi; the old one goes once they have the new one.
+void MakeNotesFont(int dpi) {
+  HFONT font = MakeMessageFont(dpi);
+  for (HWND control : {FilterLabel, FilterEdit, ExportButton, ImportButton, NotesList})
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font ? font : GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+  if (NotesFont) DeleteObject(NotesFont);
+  NotesFont = font;
+}
+
 bool OnNotesCreate(HWND window) {
   NotesWindow = window;
-  const int dpi = DpiOfWindow(window);
-  NotesFont = MakeMessageFont(dpi);
   FilterLabel = CreateWindowExW(0, L"STATIC", L"&Filter:", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
                                 reinterpret_cast<HMENU>(IDC_NOTES_FILTER_LABEL), AppInstance, nullptr);
   FilterEdit = CreateWindowExW(WS_EX_CLIENTEDGE | WS_EX_RTLREADING, L"EDIT", L"",
@@ -531,8 +539,7 @@ bool OnNotesCreate(HWND window) {
                                   LVS_SHOWSELALWAYS,
                               0, 0, 0, 0, window, reinterpret_cast<HMENU>(IDC_NOTES_LIST), AppInstance, nullptr);
   if (!FilterEdit || !NotesList) return false;
-  for (HWND control : {FilterLabel, FilterEdit, ExportButton, ImportButton, NotesList})
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(NotesFont ? NotesFont : GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  MakeNotesFont(DpiOfWindow(window));
   PreviousFilterProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(FilterEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FilterProc)));
   SendMessageW(NotesList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
@@ -580,6 +587,16 @@ LRESULT CALLBACK NotesProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_SIZE: PlaceNotesChildren(LOWORD(lParam), HIWORD(lParam)); return 0;
     case WM_SETFOCUS: SetFocus(NotesList); return 0;
     case WM_NOTIFY: return OnNotesNotify(window, reinterpret_cast<NMHDR*>(lParam));
+    case DpiChangedMessage:
+      // Moved to a monitor of another scale: its fonts and the rectangle the
+      // system suggests (the children follow with the size).
+      if (const int dpi = DpiChangeFor(window, wParam)) {
+        MakeNotesFont(dpi);
+        const auto* r = reinterpret_cast<const RECT*>(lParam);
+        if (r) SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                            SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      return 0;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:
@@ -773,7 +790,7 @@ void AddNoteHere(HWND window) {
   wchar_t heading[256];
   Heading(anchor, heading, 256);
   // An empty note is not saved.
-  if (NoteDialog(window, heading, text) == IDOK && !Blank(text)) {
+  if (RunNoteDialog(window, heading, text) == IDOK && !Blank(text)) {
     if (AddNote(&ReaderNotes, anchor, text, lstrlenW(text), Now())) {
       Changed(window);
     } else {

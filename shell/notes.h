@@ -14,6 +14,9 @@
 
 extern NoteList ReaderNotes;
 extern HWND NotesWindow;  // the All Notes window; null while closed
+// The note dialog (dialogs/dialogs.h) the commands open; tests put a
+// stand-in here.
+extern INT_PTR (*RunNoteDialog)(HWND owner, const wchar_t* heading, wchar_t* text);
 
 // Reads the notes file (before the main window is made); TellNotesLoad then
 // says, once the window is up, what was wrong with it, if anything.

@@ -57,6 +57,7 @@ add showCmd REG_DWORD 1
 appdata=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming 2>/dev/null | head -1)
 [ -n "$appdata" ] || appdata=$(ls -d "$WINEPREFIX"/drive_c/users/*/"Application Data" | head -1)
 notes="$appdata/Quillary/Orvane/Notes.txt"
+rm -rf "$appdata/Quillary" "$WINEPREFIX/drive_c/exported.txt"  # what other tests of this prefix left
 
 start_reader
 # Select All, then Add Note: the dialog, typed into from a Latin keyboard.

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "layout/scale.h"
 #include "output/bookmarks.h"
 #include "output/clipboard.h"
+#include "output/notesfile.h"
 #include "output/settings.h"
 #include "resources/dialogs.h"
 #include "resources/resource.h"
@@ -22,6 +24,7 @@
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/mainwindow.h"
+#include "shell/notes.h"
 #include "shell/places.h"
 #include "shell/results.h"
 #include "shell/splitview.h"
@@ -884,6 +887,95 @@ TEST_F(Shell, ACommentUnderThePointerTintsItsWordsAndCtrlClickBringsThemIntoView
   EXPECT_TRUE(PaintedClient(window_).Has(MainPane, DayScheme.LinkTint)) << "the words, now in view, are tinted";
   SendMessageW(window_, WM_MOUSELEAVE, 0, 0);
   EXPECT_FALSE(PaintedClient(window_).Has(MainPane, DayScheme.LinkTint)) << "the tint goes with the pointer";
+}
+
+namespace {
+
+// What the note dialog's stand-in types, and how often it was opened.
+const wchar_t* TypedNote = L"";
+int NoteDialogs = 0;
+INT_PTR TypeNote(HWND, const wchar_t*, wchar_t* text) {
+  ++NoteDialogs;
+  lstrcpynW(text, TypedNote, NoteTextUnits + 1);
+  return IDOK;
+}
+
+}  // namespace
+
+TEST_F(Shell, NotesGoOnTheSelectionOrTheTopParagraphAndLeaveOnlyWhenTheUserSaysSo) {
+  FreeNotes(&ReaderNotes);
+  RunNoteDialog = TypeNote;
+  AnswerMessageBoxes();  // a save that fails, and Delete's question, answered OK (not Yes)
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);  // over no pane
+  const LineEntry& top = MainPane->Lines[0];
+  const LineEntry& third = MainPane->Lines[2];
+  const uint16_t lo = third.Start, hi = static_cast<uint16_t>(third.Start + 3);
+  const struct {
+    const char* what;
+    bool select;
+    const wchar_t* typed;
+    int32_t notes;       // the notes kept after it
+    uint16_t from, to;  // the last note's passage (either order)
+  } rows[] = {
+      {"empty: not saved", true, L"", 0, 0, 0},
+      {"blank: not saved", true, L"  \r\n\t", 0, 0, 0},
+      {"on the selection", true, L"first", 1, lo, hi},
+      {"no selection: the top paragraph", false, L"second", 2, top.Start,
+       static_cast<uint16_t>(top.Start + std::strlen(reinterpret_cast<const char*>(MainPane->Text + top.Start)))},
+  };
+  for (const auto& row : rows) {
+    MainPane->Selection = row.select ? TextSelection{lo, hi} : TextSelection{};
+    ActivePane = MainPane;
+    TypedNote = row.typed;
+    OnCommand(window_, CMD_ADD_NOTE);
+    ASSERT_EQ(ReaderNotes.Count, row.notes) << row.what;
+    if (!row.notes) continue;
+    const NoteAnchor& a = ReaderNotes.Items[row.notes - 1].Anchor;
+    EXPECT_EQ(std::min(a.Start, a.End), std::min(row.from, row.to)) << row.what;
+    EXPECT_EQ(std::max(a.Start, a.End), std::max(row.from, row.to)) << row.what;
+    EXPECT_EQ(a.Lesson, AppSettings.Lesson) << row.what;
+  }
+  MainPane->Selection = {};
+  RepaintPanes(window_, 0xFF);
+  EXPECT_EQ(MainPane->NoteCount, 2);
+  EXPECT_TRUE(PaintedClient(window_).Has(MainPane, DayScheme.NoteLine)) << "underlined";
+
+  // The context menu over the first note's mark offers Edit and Delete.
+  RECT mark{};
+  ASSERT_TRUE(NoteMarkRect(MainPane, 0, &mark));
+  HMENU menu = CreatePopupMenu();
+  AddNoteMenuItems(menu, MainPane, POINT{(mark.left + mark.right) / 2, (mark.top + mark.bottom) / 2}, true);
+  EXPECT_EQ(GetMenuState(menu, CMD_EDIT_NOTE, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  const uint32_t id = ReaderNotes.Items[0].Id;
+  TypedNote = L"";
+  EditNoteUnderMenu(window_);
+  EXPECT_EQ(std::wstring(ReaderNotes.Items[0].Text), L"first") << "an emptied note stays as it was";
+  TypedNote = L"changed\r\nagain";
+  EditNoteUnderMenu(window_);
+  EXPECT_EQ(std::wstring(ReaderNotes.Items[0].Text), L"changed\r\nagain");
+  DeleteNoteUnderMenu(window_);
+  EXPECT_EQ(LastMessageBox().text, L"Delete this note?");
+  EXPECT_EQ(FindNote(&ReaderNotes, id), 0) << "kept: the answer was not Yes";
+  ForgetNoteMenu();
+  DestroyMenu(menu);
+  menu = CreatePopupMenu();
+  AddNoteMenuItems(menu, MainPane, POINT{MainPane->AreaLeft + 2, MainPane->AreaTop + MainPane->AreaHeight - 2}, true);
+  EXPECT_EQ(GetMenuState(menu, CMD_EDIT_NOTE, MF_BYCOMMAND), static_cast<UINT>(-1)) << "no note there";
+  ForgetNoteMenu();
+  DestroyMenu(menu);
+
+  // View > Notes hides the marks, and shows them again.
+  OnCommand(window_, CMD_SHOW_NOTES);
+  EXPECT_EQ(MainPane->NoteCount, 0);
+  EXPECT_FALSE(PaintedClient(window_).Has(MainPane, DayScheme.NoteLine));
+  OnCommand(window_, CMD_SHOW_NOTES);
+  EXPECT_EQ(MainPane->NoteCount, 2);
+  EXPECT_EQ(NoteDialogs, 6);
+  StopAnsweringMessageBoxes();
+  RunNoteDialog = NoteDialog;
+  FreeNotes(&ReaderNotes);
+  wchar_t folder[MAX_PATH];
+  if (NotesFolder(folder)) DeleteFileW((std::wstring(folder) + L"\\Notes.txt").c_str());
 }
 
 TEST_F(Shell, NightColoursPaintThePanesDarkFollowTheResultsListAndAreStored) {
