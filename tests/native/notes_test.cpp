@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "output/notes_rtf.h"
 #include "store/notes.h"
 
 namespace {
@@ -156,6 +157,28 @@ TEST(Notes, FileReadBackWholeOrDamaged) {
     EXPECT_EQ(MergeNotes(&list, &again), 0) << c.in;
     FreeNotes(&list);
   }
+}
+
+// Pages in the text's order, each page's name once, main text before
+// commentary; each passage (alef, bet, gimel) in italics before its note.
+TEST(Notes, RtfExportGoesInTheTextsOrder) {
+  NoteList list{};
+  const struct { int32_t lesson; uint8_t pane; unsigned char letter; } added[] = {
+      {5, NoteMainPane, 'c'}, {3, NoteCommentaryPane, 'b'}, {3, NoteMainPane, 'a'}};
+  for (const auto& a : added) {
+    NoteAnchor anchor{a.lesson, a.pane, NoNoteOffset, NoNoteOffset, 1, {a.letter}, {}, {}};
+    AddNote(&list, anchor, u"n\u00E9", 2, 0);
+  }
+  std::string rtf(NotesRtfDocument(&list, -1, nullptr), '\0');
+  NotesRtfDocument(&list, -1, rtf.data());
+  size_t at = 0, headings = 0;
+  for (const char* piece : {"{\\i \\u1488", "n\\u233", "{\\i \\u1489", "n\\u233", "{\\i \\u1490", "n\\u233"}) {
+    at = rtf.find(piece, at);
+    ASSERT_NE(at, std::string::npos) << piece << "\n" << rtf;
+  }
+  for (size_t k = rtf.find("{\\b"); k != std::string::npos; k = rtf.find("{\\b", k + 1)) ++headings;
+  EXPECT_EQ(headings, 2u) << rtf;
+  FreeNotes(&list);
 }
 
 }  // namespace
