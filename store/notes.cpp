@@ -178,6 +178,20 @@ bool Reserve(NoteList* list, int32_t count) {
   return true;
 }
 
+// FNV-1a over what SameNote compares.
+uint32_t NoteHash(const Note& note) {
+  uint32_t h = 2166136261u;
+  auto mix = [&h](const void* bytes, size_t n) {
+    for (size_t k = 0; k < n; ++k) h = (h ^ static_cast<const unsigned char*>(bytes)[k]) * 16777619u;
+  };
+  mix(&note.Anchor.Lesson, sizeof note.Anchor.Lesson);
+  mix(&note.Anchor.Pane, 1);
+  mix(&note.Anchor.Length, sizeof note.Anchor.Length);
+  mix(note.Anchor.Passage, std::strlen(reinterpret_cast<const char*>(note.Anchor.Passage)));
+  mix(note.Text, static_cast<size_t>(note.TextUnits) * sizeof(DisplayChar));
+  return h;
+}
+
 }  // namespace
 
 bool AppendNote(NoteList* list, const Note& given) {
@@ -337,17 +351,30 @@ int32_t MergeNotes(NoteList* list, NoteList* from) {
     FreeNotes(from);
     return -1;
   }
-  const int32_t held = list->Count;
+  // The notes held, and those added, in an open hash table of indexes into
+  // the list (-1 free): each note is compared only with the few of its hash.
+  uint32_t size = 16;
+  while (size < 2u * static_cast<uint32_t>(list->Count + from->Count)) size *= 2;
+  auto* table = static_cast<int32_t*>(std::malloc(size * sizeof(int32_t)));
   int32_t added = 0;
-  for (int32_t i = 0; i < from->Count; ++i) {
-    Note& note = from->Items[i];
-    bool there = false;
-    for (int32_t k = 0; k < held && !there; ++k) there = SameNote(list->Items[k], note);
-    // Twice in the file being added: once.
-    for (int32_t k = held; k < list->Count && !there; ++k) there = SameNote(list->Items[k], note);
-    if (there || !AppendNote(list, note)) continue;
-    note.Text = nullptr;  // the list has it now
-    ++added;
+  if (table) {
+    std::memset(table, 0xFF, size * sizeof(int32_t));
+    // The slot of a note equal to note, or the free slot where it goes.
+    auto slot = [&](const Note& note) {
+      uint32_t h = NoteHash(note) & (size - 1);
+      while (table[h] >= 0 && !SameNote(list->Items[table[h]], note)) h = (h + 1) & (size - 1);
+      return h;
+    };
+    for (int32_t k = 0; k < list->Count; ++k) table[slot(list->Items[k])] = k;
+    for (int32_t i = 0; i < from->Count; ++i) {
+      Note& note = from->Items[i];
+      const uint32_t h = slot(note);
+      if (table[h] >= 0 || !AppendNote(list, note)) continue;  // held already (or twice in from), or no memory
+      table[h] = list->Count - 1;
+      note.Text = nullptr;  // the list has it now
+      ++added;
+    }
+    std::free(table);
   }
   FreeNotes(from);
   return added;
