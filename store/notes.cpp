@@ -104,11 +104,14 @@ int32_t PassageAt(const Reading& r, const NoteAnchor& a, int32_t i) {
                ? a.Length
                : 0;
   }
-  if (i > r.Length - 2 * NotePassageEnd || std::memcmp(r.Text + i, a.Passage, NotePassageEnd) != 0) return 0;
+  // The lengths it may have here, nearest to its own first.
+  const int32_t lo = std::max(2 * NotePassageEnd, a.Length - a.Length / 4);
+  const int32_t hi = std::min(a.Length + a.Length / 4, r.Length - i);
+  if (lo > hi || std::memcmp(r.Text + i, a.Passage, NotePassageEnd) != 0) return 0;
   const unsigned char* end = a.Passage + NotePassageEnd;
-  for (int32_t d = 0; d <= a.Length / 4; ++d) {
+  for (int32_t d = hi < a.Length ? a.Length - hi : 0; d <= std::max(a.Length - lo, hi - a.Length); ++d) {
     for (int32_t length : {a.Length - d, a.Length + d}) {
-      if (length >= 2 * NotePassageEnd && i + length <= r.Length &&
+      if (length >= lo && length <= hi &&
           std::memcmp(r.Text + i + length - NotePassageEnd, end, NotePassageEnd) == 0)
         return length;
     }

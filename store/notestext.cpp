@@ -431,7 +431,9 @@ struct Reader {
       return true;
     }
     if (Equals(key, keyLength, "passage-length")) {
-      if (!ReadNumber(v, n, &x) || x <= NotePassageWhole || (seen & HasWhole) || !once(HasLength)) return false;
+      // No pane's text is longer than its offsets reach.
+      if (!ReadNumber(v, n, &x) || x <= NotePassageWhole || x > 0xFFFF || (seen & HasWhole) || !once(HasLength))
+        return false;
       a.Length = x;
       return true;
     }

@@ -113,6 +113,7 @@ const std::string Split = "\n[note]\npage: 10715 commentary\n"
                           "text: \u05E9\u05DC\u05D5\u05DD\n";
 
 TEST(Notes, FileReadBackWholeOrDamaged) {
+  const std::string Ends = "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345";
   const std::string note = "\n[note]\npage: 5 main\npassage: \u05D2\ntext: x\n";
   const struct { std::string in, out; int32_t read, lost, damaged, first; bool later; } cases[] = {
       {Whole + Split, "", 2, 0, 0, 0, false},
@@ -135,6 +136,9 @@ TEST(Notes, FileReadBackWholeOrDamaged) {
        6, false},
       {Head + std::string("\n[note]\npage: 5 main\npassage-start: \u05D2\ntext: x\n"), Head, 0, 1, 1, 6, false},
       {Head + std::string("\n[tag]\nname: x\n") + note, Head + note, 1, 0, 2, 4, false},
+      {Head + std::string("\n[note]\npage: 5 main\npassage-start: ") + Ends + "\npassage-end: " + Ends +
+           "\npassage-length: 65536\ntext: x\n",
+       Head, 0, 1, 1, 8, false},  // longer than any pane's text
       // A later version: what this one knows, the rest passed over.
       {"Orvane notes 2\n[tag]\nname: x\n[note]\ncolour: red\npage: 5 main\npassage: \u05D2\ntext: x\n", Head + note, 1,
        0, 0, 0, true},
