@@ -242,19 +242,27 @@ int32_t ImportNotes(const wchar_t* path, NoteList* list, int32_t* added, NotesRe
 void SayNotesLoad(HWND owner, const NotesLoadReport& report) {
   wchar_t text[MAX_PATH + 400];
   switch (report.Result) {
-    case NotesDamaged:
+    case NotesDamaged: {
+      wchar_t what[160];
+      if (report.Read.DamagedLines) {
+        std::swprintf(what, 160, L"%d lines could not be read, the first at line %d",
+                      static_cast<int>(report.Read.DamagedLines), static_cast<int>(report.Read.FirstDamaged));
+      } else {
+        std::swprintf(what, 160, L"%d notes in it were incomplete", static_cast<int>(report.Read.NotesLost));
+      }
       if (report.DamagedCopy[0]) {
         std::swprintf(text, sizeof text / sizeof text[0],
-                      L"The notes file was damaged. It has been kept as\n%ls\n\n"
+                      L"The notes file was damaged (%ls). It has been kept as\n%ls\n\n"
                       L"%d notes could be read from it.",
-                      report.DamagedCopy, static_cast<int>(report.Read.NotesRead));
+                      what, report.DamagedCopy, static_cast<int>(report.Read.NotesRead));
       } else {
         std::swprintf(text, sizeof text / sizeof text[0],
-                      L"The notes file is damaged and no copy of it could be kept. %d notes could be read from "
-                      L"it; they are read-only, and the file is left as it is.",
-                      static_cast<int>(report.Read.NotesRead));
+                      L"The notes file is damaged (%ls) and no copy of it could be kept. %d notes could be read "
+                      L"from it; they are read-only, and the file is left as it is.",
+                      what, static_cast<int>(report.Read.NotesRead));
       }
       break;
+    }
     case NotesLaterVersion:
       std::swprintf(text, sizeof text / sizeof text[0], L"%ls",
                     L"The notes file was written by a later version of the reader. Its notes are shown but "

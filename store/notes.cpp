@@ -93,27 +93,43 @@ bool BuildReading(const unsigned char* text, Reading* r) {
   return true;
 }
 
+// Where a long passage's end (its last NotePassageEnd characters) is read:
+// the positions in ascending order, in a buffer of the reading's length.
+struct Ends {
+  int32_t* At;
+  int32_t Count;
+};
+
+void FindEnds(const Reading& r, const NoteAnchor& a, Ends* ends) {
+  ends->Count = 0;
+  if (a.Length <= NotePassageWhole) return;
+  const unsigned char* end = a.Passage + NotePassageEnd;
+  for (int32_t j = 0; j + NotePassageEnd <= r.Length; ++j)
+    if (r.Text[j] == end[0] && std::memcmp(r.Text + j, end, NotePassageEnd) == 0) ends->At[ends->Count++] = j;
+}
+
 // The length of the anchor's passage read at position i, or 0 when it is
 // not read there. A long one (kept as its start and end) may have grown or
-// shrunk inside by up to a quarter: its end is looked for nearest the
-// length it had.
-int32_t PassageAt(const Reading& r, const NoteAnchor& a, int32_t i) {
+// shrunk inside by up to a quarter: its end is taken nearest the length it
+// had (the shorter among equals).
+int32_t PassageAt(const Reading& r, const NoteAnchor& a, const Ends& ends, int32_t i) {
   if (i < 0 || a.Length <= 0) return 0;
   if (a.Length <= NotePassageWhole) {
     return i <= r.Length - a.Length && std::memcmp(r.Text + i, a.Passage, static_cast<size_t>(a.Length)) == 0
                ? a.Length
                : 0;
   }
-  if (i > r.Length - 2 * NotePassageEnd || std::memcmp(r.Text + i, a.Passage, NotePassageEnd) != 0) return 0;
-  const unsigned char* end = a.Passage + NotePassageEnd;
-  for (int32_t d = 0; d <= a.Length / 4; ++d) {
-    for (int32_t length : {a.Length - d, a.Length + d}) {
-      if (length >= 2 * NotePassageEnd && i + length <= r.Length &&
-          std::memcmp(r.Text + i + length - NotePassageEnd, end, NotePassageEnd) == 0)
-        return length;
-    }
-  }
-  return 0;
+  const int32_t lo = std::max(2 * NotePassageEnd, a.Length - a.Length / 4);
+  const int32_t hi = std::min(a.Length + a.Length / 4, r.Length - i);
+  if (lo > hi || std::memcmp(r.Text + i, a.Passage, NotePassageEnd) != 0) return 0;
+  // Ends read from i + lo - NotePassageEnd to i + hi - NotePassageEnd.
+  const int32_t target = i + a.Length - NotePassageEnd;
+  const int32_t* next = std::lower_bound(ends.At, ends.At + ends.Count, target);
+  int32_t best = -1;
+  if (next != ends.At + ends.Count && *next <= i + hi - NotePassageEnd) best = *next;
+  if (next != ends.At && next[-1] >= i + lo - NotePassageEnd && (best < 0 || target - next[-1] <= best - target))
+    best = next[-1];
+  return best < 0 ? 0 : best + NotePassageEnd - i;
 }
 
 // How many characters of the text read around [i, j) (the passage being
@@ -128,12 +144,13 @@ int32_t ContextAgreement(const Reading& r, const NoteAnchor& a, int32_t i, int32
 
 // Every occurrence is weighed, the one at the old offsets too: a copy of
 // the passage put where it was does not take its note from it.
-NotePlacement Place(const Reading& r, const NoteAnchor& a, TextSelection* at) {
+NotePlacement Place(const Reading& r, const NoteAnchor& a, Ends& ends, TextSelection* at) {
+  FindEnds(r, a, &ends);
   const int32_t hint = a.Start != NoNoteOffset && a.Start <= r.StoredBytes ? r.FromStored[a.Start] : -1;
   int32_t found = -1, length = 0, bestScore = -1, bestDistance = 0;
   for (int32_t i = 0; i < r.Length; ++i) {
     if (r.Text[i] != a.Passage[0]) continue;
-    const int32_t n = PassageAt(r, a, i);
+    const int32_t n = PassageAt(r, a, ends, i);
     if (n == 0) continue;
     const int32_t score = ContextAgreement(r, a, i, i + n);
     const int32_t distance = i == hint ? -1 : a.Start == NoNoteOffset ? 0 : std::abs(r.Before[i] - a.Start);
@@ -176,6 +193,20 @@ bool Reserve(NoteList* list, int32_t count) {
   list->Items = items;
   list->Capacity = capacity;
   return true;
+}
+
+// FNV-1a over what SameNote compares.
+uint32_t NoteHash(const Note& note) {
+  uint32_t h = 2166136261u;
+  auto mix = [&h](const void* bytes, size_t n) {
+    for (size_t k = 0; k < n; ++k) h = (h ^ static_cast<const unsigned char*>(bytes)[k]) * 16777619u;
+  };
+  mix(&note.Anchor.Lesson, sizeof note.Anchor.Lesson);
+  mix(&note.Anchor.Pane, 1);
+  mix(&note.Anchor.Length, sizeof note.Anchor.Length);
+  mix(note.Anchor.Passage, std::strlen(reinterpret_cast<const char*>(note.Anchor.Passage)));
+  mix(note.Text, static_cast<size_t>(note.TextUnits) * sizeof(DisplayChar));
+  return h;
 }
 
 }  // namespace
@@ -337,17 +368,30 @@ int32_t MergeNotes(NoteList* list, NoteList* from) {
     FreeNotes(from);
     return -1;
   }
-  const int32_t held = list->Count;
+  // The notes held, and those added, in an open hash table of indexes into
+  // the list (-1 free): each note is compared only with the few of its hash.
+  uint32_t size = 16;
+  while (size < 2u * static_cast<uint32_t>(list->Count + from->Count)) size *= 2;
+  auto* table = static_cast<int32_t*>(std::malloc(size * sizeof(int32_t)));
   int32_t added = 0;
-  for (int32_t i = 0; i < from->Count; ++i) {
-    Note& note = from->Items[i];
-    bool there = false;
-    for (int32_t k = 0; k < held && !there; ++k) there = SameNote(list->Items[k], note);
-    // Twice in the file being added: once.
-    for (int32_t k = held; k < list->Count && !there; ++k) there = SameNote(list->Items[k], note);
-    if (there || !AppendNote(list, note)) continue;
-    note.Text = nullptr;  // the list has it now
-    ++added;
+  if (table) {
+    std::memset(table, 0xFF, size * sizeof(int32_t));
+    // The slot of a note equal to note, or the free slot where it goes.
+    auto slot = [&](const Note& note) {
+      uint32_t h = NoteHash(note) & (size - 1);
+      while (table[h] >= 0 && !SameNote(list->Items[table[h]], note)) h = (h + 1) & (size - 1);
+      return h;
+    };
+    for (int32_t k = 0; k < list->Count; ++k) table[slot(list->Items[k])] = k;
+    for (int32_t i = 0; i < from->Count; ++i) {
+      Note& note = from->Items[i];
+      const uint32_t h = slot(note);
+      if (table[h] >= 0 || !AppendNote(list, note)) continue;  // held already (or twice in from), or no memory
+      table[h] = list->Count - 1;
+      note.Text = nullptr;  // the list has it now
+      ++added;
+    }
+    std::free(table);
   }
   FreeNotes(from);
   return added;
@@ -356,12 +400,15 @@ int32_t MergeNotes(NoteList* list, NoteList* from) {
 bool PlaceNotes(NoteList* list, int32_t lesson, uint8_t pane, const unsigned char* text) {
   Reading r;
   if (!BuildReading(text, &r)) return false;
-  for (int32_t i = 0; i < list->Count; ++i) {
+  Ends ends{static_cast<int32_t*>(std::malloc((static_cast<size_t>(r.Length) + 1) * sizeof(int32_t))), 0};
+  for (int32_t i = 0; ends.At && i < list->Count; ++i) {
     Note& note = list->Items[i];
-    if (note.Anchor.Lesson == lesson && note.Anchor.Pane == pane) note.Placed = Place(r, note.Anchor, &note.At);
+    if (note.Anchor.Lesson == lesson && note.Anchor.Pane == pane) note.Placed = Place(r, note.Anchor, ends, &note.At);
   }
+  const bool placed = ends.At != nullptr;
+  std::free(ends.At);
   FreeReading(&r);
-  return true;
+  return placed;
 }
 
 bool NoteInTractate(const Note& note, int32_t tractate) {

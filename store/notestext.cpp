@@ -12,6 +12,9 @@ namespace {
 constexpr char VersionPrefix[] = "Orvane notes ";
 constexpr char Comment[] = "# The reader's notes: each begins with [note]; see the README.\n";
 constexpr char32_t FirstHebrewLetter = 0x05D0;
+// No line the writer makes is longer: a note's line of escaped units (six
+// bytes each at most) and its key. A longer one is damaged, and not decoded.
+constexpr size_t MaxLineBytes = 6 * MaxNoteUnits + 64;
 
 // Appends to a text being written or counted.
 struct Sink {
@@ -127,7 +130,7 @@ void PutNote(Sink& sink, const Note& note) {
   for (int which = 0; which < 2; ++which) {
     char time[20];
     const int64_t t = which ? note.Changed : note.Created;
-    if (t <= 0) continue;
+    if (t == 0) continue;
     FormatNoteTime(t, time);
     sink.Put(which ? "changed: " : "created: ");
     sink.Put(time);
@@ -428,7 +431,9 @@ struct Reader {
       return true;
     }
     if (Equals(key, keyLength, "passage-length")) {
-      if (!ReadNumber(v, n, &x) || x <= NotePassageWhole || (seen & HasWhole) || !once(HasLength)) return false;
+      // No pane's text is longer than its offsets reach.
+      if (!ReadNumber(v, n, &x) || x <= NotePassageWhole || x > 0xFFFF || (seen & HasWhole) || !once(HasLength))
+        return false;
       a.Length = x;
       return true;
     }
@@ -579,6 +584,7 @@ bool ReadNotesText(const char* bytes, size_t size, NoteList* list, NotesReadRepo
     if (next - at > longest) longest = next - at;
     at = next + 1;
   }
+  if (longest > MaxLineBytes) longest = MaxLineBytes;
   Line line{static_cast<char32_t*>(std::malloc((longest + 1) * sizeof(char32_t))), 0};
   Reader reader{list, report, static_cast<DisplayChar*>(std::malloc(MaxNoteUnits * sizeof(DisplayChar)))};
   if (!line.Units || !reader.text) {
@@ -594,7 +600,7 @@ bool ReadNotesText(const char* bytes, size_t size, NoteList* list, NotesReadRepo
     size_t n = next - at;
     if (n && bytes[at + n - 1] == '\r') --n;
     ++number;
-    const bool decoded = DecodeLine(reinterpret_cast<const unsigned char*>(bytes + at), n, &line);
+    const bool decoded = n <= MaxLineBytes && DecodeLine(reinterpret_cast<const unsigned char*>(bytes + at), n, &line);
     at = next + 1;
     if (number == 1) {
       // A byte-order mark before the version line is passed over.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "output/notes_rtf.h"
 #include "store/notes.h"
 
 namespace {
@@ -112,6 +113,7 @@ const std::string Split = "\n[note]\npage: 10715 commentary\n"
                           "text: \u05E9\u05DC\u05D5\u05DD\n";
 
 TEST(Notes, FileReadBackWholeOrDamaged) {
+  const std::string Ends = "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345";
   const std::string note = "\n[note]\npage: 5 main\npassage: \u05D2\ntext: x\n";
   const struct { std::string in, out; int32_t read, lost, damaged, first; bool later; } cases[] = {
       {Whole + Split, "", 2, 0, 0, 0, false},
@@ -134,6 +136,9 @@ TEST(Notes, FileReadBackWholeOrDamaged) {
        6, false},
       {Head + std::string("\n[note]\npage: 5 main\npassage-start: \u05D2\ntext: x\n"), Head, 0, 1, 1, 6, false},
       {Head + std::string("\n[tag]\nname: x\n") + note, Head + note, 1, 0, 2, 4, false},
+      {Head + std::string("\n[note]\npage: 5 main\npassage-start: ") + Ends + "\npassage-end: " + Ends +
+           "\npassage-length: 65536\ntext: x\n",
+       Head, 0, 1, 1, 8, false},  // longer than any pane's text
       // A later version: what this one knows, the rest passed over.
       {"Orvane notes 2\n[tag]\nname: x\n[note]\ncolour: red\npage: 5 main\npassage: \u05D2\ntext: x\n", Head + note, 1,
        0, 0, 0, true},
@@ -156,6 +161,28 @@ TEST(Notes, FileReadBackWholeOrDamaged) {
     EXPECT_EQ(MergeNotes(&list, &again), 0) << c.in;
     FreeNotes(&list);
   }
+}
+
+// Pages in the text's order, each page's name once, main text before
+// commentary; each passage (alef, bet, gimel) in italics before its note.
+TEST(Notes, RtfExportGoesInTheTextsOrder) {
+  NoteList list{};
+  const struct { int32_t lesson; uint8_t pane; unsigned char letter; } added[] = {
+      {5, NoteMainPane, 'c'}, {3, NoteCommentaryPane, 'b'}, {3, NoteMainPane, 'a'}};
+  for (const auto& a : added) {
+    NoteAnchor anchor{a.lesson, a.pane, NoNoteOffset, NoNoteOffset, 1, {a.letter}, {}, {}};
+    AddNote(&list, anchor, u"n\u00E9", 2, 0);
+  }
+  std::string rtf(NotesRtfDocument(&list, -1, nullptr), '\0');
+  NotesRtfDocument(&list, -1, rtf.data());
+  size_t at = 0, headings = 0;
+  for (const char* piece : {"{\\i \\u1488", "n\\u233", "{\\i \\u1489", "n\\u233", "{\\i \\u1490", "n\\u233"}) {
+    at = rtf.find(piece, at);
+    ASSERT_NE(at, std::string::npos) << piece << "\n" << rtf;
+  }
+  for (size_t k = rtf.find("{\\b"); k != std::string::npos; k = rtf.find("{\\b", k + 1)) ++headings;
+  EXPECT_EQ(headings, 2u) << rtf;
+  FreeNotes(&list);
 }
 
 }  // namespace

@@ -83,6 +83,9 @@ BOOL WINAPI Move(LPCWSTR a, LPCWSTR b, DWORD flags) { return Calls++ < StopAt &&
 BOOL WINAPI Remove(LPCWSTR a) { return Calls++ < StopAt && DeleteFileW(a); }
 
 TEST(NotesFile, SaveCutShortAtEveryCallLeavesOneWholeFile) {
+  wchar_t home[MAX_PATH];
+  ASSERT_TRUE(NotesFolder(home));
+  EXPECT_NE(std::wstring(home).find(L"\\AppData\\Roaming\\Quillary\\Orvane"), std::wstring::npos) << home;
   const std::wstring folder = TestFolder();
   NoteList old{}, changed{};
   Fill(&old, 60, L'o');  // 1.2 MB: two blocks
