@@ -379,7 +379,10 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       EndPaneDrag(window);
       return DefWindowProcW(window, message, wParam, lParam);
     case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) EndPaneDrag(window);
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        EndPaneDrag(window);
+        HideNoteTip();
+      }
       return DefWindowProcW(window, message, wParam, lParam);
     case WM_CONTEXTMENU:
       if (!OnPaneContextMenu(window, lParam)) return DefWindowProcW(window, message, wParam, lParam);

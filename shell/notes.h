@@ -1,11 +1,12 @@
 // The reader's notes in the window: the run's list (loaded at start, saved
 // at every change), the notes of the article shown placed on its panes,
-// writing, editing and deleting one, the tooltip over a noted passage, View
-// > Notes, and the All Notes window with its export and import.
+// writing, editing and deleting one, the tooltip over a noted passage and
+// View > Notes (shell/notes.cpp); the All Notes window with its filter,
+// export and import (shell/allnotes.cpp).
 //
 // Owns: ReaderNotes, the panes' note arrays, the tooltip and the All Notes
-// window. Written only here (the list also by the file code it calls).
-// Writes the panes' Notes, NoteCount and NoteMargin.
+// window. Written only by these two files (the list also by the file code
+// they call). Writes the panes' Notes and NoteCount.
 #pragma once
 #include <windows.h>
 
@@ -51,5 +52,21 @@ bool OnNoteMarkClick(HWND window, int x, int y);
 void ToggleNotes(HWND window);
 // Bookmarks > All Notes: the window opened (or brought up) with its list.
 void OpenAllNotes(HWND window);
+// The list anew after a change of the notes (nothing while it is closed).
+void RefreshAllNotes();
 // For the message loop: the All Notes window's dialog keys (Tab, Enter, Esc).
 bool NotesDialogMessage(MSG* msg);
+
+// Shared by the two files.
+// The notes were changed: saved at once (a failed save is told, the change
+// kept until the reader closes), then shown in the panes and the list.
+void NotesChanged(HWND window);
+// Edit and Delete of the note with that id (Delete asks first); the boxes
+// and the dialog owned by owner. A read-only list is told.
+void EditNoteWithId(HWND owner, uint32_t id);
+void DeleteNoteWithId(HWND owner, uint32_t id);
+void SayNotesReadOnly(HWND owner);
+// The first lines of a note's text (at most lines, room - 1 units, "..."
+// when more follows), and the passage's first words (cut at a space).
+void NoteFirstLines(const Note& note, int lines, wchar_t* out, int room);
+void NotePassageWords(const NoteAnchor& anchor, wchar_t* out, int room);
