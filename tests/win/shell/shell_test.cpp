@@ -891,6 +891,12 @@ TEST_F(Shell, ACommentUnderThePointerTintsItsWordsAndCtrlClickBringsThemIntoView
 
 namespace {
 
+// An offset inside the second paragraph of a paragraph list (the first is
+// the page header).
+int32_t MainPaneLikeOffset(const unsigned char* text) {
+  return static_cast<int32_t>(2 + std::strlen(reinterpret_cast<const char*>(text + 2)) + 1 + 2 + 1);
+}
+
 // What the note dialog's stand-in types, and how often it was opened.
 const wchar_t* TypedNote = L"";
 int NoteDialogs = 0;
@@ -976,6 +982,76 @@ TEST_F(Shell, NotesGoOnTheSelectionOrTheTopParagraphAndLeaveOnlyWhenTheUserSaysS
   FreeNotes(&ReaderNotes);
   wchar_t folder[MAX_PATH];
   if (NotesFolder(folder)) DeleteFileW((std::wstring(folder) + L"\\Notes.txt").c_str());
+}
+
+TEST_F(Shell, AllNotesListsNewestFirstOrInTheTextsOrderFiltersAndJumps) {
+  FreeNotes(&ReaderNotes);
+  AnswerMessageBoxes();
+  // Three pages, written in another order than theirs, and a note whose
+  // passage is on no page of its own (taken from page 9).
+  const struct {
+    int32_t lesson, from;  // from: the page its passage is taken from
+    const wchar_t* text;
+    int64_t changed;
+  } notes[] = {{5, 5, L"alpha", 300}, {3, 3, L"beta", 100}, {7, 7, L"gamma", 200}, {3, 9, L"delta", 50}};
+  for (const auto& n : notes) {
+    unsigned char* text = LoadTextRecord(n.from, nullptr);
+    ASSERT_NE(text, nullptr);
+    NoteAnchor anchor{};
+    ASSERT_TRUE(CaptureNoteAnchor(text, ParagraphSelectionAt(text, MainPaneLikeOffset(text)), n.lesson, 0, &anchor));
+    std::free(text);
+    ASSERT_NE(AddNote(&ReaderNotes, anchor, n.text, lstrlenW(n.text), n.changed), 0u);
+  }
+  OnCommand(window_, CMD_ALL_NOTES);
+  ASSERT_NE(NotesWindow, nullptr);
+  HWND list = FindWindowExW(NotesWindow, nullptr, WC_LISTVIEWW, nullptr);
+  HWND filter = GetDlgItem(NotesWindow, IDC_NOTES_FILTER);
+  const auto cell = [&](int row, int column) {
+    wchar_t out[256] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = out;
+    item.cchTextMax = 256;
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return std::wstring(out);
+  };
+  const auto notesColumn = [&] {
+    std::wstring all;
+    for (int r = 0; r < ListView_GetItemCount(list); ++r) all += cell(r, 2) + L";";
+    return all;
+  };
+  EXPECT_EQ(notesColumn(), L"alpha;gamma;beta;delta;") << "newest first";
+  const auto clickHeader = [&](int column) {
+    NMLISTVIEW click{};
+    click.hdr = NMHDR{list, static_cast<UINT_PTR>(IDC_NOTES_LIST), static_cast<UINT>(LVN_COLUMNCLICK)};
+    click.iSubItem = column;
+    SendMessageW(NotesWindow, WM_NOTIFY, IDC_NOTES_LIST, reinterpret_cast<LPARAM>(&click));
+  };
+  clickHeader(0);
+  const std::wstring texts = notesColumn();
+  EXPECT_EQ(texts.substr(texts.size() - 12), L"alpha;gamma;") << "page 3's two notes first, then 5 and 7";
+  int detached = 0;
+  for (int r = 0; r < 4; ++r) detached += cell(r, 1).rfind(L"not found in the text", 0) == 0 ? 1 : 0;
+  EXPECT_EQ(detached, 1) << "the note whose passage is gone";
+  clickHeader(3);
+  EXPECT_EQ(notesColumn(), L"alpha;gamma;beta;delta;") << "the date: newest first again";
+  SetWindowTextW(filter, L"GAM");
+  EXPECT_EQ(notesColumn(), L"gamma;") << "the filter, letters without case";
+  SetWindowTextW(filter, L"");
+  EXPECT_EQ(ListView_GetItemCount(list), 4);
+
+  // Enter on a row goes to its page; Back returns.
+  const uint16_t before = AppSettings.Lesson;
+  ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  SendMessageW(NotesWindow, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(AppSettings.Lesson, 7);
+  EXPECT_EQ(MainPane->NoteCount, 1) << "its mark on the page";
+  OnCommand(window_, CMD_BACK);
+  EXPECT_EQ(AppSettings.Lesson, before);
+  DestroyWindow(NotesWindow);
+  EXPECT_EQ(NotesWindow, nullptr);
+  StopAnsweringMessageBoxes();
+  FreeNotes(&ReaderNotes);
 }
 
 TEST_F(Shell, NightColoursPaintThePanesDarkFollowTheResultsListAndAreStored) {
