@@ -13,6 +13,7 @@
 #include <initializer_list>
 
 #include "dialogs/dialogs.h"
+#include "layout/colours.h"
 #include "layout/scale.h"
 #include "output/notesfile.h"
 #include "output/settings.h"
@@ -337,6 +338,7 @@ bool OnNotesCreate(HWND window) {
     column.iSubItem = c;
     SendMessageW(NotesList, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
   }
+  ApplyNotesColours();
   return true;
 }
 
@@ -468,6 +470,16 @@ bool MakeNotesWindow() {
 
 // The rows anew: the notes the filter lets through, newest first or in the
 // text's order.
+void ApplyNotesColours() {
+  if (!NotesList) return;
+  const bool night = AppSettings.NightColours == 1;
+  const COLORREF back = night ? NightScheme.Page : GetSysColor(COLOR_WINDOW);
+  SendMessageW(NotesList, LVM_SETBKCOLOR, 0, back);
+  SendMessageW(NotesList, LVM_SETTEXTBKCOLOR, 0, back);
+  SendMessageW(NotesList, LVM_SETTEXTCOLOR, 0, night ? NightScheme.PlainText : GetSysColor(COLOR_WINDOWTEXT));
+  InvalidateRect(NotesList, nullptr, TRUE);
+}
+
 void RefreshAllNotes() {
   if (!NotesWindow || !NotesList) return;
   std::free(Rows);

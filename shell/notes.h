@@ -54,6 +54,8 @@ void ToggleNotes(HWND window);
 void OpenAllNotes(HWND window);
 // The list anew after a change of the notes (nothing while it is closed).
 void RefreshAllNotes();
+// The list in the colours of AppSettings.NightColours (the system's by day).
+void ApplyNotesColours();
 // For the message loop: the All Notes window's dialog keys (Tab, Enter, Esc).
 bool NotesDialogMessage(MSG* msg);
 
