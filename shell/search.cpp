@@ -6,6 +6,8 @@
 #include "output/settings.h"
 #include "shell/article.h"
 #include "shell/globals.h"
+#include "shell/links.h"
+#include "shell/notes.h"
 #include "shell/splitview.h"
 #include "store/corpustexts.h"
 #include "store/records.h"
@@ -100,6 +102,10 @@ int ShowHitIn(int32_t startRecord, const SearchHit& hit) {
     return 0;
   }
   target->FirstRow = 0;
+  // The comments' links and the notes were made while this pane still held
+  // the text it had before: made again for the texts now shown.
+  RelinkArticle();
+  PlaceArticleNotes();
   return ShowHit(hit.Offset, hit.Length);
 }
 

@@ -27,6 +27,7 @@
 #include "shell/notes.h"
 #include "shell/places.h"
 #include "shell/results.h"
+#include "shell/search.h"
 #include "shell/splitview.h"
 #include "shell/view.h"
 #include "store/folios.h"
@@ -1052,6 +1053,46 @@ TEST_F(Shell, AllNotesListsNewestFirstOrInTheTextsOrderFiltersAndJumps) {
   EXPECT_EQ(NotesWindow, nullptr);
   StopAnsweringMessageBoxes();
   FreeNotes(&ReaderNotes);
+}
+
+TEST_F(Shell, AHitShownInAnotherArticleBringsTheNotesAndLinksOfTheTextsShown) {
+  FreeNotes(&ReaderNotes);
+  const int32_t page = 41;  // another article than the one shown
+  for (const int32_t record : {page, page + 1}) {  // a hit in its main text, then in its commentary
+    ASSERT_EQ(GoToRecord(window_, 5), 0);
+    unsigned char* text = LoadTextRecord(record, nullptr);
+    ASSERT_NE(text, nullptr);
+    const TextSelection passage = ParagraphSelectionAt(text, MainPaneLikeOffset(text));
+    NoteAnchor anchor{};
+    ASSERT_TRUE(CaptureNoteAnchor(text, passage, page, static_cast<uint8_t>(record - page), &anchor));
+    std::free(text);
+    ASSERT_NE(AddNote(&ReaderNotes, anchor, L"n", 1, 1), 0u);
+    const uint16_t first = std::min(passage.Anchor, passage.Focus);
+    ASSERT_NE(ShowSearchHit(SearchHit{record, static_cast<uint16_t>(first + 3), 4}), 0) << record;
+    ASSERT_EQ(AppSettings.Lesson, page);
+    PaneView* pane = record == page ? MainPane : CommentaryPane;
+    ASSERT_EQ(pane->NoteCount, 1) << record << ": the note on the text shown";
+    EXPECT_EQ(std::min(pane->Notes[0].Anchor, pane->Notes[0].Focus), first) << record;
+    // The links are those of the two texts shown: resting on the first linked
+    // comment tints the words the linker finds for them.
+    unsigned char* previous = LoadTextRecord(page - 2, nullptr);
+    CommentLink links[256];
+    const int32_t count = std::min<int32_t>(256, LinkComments(MainPane->Text, previous, CommentaryPane->Text, links, 256));
+    std::free(previous);
+    int32_t k = 0;
+    while (k < count && links[k].Side != LinkThisSide) ++k;
+    ASSERT_LT(k, count) << record;
+    CommentaryPane->FirstRow = static_cast<uint16_t>(RowOfLine(CommentaryPane, LineIndexOf(CommentaryPane, links[k].CommentStart)));
+    RepaintPanes(window_, 0xFF);
+    SendMessageW(window_, WM_MOUSEMOVE, 0,
+                 MAKELPARAM(CommentaryPane->AreaLeft + CommentaryPane->AreaWidth / 2,
+                            CommentaryPane->AreaTop + CommentaryPane->Lines[LineIndexOf(CommentaryPane, links[k].CommentStart)].LineHeight / 2));
+    ASSERT_GE(MainPane->TintCount, 1) << record;
+    EXPECT_EQ(MainPane->Tints[0].Start, links[k].QuoteStart) << record;
+    EXPECT_EQ(MainPane->Tints[0].End, links[k].QuoteEnd) << record;
+    SendMessageW(window_, WM_MOUSELEAVE, 0, 0);
+    FreeNotes(&ReaderNotes);
+  }
 }
 
 TEST_F(Shell, NightColoursPaintThePanesDarkFollowTheResultsListAndAreStored) {
