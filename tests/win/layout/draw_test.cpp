@@ -568,6 +568,10 @@ TEST_F(Draw, FontsPensAndBrushesAreAllReleased) {
 
   RECT area{0, 0, 600, 300};
   pane = CreatePaneView(canvas.Dc, &area, &font, 100);
+  const TextSelection noted{3, 12};  // a noted passage, underlined with its mark
+  pane->Notes = &noted;
+  pane->NoteCount = 1;
+  pane->NoteMargin = 10;
   std::vector<Paragraph> text = {{0xD1, 0, "ab cd"}, {0x87, 180, ""}, {0x51, 0, "ef"}, {0xB2, 0, "gh ij kl"},
                                  {0x8C, 0x80, "mn op"}, {0x84, 0, "qr"}, {0xDC, 0, "s"}};
   for (int round = 0; round < 3; ++round) {
