@@ -11,14 +11,19 @@
 
 namespace {
 
-// The text edited: in on WM_INITDIALOG, out on OK.
-wchar_t* EditedText;
-WNDPROC PreviousNoteEditProc;
+// One open note dialog's own: a note dialog may open while another is up
+// (one owned by the All Notes window, one by the main window).
+struct NoteDialogState {
+  const wchar_t* Heading;
+  wchar_t* Text;  // in on WM_INITDIALOG, out on OK
+  WNDPROC PreviousEditProc;
+};
 
 bool ControlDown() { return GetKeyState(VK_CONTROL) < 0; }
 
 LRESULT CALLBACK NoteEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
   HWND dialog = GetParent(edit);
+  const auto* state = reinterpret_cast<const NoteDialogState*>(GetWindowLongPtrW(edit, GWLP_USERDATA));
   switch (message) {
     case WM_KEYDOWN:
       if (wParam == VK_RETURN && ControlDown()) {
@@ -36,29 +41,33 @@ LRESULT CALLBACK NoteEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPa
       wParam = TypedLetter(static_cast<wchar_t>(wParam), AsciiBaseUnicode);
       break;
   }
-  return CallWindowProcW(PreviousNoteEditProc, edit, message, wParam, lParam);
+  return state && state->PreviousEditProc ? CallWindowProcW(state->PreviousEditProc, edit, message, wParam, lParam)
+                                          : DefWindowProcW(edit, message, wParam, lParam);
 }
 
-void OnInitDialog(HWND dialog, const wchar_t* heading) {
-  SetDlgItemTextW(dialog, IDC_NOTE_PASSAGE, heading ? heading : L"");
+void OnInitDialog(HWND dialog, NoteDialogState* state) {
+  SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+  SetDlgItemTextW(dialog, IDC_NOTE_PASSAGE, state->Heading ? state->Heading : L"");
   HWND edit = GetDlgItem(dialog, IDC_NOTE_TEXT);
   SendMessageW(edit, EM_SETLIMITTEXT, NoteTextUnits, 0);
-  SetWindowTextW(edit, EditedText);
-  PreviousNoteEditProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NoteEditProc)));
+  SetWindowTextW(edit, state->Text);
+  SetWindowLongPtrW(edit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+  state->PreviousEditProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NoteEditProc)));
   // The caret at the end of what is there, ready for more.
   SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(-1), -1);
   SetFocus(edit);
 }
 
 INT_PTR CALLBACK NoteDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* state = reinterpret_cast<NoteDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
   switch (message) {
     case WM_INITDIALOG:
-      OnInitDialog(dialog, reinterpret_cast<const wchar_t*>(lParam));
+      OnInitDialog(dialog, reinterpret_cast<NoteDialogState*>(lParam));
       return FALSE;  // the focus was set
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK) {
-        GetDlgItemTextW(dialog, IDC_NOTE_TEXT, EditedText, NoteTextUnits + 1);
+      if (LOWORD(wParam) == IDOK && state) {
+        GetDlgItemTextW(dialog, IDC_NOTE_TEXT, state->Text, NoteTextUnits + 1);
         EndDialog(dialog, IDOK);
         return TRUE;
       }
@@ -68,10 +77,10 @@ INT_PTR CALLBACK NoteDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       }
       return FALSE;
     case WM_DESTROY:
-      if (PreviousNoteEditProc) {
+      if (state && state->PreviousEditProc) {
         SetWindowLongPtrW(GetDlgItem(dialog, IDC_NOTE_TEXT), GWLP_WNDPROC,
-                          reinterpret_cast<LONG_PTR>(PreviousNoteEditProc));
-        PreviousNoteEditProc = nullptr;
+                          reinterpret_cast<LONG_PTR>(state->PreviousEditProc));
+        state->PreviousEditProc = nullptr;
       }
       return FALSE;
   }
@@ -82,9 +91,8 @@ INT_PTR CALLBACK NoteDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 INT_PTR NoteDialog(HWND owner, const wchar_t* heading, wchar_t* text) {
   if (!text) return IDCANCEL;
-  EditedText = text;
+  NoteDialogState state{heading, text, nullptr};
   const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_NOTE), owner,
-                                         NoteDialogProc, reinterpret_cast<LPARAM>(heading));
-  EditedText = nullptr;
+                                         NoteDialogProc, reinterpret_cast<LPARAM>(&state));
   return result == IDOK ? IDOK : IDCANCEL;
 }
