@@ -8,6 +8,7 @@
 #include "dialogs/search_dialog.h"
 #include "store/appsettings.h"
 #include "store/dailyfolio.h"
+#include "store/notes.h"
 #include "store/places.h"
 #include "store/references.h"
 
@@ -21,6 +22,11 @@ void CheckForUpdates(HWND window);
 // Hands a web address to the shell (the user's browser); failures are not
 // reported.
 void OpenUrl(HWND window, const wchar_t* address);
+// The note dialog: heading (the passage's first words and its page) above
+// the note's text, edited in place: text holds NoteTextUnits units and a
+// terminator. IDOK (text as typed, perhaps empty) or IDCANCEL (text as it was).
+constexpr int NoteTextUnits = MaxNoteUnits;
+INT_PTR NoteDialog(HWND owner, const wchar_t* heading, wchar_t* text);
 // Organize Bookmarks over the list; every change is stored at once.
 INT_PTR OrganizeBookmarks(HWND owner, BookmarkList* list);
 

@@ -97,21 +97,7 @@ wchar_t FixedChar(wchar_t ch) {
   return 0;
 }
 
-// What a typed character inserts: the KeyMap entry of its lower-case form,
-// or the character as typed.
-wchar_t MappedChar(wchar_t ch) {
-  const auto lower = static_cast<wchar_t>(
-      reinterpret_cast<UINT_PTR>(CharLowerW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(ch)))));
-  for (int i = 0; KeyMapKeys[i]; ++i) {
-    if (static_cast<unsigned char>(KeyMapKeys[i]) != lower) continue;
-    const unsigned char b = KeyMapBytes[i];
-    if (b >= 224 && b < 224 + LetterCount) {
-      return static_cast<wchar_t>(AppSettings.FontSettings.FontAsciiBase + (b - 224));
-    }
-    return static_cast<wchar_t>(b);
-  }
-  return ch;
-}
+wchar_t MappedChar(wchar_t ch) { return LatinKeyChar(ch, AppSettings.FontSettings.FontAsciiBase); }
 
 // Deletes the selection, or without one the character on the given side of
 // the caret (none at the text's end on that side).
@@ -210,6 +196,23 @@ int HebrewEditText(HWND edit, wchar_t* out, int units) {
   out[0] = 0;
   GetWindowTextW(edit, out, units);
   return StripDirectionalMarks(out);
+}
+
+wchar_t LatinKeyChar(wchar_t ch, int32_t letterBase) {
+  const auto lower = static_cast<wchar_t>(
+      reinterpret_cast<UINT_PTR>(CharLowerW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(ch)))));
+  for (int i = 0; KeyMapKeys[i]; ++i) {
+    if (static_cast<unsigned char>(KeyMapKeys[i]) != lower) continue;
+    const unsigned char b = KeyMapBytes[i];
+    if (b >= 224 && b < 224 + LetterCount) return static_cast<wchar_t>(letterBase + (b - 224));
+    return static_cast<wchar_t>(b);
+  }
+  return ch;
+}
+
+wchar_t TypedLetter(wchar_t ch, int32_t letterBase) {
+  if (ScrollLockActive() || ch < 32 || (ch >= L'0' && ch <= L'9')) return ch;
+  return LatinKeyChar(ch, letterBase);
 }
 
 wchar_t KeyboardCharAt(int x, int y) {

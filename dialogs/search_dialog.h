@@ -25,6 +25,14 @@ constexpr int KeyboardHeight = 95;
 constexpr int KeyCellWidth = 17;
 constexpr int KeyCellHeight = 25;
 
+// What a Latin key types as a Hebrew keyboard would: the KeyMap entry of the
+// character's lower-case form (a letter as letterBase plus its offset), or
+// the character as typed when no key gives it.
+wchar_t LatinKeyChar(wchar_t ch, int32_t letterBase);
+// The same for a character typed into a Hebrew edit: unchanged while Scroll
+// Lock is on (plain Latin keys), and for digits and control characters.
+wchar_t TypedLetter(wchar_t ch, int32_t letterBase);
+
 // Runs the dialog modally; search is called on OK with the dialog as the
 // owner of its messages and returns 0 when nothing was shown. Result 1 (OK),
 // 2 (Cancel) or SearchDialogFindAll (Find All with a string stored: the

@@ -37,6 +37,7 @@ struct ColourScheme {
   COLORREF SelectionBack;
   COLORREF LinkTint;       // behind the words a comment quotes, and the comment
   COLORREF Citation;       // a citation under the pointer: its text and underline
+  COLORREF NoteLine;       // under a passage with a note, and its mark in the margin
 };
 
 inline constexpr ColourScheme DayScheme = {
@@ -46,6 +47,7 @@ inline constexpr ColourScheme DayScheme = {
     0x0000FF, 0xFFFFFF, 0xFF0000, 0x00FFFF, 0x0000FF,
     SystemColour, SystemColour, RGB(0xD6, 0xE6, 0xFA),  // the system's selection; a pale blue tint
     RGB(0x00, 0x4E, 0xA8),                              // citations: a deep blue
+    RGB(0xD9, 0x6C, 0x00),                              // notes: a deep orange
 };
 
 inline constexpr ColourScheme NightScheme = {
@@ -56,6 +58,7 @@ inline constexpr ColourScheme NightScheme = {
     RGB(0xFF, 0xD9, 0xB8),
     RGB(0xFF, 0xFF, 0xFF), RGB(0x2F, 0x55, 0x8A), RGB(0x2C, 0x38, 0x48),
     RGB(0x9C, 0xCF, 0xFF),
+    RGB(0xE8, 0x9A, 0x4C),
 };
 
 // The scheme of a stored NightColours value: night for 1, day for anything else.

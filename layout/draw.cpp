@@ -3,6 +3,7 @@
 #include "layout/draw.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "layout/colours.h"
 #include "layout/runs.h"
@@ -108,7 +109,7 @@ void DrawUnderline(PaneView* pane, int32_t x, int32_t y, int32_t width, COLORREF
 }  // namespace
 
 void HighlightRange(PaneView* pane, const unsigned char* run, int32_t count, int32_t x, int32_t y,
-                    int32_t lo, int32_t hi, COLORREF textColour, COLORREF backColour, bool underline) {
+                    int32_t lo, int32_t hi, COLORREF textColour, COLORREF backColour) {
   if (!pane || !pane->Text || !run || count <= 0) return;
   const int32_t start = static_cast<int32_t>(run - pane->Text);
   if (lo < start) lo = start;
@@ -118,7 +119,6 @@ void HighlightRange(PaneView* pane, const unsigned char* run, int32_t count, int
   const SIZE size = MeasureRun(pane->Dc, run + (lo - start), hi - lo);
   DrawRunColored(pane->Dc, run + (lo - start), hi - lo, U16(x + prefix), U16(y), U16(size.cx), U16(size.cy),
                  textColour, backColour);
-  if (underline) DrawUnderline(pane, x + prefix, y, size.cx, textColour);
 }
 
 void HighlightRun(PaneView* pane, const unsigned char* text, const unsigned char* run, int32_t count,
@@ -130,53 +130,87 @@ void HighlightRun(PaneView* pane, const unsigned char* text, const unsigned char
 
 namespace {
 
-// Shows the stored bytes [lo, hi) of the visible lines in the given colours,
-// each line in its own font: main runs, and hanging words as the hit shows them.
-// textColour SystemColour: each line's own text colour.
-void HighlightVisible(PaneView* pane, int32_t lo, int32_t hi, COLORREF textColour, COLORREF backColour,
-                      bool underline = false) {
+// Where the stored bytes [lo, hi) of a run drawn at x lie: the part's first
+// byte and count, and its left edge and size; false when the run holds none
+// of them.
+bool PartOfRun(PaneView* pane, const unsigned char* run, int32_t count, int32_t x, int32_t lo, int32_t hi,
+               const unsigned char** part, int32_t* partCount, int32_t* left, SIZE* size) {
+  if (!run || count <= 0) return false;
+  const int32_t start = static_cast<int32_t>(run - pane->Text);
+  if (lo < start) lo = start;
+  if (hi > start + count) hi = start + count;
+  if (hi <= lo) return false;
+  *part = run + (lo - start);
+  *partCount = hi - lo;
+  *left = x + (lo > start ? MeasureRun(pane->Dc, run, lo - start).cx : 0);
+  *size = MeasureRun(pane->Dc, *part, hi - lo);
+  return true;
+}
+
+// Walks the stored bytes [lo, hi) of the visible lines, each line in its own
+// font (and, withColour, its text colour): main runs, and hanging words as
+// the hit shows them (a visual-order word whole when the range reaches into
+// it). piece(bytes, count, x, y, width, height) gets every part in view.
+template <typename Piece>
+void WalkVisible(PaneView* pane, int32_t lo, int32_t hi, bool withColour, Piece piece) {
   int32_t room = pane->AreaHeight;
   int32_t y = 0;
   const LineEntry* line = FindFirstVisible(pane, &y, &room);
-  const bool ownColours = textColour == SystemColour;
   const COLORREF oldColour = GetTextColor(pane->Dc);
+  const uint32_t colour = withColour ? StyleWithColour : 0;
   uint8_t current = FirstStyle(*line);
-  const HFONT oldFont = SelectStyle(pane, current + (ownColours ? StyleWithColour : 0));
+  const HFONT oldFont = SelectStyle(pane, current + colour);
   const unsigned char* text = pane->Text;
+  const unsigned char* part = nullptr;
+  int32_t partCount = 0, left = 0;
+  SIZE size{};
+  auto runPart = [&](const unsigned char* run, int32_t count, int32_t x) {
+    if (PartOfRun(pane, run, count, x, lo, hi, &part, &partCount, &left, &size))
+      piece(part, partCount, left, y, size.cx, size.cy);
+  };
   for (; line->Style != 0 && line->LineHeight <= room; ++line) {
     const bool touches = !(hi < line->Start || lo > LineCoverEnd(text, *line));
     if (!IsRule(*line) && touches) {
-      if ((current & 0x1F) != (line->Style & 0x1F)) SelectStyle(pane, line->Style + (ownColours ? StyleWithColour : 0));
+      if ((current & 0x1F) != (line->Style & 0x1F)) SelectStyle(pane, line->Style + colour);
       current = line->Style;
-      if (ownColours) textColour = GetTextColor(pane->Dc);
       const unsigned char* start = text + line->Start;
       if (line->Hang == 0) {
-        HighlightRange(pane, start, line->Length, line->X, y, lo, hi, textColour, backColour, underline);
+        runPart(start, line->Length, line->X);
       } else if (!(line->Style & StyleVisual)) {
-        HighlightRange(pane, start, WordLength(start), line->X - line->Hang, y, lo, hi, textColour, backColour,
-                       underline);
-        HighlightRange(pane, SkipWordAndSpaces(start), line->Length, line->X, y, lo, hi, textColour, backColour,
-                       underline);
+        runPart(start, WordLength(start), line->X - line->Hang);
+        runPart(SkipWordAndSpaces(start), line->Length, line->X);
       } else {
-        // The word is shown whole in the colours when the range reaches
-        // into it, and left alone when the range lies only in the run.
+        // The word whole when the range reaches into it, and left alone
+        // when the range lies only in the run.
         const unsigned char* word = VisualHangingWord(text, *line);
         int32_t w = line->Hang;
         int32_t fit = StringLength(word);
         const int32_t wordStart = static_cast<int32_t>(word - text);
         if (lo < wordStart + fit && hi > wordStart) {
           MeasureFit(pane->Dc, word, &w, &fit);
-          const int32_t wordX = line->X + line->RunWidth + line->Hang - w;
-          DrawRunColored(pane->Dc, word, fit, U16(wordX), U16(y), U16(w), line->LineHeight, textColour, backColour);
-          if (underline) DrawUnderline(pane, wordX, y, w, textColour);
+          piece(word, fit, line->X + line->RunWidth + line->Hang - w, y, w, line->LineHeight);
         }
-        HighlightRange(pane, start, line->Length, line->X, y, lo, hi, textColour, backColour, underline);
+        runPart(start, line->Length, line->X);
       }
     }
     Advance(*line, y, room);
   }
   if (oldFont) SelectObject(pane->Dc, oldFont);
   SetTextColor(pane->Dc, oldColour);
+}
+
+// Shows the stored bytes [lo, hi) of the visible lines in the given colours,
+// underlined in the text colour when asked.
+// textColour SystemColour: each line's own text colour.
+void HighlightVisible(PaneView* pane, int32_t lo, int32_t hi, COLORREF textColour, COLORREF backColour,
+                      bool underline = false) {
+  const bool ownColours = textColour == SystemColour;
+  WalkVisible(pane, lo, hi, ownColours,
+              [&](const unsigned char* run, int32_t count, int32_t x, int32_t y, int32_t w, int32_t h) {
+                const COLORREF colour = ownColours ? GetTextColor(pane->Dc) : textColour;
+                DrawRunColored(pane->Dc, run, count, U16(x), U16(y), U16(w), U16(h), colour, backColour);
+                if (underline) DrawUnderline(pane, x, y, w, colour);
+              });
 }
 
 // The lines shown from FirstRow: the first, and *end one past the last.
@@ -271,27 +305,141 @@ int32_t DrawHitHighlight(PaneView* pane) {
   return 0;
 }
 
+namespace {
+
+// The stored offsets the visible lines span: [*first, *last].
+void VisibleSpan(PaneView* pane, int32_t* first, int32_t* last) {
+  *first = 0xFFFF;
+  *last = 0;
+  const LineEntry* end = nullptr;
+  for (const LineEntry* line = VisibleLines(pane, &end); line < end; ++line) {
+    if (line->Start < *first) *first = line->Start;
+    if (LineCoverEnd(pane->Text, *line) > *last) *last = LineCoverEnd(pane->Text, *line);
+  }
+}
+
+// part(lo, hi) for the stored stretch [lo, hi) a selection covers of every
+// paragraph whose string lies in [first, last] (a selection covers one
+// stretch of every paragraph it touches).
+template <typename Part>
+void ForEachCoveredPart(const unsigned char* text, const TextSelection& sel, int32_t first, int32_t last, Part part) {
+  const unsigned char* p = text;
+  while (p[0] != 0) {
+    const int32_t o = static_cast<int32_t>(p + 2 - text);
+    const int32_t n = StringLength(p + 2);
+    int32_t lo = 0, hi = 0;
+    if (o <= last && o + n >= first && SelectedInParagraph(text, sel, o, &lo, &hi) && hi > lo) part(lo, hi);
+    p += 2 + n + 1;
+  }
+}
+
+// The top of line index when it is drawn in the pane; false when it is not.
+bool VisibleLineTop(PaneView* pane, int32_t index, int32_t* top) {
+  int32_t room = pane->AreaHeight;
+  int32_t y = 0;
+  for (const LineEntry* line = FindFirstVisible(pane, &y, &room); line->Style != 0 && line->LineHeight <= room;
+       ++line) {
+    if (line - pane->Lines == index) {
+      *top = y;
+      return true;
+    }
+    Advance(*line, y, room);
+  }
+  return false;
+}
+
+// Thickness of a note's underline: one pixel at 96 DPI, growing with the scale.
+int32_t NoteLineWidth(const PaneView* pane) {
+  const int32_t t = PaneLength(pane, 1);
+  return t > 0 ? t : 1;
+}
+
+void FillSolid(HDC dc, int32_t left, int32_t top, int32_t width, int32_t height, COLORREF colour) {
+  if (width > 0 && height > 0) FillWithColour(dc, RECT{left, top, left + width, top + height}, colour);
+}
+
+}  // namespace
+
 void DrawSelection(PaneView* pane) {
   if (!pane || !pane->Text || !pane->Lines || !HasSelection(pane->Selection)) return;
   COLORREF textColour, backColour;
   SelectionColours(pane, &textColour, &backColour);
-  // The stored offsets the visible lines span: only paragraphs there are asked.
-  int32_t first = 0xFFFF, last = 0;
-  const LineEntry* end = nullptr;
-  for (const LineEntry* line = VisibleLines(pane, &end); line < end; ++line) {
-    if (line->Start < first) first = line->Start;
-    if (LineCoverEnd(pane->Text, *line) > last) last = LineCoverEnd(pane->Text, *line);
+  int32_t first = 0, last = 0;
+  VisibleSpan(pane, &first, &last);
+  ForEachCoveredPart(pane->Text, pane->Selection, first, last,
+                     [&](int32_t lo, int32_t hi) { HighlightVisible(pane, lo, hi, textColour, backColour); });
+}
+
+int32_t NoteFirstLine(const PaneView* pane, int32_t index) {
+  if (!pane || !pane->Text || !pane->Lines || index < 0 || index >= pane->NoteCount || !pane->Notes) return -1;
+  int32_t top = -1;
+  ForEachCoveredPart(pane->Text, pane->Notes[index], 0, 0xFFFF, [&](int32_t lo, int32_t hi) {
+    for (const int32_t i : {LineIndexOf(pane, lo), LineIndexOf(pane, hi - 1)})
+      if (i >= 0 && (top < 0 || i < top)) top = i;
+  });
+  return top;
+}
+
+bool NoteMarkRect(PaneView* pane, int32_t index, RECT* rect) {
+  if (!pane || pane->NoteMargin <= 0) return false;
+  const int32_t line = NoteFirstLine(pane, index);
+  int32_t top = 0;
+  if (line < 0 || !VisibleLineTop(pane, line, &top)) return false;
+  // A small block in the middle of the margin, at the middle of the line.
+  int32_t w = PaneLength(pane, 6);
+  if (w > pane->NoteMargin - 2) w = pane->NoteMargin - 2;
+  if (w < 2) w = pane->NoteMargin;
+  const int32_t h = PaneLength(pane, 8);
+  const int32_t left = pane->AreaLeft + pane->AreaWidth + (pane->NoteMargin - w) / 2;
+  const int32_t y = top + (pane->Lines[line].LineHeight - h) / 2;
+  *rect = RECT{left, y, left + w, y + h};
+  return true;
+}
+
+void DrawNotes(PaneView* pane) {
+  if (!pane || !pane->Text || !pane->Lines) return;
+  HDC dc = pane->Dc;
+  const COLORREF colour = PaneColours(pane).NoteLine;
+  // The margin is the pane's own: cleared of the marks of what was shown before.
+  FillSolid(dc, pane->AreaLeft + pane->AreaWidth, pane->AreaTop, pane->NoteMargin, pane->AreaHeight,
+            PaneBackground(pane));
+  if (!pane->Notes || pane->NoteCount <= 0) return;
+  int32_t first = 0, last = 0;
+  VisibleSpan(pane, &first, &last);
+  const int32_t t = NoteLineWidth(pane);
+  for (int32_t i = 0; i < pane->NoteCount; ++i) {
+    // Under the characters, in the line's lowest pixels, where no text is hidden.
+    ForEachCoveredPart(pane->Text, pane->Notes[i], first, last, [&](int32_t lo, int32_t hi) {
+      WalkVisible(pane, lo, hi, false,
+                  [&](const unsigned char*, int32_t, int32_t x, int32_t y, int32_t w, int32_t h) {
+                    FillSolid(dc, x, y + h - 2 * t, w, t, colour);
+                  });
+    });
+    RECT mark;
+    if (NoteMarkRect(pane, i, &mark)) FillWithColour(dc, mark, colour);
   }
-  // A selection covers one stored stretch of every paragraph it touches.
-  const unsigned char* p = pane->Text;
-  while (p[0] != 0) {
-    const int32_t o = static_cast<int32_t>(p + 2 - pane->Text);
-    const int32_t n = StringLength(p + 2);
-    int32_t lo = 0, hi = 0;
-    if (o <= last && o + n >= first && SelectedInParagraph(pane->Text, pane->Selection, o, &lo, &hi) && hi > lo)
-      HighlightVisible(pane, lo, hi, textColour, backColour);
-    p += 2 + n + 1;
+}
+
+int32_t NoteAt(PaneView* pane, int32_t x, int32_t y) {
+  if (!pane || !pane->Notes || pane->NoteCount <= 0 || !pane->Text || !pane->Lines) return -1;
+  for (int32_t i = 0; i < pane->NoteCount; ++i) {
+    RECT mark;
+    if (NoteMarkRect(pane, i, &mark) && x >= mark.left - 2 && x < mark.right + 2 && y >= mark.top - 2 &&
+        y < mark.bottom + 2)
+      return i;
   }
+  if (x < pane->AreaLeft || x >= pane->AreaLeft + pane->AreaWidth || y < pane->AreaTop ||
+      y >= pane->AreaTop + pane->AreaHeight)
+    return -1;
+  // The boundary nearest the pointer: the character under it is on either side.
+  const int32_t at = PaneBoundaryAt(pane, x, y);
+  for (int32_t i = 0; i < pane->NoteCount; ++i) {
+    bool covers = false;
+    ForEachCoveredPart(pane->Text, pane->Notes[i], at, at,
+                       [&](int32_t lo, int32_t hi) { covers = covers || (lo <= at && at <= hi); });
+    if (covers) return i;
+  }
+  return -1;
 }
 
 int32_t PaneBoundaryAt(PaneView* pane, int32_t x, int32_t y) {
@@ -416,6 +564,7 @@ int32_t DrawPane(PaneView* pane, int32_t erase) {
     DrawCitation(pane);
     if (pane->HitStart || pane->HitEnd) DrawHitHighlight(pane);
     DrawSelection(pane);
+    DrawNotes(pane);
   }
   SetTextColor(dc, oldColour);
   SetBkColor(dc, oldBack);

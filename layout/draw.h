@@ -1,5 +1,6 @@
 // Drawing a laid-out PaneView on its device context: lines, rules, hanging
-// words, the search-hit highlight, the selection and the page-header box.
+// words, the search-hit highlight, the selection, the noted passages and the
+// page-header box.
 //
 // A pane is drawn in its own colours (its scheme and its background, page
 // or commentary strip), whatever the DC held before. Every routine selects
@@ -43,6 +44,16 @@ void DrawTints(PaneView* pane);
 void DrawCitation(PaneView* pane);
 // The pane's selection in the selection colours (layout/colours.h).
 void DrawSelection(PaneView* pane);
+// The pane's noted passages underlined in the scheme's NoteLine, each with
+// its mark in the margin right of the area (which it clears first).
+void DrawNotes(PaneView* pane);
+// The line index of note index's first line (the top one); -1 for none.
+int32_t NoteFirstLine(const PaneView* pane, int32_t index);
+// Where note index's mark stands; false when its first line is not in view
+// or the pane has no margin.
+bool NoteMarkRect(PaneView* pane, int32_t index, RECT* rect);
+// The note whose mark, or else whose passage, is under x, y; -1 for none.
+int32_t NoteAt(PaneView* pane, int32_t x, int32_t y);
 // The stored bytes [lo, hi) of a run drawn at x, y shown opaque in the given
 // colours (the part of the run outside them is left alone), underlined in
 // the text colour when asked.

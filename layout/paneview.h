@@ -94,6 +94,15 @@ struct PaneView {
   // tint and under the hit and the selection. Cleared when another text is
   // laid out. Written by the shell.
   TintRange CitationShown;
+  // Passages the reader has notes on, as selections of this text: each is
+  // underlined thinly in the scheme's NoteLine, over the tint, the hit and
+  // the selection, with a mark in the margin beside its first line; the
+  // array is the shell's. NoteMargin is the width of that margin, the strip
+  // right of the area, which the pane then paints as its own (0: no marks).
+  // Written by the shell.
+  const TextSelection* Notes;
+  int32_t NoteCount;
+  int32_t NoteMargin;
 };
 
 // Values of PaneView::Background.

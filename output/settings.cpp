@@ -141,6 +141,8 @@ constexpr NumberSetting NumberSettings[] = {
      [] { return static_cast<int32_t>(AppSettings.NightColours); }, Written::Always},
     {L"ShowLinks", 1, [](int32_t v) { AppSettings.LinksOff = v == 0 ? 1 : 0; },
      [] { return AppSettings.LinksOff ? 0 : 1; }, Written::Always},
+    {L"ShowNotes", 1, [](int32_t v) { AppSettings.NotesOff = v == 0 ? 1 : 0; },
+     [] { return AppSettings.NotesOff ? 0 : 1; }, Written::Always},
     {L"TopLesson", 0, [](int32_t v) { AppSettings.TopLesson = v; }, [] { return AppSettings.TopLesson; },
      Written::WithMainPane},
     {L"MainTop", 0, [](int32_t v) { AppSettings.MainTop = static_cast<uint32_t>(v); },
@@ -470,11 +472,18 @@ void* AllocOrDie(size_t bytes) {
   return nullptr;
 }
 
-bool ReadResultsPlacement(RECT* rect, HMONITOR fallback) {
-  const int32_t width = ReadSetting(L"ResultsWidth", 0);
-  const int32_t height = ReadSetting(L"ResultsHeight", 0);
-  const int32_t left = ReadSetting(L"ResultsLeft", 0);
-  const int32_t top = ReadSetting(L"ResultsTop", 0);
+namespace {
+
+constexpr const wchar_t* ResultsPlaceNames[] = {L"ResultsTop", L"ResultsLeft", L"ResultsWidth", L"ResultsHeight",
+                                                nullptr};
+constexpr const wchar_t* NotesPlaceNames[] = {L"NotesTop", L"NotesLeft", L"NotesWidth", L"NotesHeight", nullptr};
+
+// A tool window's stored place under names (top, left, width, height).
+bool ReadToolPlacement(const wchar_t* const names[], RECT* rect, HMONITOR fallback) {
+  const int32_t width = ReadSetting(names[2], 0);
+  const int32_t height = ReadSetting(names[3], 0);
+  const int32_t left = ReadSetting(names[1], 0);
+  const int32_t top = ReadSetting(names[0], 0);
   if (width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF || left < -0x7FFF || left > 0x7FFF ||
       top < -0x7FFF || top > 0x7FFF) {
     return false;
@@ -483,7 +492,14 @@ bool ReadResultsPlacement(RECT* rect, HMONITOR fallback) {
   return true;
 }
 
-void SaveResultsPlacement(HWND window) {
-  static const wchar_t* const names[] = {L"ResultsTop", L"ResultsLeft", L"ResultsWidth", L"ResultsHeight", nullptr};
-  SavePlacement(window, names);
+}  // namespace
+
+bool ReadResultsPlacement(RECT* rect, HMONITOR fallback) {
+  return ReadToolPlacement(ResultsPlaceNames, rect, fallback);
 }
+
+void SaveResultsPlacement(HWND window) { SavePlacement(window, ResultsPlaceNames); }
+
+bool ReadNotesPlacement(RECT* rect, HMONITOR fallback) { return ReadToolPlacement(NotesPlaceNames, rect, fallback); }
+
+void SaveNotesPlacement(HWND window) { SavePlacement(window, NotesPlaceNames); }

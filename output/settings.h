@@ -59,6 +59,10 @@ void RestoreWindowPlacement(HWND window, int showCommand);
 // monitor, fallback's (the main window's monitor; null: the nearest).
 bool ReadResultsPlacement(RECT* rect, HMONITOR fallback);
 void SaveResultsPlacement(HWND window);
+// The All Notes window's the same way (NotesLeft, NotesTop, NotesWidth,
+// NotesHeight).
+bool ReadNotesPlacement(RECT* rect, HMONITOR fallback);
+void SaveNotesPlacement(HWND window);
 void SetCurrentArticle(int32_t n);
 
 // Heap memory, or null after the out-of-memory exit has begun: the message

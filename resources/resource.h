@@ -62,6 +62,16 @@
 #define CMD_LINKS 2133
 #define CMD_NEXT_COMMENT 2134
 #define CMD_PREVIOUS_COMMENT 2135
+// Notes on passages: add, edit and delete one, show or hide the marks, the
+// All Notes window.
+#define CMD_ADD_NOTE 2161
+#define CMD_EDIT_NOTE 2162
+#define CMD_DELETE_NOTE 2163
+#define CMD_SHOW_NOTES 2164
+#define CMD_ALL_NOTES 2165
+// The All Notes window's Export and Import (the common dialogs they load).
+#define CMD_EXPORT_NOTES 2166
+#define CMD_IMPORT_NOTES 2167
 // The Bookmarks menu's entries: the first 50 bookmarks of the list.
 #define CMD_BOOKMARK_FIRST 2200
 #define CMD_BOOKMARK_LAST 2249
@@ -77,3 +87,14 @@
 #define IDC_BOOKMARK_DELETE 1304
 #define IDC_BOOKMARK_UP 1305
 #define IDC_BOOKMARK_DOWN 1306
+
+// The note dialog: the passage and its page above the note's text.
+#define IDD_NOTE 170
+#define IDC_NOTE_PASSAGE 1701
+#define IDC_NOTE_TEXT 1702
+// The All Notes window: its filter line, list and buttons.
+#define IDC_NOTES_FILTER 1711
+#define IDC_NOTES_LIST 1712
+#define IDC_NOTES_EXPORT 1713
+#define IDC_NOTES_IMPORT 1714
+#define IDC_NOTES_FILTER_LABEL 1715

@@ -6,6 +6,7 @@
 #include "output/settings.h"
 #include "shell/globals.h"
 #include "shell/links.h"
+#include "shell/notes.h"
 #include "shell/splitview.h"
 #include "store/records.h"
 
@@ -30,6 +31,7 @@ int GoToRecord(HWND window, int32_t n) {
   }
   ShowRecord(MainPane, text);
   if (n != ReloadMainRecord) LoadCommentary(window);
+  PlaceArticleNotes();
   RepaintPanes(window, RepaintErase | 0xFF);
   return 0;
 }
@@ -42,6 +44,7 @@ int LoadCommentary(HWND window) {
     return 0;
   }
   ShowRecord(CommentaryPane, text);
+  PlaceArticleNotes();
   return 0;
 }
 

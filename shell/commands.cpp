@@ -11,6 +11,7 @@
 #include "shell/globals.h"
 #include "shell/links.h"
 #include "shell/menus.h"
+#include "shell/notes.h"
 #include "shell/places.h"
 #include "shell/reference_input.h"
 #include "shell/results.h"
@@ -88,6 +89,11 @@ int OnCommand(HWND window, int command) {
     case CMD_LINKS: ToggleLinks(window); return 0;
     case CMD_NEXT_COMMENT: StepComment(window, 1); return 0;
     case CMD_PREVIOUS_COMMENT: StepComment(window, -1); return 0;
+    case CMD_ADD_NOTE: AddNoteHere(window); return 0;
+    case CMD_EDIT_NOTE: EditNoteUnderMenu(window); return 0;
+    case CMD_DELETE_NOTE: DeleteNoteUnderMenu(window); return 0;
+    case CMD_SHOW_NOTES: ToggleNotes(window); return 0;
+    case CMD_ALL_NOTES: OpenAllNotes(window); return 0;
     default:
       if (command < CMD_BOOKMARK_FIRST || command > CMD_BOOKMARK_LAST) return 1;
       GoToBookmark(window, command - CMD_BOOKMARK_FIRST);

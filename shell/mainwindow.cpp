@@ -15,6 +15,7 @@
 #include "shell/globals.h"
 #include "shell/menus.h"
 #include "shell/links.h"
+#include "shell/notes.h"
 #include "shell/places.h"
 #include "shell/reference_input.h"
 #include "shell/selecting.h"
@@ -248,6 +249,7 @@ HWND InitInstance(int showCommand, const wchar_t* reference) {
   InitCommonControls();
   if (LoadSettings() != 0) return nullptr;  // out of memory: end, the stored settings untouched
   LoadPlaces();
+  LoadReaderNotes();
   SetReverseOnFirstRun();
   SetCurrentArticle(0);
   RECT place{};
@@ -260,6 +262,7 @@ HWND InitInstance(int showCommand, const wchar_t* reference) {
   if (!window) return nullptr;
   OpenOnStoredTops();
   UpdateWindow(window);
+  TellNotesLoad(window);
   if (AppSettings.FontSettings.FontName[0] == 0) {
     FontDialog(window, &AppSettings.FontSettings);
     SetPaneFont(MainPane, &AppSettings.FontSettings);
@@ -320,11 +323,13 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       UpdateReverse(window, true);
       ApplyColourScheme(window);
       SetMenuCheck(MainMenu(window), true, CMD_LINKS, AppSettings.LinksOff ? 0 : 1);
+      SetMenuCheck(MainMenu(window), true, CMD_SHOW_NOTES, AppSettings.NotesOff ? 0 : 1);
       return 0;
     case WM_DESTROY:
       ForgetLinks();
       ForgetHandedOverReference();
       ForgetCitations();
+      ForgetNotes();
       ShutDown(window);
       return 0;
     case WM_COPYDATA:
@@ -383,6 +388,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_MOUSELEAVE:
       OnLinkLeave(window);
       OnCitationLeave(window);
+      HideNoteTip();
       return 0;
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT && SetCitationCursor(window)) return TRUE;
@@ -400,7 +406,10 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       EndPaneDrag(window);
       return DefWindowProcW(window, message, wParam, lParam);
     case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) EndPaneDrag(window);
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        EndPaneDrag(window);
+        HideNoteTip();
+      }
       return DefWindowProcW(window, message, wParam, lParam);
     case WM_CONTEXTMENU:
       if (!OnPaneContextMenu(window, lParam)) return DefWindowProcW(window, message, wParam, lParam);

@@ -69,8 +69,15 @@ void UpdatePlaceMenus(HWND window, HMENU popup) {
   EnableMenuItem(bar, CMD_BACK, MF_BYCOMMAND | (History.BackCount ? MF_ENABLED : MF_GRAYED));
   EnableMenuItem(bar, CMD_FORWARD, MF_BYCOMMAND | (History.ForwardCount ? MF_ENABLED : MF_GRAYED));
   if (popup != GetSubMenu(bar, BOOKMARKS_MENU_POSITION)) return;
-  // The two commands stay; the entries below them are made anew.
-  while (GetMenuItemCount(popup) > 2) DeleteMenu(popup, 2, MF_BYPOSITION);
+  // The commands stay; the entries below them, and their separator, are
+  // made anew.
+  for (int last = GetMenuItemCount(popup) - 1; last >= 0; --last) {
+    const UINT id = GetMenuItemID(popup, last);
+    const bool entry = id >= CMD_BOOKMARK_FIRST && id <= CMD_BOOKMARK_LAST;
+    if (!entry && !(GetMenuState(popup, last, MF_BYPOSITION) & MF_SEPARATOR)) break;
+    DeleteMenu(popup, last, MF_BYPOSITION);
+    if (!entry) break;
+  }
   const int shown = Bookmarks.Count < MenuBookmarks ? Bookmarks.Count : MenuBookmarks;
   if (shown > 0) AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
   for (int i = 0; i < shown; ++i) {

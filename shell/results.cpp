@@ -11,6 +11,7 @@
 #include "output/settings.h"
 #include "resources/resource.h"
 #include "shell/globals.h"
+#include "shell/notes.h"
 #include "shell/search.h"
 #include "store/corpustexts.h"
 #include "store/letters.h"
@@ -613,11 +614,13 @@ bool ResultsDialogMessage(MSG* msg) {
 }
 
 bool ReaderPreTranslate(MSG* msg, HACCEL accelerators) {
-  return (MainWindow && TranslateAcceleratorW(MainWindow, accelerators, msg)) || ResultsDialogMessage(msg);
+  return (MainWindow && TranslateAcceleratorW(MainWindow, accelerators, msg)) || ResultsDialogMessage(msg) ||
+         NotesDialogMessage(msg);
 }
 
 void FollowMainWindowEnabled(bool enabled) {
   if (ResultsWindow) EnableWindow(ResultsWindow, enabled);
+  if (NotesWindow) EnableWindow(NotesWindow, enabled);
 }
 
 void RefreshResultsList() {

@@ -33,10 +33,11 @@ void ApplyResultsColours();
 bool ResultsDialogMessage(MSG* msg);
 // What the message loop does with a message before dispatching it: the main
 // window's accelerators, whichever window has the focus, then the results
-// window's dialog keys. True when it was handled.
+// and All Notes windows' dialog keys. True when it was handled.
 bool ReaderPreTranslate(MSG* msg, HACCEL accelerators);
 // For the main window's WM_ENABLE: a modal dialog or message box disables
-// the main window, and the results window with it, until it closes.
+// the main window, and the results and All Notes windows with it, until it
+// closes.
 void FollowMainWindowEnabled(bool enabled);
 // After a change of the font settings or of Reverse: the list's fonts,
 // columns and rows anew.

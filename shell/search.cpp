@@ -8,6 +8,7 @@
 #include "shell/globals.h"
 #include "shell/links.h"
 #include "shell/selecting.h"
+#include "shell/notes.h"
 #include "shell/splitview.h"
 #include "store/corpustexts.h"
 #include "store/records.h"
@@ -100,6 +101,9 @@ int ShowHitIn(int32_t startRecord, const SearchHit& hit) {
     RepaintPanes(MainWindow, RepaintErase | 0xFF);
     return 0;
   }
+  // The notes were placed while this pane still held the text it had
+  // before: placed again for the texts now shown.
+  PlaceArticleNotes();
   return ShowHit(hit.Offset, hit.Length);
 }
 

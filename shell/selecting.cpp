@@ -13,6 +13,7 @@
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/links.h"
+#include "shell/notes.h"
 #include "shell/results.h"
 #include "shell/splitview.h"
 #include "store/letters.h"
@@ -114,6 +115,8 @@ void OnPaneButtonDown(HWND window, LPARAM position, WPARAM keys) {
   // Ctrl+click on a comment or linked words scrolls the other pane there
   // and does nothing else.
   if ((keys & MK_CONTROL) && OnLinkClick(window, x, y)) return;
+  // A click on a note's mark opens the note.
+  if (!(keys & (MK_CONTROL | MK_SHIFT)) && OnNoteMarkClick(window, x, y)) return;
   MakeActive(pane);
   DropOtherSelection(window, pane);
   Pressed = Press{pane, pane->Text, {x, y}, false, HasSelection(pane->Selection), false};
@@ -129,6 +132,7 @@ void OnPaneMouseMove(HWND window, LPARAM position) {
   const int y = GET_Y_LPARAM(position);
   if (!Pressed.Pane || GetCapture() != window) {
     OnLinkHover(window, x, y);
+    OnNoteHover(window, x, y);
     return;
   }
   if (Pressed.Pane->Text != Pressed.Text) {
@@ -304,9 +308,13 @@ bool OnPaneContextMenu(HWND window, LPARAM position) {
   AddItem(menu, CMD_FIND_ALL_SELECTION, L"&Find All for the Selection", searchable);
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AddItem(menu, CMD_ADD_BOOKMARK, L"Add &Bookmark\bCtrl+B", true);
+  POINT client = at;
+  ScreenToClient(window, &client);
+  AddNoteMenuItems(menu, pane, client, !(GET_X_LPARAM(position) == -1 && GET_Y_LPARAM(position) == -1));
   const UINT command = static_cast<UINT>(
       TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, window, nullptr));
   DestroyMenu(menu);
   if (command) OnCommand(window, static_cast<int>(command));
+  ForgetNoteMenu();
   return true;
 }

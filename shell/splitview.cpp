@@ -218,6 +218,9 @@ void OnSize(HWND window, LPARAM size) {
   }
   LayoutCommentarySection(&w, &h);
   ResizePane(MainPane, w, h);
+  // The marks of notes stand in the gutter right of each pane.
+  MainPane->NoteMargin = g;
+  if (CommentaryPane) CommentaryPane->NoteMargin = g;
   // The bars were just placed anew and are painted with the window: drawing
   // them here as well cost about 2 ms a bar under Wine, on every resize and at
   // start-up.

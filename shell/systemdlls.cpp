@@ -17,6 +17,8 @@ struct CommandDlls {
 constexpr CommandDlls Needs[] = {
     {CMD_PRINT, {L"winspool.drv", L"comdlg32.dll"}},
     {CMD_PAGE_SETUP, {L"winspool.drv", L"comdlg32.dll"}},
+    {CMD_EXPORT_NOTES, {L"winspool.drv", L"comdlg32.dll"}},
+    {CMD_IMPORT_NOTES, {L"winspool.drv", L"comdlg32.dll"}},
     {CMD_ABOUT, {L"shell32.dll", nullptr}},
     {CMD_CHECK_UPDATES, {L"shell32.dll", nullptr}},
 };

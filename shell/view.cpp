@@ -11,6 +11,7 @@
 #include "shell/article.h"
 #include "shell/globals.h"
 #include "shell/menus.h"
+#include "shell/notes.h"
 #include "shell/results.h"
 #include "shell/splitview.h"
 
@@ -118,6 +119,7 @@ void ApplyColourScheme(HWND window) {
   SetMenuCheck(MainMenu(window), true, CMD_NIGHT_COLOURS, night ? 1 : 0);
   UseDarkTitleBar(window, night);
   ApplyResultsColours();
+  ApplyNotesColours();
 }
 
 void ToggleNightColours(HWND window) {

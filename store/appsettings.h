@@ -4,7 +4,7 @@
 // (output/settings). Writers during a run: the settings loader and SaveSettings,
 // SetCurrentArticle (Lesson, LastPosition), the shell's commands (Flags through
 // UpdateReverse, BottomSection), the font dialog (FontSettings), the search
-// (SearchString), the View menu (NightColours, LinksOff) and the shell's exit
+// (SearchString), the View menu (NightColours, LinksOff, NotesOff) and the shell's exit
 // (TopLesson, MainTop, CommentaryTop, TopLengths). Everything else only reads it.
 #pragma once
 #include <cstdint>
@@ -37,6 +37,7 @@ struct AppSettingsRecord {
   int32_t SurroundingGutter;
   uint32_t NightColours;   // 1: the panes show the night scheme; 0 otherwise
   uint32_t LinksOff;       // 1: View > Links is off (stored as ShowLinks 0); 0: on
+  uint32_t NotesOff;       // 1: View > Notes is off (stored as ShowNotes 0); 0: on
   // Where each pane's top line was at exit, as places keep it (a packed
   // PanePosition, store/places.h), and the Lesson they belong to. Written by
   // the shell just before the settings are saved.

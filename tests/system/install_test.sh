@@ -96,6 +96,11 @@ check "a link starts the installed reader" "0" "$?"
 close_reader
 wait
 check "the link's page is the one shown" "0x4b" "$(reg_value "$settings" Lesson)"
+# The reader's notes, which no uninstall removes unless asked.
+notes="$(unix_folder APPDATA)/Quillary/Orvane/Notes.txt"
+mkdir -p "$(dirname "$notes")"
+printf 'Orvane notes 1\n' >"$notes"
+
 # Silent uninstall: the uninstaller copies itself to a temporary folder, starts
 # the copy (Un.exe) and ends; wait for the copy.
 wine "$programs/uninstall.exe" /S
@@ -107,6 +112,7 @@ check "shortcut removed" "" "$([ -e "$shortcut" ] && echo left)"
 check "Uninstall entry removed" "1" "$(wine reg query "$uninstall_key" >/dev/null 2>&1 || echo 1)"
 check "scheme removed" "1" "$(wine reg query "$scheme" >/dev/null 2>&1 || echo 1)"
 check "settings kept" "DejaVu Sans" "$(reg_value "$settings" FontName)"
+check "notes kept" "1" "$([ -f "$notes" ] && echo 1)"
 
 # Linux: install into a PREFIX (with a space, and a bin/ that was there
 # before), start the reader through the launcher, uninstall.
@@ -127,6 +133,7 @@ close_reader
 wait
 "$root/tools/dist/linux-install.sh" uninstall "$prefix" >/dev/null
 check "Linux: uninstall leaves what was there before, and nothing else" "$before" "$(cd "$prefix" && find . | sort)"
+check "Linux: notes kept" "1" "$([ -f "$notes" ] && echo 1)"
 
 echo "install test: $failures failure(s)"
 [ "$failures" -eq 0 ]

@@ -45,7 +45,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${COMPANY}. All 
 !insertmacro MUI_PAGE_FINISH
 
 !define MUI_COMPONENTSPAGE_NODESC
-!define MUI_COMPONENTSPAGE_TEXT_TOP "The reader's settings (font, last article, window place, printer) are kept unless you tick them here."
+!define MUI_COMPONENTSPAGE_TEXT_TOP "The reader's settings (font, last article, window place, printer) and notes are kept unless you tick them here."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -120,4 +120,12 @@ Section /o "un.The reader's settings"
   DeleteRegKey HKCU "${SETTINGS_KEY}"
   DeleteRegValue HKCU "${SETTINGS_PARENT}" "SurroundingGutter"
   DeleteRegKey /ifempty HKCU "${SETTINGS_PARENT}"
+SectionEnd
+
+; The notes file's folder (Quillary\Orvane in the roaming application data),
+; with any copies of a damaged notes file kept beside it.
+Section /o "un.The reader's notes"
+  SetShellVarContext current
+  RMDir /r "$APPDATA\${COMPANY}\${PRODUCT}"
+  RMDir "$APPDATA\${COMPANY}"
 SectionEnd

@@ -5,6 +5,7 @@
 #include <climits>
 #include <string>
 
+#include "layout/colours.h"
 #include "layout/draw.h"
 #include "layout/paneview.h"
 #include "store/letters.h"
@@ -166,6 +167,82 @@ TEST_F(Draw, AHitAcrossTwoLinesIsHighlightedOnBoth) {
   FillCanvas(canvas, Grey);
   ASSERT_EQ(DrawPane(pane, 1), 0);
   EXPECT_EQ(Scan(0, 0, 500, 400, yellow), 0);
+}
+
+TEST_F(Draw, NotesAreUnderlinedOverHitAndSelectionWithAMarkBesideTheirFirstLine) {
+  const std::vector<Paragraph> text = {{0x81, 0, "aaaa"}, {0x81, 0, "bbbb cccc"}, {0x81, 0, "dddd"}};
+  ASSERT_EQ(LayoutPane(pane, BuildText(text), true), LayoutOk);
+  ASSERT_EQ(pane->LineCount, 3);
+  const int o1 = StringOffset(text, 1), o2 = StringOffset(text, 2);
+  const auto note = [](COLORREF c) { return c == DayScheme.NoteLine; };
+  const auto yellow = [](COLORREF c) { return c == HitBackColour; };
+  const int top[3] = {20, 20 + 2 * h, 20 + 4 * h};  // each paragraph's line with its blank row
+  const struct {
+    const char* what;
+    TextSelection passage;
+    int firstLine, lastLine;   // lines underlined
+    const char *before, *upTo;  // the underline on the first line runs over upTo, less before
+    bool hit, selected;
+  } rows[] = {
+      {"a whole paragraph", {uint16_t(o1), uint16_t(o1 + 9)}, 1, 1, "", "bbbb cccc", false, false},
+      {"a word inside one", {uint16_t(o1 + 5), uint16_t(o1 + 9)}, 1, 1, "bbbb ", "bbbb cccc", false, false},
+      {"focus before anchor", {uint16_t(o1 + 7), uint16_t(o1 + 2)}, 1, 1, "bb", "bbbb cc", false, false},
+      {"over two paragraphs", {uint16_t(o1 + 5), uint16_t(o2 + 2)}, 1, 2, "bbbb ", "bbbb cccc", false, false},
+      {"over the search hit", {uint16_t(o1), uint16_t(o1 + 4)}, 1, 1, "", "bbbb", true, false},
+      {"over the selection", {uint16_t(o1), uint16_t(o1 + 4)}, 1, 1, "", "bbbb", false, true},
+  };
+  for (const auto& row : rows) {
+    pane->Notes = &row.passage;
+    pane->NoteCount = 1;
+    pane->NoteMargin = 10;
+    pane->HitStart = row.hit ? static_cast<uint16_t>(o1) : 0;
+    pane->HitEnd = row.hit ? static_cast<uint16_t>(o1 + 4) : 0;
+    pane->Selection = row.selected ? TextSelection{uint16_t(o1), uint16_t(o1 + 4)} : TextSelection{};
+    FillCanvas(canvas, Grey);
+    ASSERT_EQ(DrawPane(pane, 1), 0) << row.what;
+    for (int line = 0; line < 3; ++line) {
+      int lo = 0, hi = 0;
+      const int n = Scan(10, top[line], 410, top[line] + h, note, &lo, &hi);
+      if (line < row.firstLine || line > row.lastLine) {
+        EXPECT_EQ(n, 0) << row.what << ": line " << line;
+        continue;
+      }
+      ASSERT_GT(n, 0) << row.what << ": line " << line;
+      EXPECT_LE(Scan(10, top[line], 410, top[line] + h - 3, note), 0) << row.what << ": thin, at the foot";
+      if (line == row.firstLine) {
+        EXPECT_NEAR(lo, 10 + Width(0x81, row.before), 2) << row.what;
+        EXPECT_NEAR(hi + 1, 10 + Width(0x81, row.upTo), 2) << row.what;
+      }
+    }
+    // The mark: in the margin, beside the first line only.
+    EXPECT_GT(Scan(410, top[row.firstLine], 420, top[row.firstLine] + h, note), 0) << row.what;
+    EXPECT_EQ(Scan(410, 0, 420, 400, note), Scan(410, top[row.firstLine], 420, top[row.firstLine] + h, note));
+    EXPECT_EQ(Scan(410, 20, 420, 320, [](COLORREF c) { return c == Grey; }), 0) << row.what << ": margin cleared";
+    if (row.hit) {
+      EXPECT_GT(Scan(10, top[1], 410, top[1] + h, yellow), 0) << "the hit still shows";
+    }
+    if (row.selected) {
+      EXPECT_GT(Scan(10, top[1], 410, top[1] + h, [](COLORREF c) { return c == GetSysColor(COLOR_HIGHLIGHT); }), 0)
+          << "the selection still shows";
+    }
+    RECT mark{};
+    ASSERT_TRUE(NoteMarkRect(pane, 0, &mark)) << row.what;
+    EXPECT_EQ(NoteAt(pane, (mark.left + mark.right) / 2, (mark.top + mark.bottom) / 2), 0) << row.what;
+    EXPECT_EQ(NoteAt(pane, 10 + Width(0x81, row.upTo) - 2, top[row.firstLine] + h / 2), 0) << row.what;
+    EXPECT_EQ(NoteAt(pane, 12, top[0] + h / 2), -1) << row.what;
+  }
+  pane->HitStart = pane->HitEnd = 0;
+  pane->Selection = {};
+  // Scrolled out of view: neither line nor mark, and the margin is cleared
+  // of what was there.
+  pane->FirstRow = 5;
+  FillCanvas(canvas, Grey);
+  ASSERT_EQ(DrawPane(pane, 1), 0);
+  EXPECT_EQ(Scan(0, 0, 500, 400, note), 0);
+  RECT mark{};
+  EXPECT_FALSE(NoteMarkRect(pane, 0, &mark));
+  pane->Notes = nullptr;
+  pane->NoteCount = 0;
 }
 
 TEST_F(Draw, RulesAreOneUnitLinesAcrossTheirLength) {
@@ -494,6 +571,10 @@ TEST_F(Draw, FontsPensAndBrushesAreAllReleased) {
 
   RECT area{0, 0, 600, 300};
   pane = CreatePaneView(canvas.Dc, &area, &font, 100);
+  const TextSelection noted{3, 12};  // a noted passage, underlined with its mark
+  pane->Notes = &noted;
+  pane->NoteCount = 1;
+  pane->NoteMargin = 10;
   std::vector<Paragraph> text = {{0xD1, 0, "ab cd"}, {0x87, 180, ""}, {0x51, 0, "ef"}, {0xB2, 0, "gh ij kl"},
                                  {0x8C, 0x80, "mn op"}, {0x84, 0, "qr"}, {0xDC, 0, "s"}};
   for (int round = 0; round < 3; ++round) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 
 #include "output/settings.h"
 #include "registry_helpers.h"
@@ -199,34 +200,41 @@ TEST_F(Placement, PlacementOffEveryScreenIsBroughtBack) {
   ExpectRect(WindowRect(w), -100, 50, 400, 300);
 }
 
-TEST_F(Placement, ResultsPlaceOnNoMonitorComesWholeOntoTheOneGiven) {
+TEST_F(Placement, ToolWindowPlaceOnNoMonitorComesWholeOntoTheOneGiven) {
   const HMONITOR primary = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
   MONITORINFO info{};
   info.cbSize = sizeof info;
   ASSERT_TRUE(GetMonitorInfoW(primary, &info));
   const RECT work = info.rcWork;
-  RECT r{};
-  EXPECT_FALSE(ReadResultsPlacement(&r, primary)) << "nothing stored";
+  const struct {
+    const wchar_t* prefix;
+    bool (*read)(RECT*, HMONITOR);
+  } windows[] = {{L"Results", ReadResultsPlacement}, {L"Notes", ReadNotesPlacement}};
   const struct {
     int left, top, width, height;
     bool moved;  // false: the rectangle as stored
   } rows[] = {{200, 150, 500, 300, false}, {-100, 50, 500, 300, false}, {-30000, 100, 500, 300, true},
               {20000, 20000, 640, 480, true}, {-30000, -30000, 0x7000, 0x7000, true},
               {200, -280, 500, 300, true}, {-470, 100, 500, 300, true}};  // on the monitor, the caption not
-  for (const auto& row : rows) {
-    PutDword(L"ResultsLeft", static_cast<uint32_t>(row.left));
-    PutDword(L"ResultsTop", static_cast<uint32_t>(row.top));
-    PutDword(L"ResultsWidth", static_cast<uint32_t>(row.width));
-    PutDword(L"ResultsHeight", static_cast<uint32_t>(row.height));
-    ASSERT_TRUE(ReadResultsPlacement(&r, primary)) << row.left;
-    if (!row.moved) {
-      ExpectRect(r, row.left, row.top, row.width, row.height);
-      continue;
+  for (const auto& window : windows) {
+    RECT r{};
+    EXPECT_FALSE(window.read(&r, primary)) << "nothing stored";
+    const std::wstring p = window.prefix;
+    for (const auto& row : rows) {
+      PutDword((p + L"Left").c_str(), static_cast<uint32_t>(row.left));
+      PutDword((p + L"Top").c_str(), static_cast<uint32_t>(row.top));
+      PutDword((p + L"Width").c_str(), static_cast<uint32_t>(row.width));
+      PutDword((p + L"Height").c_str(), static_cast<uint32_t>(row.height));
+      ASSERT_TRUE(window.read(&r, primary)) << row.left;
+      if (!row.moved) {
+        ExpectRect(r, row.left, row.top, row.width, row.height);
+        continue;
+      }
+      EXPECT_EQ(std::min<LONG>(row.width, work.right - work.left), r.right - r.left) << row.left;
+      EXPECT_EQ(std::min<LONG>(row.height, work.bottom - work.top), r.bottom - r.top) << row.left;
+      EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right && r.bottom <= work.bottom)
+          << row.left << " comes whole into the work area";
     }
-    EXPECT_EQ(std::min<LONG>(row.width, work.right - work.left), r.right - r.left) << row.left;
-    EXPECT_EQ(std::min<LONG>(row.height, work.bottom - work.top), r.bottom - r.top) << row.left;
-    EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right && r.bottom <= work.bottom)
-        << row.left << " comes whole into the work area";
   }
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "layout/scale.h"
 #include "output/bookmarks.h"
 #include "output/clipboard.h"
+#include "output/notesfile.h"
 #include "output/settings.h"
 #include "resources/dialogs.h"
 #include "resources/resource.h"
@@ -22,6 +24,7 @@
 #include "shell/commands.h"
 #include "shell/globals.h"
 #include "shell/mainwindow.h"
+#include "shell/notes.h"
 #include "shell/places.h"
 #include "shell/results.h"
 #include "shell/search.h"
@@ -1026,6 +1029,211 @@ TEST_F(Shell, ACommentUnderThePointerTintsItsWordsAndCtrlClickBringsThemIntoView
   EXPECT_TRUE(PaintedClient(window_).Has(MainPane, DayScheme.LinkTint)) << "the words, now in view, are tinted";
   SendMessageW(window_, WM_MOUSELEAVE, 0, 0);
   EXPECT_FALSE(PaintedClient(window_).Has(MainPane, DayScheme.LinkTint)) << "the tint goes with the pointer";
+}
+
+namespace {
+
+// An offset inside the second paragraph of a paragraph list (the first is
+// the page header).
+int32_t MainPaneLikeOffset(const unsigned char* text) {
+  return static_cast<int32_t>(2 + std::strlen(reinterpret_cast<const char*>(text + 2)) + 1 + 2 + 1);
+}
+
+// What the note dialog's stand-in types, and how often it was opened.
+const wchar_t* TypedNote = L"";
+int NoteDialogs = 0;
+INT_PTR TypeNote(HWND, const wchar_t*, wchar_t* text) {
+  ++NoteDialogs;
+  lstrcpynW(text, TypedNote, NoteTextUnits + 1);
+  return IDOK;
+}
+
+}  // namespace
+
+TEST_F(Shell, NotesGoOnTheSelectionOrTheTopParagraphAndLeaveOnlyWhenTheUserSaysSo) {
+  FreeNotes(&ReaderNotes);
+  RunNoteDialog = TypeNote;
+  AnswerMessageBoxes();  // a save that fails, and Delete's question, answered OK (not Yes)
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);  // over no pane
+  const LineEntry& top = MainPane->Lines[0];
+  const LineEntry& third = MainPane->Lines[2];
+  const uint16_t lo = third.Start, hi = static_cast<uint16_t>(third.Start + 3);
+  const struct {
+    const char* what;
+    bool select;
+    const wchar_t* typed;
+    int32_t notes;       // the notes kept after it
+    uint16_t from, to;  // the last note's passage (either order)
+  } rows[] = {
+      {"empty: not saved", true, L"", 0, 0, 0},
+      {"blank: not saved", true, L"  \r\n\t", 0, 0, 0},
+      {"on the selection", true, L"first", 1, lo, hi},
+      {"no selection: the top paragraph", false, L"second", 2, top.Start,
+       static_cast<uint16_t>(top.Start + std::strlen(reinterpret_cast<const char*>(MainPane->Text + top.Start)))},
+  };
+  for (const auto& row : rows) {
+    MainPane->Selection = row.select ? TextSelection{lo, hi} : TextSelection{};
+    ActivePane = MainPane;
+    TypedNote = row.typed;
+    OnCommand(window_, CMD_ADD_NOTE);
+    ASSERT_EQ(ReaderNotes.Count, row.notes) << row.what;
+    if (!row.notes) continue;
+    const NoteAnchor& a = ReaderNotes.Items[row.notes - 1].Anchor;
+    EXPECT_EQ(std::min(a.Start, a.End), std::min(row.from, row.to)) << row.what;
+    EXPECT_EQ(std::max(a.Start, a.End), std::max(row.from, row.to)) << row.what;
+    EXPECT_EQ(a.Lesson, AppSettings.Lesson) << row.what;
+  }
+  MainPane->Selection = {};
+  RepaintPanes(window_, 0xFF);
+  EXPECT_EQ(MainPane->NoteCount, 2);
+  EXPECT_TRUE(PaintedClient(window_).Has(MainPane, DayScheme.NoteLine)) << "underlined";
+
+  // The context menu over the first note's mark offers Edit and Delete.
+  RECT mark{};
+  ASSERT_TRUE(NoteMarkRect(MainPane, 0, &mark));
+  HMENU menu = CreatePopupMenu();
+  AddNoteMenuItems(menu, MainPane, POINT{(mark.left + mark.right) / 2, (mark.top + mark.bottom) / 2}, true);
+  EXPECT_EQ(GetMenuState(menu, CMD_EDIT_NOTE, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  const uint32_t id = ReaderNotes.Items[0].Id;
+  TypedNote = L"";
+  EditNoteUnderMenu(window_);
+  EXPECT_EQ(std::wstring(ReaderNotes.Items[0].Text), L"first") << "an emptied note stays as it was";
+  TypedNote = L"changed\r\nagain";
+  EditNoteUnderMenu(window_);
+  EXPECT_EQ(std::wstring(ReaderNotes.Items[0].Text), L"changed\r\nagain");
+  DeleteNoteUnderMenu(window_);
+  EXPECT_EQ(LastMessageBox().text, L"Delete this note?");
+  EXPECT_EQ(FindNote(&ReaderNotes, id), 0) << "kept: the answer was not Yes";
+  ForgetNoteMenu();
+  DestroyMenu(menu);
+  menu = CreatePopupMenu();
+  AddNoteMenuItems(menu, MainPane, POINT{MainPane->AreaLeft + 2, MainPane->AreaTop + MainPane->AreaHeight - 2}, true);
+  EXPECT_EQ(GetMenuState(menu, CMD_EDIT_NOTE, MF_BYCOMMAND), static_cast<UINT>(-1)) << "no note there";
+  ForgetNoteMenu();
+  DestroyMenu(menu);
+
+  // View > Notes hides the marks, and shows them again.
+  OnCommand(window_, CMD_SHOW_NOTES);
+  EXPECT_EQ(MainPane->NoteCount, 0);
+  EXPECT_FALSE(PaintedClient(window_).Has(MainPane, DayScheme.NoteLine));
+  OnCommand(window_, CMD_SHOW_NOTES);
+  EXPECT_EQ(MainPane->NoteCount, 2);
+  EXPECT_EQ(NoteDialogs, 6);
+  StopAnsweringMessageBoxes();
+  RunNoteDialog = NoteDialog;
+  FreeNotes(&ReaderNotes);
+  wchar_t folder[MAX_PATH];
+  if (NotesFolder(folder)) DeleteFileW((std::wstring(folder) + L"\\Notes.txt").c_str());
+}
+
+TEST_F(Shell, AllNotesListsNewestFirstOrInTheTextsOrderFiltersAndJumps) {
+  FreeNotes(&ReaderNotes);
+  AnswerMessageBoxes();
+  // Three pages, written in another order than theirs, and a note whose
+  // passage is on no page of its own (taken from page 9).
+  const struct {
+    int32_t lesson, from;  // from: the page its passage is taken from
+    const wchar_t* text;
+    int64_t changed;
+  } notes[] = {{5, 5, L"alpha", 300}, {3, 3, L"beta", 100}, {7, 7, L"gamma", 200}, {3, 9, L"delta", 50}};
+  for (const auto& n : notes) {
+    unsigned char* text = LoadTextRecord(n.from, nullptr);
+    ASSERT_NE(text, nullptr);
+    NoteAnchor anchor{};
+    ASSERT_TRUE(CaptureNoteAnchor(text, ParagraphSelectionAt(text, MainPaneLikeOffset(text)), n.lesson, 0, &anchor));
+    std::free(text);
+    ASSERT_NE(AddNote(&ReaderNotes, anchor, n.text, lstrlenW(n.text), n.changed), 0u);
+  }
+  OnCommand(window_, CMD_ALL_NOTES);
+  ASSERT_NE(NotesWindow, nullptr);
+  HWND list = FindWindowExW(NotesWindow, nullptr, WC_LISTVIEWW, nullptr);
+  HWND filter = GetDlgItem(NotesWindow, IDC_NOTES_FILTER);
+  const auto cell = [&](int row, int column) {
+    wchar_t out[256] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = out;
+    item.cchTextMax = 256;
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return std::wstring(out);
+  };
+  const auto notesColumn = [&] {
+    std::wstring all;
+    for (int r = 0; r < ListView_GetItemCount(list); ++r) all += cell(r, 2) + L";";
+    return all;
+  };
+  EXPECT_EQ(notesColumn(), L"alpha;gamma;beta;delta;") << "newest first";
+  const auto clickHeader = [&](int column) {
+    NMLISTVIEW click{};
+    click.hdr = NMHDR{list, static_cast<UINT_PTR>(IDC_NOTES_LIST), static_cast<UINT>(LVN_COLUMNCLICK)};
+    click.iSubItem = column;
+    SendMessageW(NotesWindow, WM_NOTIFY, IDC_NOTES_LIST, reinterpret_cast<LPARAM>(&click));
+  };
+  clickHeader(0);
+  const std::wstring texts = notesColumn();
+  EXPECT_EQ(texts.substr(texts.size() - 12), L"alpha;gamma;") << "page 3's two notes first, then 5 and 7";
+  int detached = 0;
+  for (int r = 0; r < 4; ++r) detached += cell(r, 1).rfind(L"not found in the text", 0) == 0 ? 1 : 0;
+  EXPECT_EQ(detached, 1) << "the note whose passage is gone";
+  clickHeader(3);
+  EXPECT_EQ(notesColumn(), L"alpha;gamma;beta;delta;") << "the date: newest first again";
+  SetWindowTextW(filter, L"GAM");
+  EXPECT_EQ(notesColumn(), L"gamma;") << "the filter, letters without case";
+  SetWindowTextW(filter, L"");
+  EXPECT_EQ(ListView_GetItemCount(list), 4);
+
+  // Enter on a row goes to its page; Back returns.
+  const uint16_t before = AppSettings.Lesson;
+  ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  SendMessageW(NotesWindow, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(AppSettings.Lesson, 7);
+  EXPECT_EQ(MainPane->NoteCount, 1) << "its mark on the page";
+  OnCommand(window_, CMD_BACK);
+  EXPECT_EQ(AppSettings.Lesson, before);
+  DestroyWindow(NotesWindow);
+  EXPECT_EQ(NotesWindow, nullptr);
+  StopAnsweringMessageBoxes();
+  FreeNotes(&ReaderNotes);
+}
+
+TEST_F(Shell, AHitShownInAnotherArticleBringsTheNotesAndLinksOfTheTextsShown) {
+  FreeNotes(&ReaderNotes);
+  const int32_t page = 41;  // another article than the one shown
+  for (const int32_t record : {page, page + 1}) {  // a hit in its main text, then in its commentary
+    ASSERT_EQ(GoToRecord(window_, 5), 0);
+    unsigned char* text = LoadTextRecord(record, nullptr);
+    ASSERT_NE(text, nullptr);
+    const TextSelection passage = ParagraphSelectionAt(text, MainPaneLikeOffset(text));
+    NoteAnchor anchor{};
+    ASSERT_TRUE(CaptureNoteAnchor(text, passage, page, static_cast<uint8_t>(record - page), &anchor));
+    std::free(text);
+    ASSERT_NE(AddNote(&ReaderNotes, anchor, L"n", 1, 1), 0u);
+    const uint16_t first = std::min(passage.Anchor, passage.Focus);
+    ASSERT_NE(ShowSearchHit(SearchHit{record, static_cast<uint16_t>(first + 3), 4}), 0) << record;
+    ASSERT_EQ(AppSettings.Lesson, page);
+    PaneView* pane = record == page ? MainPane : CommentaryPane;
+    ASSERT_EQ(pane->NoteCount, 1) << record << ": the note on the text shown";
+    EXPECT_EQ(std::min(pane->Notes[0].Anchor, pane->Notes[0].Focus), first) << record;
+    // The links are those of the two texts shown: resting on the first linked
+    // comment tints the words the linker finds for them.
+    unsigned char* previous = LoadTextRecord(page - 2, nullptr);
+    CommentLink links[256];
+    const int32_t count = std::min<int32_t>(256, LinkComments(MainPane->Text, previous, CommentaryPane->Text, links, 256));
+    std::free(previous);
+    int32_t k = 0;
+    while (k < count && links[k].Side != LinkThisSide) ++k;
+    ASSERT_LT(k, count) << record;
+    CommentaryPane->FirstRow = static_cast<uint16_t>(RowOfLine(CommentaryPane, LineIndexOf(CommentaryPane, links[k].CommentStart)));
+    RepaintPanes(window_, 0xFF);
+    SendMessageW(window_, WM_MOUSEMOVE, 0,
+                 MAKELPARAM(CommentaryPane->AreaLeft + CommentaryPane->AreaWidth / 2,
+                            CommentaryPane->AreaTop + CommentaryPane->Lines[LineIndexOf(CommentaryPane, links[k].CommentStart)].LineHeight / 2));
+    ASSERT_GE(MainPane->TintCount, 1) << record;
+    EXPECT_EQ(MainPane->Tints[0].Start, links[k].QuoteStart) << record;
+    EXPECT_EQ(MainPane->Tints[0].End, links[k].QuoteEnd) << record;
+    SendMessageW(window_, WM_MOUSELEAVE, 0, 0);
+    FreeNotes(&ReaderNotes);
+  }
 }
 
 TEST_F(Shell, NightColoursPaintThePanesDarkFollowTheResultsListAndAreStored) {

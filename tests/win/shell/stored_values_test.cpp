@@ -126,6 +126,7 @@ TEST(StoredValues, EveryValueOfEveryWrongKindStartsWorksAndIsUsableAfterwards) {
       {settings, L"Height"},     {settings, L"showCmd"},       {L"software\\Quillary", L"SurroundingGutter"},
       {settings, L"NightColours"}, {settings, L"TopLesson"},   {settings, L"MainTop"},
       {settings, L"CommentaryTop"}, {settings, L"TopRows"},     {settings, L"TopLengths"},
+      {settings, L"ShowNotes"},
   };
   AnswerMessageBoxes();  // "Resource not found" for a Lesson that names no record
   unsigned char* texts[] = {LoadTextRecord(5, nullptr), LoadTextRecord(6, nullptr)};
