@@ -109,7 +109,7 @@ void DrawUnderline(PaneView* pane, int32_t x, int32_t y, int32_t width, COLORREF
 }  // namespace
 
 void HighlightRange(PaneView* pane, const unsigned char* run, int32_t count, int32_t x, int32_t y,
-                    int32_t lo, int32_t hi, COLORREF textColour, COLORREF backColour) {
+                    int32_t lo, int32_t hi, COLORREF textColour, COLORREF backColour, bool underline) {
   if (!pane || !pane->Text || !run || count <= 0) return;
   const int32_t start = static_cast<int32_t>(run - pane->Text);
   if (lo < start) lo = start;
@@ -119,6 +119,7 @@ void HighlightRange(PaneView* pane, const unsigned char* run, int32_t count, int
   const SIZE size = MeasureRun(pane->Dc, run + (lo - start), hi - lo);
   DrawRunColored(pane->Dc, run + (lo - start), hi - lo, U16(x + prefix), U16(y), U16(size.cx), U16(size.cy),
                  textColour, backColour);
+  if (underline) DrawUnderline(pane, x + prefix, y, size.cx, textColour);
 }
 
 void HighlightRun(PaneView* pane, const unsigned char* text, const unsigned char* run, int32_t count,
