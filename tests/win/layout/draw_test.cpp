@@ -541,7 +541,9 @@ TEST_F(Draw, UnderReverseALineShowsAsStoredWithItsStopAtTheLeftEnd) {
     }
     EXPECT_EQ(best, 0) << "flag and marks, the marks' run moved by " << shift;
     // Wine draws the reading flag for any font, so only the marks' width there shows that they were drawn.
-    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) EXPECT_GT(shift, 0) << "no marks drawn";
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
+      EXPECT_GT(shift, 0) << "no marks drawn";
+    }
   }
 
   // The hit on the stored "12" is placed by the stored order's widths.

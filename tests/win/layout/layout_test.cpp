@@ -394,7 +394,9 @@ TEST_F(Layout, RelayoutRoundTripsKeepTheLineBeingRead) {
       if (trip.scroll && w != 300 && ScrollPane(pane, trip.scroll, true) == 3)
         read = topLine().Start + topLine().Length - 1;  // read on from the line scrolled to
     }
-    if (!trip.scroll) EXPECT_EQ(pane->FirstRow, trip.row) << "back at the first width";
+    if (!trip.scroll) {
+      EXPECT_EQ(pane->FirstRow, trip.row) << "back at the first width";
+    }
   }
 }
 
